@@ -1,0 +1,79 @@
+#pragma once
+// The one record of shared state, owned by the main window. Every handler of the main
+// window and of the initialisation dialog reads and writes these fields directly; there is
+// no other copy, and every accepted change is saved at exit.
+
+#include "rotor/rotor_types.h"
+
+#include <QString>
+#include <array>
+
+namespace kestrav {
+
+inline constexpr int kLptCount = 3;
+inline constexpr int kPersonalListCount = 3;
+
+// Texts that follow the user-interface language; the language menu replaces them.
+struct MessageTexts {
+    QString cannot_create_settings = QStringLiteral("Can't create Kestrav.ini");
+    QString cannot_open_file = QStringLiteral("Can't open file");
+    QString arswin_not_running = QStringLiteral("ARSWIN must be running !");
+    QString dde_conversation_open = QStringLiteral(
+        "A DDE conversation is in progress ! Please, close the client conversation before "
+        "quitting !");
+    QString help_file = QStringLiteral("Kestrav_EN.HLP");
+};
+
+struct StationState {
+    // Local station; an empty locator means no local station is known.
+    QString LocalLocator;
+    double LocalLatitude = 0;
+    bool LocalNorth = true;
+    double LocalLongitude = 0;
+    bool LocalEast = true;
+
+    // DX station; its hemispheres are the main window's N and E boxes.
+    QString DxLocator;
+    double DxLatitude = 0;
+    double DxLongitude = 0;
+
+    double RequestedAzimuth = 0;
+    double Distance = 0;       // km
+    double DistanceFactor = 1; // display unit per km
+    double CommandAzimuth = 0;
+    double LastSentAzimuth = -10; // -10 lets the next command through the step test
+
+    RotorInterface SelectedInterface = RotorInterface::None;
+    int PourSatLpt = -1; // 0..2 = LPT1..LPT3, -1 none
+    int FodTrackLpt = -1;
+    int Gs232Com = -1; // 0 = COM1, -1 none
+    int EasyCommCom = -1;
+    QString Gs232BaudText;
+    QString EasyCommBaudText;
+    int Gs232BaudIndex = 0; // index into the 13 speeds, -1 none
+    int EasyCommBaudIndex = 0;
+    std::array<int, kRotorInterfaceCount> MinSteps{1, 1, 1, 1, 1};
+    std::array<StopSide, kRotorInterfaceCount> StopSides{StopSide::N, StopSide::N, StopSide::N,
+                                                         StopSide::N, StopSide::N};
+    double PourSatCalAz = 0.5138901;
+    double FodTrackCalAz = 0.711;
+    double PourSatZero = 0;
+    double FodTrackZero = 0;
+    double ParkingAzimuth = 0;
+    int ParkingInterface = 0; // 0 none, else RotorInterface value + 1
+    std::array<unsigned short, kLptCount> LptAddresses{0, 0, 0};
+    std::array<QString, kPersonalListCount> PersoPathNames;
+
+    bool DdeConversationOpen = false;
+    bool SettingsFileExists = false;
+    double ScaleX = 1;
+    double ScaleY = 1;
+    QString ExeDirectory; // with its trailing "/"
+
+    MessageTexts Messages;
+
+    int& min_step(RotorInterface i) { return MinSteps[static_cast<int>(i)]; }
+    StopSide& stop_side(RotorInterface i) { return StopSides[static_cast<int>(i)]; }
+};
+
+} // namespace kestrav

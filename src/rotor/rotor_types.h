@@ -1,0 +1,14 @@
+#pragma once
+// Values shared by every rotator interface.
+
+namespace kestrav {
+
+// Order of the dialog's interface choice; the value is the item index.
+enum class RotorInterface : int { None = -1, PourSat = 0, FodTrack = 1, Ea4tx = 2, Gs232 = 3, EasyComm = 4 };
+inline constexpr int kRotorInterfaceCount = 5;
+
+// Where the rotator's mechanical end stop lies. With S the azimuth is sent on a scale whose
+// 0 points south.
+enum class StopSide : int { N = 0, S = 1 };
+
+} // namespace kestrav
