@@ -5,9 +5,9 @@
 
 namespace kestrav {
 
-Bearing great_circle_bearing(double lat_a, double lon_a, double lat_b, double lon_b)
-{
-    if (!std::isfinite(lat_a) || !std::isfinite(lon_a) || !std::isfinite(lat_b) || !std::isfinite(lon_b))
+Bearing great_circle_bearing(double lat_a, double lon_a, double lat_b, double lon_b) {
+    if (!std::isfinite(lat_a) || !std::isfinite(lon_a) || !std::isfinite(lat_b) ||
+        !std::isfinite(lon_b))
         return {};
 
     const double phi_a = lat_a * kPi / 180;
@@ -17,8 +17,8 @@ Bearing great_circle_bearing(double lat_a, double lon_a, double lat_b, double lo
 
     // Rounding can push the cosine just past 1 for nearly coincident stations and past -1
     // for nearly antipodal ones; clamped, the central angle stays within 0 to pi.
-    double x = std::cos(lambda_b - lambda_a) * (std::cos(phi_a) * std::cos(phi_b))
-               + std::sin(phi_a) * std::sin(phi_b);
+    double x = std::cos(lambda_b - lambda_a) * (std::cos(phi_a) * std::cos(phi_b)) +
+               std::sin(phi_a) * std::sin(phi_b);
     x = std::clamp(x, -1.0, 1.0);
     const double d = std::atan2(std::sqrt(1 - x * x), x);
 
@@ -55,16 +55,14 @@ Bearing great_circle_bearing(double lat_a, double lon_a, double lat_b, double lo
     return result;
 }
 
-double reverse_azimuth(double azimuth)
-{
+double reverse_azimuth(double azimuth) {
     double reversed = azimuth + 180;
     if (reversed >= 360)
         reversed -= 360;
     return reversed;
 }
 
-Bearing long_path(Bearing short_path)
-{
+Bearing long_path(Bearing short_path) {
     return {reverse_azimuth(short_path.azimuth), kCircumferenceKm - short_path.distance_km};
 }
 

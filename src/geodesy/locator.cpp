@@ -10,8 +10,7 @@ namespace {
 // Index of a locator character within its class, kept inside the class: rounding at the
 // upper edge of a range (89.99 N, a longitude just under 180 E) must never give a
 // character past 'R', '9' or 'X'.
-int class_index(double value, int count)
-{
+int class_index(double value, int count) {
     const double whole = std::trunc(value);
     if (!(whole >= 0))
         return 0;
@@ -20,21 +19,22 @@ int class_index(double value, int count)
 
 } // namespace
 
-SignedPosition locator_to_position(QStringView locator)
-{
+SignedPosition locator_to_position(QStringView locator) {
     if (locator.size() < 6)
         return {};
     const auto code = [&](int i) { return static_cast<double>(locator[i].unicode()); };
     SignedPosition position;
-    position.longitude = 20 * (code(0) - 'A') + 2 * (code(2) - '0') + (code(4) - 'A') / 12 + 1.0 / 24 - 180;
-    position.latitude = 10 * (code(1) - 'A') + (code(3) - '0') + (code(5) - 'A') / 24 + 1.0 / 48 - 90;
+    position.longitude =
+        20 * (code(0) - 'A') + 2 * (code(2) - '0') + (code(4) - 'A') / 12 + 1.0 / 24 - 180;
+    position.latitude =
+        10 * (code(1) - 'A') + (code(3) - '0') + (code(5) - 'A') / 24 + 1.0 / 48 - 90;
     return position;
 }
 
-QString position_to_locator(double latitude, bool north, double longitude, bool east)
-{
+QString position_to_locator(double latitude, bool north, double longitude, bool east) {
     // The comparisons are written so that NaN fails every one of them.
-    const bool longitude_ok = east ? (longitude >= 0 && longitude < 180) : (longitude >= 0 && longitude <= 180);
+    const bool longitude_ok =
+        east ? (longitude >= 0 && longitude < 180) : (longitude >= 0 && longitude <= 180);
     if (!longitude_ok)
         return {};
     if (!(latitude >= 0 && latitude <= 89.99))
@@ -60,8 +60,7 @@ QString position_to_locator(double latitude, bool north, double longitude, bool 
     return locator;
 }
 
-bool locator_char_fits(int position, QChar c)
-{
+bool locator_char_fits(int position, QChar c) {
     const char16_t u = c.unicode();
     switch (position) {
     case 1:

@@ -16,18 +16,18 @@ namespace {
 // The one place the separator lives. '.' until the system locale has been read.
 QChar g_decimal_separator = QLatin1Char('.');
 
-// Decimal digits of a finite value rounded to `significant` digits: value = 0.D x 10^(exponent + 1),
-// that is the first digit stands for 10^exponent. The digits never carry a sign.
+// Decimal digits of a finite value rounded to `significant` digits: value = 0.D x 10^(exponent +
+// 1), that is the first digit stands for 10^exponent. The digits never carry a sign.
 struct DecimalDigits {
     std::string digits;
     int exponent = 0;
 };
 
-DecimalDigits decimal_digits(double value, int significant)
-{
+DecimalDigits decimal_digits(double value, int significant) {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
-                                      std::chars_format::scientific, significant - 1);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
+                      std::chars_format::scientific, significant - 1);
     DecimalDigits out;
     const char* p = buffer.data();
     for (; p != result.ptr && *p != 'e'; ++p) {
@@ -45,16 +45,14 @@ DecimalDigits decimal_digits(double value, int significant)
     return out;
 }
 
-QString non_finite_text(double value)
-{
+QString non_finite_text(double value) {
     if (std::isnan(value))
         return QStringLiteral("NAN");
     return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
 }
 
 // Adds one unit in the last place of a decimal digit string, carrying to the left.
-void increment_digits(std::string& digits)
-{
+void increment_digits(std::string& digits) {
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
         if (*it != '9') {
             ++*it;
@@ -65,18 +63,15 @@ void increment_digits(std::string& digits)
     digits.insert(digits.begin(), '1');
 }
 
-bool is_blank(QChar c)
-{
+bool is_blank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-bool is_digit(QChar c)
-{
+bool is_digit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-int hex_value(QChar c)
-{
+int hex_value(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
         return u - u'0';
@@ -89,24 +84,20 @@ int hex_value(QChar c)
 
 } // namespace
 
-QChar decimal_separator()
-{
+QChar decimal_separator() {
     return g_decimal_separator;
 }
 
-void set_decimal_separator(QChar separator)
-{
+void set_decimal_separator(QChar separator) {
     g_decimal_separator = separator == QLatin1Char(',') ? QLatin1Char(',') : QLatin1Char('.');
 }
 
-void init_decimal_separator_from_system()
-{
+void init_decimal_separator_from_system() {
     const QString point = QLocale::system().decimalPoint();
     set_decimal_separator(point.isEmpty() ? QLatin1Char('.') : point.front());
 }
 
-QString format_fixed(double value, int decimals, int max_significant)
-{
+QString format_fixed(double value, int decimals, int max_significant) {
     if (!std::isfinite(value))
         return non_finite_text(value);
     decimals = std::clamp(decimals, 0, 30);
@@ -153,8 +144,7 @@ QString format_fixed(double value, int decimals, int max_significant)
     return text;
 }
 
-QString format_general(double value, int significant)
-{
+QString format_general(double value, int significant) {
     if (!std::isfinite(value))
         return non_finite_text(value);
     significant = std::clamp(significant, 1, 17);
@@ -197,8 +187,7 @@ QString format_general(double value, int significant)
     return text;
 }
 
-long long round_half_even(double value)
-{
+long long round_half_even(double value) {
     constexpr double two_to_63 = 9223372036854775808.0;
     if (std::isnan(value))
         return 0;
@@ -215,8 +204,7 @@ long long round_half_even(double value)
     return result;
 }
 
-std::optional<double> read_number(QStringView text)
-{
+std::optional<double> read_number(QStringView text) {
     const QChar separator = g_decimal_separator;
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -302,8 +290,7 @@ std::optional<double> read_number(QStringView text)
     return negative ? -value : value;
 }
 
-std::optional<int> read_integer(QStringView text)
-{
+std::optional<int> read_integer(QStringView text) {
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n && is_blank(text[i]))
@@ -319,8 +306,8 @@ std::optional<int> read_integer(QStringView text)
     if (i < n && text[i] == QLatin1Char('$')) {
         base = 16;
         ++i;
-    } else if (i + 1 < n && text[i] == QLatin1Char('0')
-               && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+    } else if (i + 1 < n && text[i] == QLatin1Char('0') &&
+               (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
         base = 16;
         i += 2;
     }
@@ -345,12 +332,12 @@ std::optional<int> read_integer(QStringView text)
     return static_cast<int>(value);
 }
 
-QString localize_decimal(const QString& text)
-{
+QString localize_decimal(const QString& text) {
     // Both positions are added on purpose: with only one of the two marks present this is
     // its position; with both it points elsewhere (or past the end), and the reader then
     // refuses the text, as a coordinate holding both marks must be refused.
-    const qsizetype position = (text.indexOf(QLatin1Char(',')) + 1) + (text.indexOf(QLatin1Char('.')) + 1);
+    const qsizetype position =
+        (text.indexOf(QLatin1Char(',')) + 1) + (text.indexOf(QLatin1Char('.')) + 1);
     QString result = text;
     if (position > 0 && position <= result.size())
         result[position - 1] = g_decimal_separator;
