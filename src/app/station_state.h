@@ -69,6 +69,9 @@ struct StationState {
     double ScaleX = 1;
     double ScaleY = 1;
     QString ExeDirectory; // with its trailing "/"
+    // Where the settings file, its temporary file and ports/ live: ExeDirectory, or the
+    // per-user directory when the executable's directory cannot be written. Trailing "/".
+    QString AppDirectory;
 
     MessageTexts Messages;
 

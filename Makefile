@@ -1,0 +1,41 @@
+# Set-up, build, run and test on a Debian machine (as root or with sudo).
+#   make run    installs what is missing, builds, starts Kestrav
+#   make test   installs what is missing, builds, runs every test
+
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+PACKAGES := $(shell grep -v '^\s*\#' debian-packages.txt)
+
+.PHONY: deps build run test bench format clean
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/kestrav
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	bench/run-all $(BUILD)
+
+format:
+	cmake --build $(BUILD) --target format
+
+clean:
+	rm -rf $(BUILD)

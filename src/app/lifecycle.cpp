@@ -1,0 +1,133 @@
+// Start-up and shut-down of the main window, and the two status lines.
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "geodesy/number_text.h"
+#include "setup/init_dialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <cmath>
+
+namespace kestrav {
+
+void TForm1::FormCreate() {
+    // The display scale is the dial's real size over its 68-pixel design size.
+    state_.ScaleX = Image1->width() / 68.0;
+    state_.ScaleY = Image1->height() / 68.0;
+    centralWidget()->setFixedSize(static_cast<int>(std::lround(474 * state_.ScaleX)),
+                                  static_cast<int>(std::lround(296 * state_.ScaleX)));
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+bool TForm1::event(QEvent* event) {
+    const bool result = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return result;
+}
+
+void TForm1::FormShow() {
+    if (state_.LocalLocator.isEmpty())
+        FormInit->showBeside(this);
+    else
+        ComboBoxListDX->setFocus();
+}
+
+void TForm1::FormActivate() {
+    update_status_lines();
+    if (FormInit->locatorText().size() == 6) {
+        compute_bearing();
+    } else {
+        EditAzimut->clear();
+        EditDistance->clear();
+    }
+    if (FormInit->isVisible() && state_.LocalLocator.isEmpty())
+        FormInit->raise();
+}
+
+void TForm1::update_status_lines() {
+    const auto lpt_line = [](const QString& name, const QString& none_name, int lpt) {
+        return lpt == -1 ? QStringLiteral(" Ant = %1 / no LPT").arg(none_name)
+                         : QStringLiteral(" Ant = %1 / LPT%2").arg(name).arg(lpt + 1);
+    };
+    const auto com_line = [](const QString& name, int com, const QString& baud) {
+        return com == -1 ? QStringLiteral(" Ant = %1 / no COM").arg(name)
+                         : QStringLiteral(" Ant = %1 / COM%2 / %3").arg(name).arg(com + 1).arg(baud);
+    };
+    QString line;
+    bool parking_allowed = false;
+    switch (state_.SelectedInterface) {
+    case RotorInterface::None:
+        break;
+    case RotorInterface::PourSat:
+        line = lpt_line(QStringLiteral("PourSat"), QStringLiteral("PourSat"), state_.PourSatLpt);
+        parking_allowed = state_.PourSatLpt != -1;
+        break;
+    case RotorInterface::FodTrack:
+        // The capital R of the "no LPT" line is how the status line has always read.
+        line = lpt_line(QStringLiteral("FODTrack"), QStringLiteral("FODTRack"), state_.FodTrackLpt);
+        parking_allowed = state_.FodTrackLpt != -1;
+        break;
+    case RotorInterface::Ea4tx:
+        line = QStringLiteral(" Ant = EA4TX /ARSWIN");
+        parking_allowed = true;
+        break;
+    case RotorInterface::Gs232:
+        line = com_line(QStringLiteral("GS232"), state_.Gs232Com, state_.Gs232BaudText);
+        parking_allowed = state_.Gs232Com != -1;
+        break;
+    case RotorInterface::EasyComm:
+        line = com_line(QStringLiteral("EasyComm"), state_.EasyCommCom, state_.EasyCommBaudText);
+        parking_allowed = state_.EasyCommCom != -1;
+        break;
+    }
+    if (!line.isEmpty()) {
+        if (parking_allowed &&
+            state_.ParkingInterface == static_cast<int>(state_.SelectedInterface) + 1)
+            line += QStringLiteral(" / Parking=%1°").arg(round_half_even(state_.ParkingAzimuth));
+        LabelEtatInterface->setText(line);
+    }
+
+    if (state_.LocalLocator.isEmpty()) {
+        LabelEtatLocal->setText(QStringLiteral(" Local = none"));
+    } else {
+        LabelEtatLocal->setText(QStringLiteral(" Local = %1 / %2%3 / %4%5")
+                                    .arg(state_.LocalLocator,
+                                         state_.LocalNorth ? QStringLiteral("N") : QStringLiteral("S"),
+                                         format_fixed(state_.LocalLatitude, 3),
+                                         state_.LocalEast ? QStringLiteral("E") : QStringLiteral("W"),
+                                         format_fixed(state_.LocalLongitude, 3)));
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormClose()) {
+        FormInit->hide();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TForm1::FormClose() {
+    if (state_.DdeConversationOpen) {
+        desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
+        return false;
+    }
+    return true;
+}
+
+void TForm1::MenuInitClick() { FormInit->showBeside(this); }
+
+void TForm1::MenuQuitterClick() { close(); }
+
+} // namespace kestrav

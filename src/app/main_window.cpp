@@ -1,0 +1,327 @@
+#include "app/main_window.h"
+
+#include "app/pictures.h"
+#include "app/widgets.h"
+#include "setup/init_dialog.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+namespace kestrav {
+
+namespace {
+
+QFont arial(int points, bool bold = true) {
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+void set_background(QWidget* w, const QColor& c) {
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+}
+
+template <typename W> W* make(QWidget* parent, const char* name, int x, int y, int w, int h) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QLabel* make_label(QWidget* parent, const char* name, int x, int y, int w, int h,
+                   const QString& text, const QFont& font) {
+    auto* label = make<QLabel>(parent, name, x, y, w, h);
+    label->setText(text);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+// A check box whose caption stands on the left of the box.
+QCheckBox* make_check(QWidget* parent, const char* name, int x, int y, int w, int h,
+                      const QString& text, bool checked, bool caption_left) {
+    auto* box = make<QCheckBox>(parent, name, x, y, w, h);
+    box->setText(text);
+    box->setFont(arial(10));
+    box->setChecked(checked);
+    if (caption_left)
+        box->setLayoutDirection(Qt::RightToLeft);
+    return box;
+}
+
+QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int h, int points) {
+    auto* list = make<QComboBox>(parent, name, x, y, w, h);
+    list->setEditable(false);
+    list->setMaxVisibleItems(15);
+    list->setFont(arial(points));
+    return list;
+}
+
+} // namespace
+
+TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
+    : QMainWindow(parent), desktop_(context.desktop) {
+    setObjectName(QStringLiteral("Form1"));
+    state_.ExeDirectory = context.exe_directory;
+    state_.AppDirectory = context.app_directory;
+    state_.SettingsFileExists = context.settings_file_exists;
+    build_window();
+    FormCreate();
+    // The initialisation dialog is created once, hidden, after the main window.
+    // It is a window of its own, beside the main window, not a child of it.
+    FormInit = new TFormInit(*this, nullptr);
+}
+
+TForm1::~TForm1() { delete FormInit; }
+
+void TForm1::build_window() {
+    setWindowTitle(QStringLiteral("Kestrav  V0.6b"));
+    setWindowIcon(QIcon(title_picture()));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    move(196, 100);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(474, 296);
+    setCentralWidget(client);
+
+    build_dx_group(client);
+
+    PanelTitre = new Panel(client, QColor(224, 224, 224), 2);
+    PanelTitre->setObjectName(QStringLiteral("PanelTitre"));
+    PanelTitre->setGeometry(240, 8, 225, 44);
+    ImageTitre = make<QLabel>(PanelTitre, "ImageTitre", 16, 6, 33, 35);
+    ImageTitre->setPixmap(title_picture());
+    LabelTitre = make<QLabel>(PanelTitre, "LabelTitre", 80, 4, 70, 36);
+    LabelTitre->setText(QStringLiteral("Kestrav Morlin"));
+    LabelTitre->setAlignment(Qt::AlignCenter);
+    LabelTitre->setWordWrap(true);
+    QFont title(QStringLiteral("Times New Roman"));
+    title.setStyleHint(QFont::Serif);
+    title.setPointSize(11);
+    title.setBold(true);
+    title.setItalic(true);
+    LabelTitre->setFont(title);
+    LabelTitre->setStyleSheet(QStringLiteral("color: blue"));
+
+    build_beam_group(client);
+    build_command_panel(client);
+
+    PanelInterface = new Panel(client, QColor(224, 224, 224), 1);
+    PanelInterface->setObjectName(QStringLiteral("PanelInterface"));
+    PanelInterface->setGeometry(240, 256, 225, 31);
+    LabelEtatLocal = make<QLabel>(PanelInterface, "LabelEtatLocal", 0, 1, 225, 14);
+    LabelEtatInterface = make<QLabel>(PanelInterface, "LabelEtatInterface", 0, 15, 225, 14);
+    for (QLabel* l : {LabelEtatLocal, LabelEtatInterface}) {
+        l->setFont(arial(8));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    LabelEtatLocal->setText(QStringLiteral(" Local = none"));
+    LabelEtatInterface->setText(QStringLiteral(" Interface = none"));
+
+    build_menus();
+
+    TimerBlink = new QTimer(this);
+    TimerBlink->setObjectName(QStringLiteral("TimerBlink"));
+    TimerBlink->setInterval(300);
+    TimerTrackOK = new QTimer(this);
+    TimerTrackOK->setObjectName(QStringLiteral("TimerTrackOK"));
+    TimerTrackOK->setInterval(3600);
+
+    // Keyboard focus order of the DX group, then the BEAM group and the command panel.
+    QWidget* order[] = {EditDXLocator,   CheckBoxLattitudeNordDX, EditDXLattitude,
+                        CheckBoxLattitudeSudDX, CheckBoxLongitudeOuestDX, EditDXLongitude,
+                        CheckBoxLongitudeEstDX, ComboBoxPerso1,  ComboBoxPerso2,
+                        ComboBoxPerso3,  ComboBoxListDX,         EditDistance,
+                        EditAzimut,      BitBtnStop,             ButtonTrack};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void TForm1::build_dx_group(QWidget* client) {
+    GroupBoxDX = make<QGroupBox>(client, "GroupBoxDX", 10, 8, 225, 281);
+    GroupBoxDX->setTitle(QStringLiteral("DX"));
+    GroupBoxDX->setFont(arial(10));
+    set_background(GroupBoxDX, QColor(224, 255, 255));
+    QWidget* g = GroupBoxDX;
+    const QFont label_font = arial(8);
+
+    LabelDXLocator = make_label(g, "LabelDXLocator", 72, 8, 73, 14, QStringLiteral("Locator"), label_font);
+    EditDXLocator = make<QLineEdit>(g, "EditDXLocator", 72, 22, 73, 24);
+    LabelDXLattitude =
+        make_label(g, "LabelDXLattitude", 72, 48, 73, 14, QStringLiteral("Latitude"), label_font);
+    CheckBoxLattitudeNordDX =
+        make_check(g, "CheckBoxLattitudeNordDX", 32, 64, 33, 17, QStringLiteral("N"), true, true);
+    EditDXLattitude = make<QLineEdit>(g, "EditDXLattitude", 72, 62, 73, 24);
+    CheckBoxLattitudeSudDX =
+        make_check(g, "CheckBoxLattitudeSudDX", 152, 64, 30, 17, QStringLiteral("S"), false, false);
+    LabelDXLongitude =
+        make_label(g, "LabelDXLongitude", 80, 88, 56, 14, QStringLiteral("Longitude"), label_font);
+    CheckBoxLongitudeOuestDX =
+        make_check(g, "CheckBoxLongitudeOuestDX", 32, 104, 33, 17, QStringLiteral("W"), true, true);
+    EditDXLongitude = make<QLineEdit>(g, "EditDXLongitude", 72, 102, 73, 24);
+    CheckBoxLongitudeEstDX =
+        make_check(g, "CheckBoxLongitudeEstDX", 152, 104, 30, 17, QStringLiteral("E"), false, false);
+    for (QLineEdit* e : {EditDXLocator, EditDXLattitude, EditDXLongitude})
+        e->setFont(arial(10));
+    Label1 = make_label(g, "Label1", 72, 128, 73, 14, QStringLiteral("DXCC"), label_font);
+    ComboBoxListDX = make_list(g, "ComboBoxListDX", 8, 142, 209, 23, 9);
+    LabelPerso1 = make_label(g, "LabelPerso1", 8, 165, 201, 14, QStringLiteral("LIST 1"), label_font);
+    ComboBoxPerso1 = make_list(g, "ComboBoxPerso1", 8, 178, 209, 22, 8);
+    LabelPerso2 = make_label(g, "LabelPerso2", 8, 201, 201, 14, QStringLiteral("LIST 2"), label_font);
+    ComboBoxPerso2 = make_list(g, "ComboBoxPerso2", 8, 214, 209, 22, 8);
+    LabelPerso3 = make_label(g, "LabelPerso3", 8, 237, 201, 14, QStringLiteral("LIST 3"), label_font);
+    ComboBoxPerso3 = make_list(g, "ComboBoxPerso3", 8, 250, 209, 22, 8);
+
+    connect(EditDXLocator, &QLineEdit::textChanged, this, &TForm1::EditDXLocatorChange);
+    connect(EditDXLattitude, &QLineEdit::textChanged, this, &TForm1::EditDXLattitudeChange);
+    connect(EditDXLongitude, &QLineEdit::textChanged, this, &TForm1::EditDXLongitudeChange);
+    connect(CheckBoxLattitudeNordDX, &QCheckBox::toggled, this,
+            &TForm1::CheckBoxLattitudeNordDXClick);
+    connect(CheckBoxLattitudeSudDX, &QCheckBox::toggled, this, &TForm1::CheckBoxLattitudeSudDXClick);
+    connect(CheckBoxLongitudeOuestDX, &QCheckBox::toggled, this,
+            &TForm1::CheckBoxLongitudeOuestDXClick);
+    connect(CheckBoxLongitudeEstDX, &QCheckBox::toggled, this, &TForm1::CheckBoxLongitudeEstDXClick);
+}
+
+void TForm1::build_beam_group(QWidget* client) {
+    GroupBoxBeam = make<QGroupBox>(client, "GroupBoxBeam", 240, 60, 225, 133);
+    GroupBoxBeam->setTitle(QStringLiteral("BEAM"));
+    GroupBoxBeam->setFont(arial(10));
+    set_background(GroupBoxBeam, QColor(224, 255, 224));
+    QWidget* g = GroupBoxBeam;
+
+    LabelAzimut = make<ClickableLabel>(g, "LabelAzimut", 98, 14, 100, 16);
+    LabelAzimut->setText(QStringLiteral("Azimuth = (deg)"));
+    LabelAzimut->setFont(arial(10));
+    LabelAzimut->setAlignment(Qt::AlignCenter);
+    EditAzimut = make<QLineEdit>(g, "EditAzimut", 104, 32, 73, 30);
+    EditAzimut->setFont(arial(14));
+    EditAzimut->setText(QStringLiteral("0"));
+    UpDownAzimut = make<UpDown>(g, "UpDownAzimut", 176, 32, 17, 30);
+    UpDownAzimut->setRange(0, 359);
+    Image2 = make<QLabel>(g, "Image2", 16, 25, 68, 68);
+    Image2->setPixmap(dial_background_picture());
+    Image2->hide();
+    Image1 = make<QLabel>(g, "Image1", 16, 25, 68, 68);
+    Image1->setPixmap(dial_background_picture());
+    SpeedButtonLP = make<QToolButton>(g, "SpeedButtonLP", 40, 96, 25, 25);
+    SpeedButtonLP->setText(QStringLiteral("LP"));
+    SpeedButtonLP->setCheckable(true);
+    SpeedButtonLP->setFocusPolicy(Qt::NoFocus);
+    LabelDistance = make<QLabel>(g, "LabelDistance", 104, 70, 71, 16);
+    LabelDistance->setText(QStringLiteral("QRB = (km)"));
+    LabelDistance->setFont(arial(10));
+    LabelDistance->setAlignment(Qt::AlignCenter);
+    EditDistance = make<QLineEdit>(g, "EditDistance", 104, 88, 89, 30);
+    EditDistance->setFont(arial(14));
+    EditDistance->setReadOnly(true);
+    EditDistance->setText(QStringLiteral("0"));
+
+    // The button's own checked state is set by the handler, which owns the toggle.
+    connect(SpeedButtonLP, &QToolButton::clicked, this, &TForm1::SpeedButtonLPClick);
+}
+
+void TForm1::build_command_panel(QWidget* client) {
+    PanelLampe = new Panel(client, QColor(224, 224, 224), 2);
+    PanelLampe->setObjectName(QStringLiteral("PanelLampe"));
+    PanelLampe->setGeometry(240, 202, 225, 45);
+    QWidget* g = PanelLampe;
+    ButtonTrack = make<QPushButton>(g, "ButtonTrack", 5, 5, 42, 36);
+    ButtonTrack->setText(QStringLiteral("GO"));
+    ButtonTrack->setFont(arial(18));
+    SpeedButtonAuto = make<QToolButton>(g, "SpeedButtonAuto", 47, 5, 42, 36);
+    SpeedButtonAuto->setText(QStringLiteral("AUTO"));
+    SpeedButtonAuto->setFont(arial(10));
+    SpeedButtonAuto->setCheckable(true);
+    SpeedButtonAuto->setFocusPolicy(Qt::NoFocus);
+    BitBtnStop = make<QPushButton>(g, "BitBtnStop", 89, 5, 42, 36);
+    BitBtnStop->setText(QStringLiteral("STOP"));
+    BitBtnStop->setFont(arial(10));
+    BitBtnStop->setIcon(QIcon(stop_picture()));
+    ImageLEDOff = make<QLabel>(g, "ImageLEDOff", 186, 7, 31, 31);
+    ImageLEDOff->setPixmap(led_picture(false));
+    ImageLedOn = make<QLabel>(g, "ImageLedOn", 186, 7, 31, 31);
+    ImageLedOn->setPixmap(led_picture(true));
+    ImageLedOn->hide();
+}
+
+void TForm1::build_menus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    MenuQuitter = bar->addAction(QStringLiteral("&Quit"));
+    MenuQuitter->setObjectName(QStringLiteral("MenuQuitter"));
+    MenuQuitter->setShortcut(QKeySequence(Qt::Key_F4));
+    connect(MenuQuitter, &QAction::triggered, this, &TForm1::MenuQuitterClick);
+
+    MenuInit = bar->addAction(QStringLiteral("&Init"));
+    MenuInit->setObjectName(QStringLiteral("MenuInit"));
+    connect(MenuInit, &QAction::triggered, this, &TForm1::MenuInitClick);
+
+    MenuListe = bar->addMenu(QStringLiteral("&My Lists"));
+    MenuListe->setObjectName(QStringLiteral("MenuListe"));
+    MenuListe1 = MenuListe->addAction(QStringLiteral("List 1"));
+    MenuListe1->setObjectName(QStringLiteral("MenuListe1"));
+    Menuliste2 = MenuListe->addAction(QStringLiteral("List 2"));
+    Menuliste2->setObjectName(QStringLiteral("Menuliste2"));
+    MenuListe3 = MenuListe->addAction(QStringLiteral("List 3"));
+    MenuListe3->setObjectName(QStringLiteral("MenuListe3"));
+
+    MenuUnit = bar->addMenu(QStringLiteral("&Unit"));
+    MenuUnit->setObjectName(QStringLiteral("MenuUnit"));
+    MenuKm = MenuUnit->addAction(QStringLiteral("&Km"));
+    MenuKm->setObjectName(QStringLiteral("MenuKm"));
+    MenuMile = MenuUnit->addAction(QStringLiteral("&Mile"));
+    MenuMile->setObjectName(QStringLiteral("MenuMile"));
+    auto* units = new QActionGroup(this);
+    for (QAction* a : {MenuKm, MenuMile}) {
+        a->setCheckable(true);
+        units->addAction(a);
+    }
+    MenuKm->setChecked(true);
+    connect(MenuKm, &QAction::triggered, this, &TForm1::MenuKmClick);
+    connect(MenuMile, &QAction::triggered, this, &TForm1::MenuMileClick);
+
+    MenuLangue = bar->addMenu(QStringLiteral("&Language"));
+    MenuLangue->setObjectName(QStringLiteral("MenuLangue"));
+    MenuEnglish = MenuLangue->addAction(QStringLiteral("&English"));
+    MenuEnglish->setObjectName(QStringLiteral("MenuEnglish"));
+    MenuFrancais = MenuLangue->addAction(QStringLiteral("&Français"));
+    MenuFrancais->setObjectName(QStringLiteral("MenuFrancais"));
+    auto* languages = new QActionGroup(this);
+    for (QAction* a : {MenuEnglish, MenuFrancais}) {
+        a->setCheckable(true);
+        languages->addAction(a);
+    }
+    MenuEnglish->setChecked(true);
+
+    MenuHelp = bar->addMenu(QStringLiteral("?"));
+    MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
+    MenuAide = MenuHelp->addAction(QStringLiteral("Help"));
+    MenuAide->setObjectName(QStringLiteral("MenuAide"));
+    MenuAide->setShortcut(QKeySequence(Qt::Key_F1));
+    MenuAPropos = MenuHelp->addAction(QStringLiteral("About Kestrav"));
+    MenuAPropos->setObjectName(QStringLiteral("MenuAPropos"));
+
+    // Shortcuts work while the main window is active, whether or not a menu is open.
+    addAction(MenuQuitter);
+    addAction(MenuAide);
+}
+
+} // namespace kestrav

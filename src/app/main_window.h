@@ -1,0 +1,185 @@
+#pragma once
+// The main window: the DX station entry, the BEAM group, the command panel, the status lines
+// and the menus. It owns the one StationState and the initialisation dialog.
+
+#include "app/station_state.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+namespace kestrav {
+
+class ClickableLabel;
+class Desktop;
+class Panel;
+class TFormInit;
+class UpDown;
+
+// What the window needs from the world outside it, handed in so that tests can substitute it.
+struct MainWindowContext {
+    Desktop* desktop = nullptr;
+    QString exe_directory;    // with trailing "/"
+    QString app_directory;    // settings file and ports/, with trailing "/"
+    bool settings_file_exists = false;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(const MainWindowContext& context, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    StationState& state() { return state_; }
+    Desktop& desktop() { return *desktop_; }
+    TFormInit* formInit() const { return FormInit; }
+    bool longPath() const { return long_path_; }
+    // The text of the published azimuth item.
+    const QString& publishedAzimuth() const { return published_azimuth_; }
+
+    // DX group
+    QGroupBox* GroupBoxDX = nullptr;
+    QLabel* LabelDXLocator = nullptr;
+    QLineEdit* EditDXLocator = nullptr;
+    QLabel* LabelDXLattitude = nullptr;
+    QCheckBox* CheckBoxLattitudeNordDX = nullptr;
+    QLineEdit* EditDXLattitude = nullptr;
+    QCheckBox* CheckBoxLattitudeSudDX = nullptr;
+    QLabel* LabelDXLongitude = nullptr;
+    QCheckBox* CheckBoxLongitudeOuestDX = nullptr;
+    QLineEdit* EditDXLongitude = nullptr;
+    QCheckBox* CheckBoxLongitudeEstDX = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBoxListDX = nullptr;
+    QLabel* LabelPerso1 = nullptr;
+    QComboBox* ComboBoxPerso1 = nullptr;
+    QLabel* LabelPerso2 = nullptr;
+    QComboBox* ComboBoxPerso2 = nullptr;
+    QLabel* LabelPerso3 = nullptr;
+    QComboBox* ComboBoxPerso3 = nullptr;
+
+    // Title panel
+    Panel* PanelTitre = nullptr;
+    QLabel* ImageTitre = nullptr;
+    QLabel* LabelTitre = nullptr;
+
+    // BEAM group
+    QGroupBox* GroupBoxBeam = nullptr;
+    ClickableLabel* LabelAzimut = nullptr;
+    QLineEdit* EditAzimut = nullptr;
+    UpDown* UpDownAzimut = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QToolButton* SpeedButtonLP = nullptr;
+    QLabel* LabelDistance = nullptr;
+    QLineEdit* EditDistance = nullptr;
+
+    // Command panel
+    Panel* PanelLampe = nullptr;
+    QPushButton* ButtonTrack = nullptr;
+    QToolButton* SpeedButtonAuto = nullptr;
+    QPushButton* BitBtnStop = nullptr;
+    QLabel* ImageLEDOff = nullptr;
+    QLabel* ImageLedOn = nullptr;
+
+    // Status panel
+    Panel* PanelInterface = nullptr;
+    QLabel* LabelEtatLocal = nullptr;
+    QLabel* LabelEtatInterface = nullptr;
+
+    // Menus
+    QAction* MenuQuitter = nullptr;
+    QAction* MenuInit = nullptr;
+    QMenu* MenuListe = nullptr;
+    QAction* MenuListe1 = nullptr;
+    QAction* Menuliste2 = nullptr;
+    QAction* MenuListe3 = nullptr;
+    QMenu* MenuUnit = nullptr;
+    QAction* MenuKm = nullptr;
+    QAction* MenuMile = nullptr;
+    QMenu* MenuLangue = nullptr;
+    QAction* MenuEnglish = nullptr;
+    QAction* MenuFrancais = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction* MenuAide = nullptr;
+    QAction* MenuAPropos = nullptr;
+
+    // Timers of the tracking indication
+    QTimer* TimerBlink = nullptr;
+    QTimer* TimerTrackOK = nullptr;
+
+    TFormInit* FormInit = nullptr;
+
+public slots:
+    // Start-up and shut-down
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void MenuInitClick();
+    void MenuQuitterClick();
+
+    // DX entry
+    void EditDXLocatorChange();
+    void EditDXLattitudeChange();
+    void EditDXLongitudeChange();
+    void CheckBoxLattitudeNordDXClick();
+    void CheckBoxLattitudeSudDXClick();
+    void CheckBoxLongitudeOuestDXClick();
+    void CheckBoxLongitudeEstDXClick();
+    void update_dx_locator();
+
+    // Bearing and distance
+    void compute_bearing();
+    void SpeedButtonLPClick();
+    void MenuKmClick();
+    void MenuMileClick();
+
+public:
+    // Writes the two status lines from the state.
+    void update_status_lines();
+    // Empties the selection of the prefix list and the three personal lists without running
+    // their selection handlers.
+    void clear_list_selections();
+    // Sets the published azimuth item (whole degrees, decimal text).
+    void publish_azimuth(const QString& text);
+    // Redraws the azimuth dial from the requested azimuth.
+    void redraw_dial();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void build_window();
+    void build_dx_group(QWidget* client);
+    void build_beam_group(QWidget* client);
+    void build_command_panel(QWidget* client);
+    void build_menus();
+    void coordinate_changed(QLineEdit* field, double& value);
+    void hemisphere_clicked(QCheckBox* box, QCheckBox* partner);
+    void show_bearing(double azimuth, double distance_km);
+    bool FormClose();
+
+    StationState state_;
+    Desktop* desktop_;
+    bool long_path_ = false;
+    bool mile_ = false;
+    bool shown_once_ = false;
+    QString published_azimuth_;
+};
+
+} // namespace kestrav

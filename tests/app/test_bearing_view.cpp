@@ -1,0 +1,135 @@
+// Azimuth and distance shown by the main window: the reference headings, long path, units.
+
+#include "geodesy/bearing.h"
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace kestrav::test {
+namespace {
+
+class BearingViewTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        start();
+        set_local(QStringLiteral("JN18EU"));
+    }
+
+    // Types a DX position into the coordinate fields and boxes, as the operator does.
+    void enter_dx(double lat, bool north, double lon, bool east) {
+        erase(window->EditDXLattitude);
+        erase(window->EditDXLongitude);
+        QCheckBox* ns = north ? window->CheckBoxLattitudeNordDX : window->CheckBoxLattitudeSudDX;
+        QCheckBox* ew = east ? window->CheckBoxLongitudeEstDX : window->CheckBoxLongitudeOuestDX;
+        for (QCheckBox* box : {ns, ew}) {
+            if (!box->isChecked()) {
+                focus(box);
+                QTest::keyClick(box, Qt::Key_Space);
+            }
+        }
+        type(window->EditDXLattitude, QString::number(lat, 'g', 17));
+        type(window->EditDXLongitude, QString::number(lon, 'g', 17));
+    }
+};
+
+// Central angle from the local station JN18EU, computed here with the haversine formula.
+double reference_km(double lat, double lon) {
+    const double d2r = kPi / 180;
+    const double la = 48.854166666666664 * d2r, lo = 2.375 * d2r;
+    const double lb = lat * d2r, lob = lon * d2r;
+    const double h = std::pow(std::sin((lb - la) / 2), 2) +
+                     std::cos(la) * std::cos(lb) * std::pow(std::sin((lob - lo) / 2), 2);
+    return 2 * std::asin(std::sqrt(h)) / d2r * 111.12;
+}
+
+TEST_F(BearingViewTest, ReferenceHeadingsShortAndLongPath) {
+    struct Row {
+        double lat;
+        bool north;
+        double lon;
+        bool east;
+        const char* azimuth;
+        const char* long_path;
+    };
+    const Row rows[] = {
+        {35.83, true, 14.58, true, "141.0", "321.0"},   {38, true, 97, false, "302.8", "122.8"},
+        {36, true, 138, true, "34.5", "214.5"},         {41, false, 174, true, "40.1", "220.1"},
+        {20, true, 157.75, false, "340.3", "160.3"},    {10, false, 20, true, "160.0", "340.0"},
+        {70, true, 30, false, "335.4", "155.4"},        {34, false, 58.5, false, "227.2", "47.2"},
+    };
+    for (const Row& r : rows) {
+        enter_dx(r.lat, r.north, r.lon, r.east);
+        const double km = reference_km(r.north ? r.lat : -r.lat, r.east ? r.lon : -r.lon);
+        EXPECT_EQ(window->EditAzimut->text(), QLatin1String(r.azimuth)) << r.azimuth;
+        EXPECT_NEAR(window->EditDistance->text().toDouble(), km, 0.051) << r.azimuth;
+        EXPECT_NEAR(window->state().Distance, km, 1e-6) << r.azimuth;
+        EXPECT_EQ(window->publishedAzimuth(),
+                  QString::number(std::lround(window->state().RequestedAzimuth)));
+
+        window->SpeedButtonLP->click();
+        EXPECT_TRUE(window->longPath());
+        EXPECT_EQ(window->EditAzimut->text(), QLatin1String(r.long_path)) << r.long_path;
+        EXPECT_NEAR(window->state().Distance, kCircumferenceKm - km, 1e-6);
+        window->SpeedButtonLP->click();
+        EXPECT_FALSE(window->longPath());
+        EXPECT_EQ(window->EditAzimut->text(), QLatin1String(r.azimuth));
+    }
+}
+
+TEST_F(BearingViewTest, LongPathToggleDecidesWhatTheNextStationShows) {
+    window->SpeedButtonLP->click(); // azimuth field empty at start: only the toggle switches
+    EXPECT_TRUE(window->longPath());
+    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
+    enter_dx(36, true, 138, true);
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("214.5"));
+    EXPECT_TRUE(window->SpeedButtonLP->isChecked());
+    window->SpeedButtonLP->click();
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("34.5"));
+    EXPECT_FALSE(window->SpeedButtonLP->isChecked());
+}
+
+TEST_F(BearingViewTest, MilesAndBackShowTheSameKilometres) {
+    enter_dx(38, true, 97, false);
+    const QString km = window->EditDistance->text();
+    const double distance = window->state().Distance;
+    window->MenuMile->trigger();
+    EXPECT_EQ(window->LabelDistance->text(), QStringLiteral("QRB = (mile)"));
+    EXPECT_NEAR(window->EditDistance->text().toDouble(), distance / 1.609, 0.051);
+    window->MenuMile->trigger(); // already checked: nothing changes
+    EXPECT_NEAR(window->EditDistance->text().toDouble(), distance / 1.609, 0.051);
+    window->MenuKm->trigger();
+    EXPECT_EQ(window->LabelDistance->text(), QStringLiteral("QRB = (km)"));
+    EXPECT_EQ(window->EditDistance->text(), km);
+    EXPECT_TRUE(window->MenuKm->isChecked());
+    EXPECT_FALSE(window->MenuMile->isChecked());
+}
+
+TEST_F(BearingViewTest, NoLocalStationLeavesTheDisplayUntouched) {
+    erase(window->formInit()->EditLocalLocator);
+    ASSERT_TRUE(window->state().LocalLocator.isEmpty());
+    enter_dx(36, true, 138, true);
+    EXPECT_FALSE(window->EditDXLocator->text().isEmpty());
+    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
+}
+
+TEST_F(BearingViewTest, NearlyCoincidentAndAntipodalStationsShowNumbers) {
+    // The next subsquare east, and the antipode of the local station.
+    enter_dx(48.854166666666664, true, 2.4583333333333335, true);
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("90.0"));
+    enter_dx(48.854166666666664, false, 177.625, false);
+    const QString az = window->EditAzimut->text();
+    EXPECT_FALSE(az.contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+    const double value = az.toDouble();
+    EXPECT_GE(value, 0);
+    EXPECT_LE(value, 360);
+    EXPECT_EQ(window->EditDistance->text(), QStringLiteral("20001.6"));
+}
+
+} // namespace
+} // namespace kestrav::test

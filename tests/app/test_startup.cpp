@@ -1,0 +1,115 @@
+// Start-up without settings, the status lines, the dialog, and quitting.
+
+#include "support/window_fixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+namespace kestrav::test {
+namespace {
+
+using StartupTest = WindowTest;
+
+TEST_F(StartupTest, FirstRunShowsEmptyStateAndOpensTheDialog) {
+    start();
+    EXPECT_EQ(window->LabelEtatLocal->text(), QStringLiteral(" Local = none"));
+    EXPECT_EQ(window->LabelEtatInterface->text(), QStringLiteral(" Interface = none"));
+    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
+    EXPECT_TRUE(window->EditDistance->text().isEmpty());
+    EXPECT_TRUE(window->formInit()->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Kestrav  V0.6b"));
+    // The hemisphere boxes start on N and W in both windows.
+    EXPECT_TRUE(window->CheckBoxLattitudeNordDX->isChecked());
+    EXPECT_TRUE(window->CheckBoxLongitudeOuestDX->isChecked());
+    EXPECT_FALSE(window->CheckBoxLongitudeEstDX->isChecked());
+}
+
+TEST_F(StartupTest, LocalStationTypedInTheDialogReachesTheStatusLine) {
+    start();
+    set_local(QStringLiteral("jn18eu"));
+    TFormInit* init = window->formInit();
+    EXPECT_EQ(init->EditLocalLocator->text(), QStringLiteral("JN18EU"));
+    EXPECT_EQ(init->EditLocalLattitude->text(), QStringLiteral("48.854"));
+    EXPECT_EQ(init->EditLocalLongitude->text(), QStringLiteral("2.375"));
+    EXPECT_TRUE(init->CheckBoxLattitudeNord->isChecked());
+    EXPECT_TRUE(init->CheckBoxLongitudeEst->isChecked());
+    const StationState& s = window->state();
+    EXPECT_NEAR(s.LocalLatitude, 48.8541667, 1e-6);
+    EXPECT_NEAR(s.LocalLongitude, 2.375, 1e-9);
+    EXPECT_TRUE(s.LocalNorth);
+    EXPECT_TRUE(s.LocalEast);
+
+    // The status line follows when the main window is activated again.
+    focus(window->EditDXLocator);
+    EXPECT_EQ(window->LabelEtatLocal->text(), QStringLiteral(" Local = JN18EU / N48.854 / E2.375"));
+}
+
+TEST_F(StartupTest, LocalCoordinatesInTheSouthWestGiveTheLocatorAndFlags) {
+    start();
+    TFormInit* init = window->formInit();
+    focus(init->CheckBoxLattitudeSud);
+    QTest::keyClick(init->CheckBoxLattitudeSud, Qt::Key_Space);
+    type(init->EditLocalLattitude, QStringLiteral("45.5"));
+    type(init->EditLocalLongitude, QStringLiteral("73.6"));
+    EXPECT_EQ(init->EditLocalLocator->text(), QStringLiteral("FE34EM"));
+    EXPECT_EQ(window->state().LocalLocator, QStringLiteral("FE34EM"));
+    EXPECT_FALSE(window->state().LocalNorth);
+    EXPECT_FALSE(window->state().LocalEast);
+
+    // Emptying the local locator forgets the local station.
+    erase(init->EditLocalLocator);
+    EXPECT_TRUE(window->state().LocalLocator.isEmpty());
+    EXPECT_TRUE(init->EditLocalLattitude->text().isEmpty());
+}
+
+TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
+    start();
+    StationState& s = window->state();
+    struct Row {
+        RotorInterface iface;
+        int lpt, com, parking;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {RotorInterface::PourSat, -1, -1, 1, " Ant = PourSat / no LPT"},
+        {RotorInterface::PourSat, 1, -1, 1, " Ant = PourSat / LPT2 / Parking=180°"},
+        {RotorInterface::FodTrack, -1, -1, 0, " Ant = FODTRack / no LPT"},
+        {RotorInterface::FodTrack, 2, -1, 0, " Ant = FODTrack / LPT3"},
+        {RotorInterface::Ea4tx, -1, -1, 3, " Ant = EA4TX /ARSWIN / Parking=180°"},
+        {RotorInterface::Gs232, -1, -1, 4, " Ant = GS232 / no COM"},
+        {RotorInterface::Gs232, 1, 1, 5, " Ant = GS232 / COM2 / 4800"},
+        {RotorInterface::EasyComm, -1, 0, 5, " Ant = EasyComm / COM1 / 9600 / Parking=180°"},
+    };
+    s.Gs232BaudText = QStringLiteral("4800");
+    s.EasyCommBaudText = QStringLiteral("9600");
+    s.ParkingAzimuth = 180.5; // halves go to the even neighbour
+    for (const Row& r : rows) {
+        s.SelectedInterface = r.iface;
+        s.PourSatLpt = s.FodTrackLpt = r.lpt;
+        s.Gs232Com = r.lpt;
+        s.EasyCommCom = r.com;
+        s.ParkingInterface = r.parking;
+        window->update_status_lines();
+        EXPECT_EQ(window->LabelEtatInterface->text(), QString::fromUtf8(r.expected))
+            << r.expected;
+    }
+}
+
+TEST_F(StartupTest, QuitIsRefusedDuringAConversationAndWorksAfterIt) {
+    start();
+    window->state().DdeConversationOpen = true;
+    focus(window->EditDXLocator);
+    QTest::keyClick(window.get(), Qt::Key_F4);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].icon, BoxIcon::Warning);
+    EXPECT_TRUE(desktop.boxes[0].text.startsWith(QStringLiteral("A DDE conversation is in progress !")));
+
+    window->state().DdeConversationOpen = false;
+    QTest::keyClick(window.get(), Qt::Key_F4);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->formInit()->isVisible());
+}
+
+} // namespace
+} // namespace kestrav::test

@@ -1,0 +1,41 @@
+#pragma once
+// A desktop that records beeps, message boxes, file dialogs and help requests instead of
+// showing them, so window tests never block.
+
+#include "app/desktop.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace kestrav::test {
+
+struct RecordedBox {
+    BoxIcon icon;
+    QString text;
+};
+
+class FakeDesktop final : public Desktop {
+public:
+    void beep() override { ++beeps; }
+    void message_box(QWidget*, BoxIcon icon, const QString& text) override {
+        boxes.push_back({icon, text});
+    }
+    QString open_file(QWidget*, const QString& filter) override {
+        file_filters << filter;
+        if (file_answers.isEmpty())
+            return {};
+        return file_answers.takeFirst();
+    }
+    void show_help(QWidget*, const QString& help_file_name) override {
+        help_requests << help_file_name;
+    }
+
+    int beeps = 0;
+    std::vector<RecordedBox> boxes;
+    QStringList file_answers; // answers of the next file dialogs; none left = cancelled
+    QStringList file_filters;
+    QStringList help_requests;
+};
+
+} // namespace kestrav::test
