@@ -1,0 +1,39 @@
+#pragma once
+// The settings file on disk: where it lives, how its text is stored, and saving it so that
+// a crash at any moment leaves either the old or the new complete file.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kestrav {
+
+inline constexpr char kSettingsFileName[] = "Kestrav.ini";
+inline constexpr char kSettingsTemporaryName[] = "Kestrav.~in";
+
+// A settings file larger than this is not read at all: no real one comes near it.
+inline constexpr qint64 kLargestSettingsFileBytes = 64 * 1024 * 1024;
+
+// The directory that holds the settings file, with a trailing "/": the executable's
+// directory when it can be written, otherwise "kestrav/" in the user's configuration
+// directory ($XDG_CONFIG_HOME, by default ~/.config), which is created when missing.
+QString settings_directory(const QString& exe_directory);
+
+// The lines of the file at `path`, decoded as UTF-8 when valid, otherwise as Windows-1252;
+// line ends CR LF, LF or CR. Nothing when the path is not a readable regular file or the
+// file is larger than kLargestSettingsFileBytes.
+std::optional<QStringList> load_settings_file(const QString& path);
+
+// The stored form of the lines: each line followed by CR LF, in Windows-1252 when every
+// character has a place in it and the bytes read back as the same text, otherwise UTF-8.
+QByteArray encode_settings_text(const QStringList& lines);
+
+// Writes the lines to "Kestrav.~in" in `directory`, flushes it to the disk, makes it
+// read-only and renames it over "Kestrav.ini" in one step; a stale temporary file is
+// removed first, even a read-only one, and a read-only settings file is replaced.
+// False when the temporary file cannot be written or renamed: the old settings file is
+// then untouched and no temporary file is left behind.
+bool save_settings_file(const QString& directory, const QStringList& lines);
+
+} // namespace kestrav

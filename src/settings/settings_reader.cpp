@@ -1,0 +1,291 @@
+#include "settings/settings_reader.h"
+
+#include "geodesy/number_text.h"
+#include "settings/settings_words.h"
+
+#include <cmath>
+#include <optional>
+
+namespace kestrav {
+
+namespace {
+
+using settings_words::kInterfaceWords;
+using settings_words::kSpeedTexts;
+
+enum class Handling {
+    Language,
+    Locator,
+    Latitude,
+    Longitude,
+    Unit,
+    Ant,
+    Lpt,
+    Port,
+    Baud,
+    Stop,
+    Step,
+    PourSatCalAz,
+    PourSatZero,
+    FodTrackCalAz,
+    FodTrackZero,
+    ParkingAzimuth,
+    Parking,
+};
+
+struct KnownKey {
+    QStringView key;
+    Handling handling;
+    RotorInterface rotor = RotorInterface::None;
+};
+
+using R = RotorInterface;
+
+constexpr KnownKey kKnownKeys[] = {
+    {u"LANGUAGE=", Handling::Language},
+    {u"QRA_LOCATOR=", Handling::Locator},
+    {u"LATTITUDE=", Handling::Latitude},
+    {u"LONGITUDE=", Handling::Longitude},
+    {u"UNIT=", Handling::Unit},
+    {u"ANT=", Handling::Ant},
+    {u"LPT_POURSAT=", Handling::Lpt, R::PourSat},
+    {u"LPT_FODTRACK=", Handling::Lpt, R::FodTrack},
+    {u"PORT_GS232=", Handling::Port, R::Gs232},
+    {u"PORT_EASYCOMM=", Handling::Port, R::EasyComm},
+    {u"BAUD_GS232=", Handling::Baud, R::Gs232},
+    {u"BAUD_EASYCOMM=", Handling::Baud, R::EasyComm},
+    {u"STOP_POURSAT=", Handling::Stop, R::PourSat},
+    {u"STOP_FODTRACK=", Handling::Stop, R::FodTrack},
+    {u"STOP_EA4TX=", Handling::Stop, R::Ea4tx},
+    {u"STOP_GS232=", Handling::Stop, R::Gs232},
+    {u"STOP_EASYCOMM=", Handling::Stop, R::EasyComm},
+    {u"STEP_POURSAT=", Handling::Step, R::PourSat},
+    {u"STEP_FODTRACK=", Handling::Step, R::FodTrack},
+    {u"STEP_EA4TX=", Handling::Step, R::Ea4tx},
+    {u"STEP_GS232=", Handling::Step, R::Gs232},
+    {u"STEP_EASYCOMM=", Handling::Step, R::EasyComm},
+    {u"CALAZ_POURSAT=", Handling::PourSatCalAz},
+    {u"ZERO_POURSAT=", Handling::PourSatZero},
+    {u"CALAZ_FODTRACK=", Handling::FodTrackCalAz},
+    {u"ZERO_FODTRACK=", Handling::FodTrackZero},
+    {u"AZIMUT_PARKING=", Handling::ParkingAzimuth},
+    {u"PARKING=", Handling::Parking},
+};
+
+const KnownKey* find_key(QStringView key) {
+    for (const KnownKey& known : kKnownKeys) {
+        if (known.key == key)
+            return &known;
+    }
+    return nullptr;
+}
+
+// Position of an interface word, or -1 for any other text.
+int interface_word_index(QStringView value) {
+    for (int i = 0; i < kRotorInterfaceCount; ++i) {
+        if (kInterfaceWords[i] == value)
+            return i;
+    }
+    return -1;
+}
+
+int speed_index(QStringView value) {
+    for (int i = 0; i < static_cast<int>(kSpeedTexts.size()); ++i) {
+        if (kSpeedTexts[i] == value)
+            return i;
+    }
+    return -1;
+}
+
+// A stored choice is the number in the file minus one (0 in the file means none); done in
+// 64 bits because the file may hold the smallest integer.
+long long choice_from_file(QStringView value) {
+    const std::optional<int> number = read_integer(value);
+    return number ? static_cast<long long>(*number) - 1 : -1;
+}
+
+class Reader {
+public:
+    Reader(StationState& state, SettingsReaderActions& actions)
+        : state_(state), actions_(actions) {}
+
+    void apply(const QString& line) {
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals <= 0)
+            return;
+        const QStringView key = QStringView(line).first(equals + 1);
+        const QStringView value = QStringView(line).sliced(equals + 1);
+
+        if (key.startsWith(u"PERSO")) {
+            apply_personal_list(key, value);
+            return;
+        }
+        if (const KnownKey* known = find_key(key))
+            apply_known(*known, value);
+    }
+
+private:
+    void apply_known(const KnownKey& known, QStringView value) {
+        switch (known.handling) {
+        case Handling::Language:
+            if (value == u"ENGLISH")
+                actions_.select_language(false);
+            else if (value == u"FRENCH")
+                actions_.select_language(true);
+            break;
+        case Handling::Locator:
+            state_.LocalLocator = value.toString().toUpper();
+            break;
+        case Handling::Latitude:
+            apply_local_coordinate(value, u'N', state_.LocalNorth, state_.LocalLatitude);
+            break;
+        case Handling::Longitude:
+            apply_local_coordinate(value, u'E', state_.LocalEast, state_.LocalLongitude);
+            break;
+        case Handling::Unit:
+            if (value == u"KM")
+                actions_.select_unit(false);
+            else if (value == u"MILE")
+                actions_.select_unit(true);
+            break;
+        case Handling::Ant: {
+            // Reset first: an unknown word after a good one leaves no interface.
+            const int index = interface_word_index(value);
+            state_.SelectedInterface = static_cast<RotorInterface>(index);
+            break;
+        }
+        case Handling::Lpt:
+            apply_lpt(known.rotor, value);
+            break;
+        case Handling::Port:
+            apply_port(known.rotor, value);
+            break;
+        case Handling::Baud:
+            apply_baud(known.rotor, value);
+            break;
+        case Handling::Stop:
+            state_.stop_side(known.rotor) = value == u"N" ? StopSide::N : StopSide::S;
+            break;
+        case Handling::Step: {
+            const std::optional<int> step = read_integer(value);
+            state_.min_step(known.rotor) = step && *step >= 0 ? *step : 1;
+            break;
+        }
+        case Handling::PourSatCalAz:
+            apply_calibration(value, state_.PourSatCalAz);
+            break;
+        case Handling::PourSatZero:
+            apply_calibration(value, state_.PourSatZero);
+            break;
+        case Handling::FodTrackCalAz:
+            apply_calibration(value, state_.FodTrackCalAz);
+            break;
+        case Handling::FodTrackZero:
+            apply_calibration(value, state_.FodTrackZero);
+            break;
+        case Handling::ParkingAzimuth:
+            // Written as a whole number, so read without exchanging the separator; an empty
+            // value is bad too.
+            store_number(value.toString(), value, state_.ParkingAzimuth);
+            break;
+        case Handling::Parking: {
+            // Not reset first: an unknown word keeps the parking interface read before.
+            const int index = interface_word_index(value);
+            if (index >= 0)
+                state_.ParkingInterface = index + 1;
+            break;
+        }
+        }
+    }
+
+    // "PERSO" followed by the list number; the rest of the key does not matter.
+    void apply_personal_list(QStringView key, QStringView value) {
+        const QChar digit = key.at(5); // the key holds at least "PERSO="
+        const int n = digit >= u'0' && digit <= u'9' ? digit.unicode() - u'0' : 0;
+        if (n < 1 || n > kPersonalListCount)
+            return;
+        state_.PersoPathNames[n - 1] = value.toString();
+        actions_.load_personal_list(n);
+    }
+
+    // A hemisphere letter and a magnitude. An unreadable magnitude (an empty value
+    // included) forgets the local locator, so that the window asks for the station again.
+    void apply_local_coordinate(QStringView value, QChar positive_letter, bool& positive,
+                                double& magnitude) {
+        const QString text = localize_decimal(value.toString());
+        std::optional<double> number;
+        if (!text.isEmpty()) {
+            positive = text.front() == positive_letter;
+            number = read_number(QStringView(text).sliced(1));
+        }
+        if (number) {
+            magnitude = *number;
+        } else {
+            state_.LocalLocator.clear();
+            actions_.beep();
+        }
+    }
+
+    void apply_lpt(RotorInterface rotor, QStringView value) {
+        const long long lpt = choice_from_file(value);
+        const int stored = lpt >= 0 && lpt < kLptCount ? static_cast<int>(lpt) : -1;
+        if (rotor == RotorInterface::PourSat)
+            state_.PourSatLpt = stored;
+        else
+            state_.FodTrackLpt = stored;
+    }
+
+    void apply_port(RotorInterface rotor, QStringView value) {
+        const long long port = choice_from_file(value);
+        const int stored = port >= 0 ? static_cast<int>(port) : -1;
+        if (rotor == RotorInterface::Gs232)
+            state_.Gs232Com = stored;
+        else
+            state_.EasyCommCom = stored;
+        if (stored != -1)
+            actions_.set_com_port(rotor, stored);
+    }
+
+    // An empty value changes nothing; a text that is not one of the speeds is kept (and
+    // written back) but leaves the speed index as it was.
+    void apply_baud(RotorInterface rotor, QStringView value) {
+        if (value.isEmpty())
+            return;
+        const bool gs232 = rotor == RotorInterface::Gs232;
+        (gs232 ? state_.Gs232BaudText : state_.EasyCommBaudText) = value.toString();
+        const int index = speed_index(value);
+        if (index < 0)
+            return;
+        actions_.set_com_speed(rotor, index);
+        (gs232 ? state_.Gs232BaudIndex : state_.EasyCommBaudIndex) = index;
+    }
+
+    void apply_calibration(QStringView value, double& field) {
+        if (value.isEmpty())
+            return;
+        store_number(localize_decimal(value.toString()), value, field);
+    }
+
+    // A bad number keeps the field's value and is reported with the text as the file has
+    // it; the lines after it are still read.
+    void store_number(const QString& text, QStringView file_text, double& field) {
+        const std::optional<double> number = read_number(text);
+        if (number && std::fabs(*number) <= kLargestSettingsNumber)
+            field = *number;
+        else
+            actions_.report_bad_number(file_text.toString());
+    }
+
+    StationState& state_;
+    SettingsReaderActions& actions_;
+};
+
+} // namespace
+
+void read_settings(const QStringList& lines, StationState& state, SettingsReaderActions& actions) {
+    Reader reader(state, actions);
+    for (const QString& line : lines)
+        reader.apply(line);
+}
+
+} // namespace kestrav

@@ -1,0 +1,108 @@
+#include "settings/settings_writer.h"
+
+#include "geodesy/number_text.h"
+#include "settings/settings_words.h"
+
+namespace kestrav {
+
+namespace {
+
+using settings_words::kInterfaceWords;
+
+// The word of an interface; empty for none (and for any value outside the five).
+QString word(RotorInterface rotor) {
+    const int index = static_cast<int>(rotor);
+    if (index < 0 || index >= kRotorInterfaceCount)
+        return QString();
+    return kInterfaceWords[index].toString();
+}
+
+QString stop_line(const StationState& state, RotorInterface rotor) {
+    const StopSide side = state.StopSides[static_cast<int>(rotor)];
+    return QStringLiteral("STOP_") + word(rotor) + (side == StopSide::N ? QStringLiteral("=N") : QStringLiteral("=S"));
+}
+
+QString step_line(const StationState& state, RotorInterface rotor) {
+    return QStringLiteral("STEP_") + word(rotor) + u'=' +
+           QString::number(state.MinSteps[static_cast<int>(rotor)]);
+}
+
+// Stored choices are 0-based with -1 for none; the file counts from 1 with 0 for none.
+QString choice_text(int choice) {
+    return QString::number(static_cast<long long>(choice) + 1);
+}
+
+QString local_coordinate(double magnitude) {
+    return format_fixed(magnitude, 3, 7);
+}
+
+QString general(double value) {
+    return format_general(value, 7);
+}
+
+bool holds_line_break(const QString& text) {
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
+} // namespace
+
+QStringList settings_lines(const StationState& state, bool french, bool mile) {
+    using R = RotorInterface;
+    QStringList lines;
+    lines.reserve(35);
+
+    lines << QStringLiteral("[KESTRAV]");
+    lines << (french ? QStringLiteral("LANGUAGE=FRENCH") : QStringLiteral("LANGUAGE=ENGLISH"));
+    lines << QStringLiteral("QRA_LOCATOR=") + state.LocalLocator.toUpper();
+    lines << QStringLiteral("LATTITUDE=") + (state.LocalNorth ? u'N' : u'S') +
+                 local_coordinate(state.LocalLatitude);
+    lines << QStringLiteral("LONGITUDE=") + (state.LocalEast ? u'E' : u'W') +
+                 local_coordinate(state.LocalLongitude);
+    for (int n = 1; n <= kPersonalListCount; ++n) {
+        const QString& path = state.PersoPathNames[n - 1];
+        if (!path.isEmpty() && !holds_line_break(path))
+            lines << QStringLiteral("PERSO%1_PATHNAME=").arg(n) + path;
+    }
+    lines << (mile ? QStringLiteral("UNIT=MILE") : QStringLiteral("UNIT=KM"));
+    lines << QStringLiteral("ANT=") + word(state.SelectedInterface);
+
+    lines << QStringLiteral("[POURSAT]");
+    lines << QStringLiteral("LPT_POURSAT=") + choice_text(state.PourSatLpt);
+    lines << stop_line(state, R::PourSat);
+    lines << step_line(state, R::PourSat);
+    lines << QStringLiteral("CALAZ_POURSAT=") + general(state.PourSatCalAz);
+    lines << QStringLiteral("ZERO_POURSAT=") + general(state.PourSatZero);
+
+    lines << QStringLiteral("[FODTRACK]");
+    lines << QStringLiteral("LPT_FODTRACK=") + choice_text(state.FodTrackLpt);
+    lines << stop_line(state, R::FodTrack);
+    lines << step_line(state, R::FodTrack);
+    lines << QStringLiteral("CALAZ_FODTRACK=") + general(state.FodTrackCalAz);
+    lines << QStringLiteral("ZERO_FODTRACK=") + general(state.FodTrackZero);
+
+    lines << QStringLiteral("[EA4TX]");
+    lines << stop_line(state, R::Ea4tx);
+    lines << step_line(state, R::Ea4tx);
+
+    lines << QStringLiteral("[GS-232]");
+    lines << QStringLiteral("PORT_GS232=") + choice_text(state.Gs232Com);
+    lines << QStringLiteral("BAUD_GS232=") + state.Gs232BaudText;
+    lines << stop_line(state, R::Gs232);
+    lines << step_line(state, R::Gs232);
+
+    lines << QStringLiteral("[EASYCOMM]");
+    lines << QStringLiteral("PORT_EASYCOMM=") + choice_text(state.EasyCommCom);
+    lines << QStringLiteral("BAUD_EASYCOMM=") + state.EasyCommBaudText;
+    lines << stop_line(state, R::EasyComm);
+    lines << step_line(state, R::EasyComm);
+
+    lines << QStringLiteral("AZIMUT_PARKING=") +
+                 QString::number(round_half_even(state.ParkingAzimuth));
+    if (state.ParkingInterface >= 1 && state.ParkingInterface <= kRotorInterfaceCount) {
+        const auto parking = static_cast<R>(state.ParkingInterface - 1);
+        lines << QStringLiteral("PARKING=") + word(parking);
+    }
+    return lines;
+}
+
+} // namespace kestrav

@@ -1,0 +1,18 @@
+#pragma once
+// Writing the settings file: every key, in a fixed order, with numbers in the system
+// decimal separator current at the time of writing.
+
+#include "app/station_state.h"
+
+#include <QStringList>
+
+namespace kestrav {
+
+// The lines of the settings file for `state`, without line ends. `french` and `mile` are
+// the checked language and unit menu items. A personal list line is written only for a
+// path that is not empty and holds no line break (such a path could not be read back and
+// would split into a line of its own); the parking line only when a parking interface is
+// set. With the initial state that makes 33 lines.
+QStringList settings_lines(const StationState& state, bool french, bool mile);
+
+} // namespace kestrav
