@@ -3,6 +3,8 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "rotor/comm_port_driver.h"
+#include "rotor/rotor_protocol.h"
 #include "setup/init_dialog.h"
 
 #include <QCloseEvent>
@@ -43,6 +45,14 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormActivate() {
+    if (state_.Gs232BaudIndex != -1)
+        CommPortDriverGS->setComPortSpeed(state_.Gs232BaudIndex);
+    if (state_.EasyCommBaudIndex != -1)
+        CommPortDriverEasy->setComPortSpeed(state_.EasyCommBaudIndex);
+    if (state_.Gs232Com != -1)
+        CommPortDriverGS->setComPort(state_.Gs232Com);
+    if (state_.EasyCommCom != -1)
+        CommPortDriverEasy->setComPort(state_.EasyCommCom);
     update_status_lines();
     if (FormInit->locatorText().size() == 6) {
         compute_bearing();
@@ -123,10 +133,31 @@ bool TForm1::FormClose() {
         desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
         return false;
     }
+    stop_all();
+    park();
+    // The interface the antenna is parked with gets no final stop, so that it completes the
+    // move; the ports are closed in any case. The parallel-port and ARSWIN interfaces have no
+    // output in this build, so there is no port access to close and no ARSWIN stop to send.
+    if (state_.SelectedInterface == RotorInterface::Gs232) {
+        if (state_.ParkingInterface != 4)
+            CommPortDriverGS->WriteText(gs232_shutdown_command());
+        CommPortDriverGS->ClosePort();
+    }
+    if (state_.SelectedInterface == RotorInterface::EasyComm) {
+        if (state_.ParkingInterface != 5)
+            CommPortDriverEasy->WriteText(easycomm_shutdown_command());
+        CommPortDriverEasy->ClosePort();
+    }
     return true;
 }
 
-void TForm1::MenuInitClick() { FormInit->showBeside(this); }
+void TForm1::MenuInitClick() {
+    stop_all();
+    state_.LastSentAzimuth = -10;
+    CommPortDriverGS->ClosePort();
+    CommPortDriverEasy->ClosePort();
+    FormInit->showBeside(this);
+}
 
 void TForm1::MenuQuitterClick() { close(); }
 

@@ -2,6 +2,7 @@
 
 #include "app/pictures.h"
 #include "app/widgets.h"
+#include "rotor/comm_port_driver.h"
 #include "setup/init_dialog.h"
 
 #include <QAction>
@@ -142,6 +143,17 @@ void TForm1::build_window() {
     TimerTrackOK = new QTimer(this);
     TimerTrackOK->setObjectName(QStringLiteral("TimerTrackOK"));
     TimerTrackOK->setInterval(3600);
+    connect(TimerBlink, &QTimer::timeout, this, &TForm1::TimerBlinkTimer);
+    connect(TimerTrackOK, &QTimer::timeout, this, &TForm1::TimerTrackOKTimer);
+    TimerTrackOK->start();
+
+    CommPortDriverGS = new TCommPortDriver(this);
+    CommPortDriverGS->setObjectName(QStringLiteral("CommPortDriverGS"));
+    CommPortDriverGS->setComPortSpeed(br110);
+    CommPortDriverEasy = new TCommPortDriver(this);
+    CommPortDriverEasy->setObjectName(QStringLiteral("CommPortDriverEasy"));
+    for (TCommPortDriver* driver : {CommPortDriverGS, CommPortDriverEasy})
+        driver->setPortDirectory(state_.AppDirectory);
 
     // Keyboard focus order of the DX group, then the BEAM group and the command panel.
     QWidget* order[] = {EditDXLocator,   CheckBoxLattitudeNordDX, EditDXLattitude,
@@ -235,6 +247,9 @@ void TForm1::build_beam_group(QWidget* client) {
 
     // The button's own checked state is set by the handler, which owns the toggle.
     connect(SpeedButtonLP, &QToolButton::clicked, this, &TForm1::SpeedButtonLPClick);
+    connect(EditAzimut, &QLineEdit::textChanged, this, &TForm1::EditAzimutChange);
+    connect(UpDownAzimut, &UpDown::clicked, this, &TForm1::UpDownAzimutClick);
+    connect(LabelAzimut, &ClickableLabel::doubleClicked, this, &TForm1::LabelAzimutDblClick);
 }
 
 void TForm1::build_command_panel(QWidget* client) {
@@ -259,6 +274,9 @@ void TForm1::build_command_panel(QWidget* client) {
     ImageLedOn = make<QLabel>(g, "ImageLedOn", 186, 7, 31, 31);
     ImageLedOn->setPixmap(led_picture(true));
     ImageLedOn->hide();
+    connect(ButtonTrack, &QPushButton::clicked, this, &TForm1::ButtonTrackClick);
+    connect(SpeedButtonAuto, &QToolButton::clicked, this, &TForm1::SpeedButtonAutoClick);
+    connect(BitBtnStop, &QPushButton::clicked, this, &TForm1::BitBtnStopClick);
 }
 
 void TForm1::build_menus() {

@@ -26,6 +26,7 @@ namespace kestrav {
 class ClickableLabel;
 class Desktop;
 class Panel;
+class TCommPortDriver;
 class TFormInit;
 class UpDown;
 
@@ -121,6 +122,10 @@ public:
     QTimer* TimerBlink = nullptr;
     QTimer* TimerTrackOK = nullptr;
 
+    // The serial ports of the GS232 and EasyComm interfaces
+    TCommPortDriver* CommPortDriverGS = nullptr;
+    TCommPortDriver* CommPortDriverEasy = nullptr;
+
     TFormInit* FormInit = nullptr;
 
 public slots:
@@ -147,6 +152,16 @@ public slots:
     void MenuKmClick();
     void MenuMileClick();
 
+    // Rotator command core
+    void EditAzimutChange();
+    void UpDownAzimutClick();
+    void ButtonTrackClick();
+    void BitBtnStopClick();
+    void SpeedButtonAutoClick();
+    void TimerBlinkTimer();
+    void TimerTrackOKTimer();
+    void LabelAzimutDblClick();
+
 public:
     // Writes the two status lines from the state.
     void update_status_lines();
@@ -157,6 +172,13 @@ public:
     void publish_azimuth(const QString& text);
     // Redraws the azimuth dial from the requested azimuth.
     void redraw_dial();
+    // STOP: the stop command of every interface that has one, ports closed, LED off.
+    void stop_all();
+    // A test azimuth handed over by the initialisation dialog: sent at once through the
+    // selected interface whatever the minimum step, then both serial ports are closed.
+    void hand_over_test_azimuth(int azimuth);
+    bool testCommandPending() const { return test_command_pending_; }
+    bool rawOutputDisplay() const { return raw_output_display_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -173,6 +195,12 @@ private:
     void hemisphere_clicked(QCheckBox* box, QCheckBox* partner);
     void show_bearing(double azimuth, double distance_km);
     bool FormClose();
+    bool refuse_azimuth_keystroke();
+    void set_tracking_indication(bool on);
+    void send_to_selected_interface();
+    void serial_output(RotorInterface which);
+    void serial_stop(TCommPortDriver* driver, const QByteArray& command);
+    void park();
 
     StationState state_;
     Desktop* desktop_;
@@ -180,6 +208,10 @@ private:
     bool mile_ = false;
     bool shown_once_ = false;
     QString published_azimuth_;
+    bool output_failed_ = false;
+    bool raw_output_display_ = false;
+    QString saved_azimut_caption_;
+    bool test_command_pending_ = false;
 };
 
 } // namespace kestrav

@@ -1,0 +1,175 @@
+// The rotator command core of the main window: the requested azimuth typed or stepped by the
+// operator, GO, STOP, the tracking LED, the raw output display and parking at exit.
+
+#include "app/desktop.h"
+#include "app/field_text.h"
+#include "app/main_window.h"
+#include "app/widgets.h"
+#include "geodesy/number_text.h"
+#include "rotor/comm_port_driver.h"
+#include "rotor/rotor_protocol.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+namespace kestrav {
+
+void TForm1::EditAzimutChange() {
+    // A text written by the program while the operator works elsewhere only moves the arrows;
+    // whoever wrote it has already set the requested azimuth.
+    if (!EditAzimut->hasFocus() && !test_command_pending_) {
+        UpDownAzimut->setPosition(static_cast<int>(round_half_even(state_.RequestedAzimuth)));
+        return;
+    }
+    for (;;) {
+        // Typing an azimuth by hand leaves no DX station selected.
+        for (QLineEdit* field : {EditDXLocator, EditDXLattitude, EditDXLongitude, EditDistance})
+            field->clear();
+        clear_list_selections();
+
+        const auto number = read_number(EditAzimut->text());
+        if (!number) {
+            if (convert_separator(EditAzimut))
+                continue;
+            if (refuse_azimuth_keystroke())
+                continue;
+            return;
+        }
+        if (*number < 0 || *number >= 360) {
+            if (refuse_azimuth_keystroke())
+                continue;
+            return;
+        }
+        state_.RequestedAzimuth = *number;
+        const long long whole = round_half_even(*number);
+        publish_azimuth(QString::number(whole));
+        UpDownAzimut->setPosition(static_cast<int>(whole));
+        redraw_dial();
+        if (SpeedButtonAuto->isChecked() || test_command_pending_)
+            ButtonTrack->click();
+        if (test_command_pending_) {
+            test_command_pending_ = false;
+            CommPortDriverGS->ClosePort();
+            CommPortDriverEasy->ClosePort();
+        }
+        return;
+    }
+}
+
+// A refused keystroke: beep and remove the character before the caret. Returns whether the
+// text changed and so has to be checked again.
+bool TForm1::refuse_azimuth_keystroke() {
+    desktop_->beep();
+    return remove_before_caret(EditAzimut);
+}
+
+void TForm1::UpDownAzimutClick() {
+    const int position = UpDownAzimut->position();
+    state_.RequestedAzimuth = position;
+    EditAzimut->setText(format_fixed(position, 1));
+    publish_azimuth(QString::number(position));
+    redraw_dial();
+    if (SpeedButtonAuto->isChecked())
+        ButtonTrack->click();
+}
+
+void TForm1::hand_over_test_azimuth(int azimuth) {
+    state_.LastSentAzimuth = -10;
+    test_command_pending_ = true;
+    const QString text = QString::number(azimuth);
+    if (EditAzimut->text() == text)
+        EditAzimutChange(); // every test sends, also when the field already shows the value
+    else
+        EditAzimut->setText(text);
+}
+
+void TForm1::ButtonTrackClick() {
+    if (EditAzimut->text().isEmpty() || state_.SelectedInterface == RotorInterface::None ||
+        state_.RequestedAzimuth < 0 || state_.RequestedAzimuth >= 360) {
+        desktop_->beep();
+        return;
+    }
+    state_.CommandAzimuth = state_.RequestedAzimuth;
+    send_to_selected_interface();
+    if (output_failed_) {
+        output_failed_ = false;
+        return;
+    }
+    set_tracking_indication(true);
+}
+
+void TForm1::send_to_selected_interface() {
+    switch (state_.SelectedInterface) {
+    case RotorInterface::Gs232:
+    case RotorInterface::EasyComm:
+        serial_output(state_.SelectedInterface);
+        break;
+    case RotorInterface::PourSat:
+    case RotorInterface::FodTrack:
+    case RotorInterface::Ea4tx:
+        // The parallel-port and ARSWIN outputs are not part of this build yet: nothing is
+        // sent, which GO reports like any output that could not send.
+        desktop_->beep();
+        output_failed_ = true;
+        break;
+    case RotorInterface::None:
+        break;
+    }
+}
+
+// The LED blinks from the first GO that handed a command over until TimerTrackOK fires; a
+// running timer is left running, so a second GO does not lengthen the indication.
+void TForm1::set_tracking_indication(bool on) {
+    if (on) {
+        if (!TimerBlink->isActive())
+            TimerBlink->start();
+        if (!TimerTrackOK->isActive())
+            TimerTrackOK->start();
+    } else {
+        TimerBlink->stop();
+        TimerTrackOK->stop();
+    }
+    ImageLedOn->setVisible(on);
+    ImageLEDOff->setVisible(!on);
+}
+
+void TForm1::TimerBlinkTimer() {
+    const bool on = ImageLEDOff->isVisible();
+    ImageLedOn->setVisible(on);
+    ImageLEDOff->setVisible(!on);
+}
+
+void TForm1::TimerTrackOKTimer() { set_tracking_indication(false); }
+
+void TForm1::stop_all() {
+    serial_stop(CommPortDriverGS, gs232_stop_command());
+    serial_stop(CommPortDriverEasy, easycomm_stop_command());
+    set_tracking_indication(false);
+}
+
+void TForm1::BitBtnStopClick() { stop_all(); }
+
+// AUTO latches: the button's own checked state is what the other handlers read.
+void TForm1::SpeedButtonAutoClick() {}
+
+void TForm1::LabelAzimutDblClick() {
+    raw_output_display_ = !raw_output_display_;
+    if (raw_output_display_)
+        saved_azimut_caption_ = LabelAzimut->text();
+    else
+        LabelAzimut->setText(saved_azimut_caption_);
+}
+
+void TForm1::park() {
+    if (state_.ParkingInterface == 0)
+        return;
+    state_.RequestedAzimuth = state_.ParkingAzimuth;
+    EditAzimut->setText(format_general(state_.ParkingAzimuth, 15));
+    ButtonTrack->click();
+}
+
+} // namespace kestrav
