@@ -1,0 +1,84 @@
+#include "setup/languages.h"
+
+namespace kestrav {
+
+namespace {
+
+// Placeholder address of the project's download page, shown in the About box.
+constexpr char16_t kDownloadSite[] = u"https://kestrav.example.org";
+
+LanguageTexts english_texts() {
+    LanguageTexts t;
+    t.quit = QStringLiteral("&Quit");
+    t.my_lists = QStringLiteral("&My Lists");
+    t.unit = QStringLiteral("&Unit");
+    t.language = QStringLiteral("&Language");
+    t.label_azimut = QStringLiteral("Azimuth = (deg)");
+    t.about = QStringLiteral("&About Kestrav");
+    t.help = QStringLiteral("&Help");
+    t.help_file = QStringLiteral("Kestrav_En.hlp");
+    t.cannot_create_settings = QStringLiteral("Can't create Kestrav.ini");
+    t.cannot_open_file = QStringLiteral("Can't open file");
+    t.arswin_not_running = QStringLiteral("ARSWIN must be running !");
+    t.dde_conversation_open =
+        QStringLiteral("A DDE conversation is in progress ! Please, close the client "
+                       "conversation before quitting !");
+    t.about_text = QStringLiteral("Kestrav\n"
+                                  "\n"
+                                  "This software is free.\n"
+                                  "It serves to turn your antenna quickly to an azimuth:\n"
+                                  "give a locator, coordinates or a country, then press GO.\n"
+                                  "\n"
+                                  "New releases can be downloaded from:\n") +
+                   QString::fromUtf16(kDownloadSite);
+    return t;
+}
+
+LanguageTexts french_texts() {
+    LanguageTexts t;
+    t.quit = QStringLiteral("&Quitter");
+    t.my_lists = QStringLiteral("&Mes Listes");
+    t.unit = QStringLiteral("&Unit\u00e9");
+    t.language = QStringLiteral("&Langue");
+    t.label_azimut = QStringLiteral("Azimut = (deg)");
+    t.about = QStringLiteral("A &propos de Kestrav");
+    t.help = QStringLiteral("&Aide");
+    t.help_file = QStringLiteral("Kestrav_Fr.hlp");
+    t.cannot_create_settings = QStringLiteral("Ne peut cr\u00e9er Kestrav.ini");
+    t.cannot_open_file = QStringLiteral("Ne peut ouvrir le fichier");
+    t.arswin_not_running = QStringLiteral("ARSWIN doit s'ex\u00e9cuter !");
+    t.dde_conversation_open =
+        QStringLiteral("Une conversation DDE est en cours ! SVP, fermez la conversation "
+                       "client avant de quitter !");
+    t.about_text =
+        QStringLiteral("Kestrav\n"
+                       "\n"
+                       "Ce logiciel est gratuit.\n"
+                       "Il sert \u00e0 tourner rapidement votre antenne vers un azimut :\n"
+                       "donnez un locator, des coordonn\u00e9es ou un pays, puis pressez GO.\n"
+                       "\n"
+                       "Les nouvelles versions peuvent \u00eatre t\u00e9l\u00e9charg\u00e9es "
+                       "sur :\n") +
+        QString::fromUtf16(kDownloadSite);
+    return t;
+}
+
+} // namespace
+
+const LanguageTexts& language_texts(UiLanguage language) {
+    static const LanguageTexts english = english_texts();
+    static const LanguageTexts french = french_texts();
+    return language == UiLanguage::French ? french : english;
+}
+
+QString language_menu_caption(UiLanguage language) {
+    return language == UiLanguage::French ? QStringLiteral("&Fran\u00e7ais")
+                                          : QStringLiteral("&English");
+}
+
+QString help_window_title(UiLanguage language) {
+    return language == UiLanguage::French ? QStringLiteral("Aide Kestrav")
+                                          : QStringLiteral("Kestrav Help");
+}
+
+} // namespace kestrav

@@ -1,0 +1,37 @@
+#pragma once
+// The two user-interface languages and the texts that follow them. Only a small, fixed set
+// of main-window captions, four message texts, the help file and the About text change with
+// the language; every other caption, the status lines and the whole initialisation dialog
+// stay English.
+
+#include <QString>
+
+namespace kestrav {
+
+enum class UiLanguage { English, French };
+
+// One column of the language table. Captions keep their "&" accelerator marks.
+struct LanguageTexts {
+    QString quit, my_lists, unit, language, label_azimut, about, help, help_file;
+    QString cannot_create_settings, cannot_open_file, arswin_not_running, dde_conversation_open;
+    QString about_text; // the About box text, several lines
+};
+
+// The texts of a language; the same object for the whole run. A value outside the enum
+// gives the English texts.
+const LanguageTexts& language_texts(UiLanguage language);
+
+// What the "?" menu and the help command hold before any language action has run: the two
+// help-menu items without accelerators, and the start-up help file name.
+inline constexpr char kStartupHelpCaption[] = "Help";
+inline constexpr char kStartupAboutCaption[] = "About Kestrav";
+inline constexpr char kStartupHelpFile[] = "Kestrav_EN.HLP";
+
+// Caption of the language's own item in the language menu: "&English" or "&Français". These
+// two captions do not change with the language.
+QString language_menu_caption(UiLanguage language);
+
+// Title of the help viewer window: "Kestrav Help" or "Aide Kestrav".
+QString help_window_title(UiLanguage language);
+
+} // namespace kestrav
