@@ -1,65 +1,80 @@
 #pragma once
-// Shared pieces of the settings tests: a recording stand-in for the main window and a
-// guard that sets the system decimal separator for one test.
+// Shared pieces of the settings tests: a recording stand-in for the main window, a guard
+// that sets the decimal separator, and a field-by-field picture of the stored settings.
 
 #include "geodesy/number_text.h"
-#include "rotor/rotor_types.h"
 #include "settings/settings_reader.h"
 
-#include <QString>
 #include <QStringList>
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace kestrav::testing {
 
-// Records every side effect of reading as one text line, in order. A personal list load
-// records the path the state holds at that moment, which is the one the window would open.
+// Records each side effect as one text; a list load records the path the state holds then.
 class RecordingActions : public SettingsReaderActions {
 public:
     explicit RecordingActions(const StationState& state) : state_(state) {}
-
-    void select_language(bool french) override {
-        events << (french ? QStringLiteral("language french") : QStringLiteral("language english"));
-    }
-    void select_unit(bool mile) override {
-        events << (mile ? QStringLiteral("unit mile") : QStringLiteral("unit km"));
-    }
+    void select_language(bool french) override { events << (french ? "french" : "english"); }
+    void select_unit(bool mile) override { events << (mile ? "mile" : "km"); }
     void load_personal_list(int n) override {
         events << QStringLiteral("list %1 %2").arg(n).arg(state_.PersoPathNames.at(n - 1));
     }
-    void set_com_port(RotorInterface rotor, int index) override {
-        events << QStringLiteral("port %1 %2").arg(static_cast<int>(rotor)).arg(index);
-    }
-    void set_com_speed(RotorInterface rotor, int index) override {
-        events << QStringLiteral("speed %1 %2").arg(static_cast<int>(rotor)).arg(index);
-    }
-    void beep() override { events << QStringLiteral("beep"); }
-    void report_bad_number(const QString& bad_text) override {
-        events << QStringLiteral("bad number ") + bad_text;
-    }
-
+    void set_com_port(RotorInterface r, int i) override { record("port", r, i); }
+    void set_com_speed(RotorInterface r, int i) override { record("speed", r, i); }
+    void beep() override { events << "beep"; }
+    void report_bad_number(const QString& text) override { events << "bad " + text; }
     QStringList events;
 
 private:
+    void record(const char* what, RotorInterface r, int i) {
+        events << QStringLiteral("%1 %2 %3").arg(what).arg(static_cast<int>(r)).arg(i);
+    }
     const StationState& state_;
 };
 
-// Sets the system decimal separator for the lifetime of the guard.
 class SeparatorGuard {
 public:
     explicit SeparatorGuard(QChar separator) : saved_(decimal_separator()) {
         set_decimal_separator(separator);
     }
     ~SeparatorGuard() { set_decimal_separator(saved_); }
-    SeparatorGuard(const SeparatorGuard&) = delete;
-    SeparatorGuard& operator=(const SeparatorGuard&) = delete;
 
 private:
     QChar saved_;
 };
+
+// Every field the settings file holds, one "name=value" text each.
+inline QStringList describe(const StationState& s) {
+    auto n = [](double v) { return QString::number(v, 'g', 15); };
+    QString steps, stops;
+    for (int i = 0; i < kRotorInterfaceCount; ++i) {
+        steps += QString::number(s.MinSteps[i]) + u' ';
+        stops += s.StopSides[i] == StopSide::N ? u'N' : u'S';
+    }
+    return {"locator=" + s.LocalLocator, "lat=" + QString(s.LocalNorth ? "N" : "S") + n(s.LocalLatitude),
+            "lon=" + QString(s.LocalEast ? "E" : "W") + n(s.LocalLongitude),
+            "perso=" + QStringList(s.PersoPathNames.begin(), s.PersoPathNames.end()).join('|'),
+            "ant=" + QString::number(static_cast<int>(s.SelectedInterface)),
+            QStringLiteral("lpt=%1 %2").arg(s.PourSatLpt).arg(s.FodTrackLpt),
+            QStringLiteral("com=%1 %2").arg(s.Gs232Com).arg(s.EasyCommCom),
+            QStringLiteral("baud=%1 %2 %3 %4").arg(s.Gs232BaudText).arg(s.Gs232BaudIndex)
+                .arg(s.EasyCommBaudText).arg(s.EasyCommBaudIndex),
+            "steps=" + steps.trimmed(), "stops=" + stops,
+            "poursat=" + n(s.PourSatCalAz) + ' ' + n(s.PourSatZero),
+            "fodtrack=" + n(s.FodTrackCalAz) + ' ' + n(s.FodTrackZero),
+            "parking=" + n(s.ParkingAzimuth) + ' ' + QString::number(s.ParkingInterface)};
+}
+
+// The entries of describe(after) that differ from describe(before).
+inline QStringList changes(const StationState& before, const StationState& after) {
+    const QStringList old = describe(before);
+    QStringList changed;
+    for (const QString& entry : describe(after))
+        if (!old.contains(entry))
+            changed << entry;
+    return changed;
+}
 
 } // namespace kestrav::testing
