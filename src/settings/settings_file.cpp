@@ -82,8 +82,8 @@ bool remove_stale_file(const QByteArray& path) {
 // Writes the complete file, takes its write permission away and waits until it is on the
 // disk. The file is removed again on any failure.
 bool write_temporary_file(const QByteArray& path, const QByteArray& bytes) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          0666);
+    const int fd =
+        ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0)
         return false;
     struct stat info {};

@@ -19,7 +19,8 @@ QString word(RotorInterface rotor) {
 
 QString stop_line(const StationState& state, RotorInterface rotor) {
     const StopSide side = state.StopSides[static_cast<int>(rotor)];
-    return QStringLiteral("STOP_") + word(rotor) + (side == StopSide::N ? QStringLiteral("=N") : QStringLiteral("=S"));
+    return QStringLiteral("STOP_") + word(rotor) +
+           (side == StopSide::N ? QStringLiteral("=N") : QStringLiteral("=S"));
 }
 
 QString step_line(const StationState& state, RotorInterface rotor) {

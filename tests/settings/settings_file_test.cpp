@@ -140,8 +140,8 @@ TEST_F(SettingsFileTest, RenameFailureLeavesNoTemporary) {
 
 TEST_F(SettingsFileTest, LoadsCodePageFilesAndRefusesWhatIsNoSettingsFile) {
     put(ini(), "PERSO1=C:\\Pr\xE9\x66ixes.txt\rUNIT=MILE\nANT=EA4TX");
-    EXPECT_EQ(load(ini()), (QStringList{QStringLiteral("PERSO1=C:\\Préfixes.txt"), "UNIT=MILE",
-                                        "ANT=EA4TX"}));
+    EXPECT_EQ(load(ini()),
+              (QStringList{QStringLiteral("PERSO1=C:\\Préfixes.txt"), "UNIT=MILE", "ANT=EA4TX"}));
     EXPECT_FALSE(load_settings_file(dir() + "absent.ini"));
     EXPECT_FALSE(load_settings_file(dir_.path()));
     QFile big(ini()); // sparse, larger than any settings file
@@ -163,14 +163,16 @@ TEST_F(SettingsFileTest, HostileContentsAreReadSafely) {
         StationState state;
         RecordingActions actions(state);
         read_settings(load(ini()), state, actions);
-        EXPECT_EQ(state.SelectedInterface, RotorInterface::Gs232) << rubbish.left(20).toHex().data();
+        EXPECT_EQ(state.SelectedInterface, RotorInterface::Gs232)
+            << rubbish.left(20).toHex().data();
     }
 }
 
 TEST_F(SettingsFileTest, MillionLinesReadQuickly) {
-    const QByteArray block = "[POURSAT]\r\nSTEP_GS232=3\r\nCALAZ_POURSAT=0.5\r\nLATTITUDE=N48.854\r\n"
-                             "ANT=EA4TX\r\nno key\r\nPARKING=EASYCOMM\r\nUNKNOWN=1\r\n"
-                             "QRA_LOCATOR=jn18eu\r\nSTOP_GS232=S\r\n";
+    const QByteArray block =
+        "[POURSAT]\r\nSTEP_GS232=3\r\nCALAZ_POURSAT=0.5\r\nLATTITUDE=N48.854\r\n"
+        "ANT=EA4TX\r\nno key\r\nPARKING=EASYCOMM\r\nUNKNOWN=1\r\n"
+        "QRA_LOCATOR=jn18eu\r\nSTOP_GS232=S\r\n";
     put(ini(), block.repeated(100000) + "STEP_GS232=5");
     QElapsedTimer timer;
     timer.start();

@@ -32,6 +32,7 @@ void run(QChar separator, const std::vector<Case>& cases) {
 }
 
 TEST(SettingsReader, WhichLinesCount) {
+    // clang-format off
     run(u'.', {
         {"blank before key", {" ANT=GS232"}, {}, {}},
         {"lower-case key", {"ant=GS232", "unit=MILE"}, {}, {}},
@@ -41,9 +42,11 @@ TEST(SettingsReader, WhichLinesCount) {
         {"later line wins", {"STEP_GS232=3", "STEP_GS232=4"}, {"steps=1 1 1 4 1"}, {}},
         {"value keeps later equals", {"QRA_LOCATOR=a=b"}, {"locator=A=B"}, {}},
     });
+    // clang-format on
 }
 
 TEST(SettingsReader, WordsAndChoices) {
+    // clang-format off
     run(u'.', {
         {"language", {"LANGUAGE=FRENCH", "LANGUAGE=ENGLISH"}, {}, {"french", "english"}},
         {"lower-case english", {"LANGUAGE=english", "UNIT=Mile"}, {}, {}},
@@ -76,31 +79,39 @@ TEST(SettingsReader, WordsAndChoices) {
         {"empty speed ignored", {"BAUD_GS232=110", "BAUD_GS232="}, {"baud=110 0  0"},
          {"speed 3 0"}},
     });
+    // clang-format on
 }
 
 TEST(SettingsReader, PersonalListsByTheSixthCharacter) {
+    // clang-format off
     run(u'.', {
-        {"usual key", {"PERSO1_PATHNAME=/a b/l.ksv"}, {"perso=/a b/l.ksv||"}, {"list 1 /a b/l.ksv"}},
+        {"usual key", {"PERSO1_PATHNAME=/a b/l"}, {"perso=/a b/l||"}, {"list 1 /a b/l"}},
         {"PERSO2= loads list 2", {"PERSO2=/x"}, {"perso=|/x|"}, {"list 2 /x"}},
-        {"others ignored", {"PERSO4=/x", "PERSO0=/x", "PERSO=/x", "PERSOX=/x", "perso1=/x"}, {}, {}},
+        {"others ignored", {"PERSO4=/x", "PERSO0=/x", "PERSO=/x", "PERSOX=/x", "perso1=/x"},
+         {}, {}},
         {"file order", {"PERSO3_Q=/c", "PERSO3_PATHNAME=/d"}, {"perso=||/d"},
          {"list 3 /c", "list 3 /d"}},
     });
+    // clang-format on
 }
 
 TEST(SettingsReader, LocalCoordinates) {
+    // clang-format off
     run(u'.', {
-        {"south and west", {"LATTITUDE=S33.500", "LONGITUDE=W70.250"}, {"lat=S33.5", "lon=W70.25"}, {}},
+        {"south and west", {"LATTITUDE=S33.500", "LONGITUDE=W70.250"},
+         {"lat=S33.5", "lon=W70.25"}, {}},
         {"comma under point", {"LATTITUDE=N48,854"}, {"lat=N48.854"}, {}},
         {"empty latitude", {"LATTITUDE=N12.5", "LATTITUDE="}, {"locator=", "lat=N12.5"}, {"beep"}},
         {"bad longitude takes its letter", {"LONGITUDE=Wxyz"}, {"locator=", "lon=W0"}, {"beep"}},
         {"locator after a bad latitude", {"LATTITUDE=S", "QRA_LOCATOR=io91wm"},
          {"locator=IO91WM", "lat=S0"}, {"beep"}},
     });
+    // clang-format on
     run(u',', {{"point under comma", {"LATTITUDE=N48.854"}, {"lat=N48.854"}, {}}});
 }
 
 TEST(SettingsReader, CalibrationZeroAndParkingNumbers) {
+    // clang-format off
     run(u'.', {
         {"values", {"CALAZ_POURSAT=0,6", "ZERO_POURSAT=-12.5", "CALAZ_FODTRACK=1E-3",
                     "AZIMUT_PARKING=270"},
@@ -118,6 +129,7 @@ TEST(SettingsReader, CalibrationZeroAndParkingNumbers) {
          {"ant=2", "lpt=1 -1", "com=2 -1", "poursat=0.5138901 5", "parking=0 4"},
          {"french", "bad abc", "bad north", "port 3 2", "mile"}},
     });
+    // clang-format on
     run(u',', {{"parking comma", {"AZIMUT_PARKING=12,5"}, {"parking=12.5 0"}, {}}});
 }
 

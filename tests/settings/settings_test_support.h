@@ -8,7 +8,9 @@
 #include <QStringList>
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kestrav::testing {
 
@@ -53,15 +55,20 @@ inline QStringList describe(const StationState& s) {
         steps += QString::number(s.MinSteps[i]) + u' ';
         stops += s.StopSides[i] == StopSide::N ? u'N' : u'S';
     }
-    return {"locator=" + s.LocalLocator, "lat=" + QString(s.LocalNorth ? "N" : "S") + n(s.LocalLatitude),
+    return {"locator=" + s.LocalLocator,
+            "lat=" + QString(s.LocalNorth ? "N" : "S") + n(s.LocalLatitude),
             "lon=" + QString(s.LocalEast ? "E" : "W") + n(s.LocalLongitude),
             "perso=" + QStringList(s.PersoPathNames.begin(), s.PersoPathNames.end()).join('|'),
             "ant=" + QString::number(static_cast<int>(s.SelectedInterface)),
             QStringLiteral("lpt=%1 %2").arg(s.PourSatLpt).arg(s.FodTrackLpt),
             QStringLiteral("com=%1 %2").arg(s.Gs232Com).arg(s.EasyCommCom),
-            QStringLiteral("baud=%1 %2 %3 %4").arg(s.Gs232BaudText).arg(s.Gs232BaudIndex)
-                .arg(s.EasyCommBaudText).arg(s.EasyCommBaudIndex),
-            "steps=" + steps.trimmed(), "stops=" + stops,
+            QStringLiteral("baud=%1 %2 %3 %4")
+                .arg(s.Gs232BaudText)
+                .arg(s.Gs232BaudIndex)
+                .arg(s.EasyCommBaudText)
+                .arg(s.EasyCommBaudIndex),
+            "steps=" + steps.trimmed(),
+            "stops=" + stops,
             "poursat=" + n(s.PourSatCalAz) + ' ' + n(s.PourSatZero),
             "fodtrack=" + n(s.FodTrackCalAz) + ' ' + n(s.FodTrackZero),
             "parking=" + n(s.ParkingAzimuth) + ' ' + QString::number(s.ParkingInterface)};

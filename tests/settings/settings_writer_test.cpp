@@ -11,6 +11,7 @@ namespace {
 TEST(SettingsWriter, FirstRunWritesTheThirtyThreeLines) {
     for (const QString sep : {".", ","}) {
         SeparatorGuard guard(sep[0]);
+        // clang-format off
         const QStringList expected{
             "[KESTRAV]", "LANGUAGE=ENGLISH", "QRA_LOCATOR=", "LATTITUDE=N0" + sep + "000",
             "LONGITUDE=E0" + sep + "000", "UNIT=KM", "ANT=", "[POURSAT]", "LPT_POURSAT=0",
@@ -20,6 +21,7 @@ TEST(SettingsWriter, FirstRunWritesTheThirtyThreeLines) {
             "STEP_EA4TX=1", "[GS-232]", "PORT_GS232=0", "BAUD_GS232=", "STOP_GS232=N",
             "STEP_GS232=1", "[EASYCOMM]", "PORT_EASYCOMM=0", "BAUD_EASYCOMM=", "STOP_EASYCOMM=N",
             "STEP_EASYCOMM=1", "AZIMUT_PARKING=0"};
+        // clang-format on
         EXPECT_EQ(settings_lines(StationState{}, false, false), expected) << sep.toStdString();
     }
 }
@@ -33,9 +35,9 @@ TEST(SettingsWriter, OptionalLinesInTheirPlaces) {
     state.SelectedInterface = RotorInterface::EasyComm;
     const QStringList lines = settings_lines(state, true, true);
     ASSERT_EQ(lines.size(), 36);
-    EXPECT_EQ(lines.mid(5, 4), (QStringList{"PERSO1_PATHNAME=/a/one.ksv",
-                                            "PERSO3_PATHNAME=/c/three.txt", "UNIT=MILE",
-                                            "ANT=EASYCOMM"}));
+    EXPECT_EQ(lines.mid(5, 4),
+              (QStringList{"PERSO1_PATHNAME=/a/one.ksv", "PERSO3_PATHNAME=/c/three.txt",
+                           "UNIT=MILE", "ANT=EASYCOMM"}));
     EXPECT_EQ(lines[1], "LANGUAGE=FRENCH");
     EXPECT_EQ(lines.last(), "PARKING=EA4TX");
 }
@@ -48,9 +50,10 @@ TEST(SettingsWriter, NumberFormats) {
         const char* general; // calibration and zero
         const char* whole;   // parking azimuth
     };
-    for (const Row& row : {Row{1.0 / 3.0, "0.333", "0.3333333", "0"}, Row{2.5, "2.500", "2.5", "2"},
-                           Row{3.5, "3.500", "3.5", "4"}, Row{359.99996, "360.000", "360", "360"},
-                           Row{-12.5, "-12.500", "-12.5", "-12"}, Row{1e-8, "0.000", "1E-8", "0"}}) {
+    for (const Row& row :
+         {Row{1.0 / 3.0, "0.333", "0.3333333", "0"}, Row{2.5, "2.500", "2.5", "2"},
+          Row{3.5, "3.500", "3.5", "4"}, Row{359.99996, "360.000", "360", "360"},
+          Row{-12.5, "-12.500", "-12.5", "-12"}, Row{1e-8, "0.000", "1E-8", "0"}}) {
         SCOPED_TRACE(row.value);
         StationState state;
         state.LocalLatitude = state.PourSatZero = state.ParkingAzimuth = row.value;
@@ -85,7 +88,8 @@ TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
     written.ParkingAzimuth = 270;
     written.ParkingInterface = 4;
 
-    for (const auto& [from, to] : {std::pair{u'.', u'.'}, {u',', u','}, {u',', u'.'}, {u'.', u','}}) {
+    for (const auto& [from, to] :
+         {std::pair{u'.', u'.'}, {u',', u','}, {u',', u'.'}, {u'.', u','}}) {
         SCOPED_TRACE((std::string{char(from), '>', char(to)}));
         QStringList lines;
         {
@@ -97,10 +101,10 @@ TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
         RecordingActions actions(read);
         read_settings(lines, read, actions);
         EXPECT_EQ(describe(read), describe(written));
-        EXPECT_EQ(actions.events,
-                  (QStringList{"french", "list 1 /home/op/one.ksv", "list 2 /home/op/two words.txt",
-                               "list 3 /home/op/Ré.ksv", "mile", "port 3 1", "speed 3 5",
-                               "port 4 3"}));
+        EXPECT_EQ(
+            actions.events,
+            (QStringList{"french", "list 1 /home/op/one.ksv", "list 2 /home/op/two words.txt",
+                         "list 3 /home/op/Ré.ksv", "mile", "port 3 1", "speed 3 5", "port 4 3"}));
         SeparatorGuard back(from);
         EXPECT_EQ(settings_lines(read, true, true), lines); // written back unchanged
     }
