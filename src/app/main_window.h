@@ -196,6 +196,10 @@ private:
     void show_bearing(double azimuth, double distance_km);
     bool FormClose();
     bool refuse_azimuth_keystroke();
+    // A text the program writes into the azimuth field. Like every write from code it leaves
+    // the caret at the start of the field; the change handler runs when the text changed, or
+    // always when asked (a test azimuth equal to the one shown).
+    void write_azimuth_text(const QString& text, bool always_handle = false);
     void set_tracking_indication(bool on);
     void send_to_selected_interface();
     void serial_output(RotorInterface which);

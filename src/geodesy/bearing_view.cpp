@@ -48,7 +48,7 @@ void TForm1::compute_bearing() {
 void TForm1::show_bearing(double azimuth, double distance_km) {
     state_.RequestedAzimuth = azimuth;
     state_.Distance = distance_km;
-    EditAzimut->setText(azimuth_text(azimuth));
+    write_azimuth_text(azimuth_text(azimuth));
     publish_azimuth(QString::number(round_half_even(azimuth)));
     EditDistance->setText(distance_text(distance_km, state_.DistanceFactor));
     redraw_dial();
@@ -59,7 +59,7 @@ void TForm1::SpeedButtonLPClick() {
     SpeedButtonLP->setChecked(long_path_);
     if (!EditAzimut->text().isEmpty()) {
         state_.RequestedAzimuth = reverse_azimuth(state_.RequestedAzimuth);
-        EditAzimut->setText(azimuth_text(state_.RequestedAzimuth));
+        write_azimuth_text(azimuth_text(state_.RequestedAzimuth));
         publish_azimuth(QString::number(round_half_even(state_.RequestedAzimuth)));
         // While the operator types an azimuth by hand only the heading is reversed.
         if (!EditAzimut->hasFocus()) {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
 
@@ -67,10 +68,21 @@ bool TForm1::refuse_azimuth_keystroke() {
     return remove_before_caret(EditAzimut);
 }
 
+void TForm1::write_azimuth_text(const QString& text, bool always_handle) {
+    const bool changed = EditAzimut->text() != text;
+    {
+        const QSignalBlocker blocker(EditAzimut);
+        EditAzimut->setText(text);
+        EditAzimut->setCursorPosition(0);
+    }
+    if (changed || always_handle)
+        EditAzimutChange();
+}
+
 void TForm1::UpDownAzimutClick() {
     const int position = UpDownAzimut->position();
     state_.RequestedAzimuth = position;
-    EditAzimut->setText(format_fixed(position, 1));
+    write_azimuth_text(format_fixed(position, 1));
     publish_azimuth(QString::number(position));
     redraw_dial();
     if (SpeedButtonAuto->isChecked())
@@ -80,11 +92,8 @@ void TForm1::UpDownAzimutClick() {
 void TForm1::hand_over_test_azimuth(int azimuth) {
     state_.LastSentAzimuth = -10;
     test_command_pending_ = true;
-    const QString text = QString::number(azimuth);
-    if (EditAzimut->text() == text)
-        EditAzimutChange(); // every test sends, also when the field already shows the value
-    else
-        EditAzimut->setText(text);
+    // Every test sends, also when the field already shows the value.
+    write_azimuth_text(QString::number(azimuth), true);
 }
 
 void TForm1::ButtonTrackClick() {
@@ -168,7 +177,7 @@ void TForm1::park() {
     if (state_.ParkingInterface == 0)
         return;
     state_.RequestedAzimuth = state_.ParkingAzimuth;
-    EditAzimut->setText(format_general(state_.ParkingAzimuth, 15));
+    write_azimuth_text(format_general(state_.ParkingAzimuth, 15));
     ButtonTrack->click();
 }
 

@@ -1,0 +1,304 @@
+// The rotator command core driven through the real main window, with the controller on the
+// other side of a pseudo-terminal linked as ports/COM1.
+
+#include "rotor/comm_port_driver.h"
+#include "support/pty_port.h"
+#include "support/window_fixture.h"
+#include "app/widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace kestrav::test {
+namespace {
+
+class RotorTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        start();
+        window->formInit()->hide();
+        port = std::make_unique<PtyPort>(dir.path(), QStringLiteral("COM1"));
+        ASSERT_TRUE(port->ok());
+        select(RotorInterface::Gs232);
+    }
+    void TearDown() override {
+        if (window)
+            window->stop_all();
+        WindowTest::TearDown();
+        port.reset();
+    }
+
+    void select(RotorInterface which) {
+        StationState& s = window->state();
+        s.SelectedInterface = which;
+        s.Gs232Com = 0;
+        s.EasyCommCom = 0;
+    }
+
+    // Empties the azimuth field from the program's side (no keystroke, so no beep).
+    void empty_azimuth() {
+        window->ComboBoxListDX->setFocus();
+        window->EditAzimut->clear();
+    }
+
+    // Types an azimuth into the emptied field and presses GO.
+    void go(const QString& azimuth) {
+        empty_azimuth();
+        type(window->EditAzimut, azimuth);
+        ASSERT_EQ(window->EditAzimut->text(), azimuth);
+        window->ButtonTrack->click();
+    }
+
+    bool led_on() const { return window->ImageLedOn->isVisible() && !window->ImageLEDOff->isVisible(); }
+
+    std::unique_ptr<PtyPort> port;
+};
+
+TEST_F(RotorTest, CommandBytesForEachInterface) {
+    struct Row {
+        RotorInterface iface;
+        StopSide side;
+        const char* azimuth;
+        const char* bytes;
+    };
+    const Row rows[] = {
+        {RotorInterface::Gs232, StopSide::N, "0", "W000\r"},
+        {RotorInterface::Gs232, StopSide::N, "7.5", "W008\r"},
+        {RotorInterface::Gs232, StopSide::N, "8.5", "W008\r"},
+        {RotorInterface::Gs232, StopSide::N, "99.6", "W100\r"},
+        {RotorInterface::Gs232, StopSide::N, "359.7", "W360\r"},
+        {RotorInterface::Gs232, StopSide::S, "90", "W270\r"},
+        {RotorInterface::Gs232, StopSide::S, "180", "W000\r"},
+        {RotorInterface::EasyComm, StopSide::N, "0", "AZ000.0\r"},
+        {RotorInterface::EasyComm, StopSide::N, "45", "AZ045.0\r"},
+        {RotorInterface::EasyComm, StopSide::N, "359.7", "AZ360.0\r"},
+        {RotorInterface::EasyComm, StopSide::S, "10", "AZ190.0\r"},
+    };
+    for (const Row& r : rows) {
+        select(r.iface);
+        window->state().stop_side(r.iface) = r.side;
+        window->state().LastSentAzimuth = -10;
+        go(QString::fromLatin1(r.azimuth));
+        EXPECT_EQ(port->read(), QByteArray(r.bytes)) << r.azimuth;
+        EXPECT_TRUE(led_on());
+        // The requested azimuth is never changed by the end-stop mapping.
+        EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, QString::fromLatin1(r.azimuth).toDouble());
+        window->stop_all(); // STOP writes its stop command and closes the port
+        EXPECT_EQ(port->read(), QByteArray(r.iface == RotorInterface::Gs232 ? "S\r" : "SA\r"));
+    }
+    EXPECT_EQ(desktop.beeps, 0);
+}
+
+TEST_F(RotorTest, MinimumStepAndItsReset) {
+    go(QStringLiteral("100"));
+    ASSERT_EQ(port->read(), QByteArray("W100\r"));
+    window->stop_all();
+    port->read();
+    go(QStringLiteral("100.5")); // closer than one degree: nothing, no beep, no LED
+    EXPECT_EQ(port->read(200), QByteArray());
+    EXPECT_FALSE(led_on());
+    EXPECT_EQ(desktop.beeps, 0);
+    go(QStringLiteral("101"));   // exactly one degree passes
+    EXPECT_EQ(port->read(), QByteArray("W101\r"));
+
+    // Opening the dialog from the menu stops, closes the ports and forgets the last azimuth.
+    window->MenuInitClick();
+    EXPECT_EQ(port->read(), QByteArray("S\r"));
+    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, -10);
+    window->formInit()->hide();
+    window->ButtonTrack->click();
+    EXPECT_EQ(port->read(), QByteArray("W101\r"));
+
+    // A step of 0 sends the same azimuth again.
+    window->state().min_step(RotorInterface::Gs232) = 0;
+    window->ButtonTrack->click();
+    EXPECT_EQ(port->read(), QByteArray("W101\r"));
+}
+
+TEST_F(RotorTest, GoRefusesWithABeep) {
+    empty_azimuth();
+    window->ButtonTrack->click(); // empty field
+    EXPECT_EQ(desktop.beeps, 1);
+    go(QStringLiteral("45"));
+    port->read();
+    window->state().SelectedInterface = RotorInterface::None;
+    window->ButtonTrack->click();
+    EXPECT_EQ(desktop.beeps, 2);
+    select(RotorInterface::Gs232);
+    window->state().RequestedAzimuth = 400; // a parking azimuth beyond the dial
+    window->ButtonTrack->click();
+    EXPECT_EQ(desktop.beeps, 3);
+    EXPECT_EQ(port->read(200), QByteArray());
+}
+
+TEST_F(RotorTest, PortThatDoesNotOpenSetsTheFailureAndShowsNoLed) {
+    window->stop_all();
+    window->state().Gs232Com = -1; // no COM chosen: names no device
+    go(QStringLiteral("45"));
+    EXPECT_EQ(desktop.beeps, 1);
+    EXPECT_FALSE(led_on());
+    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    // The failure was cleared by GO: the next good command shows the LED.
+    window->state().Gs232Com = 0;
+    window->state().LastSentAzimuth = -10;
+    window->ButtonTrack->click();
+    EXPECT_EQ(port->read(), QByteArray("W045\r"));
+    EXPECT_TRUE(led_on());
+}
+
+TEST_F(RotorTest, TwoGosOpenThePortOnceAndStopOnClosedPortsWritesNothing) {
+    window->stop_all();
+    EXPECT_EQ(port->read(200), QByteArray());
+    go(QStringLiteral("10"));
+    ASSERT_TRUE(window->CommPortDriverGS->IsOpen());
+    window->state().Gs232Com = 3; // only the next opening would use it
+    go(QStringLiteral("20"));
+    EXPECT_EQ(port->read(), QByteArray("W010\rW020\r"));
+    window->BitBtnStop->click();
+    EXPECT_EQ(port->read(), QByteArray("S\r"));
+    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    EXPECT_FALSE(led_on());
+    window->BitBtnStop->click();
+    EXPECT_EQ(port->read(200), QByteArray());
+}
+
+TEST_F(RotorTest, ControllerThatDisappearsFailsTheCommandCleanly) {
+    go(QStringLiteral("10"));
+    ASSERT_EQ(port->read(), QByteArray("W010\r"));
+    window->stop_all();
+    go(QStringLiteral("20"));
+    port->read();
+    port->hang_up();
+    QTest::qWait(120); // the poll timer may notice first; either way the port ends closed
+    const int beeps = desktop.beeps;
+    window->state().min_step(RotorInterface::Gs232) = 0;
+    window->TimerTrackOKTimer();
+    window->ButtonTrack->click();
+    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    EXPECT_EQ(desktop.beeps, beeps + 1);
+    EXPECT_FALSE(led_on());
+}
+
+TEST_F(RotorTest, LedBlinksFromTheFirstGoForThreeSecondsAndAHalf) {
+    QElapsedTimer clock;
+    clock.start();
+    go(QStringLiteral("10"));
+    ASSERT_TRUE(led_on());
+    EXPECT_TRUE(window->TimerBlink->isActive());
+    QTest::qWait(2000);
+    go(QStringLiteral("30")); // does not restart the indication
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->TimerTrackOK->isActive(); }, 3000));
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_GE(elapsed, 3500);
+    EXPECT_LT(elapsed, 4500);
+    EXPECT_FALSE(window->TimerBlink->isActive());
+    EXPECT_FALSE(led_on());
+}
+
+TEST_F(RotorTest, AzimuthFieldInputRules) {
+    empty_azimuth();
+    type(window->EditAzimut, QStringLiteral("-"));
+    EXPECT_EQ(window->EditAzimut->text(), QString());
+    EXPECT_EQ(desktop.beeps, 2); // the sign, then the empty text
+
+    QTest::keyClicks(window->EditAzimut, QStringLiteral("12,5"));
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("12.5"));
+    EXPECT_EQ(window->EditAzimut->cursorPosition(), 3 + 1);
+    EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, 12.5);
+    EXPECT_EQ(window->publishedAzimuth(), QStringLiteral("12"));
+
+    erase(window->EditAzimut);
+    desktop.beeps = 0;
+    QTest::keyClicks(window->EditAzimut, QStringLiteral("364"));
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("36"));
+    EXPECT_EQ(window->EditAzimut->cursorPosition(), 2);
+    EXPECT_EQ(desktop.beeps, 1);
+    EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, 36);
+    EXPECT_EQ(window->UpDownAzimut->position(), 36);
+
+    // Typing an azimuth by hand empties the DX station.
+    window->EditDXLocator->setText(QStringLiteral("JN18EU"));
+    QTest::keyClicks(window->EditAzimut, QStringLiteral("0"));
+    EXPECT_TRUE(window->EditDXLocator->text().isEmpty());
+}
+
+TEST_F(RotorTest, ArrowsWrapAndFollowTheField) {
+    erase(window->EditAzimut);
+    window->UpDownAzimut->setPosition(359);
+    window->UpDownAzimut->stepUp();
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("0.0"));
+    EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, 0);
+    window->UpDownAzimut->stepDown();
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("359.0"));
+    EXPECT_EQ(window->publishedAzimuth(), QStringLiteral("359"));
+    set_decimal_separator(QLatin1Char(','));
+    window->UpDownAzimut->stepDown();
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("358,0"));
+}
+
+TEST_F(RotorTest, AutoSendsEachAcceptedKeystroke) {
+    erase(window->EditAzimut);
+    window->SpeedButtonAuto->click();
+    ASSERT_TRUE(window->SpeedButtonAuto->isChecked());
+    QTest::keyClicks(window->EditAzimut, QStringLiteral("120"));
+    EXPECT_EQ(port->read(), QByteArray("W001\rW012\rW120\r"));
+    window->SpeedButtonAuto->click();
+    EXPECT_FALSE(window->SpeedButtonAuto->isChecked());
+}
+
+TEST_F(RotorTest, RawOutputDisplayShowsTheCommandText) {
+    const QString caption = window->LabelAzimut->text();
+    window->LabelAzimutDblClick();
+    go(QStringLiteral("45"));
+    EXPECT_EQ(window->LabelAzimut->text(), QStringLiteral("W045\r"));
+    window->LabelAzimutDblClick();
+    EXPECT_EQ(window->LabelAzimut->text(), caption);
+}
+
+TEST_F(RotorTest, TestAzimuthsAreSentEvenWhenRepeatedAndClosePorts) {
+    window->hand_over_test_azimuth(45);
+    EXPECT_EQ(port->read(), QByteArray("W045\r"));
+    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    EXPECT_FALSE(window->testCommandPending());
+    window->hand_over_test_azimuth(45);
+    EXPECT_EQ(port->read(), QByteArray("W045\r"));
+    // Beyond the dial: refused with a beep, nothing sent, the test stays pending.
+    window->hand_over_test_azimuth(400);
+    EXPECT_EQ(port->read(200), QByteArray());
+    EXPECT_GE(desktop.beeps, 1);
+    EXPECT_TRUE(window->testCommandPending());
+}
+
+TEST_F(RotorTest, ExitParksOrStopsAndClosesThePort) {
+    go(QStringLiteral("90"));
+    ASSERT_EQ(port->read(), QByteArray("W090\r"));
+    window->state().ParkingInterface = 4;
+    window->state().ParkingAzimuth = 180;
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    // STOP first, then the parking command; the parked interface gets no closing string.
+    EXPECT_EQ(port->read(), QByteArray("S\rW180\r"));
+    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("180"));
+}
+
+TEST_F(RotorTest, ExitWithoutParkingSendsOnlyTheStop) {
+    select(RotorInterface::EasyComm);
+    go(QStringLiteral("90"));
+    ASSERT_EQ(port->read(), QByteArray("AZ090.0\r"));
+    window->state().ParkingInterface = 4; // parking on another interface than the one in use
+    window->state().ParkingAzimuth = 180;
+    window->close();
+    // The parking GO reopens the port, so the closing string follows it.
+    EXPECT_EQ(port->read(), QByteArray("SA\rAZ180.0\rSA SE\r"));
+    EXPECT_FALSE(window->CommPortDriverEasy->IsOpen());
+}
+
+} // namespace
+} // namespace kestrav::test
