@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "lists/prefix_table.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotor_protocol.h"
 #include "setup/init_dialog.h"
@@ -22,6 +23,12 @@ void TForm1::FormCreate() {
     state_.ScaleY = Image1->height() / 68.0;
     centralWidget()->setFixedSize(static_cast<int>(std::lround(474 * state_.ScaleX)),
                                   static_cast<int>(std::lround(296 * state_.ScaleX)));
+    if (state_.SettingsFileExists)
+        read_configuration();
+    // An unreadable value in the settings is reported where it stands and does not keep the
+    // prefix table from being prepared.
+    ComboBoxListDX->addItems(prepare_prefix_table(prefix_table_entries(), decimal_separator()));
+    ComboBoxListDX->setCurrentIndex(-1);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -148,6 +155,7 @@ bool TForm1::FormClose() {
             CommPortDriverEasy->WriteText(easycomm_shutdown_command());
         CommPortDriverEasy->ClosePort();
     }
+    save_configuration();
     return true;
 }
 

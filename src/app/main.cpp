@@ -3,25 +3,11 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "settings/settings_file.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
-
-namespace {
-
-// Settings, their temporary file and ports/ live beside the executable, or in the user's
-// configuration directory when the program is installed where the user cannot write.
-QString application_directory(const QString& exe_directory) {
-    if (QFileInfo(exe_directory).isWritable())
-        return exe_directory;
-    const QString dir = QDir::homePath() + QStringLiteral("/.config/kestrav/");
-    QDir().mkpath(dir);
-    return dir;
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -29,9 +15,11 @@ int main(int argc, char* argv[]) {
 
     kestrav::MainWindowContext context;
     context.exe_directory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    context.app_directory = application_directory(context.exe_directory);
+    // Settings, their temporary file and ports/ live beside the executable, or in the user's
+    // configuration directory when the program is installed where the user cannot write.
+    context.app_directory = kestrav::settings_directory(context.exe_directory);
     QDir::setCurrent(context.app_directory);
-    context.settings_file_exists = QFile::exists(context.app_directory + QStringLiteral("Kestrav.ini"));
+    context.settings_file_exists = QFile::exists(context.app_directory + QLatin1String(kestrav::kSettingsFileName));
     kestrav::QtDesktop desktop(context.exe_directory);
     context.desktop = &desktop;
 

@@ -209,6 +209,11 @@ void TForm1::build_dx_group(QWidget* client) {
     connect(CheckBoxLongitudeOuestDX, &QCheckBox::toggled, this,
             &TForm1::CheckBoxLongitudeOuestDXClick);
     connect(CheckBoxLongitudeEstDX, &QCheckBox::toggled, this, &TForm1::CheckBoxLongitudeEstDXClick);
+    // Only the operator's own choices select an entry; selections made by code do not.
+    connect(ComboBoxListDX, &QComboBox::activated, this, &TForm1::ComboBoxListDXClick);
+    connect(ComboBoxPerso1, &QComboBox::activated, this, &TForm1::ComboBoxPerso1Click);
+    connect(ComboBoxPerso2, &QComboBox::activated, this, &TForm1::ComboBoxPerso2Click);
+    connect(ComboBoxPerso3, &QComboBox::activated, this, &TForm1::ComboBoxPerso3Click);
 }
 
 void TForm1::build_beam_group(QWidget* client) {
@@ -300,6 +305,9 @@ void TForm1::build_menus() {
     Menuliste2->setObjectName(QStringLiteral("Menuliste2"));
     MenuListe3 = MenuListe->addAction(QStringLiteral("List 3"));
     MenuListe3->setObjectName(QStringLiteral("MenuListe3"));
+    connect(MenuListe1, &QAction::triggered, this, &TForm1::MenuListe1Click);
+    connect(Menuliste2, &QAction::triggered, this, &TForm1::Menuliste2Click);
+    connect(MenuListe3, &QAction::triggered, this, &TForm1::MenuListe3Click);
 
     MenuUnit = bar->addMenu(QStringLiteral("&Unit"));
     MenuUnit->setObjectName(QStringLiteral("MenuUnit"));
@@ -328,6 +336,8 @@ void TForm1::build_menus() {
         languages->addAction(a);
     }
     MenuEnglish->setChecked(true);
+    connect(MenuEnglish, &QAction::triggered, this, &TForm1::MenuEnglishClick);
+    connect(MenuFrancais, &QAction::triggered, this, &TForm1::MenuFrancaisClick);
 
     MenuHelp = bar->addMenu(QStringLiteral("?"));
     MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
@@ -336,6 +346,8 @@ void TForm1::build_menus() {
     MenuAide->setShortcut(QKeySequence(Qt::Key_F1));
     MenuAPropos = MenuHelp->addAction(QStringLiteral("About Kestrav"));
     MenuAPropos->setObjectName(QStringLiteral("MenuAPropos"));
+    connect(MenuAide, &QAction::triggered, this, &TForm1::MenuAideClick);
+    connect(MenuAPropos, &QAction::triggered, this, &TForm1::MenuAProposClick);
 
     // Shortcuts work while the main window is active, whether or not a menu is open.
     addAction(MenuQuitter);

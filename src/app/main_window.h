@@ -48,6 +48,8 @@ public:
     Desktop& desktop() { return *desktop_; }
     TFormInit* formInit() const { return FormInit; }
     bool longPath() const { return long_path_; }
+    bool french() const { return french_; }
+    bool mile() const { return mile_; }
     // The text of the published azimuth item.
     const QString& publishedAzimuth() const { return published_azimuth_; }
 
@@ -152,6 +154,21 @@ public slots:
     void MenuKmClick();
     void MenuMileClick();
 
+    // Station lists
+    void ComboBoxListDXClick();
+    void ComboBoxPerso1Click();
+    void ComboBoxPerso2Click();
+    void ComboBoxPerso3Click();
+    void MenuListe1Click();
+    void Menuliste2Click();
+    void MenuListe3Click();
+
+    // Languages, help and about
+    void MenuEnglishClick();
+    void MenuFrancaisClick();
+    void MenuAideClick();
+    void MenuAProposClick();
+
     // Rotator command core
     void EditAzimutChange();
     void UpDownAzimutClick();
@@ -172,6 +189,18 @@ public:
     void publish_azimuth(const QString& text);
     // Redraws the azimuth dial from the requested azimuth.
     void redraw_dial();
+    // Sets the DX station from the selected entry of list n (0 = prefixes, 1-3 = personal).
+    void select_list_entry(int n);
+    void reject_list_entry();
+    // Loads personal list n (1 to 3) from the file chosen in the file dialog, or from the
+    // path already stored for it.
+    void load_personal_list(int n, bool with_dialog);
+    // Writes the settings file; an error box when it cannot be written.
+    void save_configuration();
+    // The drop-down list of list n and the label and menu item that show its title.
+    QComboBox* station_list(int n) const;
+    QLabel* list_label(int n) const;
+    QAction* list_menu_item(int n) const;
     // STOP: the stop command of every interface that has one, ports closed, LED off.
     void stop_all();
     // A test azimuth handed over by the initialisation dialog: sent at once through the
@@ -205,11 +234,14 @@ private:
     void serial_output(RotorInterface which);
     void serial_stop(TCommPortDriver* driver, const QByteArray& command);
     void park();
+    void read_configuration();
+    void apply_language(bool french);
 
     StationState state_;
     Desktop* desktop_;
     bool long_path_ = false;
     bool mile_ = false;
+    bool french_ = false;
     bool shown_once_ = false;
     QString published_azimuth_;
     bool output_failed_ = false;

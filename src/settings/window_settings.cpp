@@ -1,0 +1,56 @@
+// The main window's side of the settings file: reading it at start, with the menu clicks,
+// list loading and serial settings it causes, and writing it at exit.
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "rotor/comm_port_driver.h"
+#include "settings/settings_file.h"
+#include "settings/settings_reader.h"
+#include "settings/settings_writer.h"
+
+namespace kestrav {
+
+namespace {
+
+class WindowSettingsActions final : public SettingsReaderActions {
+public:
+    explicit WindowSettingsActions(TForm1& window) : w_(window) {}
+    void select_language(bool french) override {
+        french ? w_.MenuFrancaisClick() : w_.MenuEnglishClick();
+    }
+    void select_unit(bool mile) override { mile ? w_.MenuMileClick() : w_.MenuKmClick(); }
+    void load_personal_list(int n) override { w_.load_personal_list(n, false); }
+    void set_com_port(RotorInterface rotor, int index) override { driver(rotor)->setComPort(index); }
+    void set_com_speed(RotorInterface rotor, int index) override {
+        driver(rotor)->setComPortSpeed(index);
+    }
+    void beep() override { w_.desktop().beep(); }
+    void report_bad_number(const QString& bad_text) override {
+        w_.desktop().message_box(&w_, BoxIcon::Error,
+                                 QStringLiteral("'%1' is not a valid floating point value").arg(bad_text));
+    }
+
+private:
+    TCommPortDriver* driver(RotorInterface rotor) const {
+        return rotor == RotorInterface::Gs232 ? w_.CommPortDriverGS : w_.CommPortDriverEasy;
+    }
+    TForm1& w_;
+};
+
+} // namespace
+
+void TForm1::read_configuration() {
+    const auto lines =
+        load_settings_file(state_.AppDirectory + QLatin1String(kSettingsFileName));
+    if (!lines)
+        return;
+    WindowSettingsActions actions(*this);
+    read_settings(*lines, state_, actions);
+}
+
+void TForm1::save_configuration() {
+    if (!save_settings_file(state_.AppDirectory, settings_lines(state_, french_, mile_)))
+        desktop_->message_box(this, BoxIcon::Error, state_.Messages.cannot_create_settings);
+}
+
+} // namespace kestrav

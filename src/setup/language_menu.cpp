@@ -1,0 +1,41 @@
+// The language menu, the help and the About box of the main window.
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/widgets.h"
+#include "setup/languages.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace kestrav {
+
+void TForm1::MenuEnglishClick() { apply_language(false); }
+void TForm1::MenuFrancaisClick() { apply_language(true); }
+
+void TForm1::apply_language(bool french) {
+    french_ = french;
+    (french ? MenuFrancais : MenuEnglish)->setChecked(true);
+    const LanguageTexts& t = language_texts(french ? UiLanguage::French : UiLanguage::English);
+    MenuQuitter->setText(t.quit);
+    MenuListe->setTitle(t.my_lists);
+    MenuUnit->setTitle(t.unit);
+    MenuLangue->setTitle(t.language);
+    LabelAzimut->setText(t.label_azimut);
+    MenuAPropos->setText(t.about);
+    MenuAide->setText(t.help);
+    state_.Messages.help_file = t.help_file;
+    state_.Messages.cannot_create_settings = t.cannot_create_settings;
+    state_.Messages.cannot_open_file = t.cannot_open_file;
+    state_.Messages.arswin_not_running = t.arswin_not_running;
+    state_.Messages.dde_conversation_open = t.dde_conversation_open;
+}
+
+void TForm1::MenuAideClick() { desktop_->show_help(this, state_.Messages.help_file); }
+
+void TForm1::MenuAProposClick() {
+    const LanguageTexts& t = language_texts(french_ ? UiLanguage::French : UiLanguage::English);
+    desktop_->message_box(this, BoxIcon::Information, t.about_text);
+}
+
+} // namespace kestrav
