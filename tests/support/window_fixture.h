@@ -13,6 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 namespace kestrav::test {
 

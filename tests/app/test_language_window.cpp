@@ -1,0 +1,63 @@
+// English and French in the main window, help and About.
+
+#include "app/widgets.h"
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+namespace kestrav::test {
+namespace {
+
+using LanguageWindowTest = WindowTest;
+
+TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
+    start();
+    auto captions = [this] {
+        return QStringList{window->MenuQuitter->text(), window->MenuListe->title(),
+                           window->MenuUnit->title(),   window->MenuLangue->title(),
+                           window->LabelAzimut->text(), window->MenuAPropos->text(),
+                           window->MenuAide->text(),    window->MenuInit->text(),
+                           window->LabelDistance->text(), window->MenuKm->text()};
+    };
+    EXPECT_EQ(captions().mid(5, 2), (QStringList{QStringLiteral("About Kestrav"), QStringLiteral("Help")}));
+    window->MenuFrancais->trigger();
+    EXPECT_EQ(captions(), (QStringList{"&Quitter", "&Mes Listes", QStringLiteral("&Unité"),
+                                       "&Langue", "Azimut = (deg)",
+                                       "A &propos de Kestrav", "&Aide", "&Init",
+                                       "QRB = (km)", "&Km"}));
+    EXPECT_TRUE(window->MenuFrancais->isChecked());
+    EXPECT_FALSE(window->MenuEnglish->isChecked());
+    EXPECT_EQ(window->state().Messages.arswin_not_running, QStringLiteral("ARSWIN doit s'exécuter !"));
+    window->MenuEnglish->trigger();
+    EXPECT_EQ(captions(), (QStringList{"&Quit", "&My Lists", "&Unit", "&Language",
+                                       "Azimuth = (deg)", "&About Kestrav", "&Help", "&Init",
+                                       "QRB = (km)", "&Km"}));
+    // The dialog keeps its English texts.
+    EXPECT_EQ(window->formInit()->windowTitle(), QStringLiteral("Kestrav - Initialisation"));
+}
+
+TEST_F(LanguageWindowTest, F1OpensTheHelpOfTheCurrentLanguage) {
+    start();
+    focus(window->EditDXLocator);
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    window->MenuFrancais->trigger();
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    EXPECT_EQ(desktop.help_requests, (QStringList{QStringLiteral("Kestrav_EN.HLP"), QStringLiteral("Kestrav_Fr.hlp")}));
+}
+
+TEST_F(LanguageWindowTest, AboutBoxSpeaksTheCurrentLanguage) {
+    start();
+    window->MenuAPropos->trigger();
+    window->MenuFrancais->trigger();
+    window->MenuAPropos->trigger();
+    ASSERT_EQ(desktop.boxes.size(), 2u);
+    EXPECT_EQ(desktop.boxes[0].icon, BoxIcon::Information);
+    EXPECT_NE(desktop.boxes[0].text, desktop.boxes[1].text);
+    EXPECT_TRUE(desktop.boxes[1].text.contains(QStringLiteral("gratuit"), Qt::CaseInsensitive) ||
+                desktop.boxes[1].text.contains(QStringLiteral("libre"), Qt::CaseInsensitive));
+}
+
+} // namespace
+} // namespace kestrav::test

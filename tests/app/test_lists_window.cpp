@@ -1,0 +1,152 @@
+// Choosing stations from the prefix list and from personal lists loaded through the menu.
+
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+
+#include <sys/stat.h>
+
+namespace kestrav::test {
+namespace {
+
+class ListsWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        start();
+        set_local(QStringLiteral("JN18EU"));
+    }
+
+    // The operator picks the entry that starts with `prefix_tab_name`.
+    void choose(QComboBox* list, const QString& start_of_entry) {
+        int index = -1;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->itemText(i).startsWith(start_of_entry)) {
+                index = i;
+                break;
+            }
+        ASSERT_GE(index, 0) << start_of_entry.toStdString();
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+
+    QString write_list(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.path() + QLatin1Char('/') + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+};
+
+TEST_F(ListsWindowTest, PrefixTableIsSortedIgnoringCase) {
+    QComboBox* list = window->ComboBoxListDX;
+    ASSERT_EQ(list->count(), 563);
+    EXPECT_EQ(list->currentIndex(), -1);
+    for (int i = 1; i < list->count(); ++i)
+        EXPECT_LE(list->itemText(i - 1).compare(list->itemText(i), Qt::CaseInsensitive), 0) << i;
+    EXPECT_GE(list->findText(QStringLiteral("1A\tMalta (Eu)\t35.83N\t14.58E")), 0);
+}
+
+TEST_F(ListsWindowTest, ChoosingACountrySetsTheStationAndTheBearing) {
+    window->ComboBoxPerso1->addItem(QStringLiteral("X\tY\t1N\t1E"));
+    window->ComboBoxPerso1->setCurrentIndex(0);
+    choose(window->ComboBoxListDX, QStringLiteral("F\tFrance (Eu)"));
+    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("46"));
+    EXPECT_EQ(window->EditDXLongitude->text(), QStringLiteral("2"));
+    EXPECT_TRUE(window->CheckBoxLattitudeNordDX->isChecked());
+    EXPECT_TRUE(window->CheckBoxLongitudeEstDX->isChecked());
+    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("JN16AA"));
+    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+    EXPECT_EQ(window->ComboBoxPerso1->currentIndex(), -1);
+    EXPECT_GE(window->ComboBoxListDX->currentIndex(), 0);
+
+    choose(window->ComboBoxListDX, QStringLiteral("FT.Y\t"));
+    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("PC93MA"));
+    EXPECT_TRUE(window->CheckBoxLattitudeSudDX->isChecked());
+}
+
+TEST_F(ListsWindowTest, SameStationUnderEitherSeparator) {
+    choose(window->ComboBoxListDX, QStringLiteral("1A\t"));
+    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("35.83"));
+    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("JM75GT"));
+    const QString azimuth = window->EditAzimut->text();
+    set_decimal_separator(QLatin1Char(','));
+    window->ComboBoxPerso2->addItem(QStringLiteral("1A\tMalta (Eu)\t35,83N\t14,58E"));
+    choose(window->ComboBoxPerso2, QStringLiteral("1A"));
+    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("35,83"));
+    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("JM75GT"));
+    EXPECT_EQ(window->EditAzimut->text(), QString(azimuth).replace(QLatin1Char('.'), QLatin1Char(',')));
+}
+
+TEST_F(ListsWindowTest, MalformedEntriesAreRefusedWithABeep) {
+    const char* bad[] = {"A\tB\t10N", "A\tB\t10n\t20E", "A\tB\t1,5.2N\t20E", "A\tB\t10N\t20E\tx"};
+    choose(window->ComboBoxListDX, QStringLiteral("F\t"));
+    int beeps = desktop.beeps;
+    for (const char* entry : bad) {
+        window->ComboBoxPerso3->clear();
+        window->ComboBoxPerso3->addItem(QString::fromLatin1(entry));
+        choose(window->ComboBoxPerso3, QString::fromLatin1(entry));
+        EXPECT_EQ(desktop.beeps, ++beeps) << entry;
+        EXPECT_TRUE(window->EditDXLocator->text().isEmpty()) << entry;
+        EXPECT_TRUE(window->EditDXLattitude->text().isEmpty()) << entry;
+        EXPECT_TRUE(window->EditAzimut->text().isEmpty()) << entry;
+        EXPECT_EQ(window->ComboBoxPerso3->currentIndex(), 0) << entry;
+    }
+}
+
+TEST_F(ListsWindowTest, PersonalListFromTheMenuWithItsTitle) {
+    const QString path = write_list(QStringLiteral("contest.ksv"),
+                                    "ZZ\tZulu\t10S\t20W\r\n[Contest 2]\r\n\r\nAA\tAlpha\t1N\t2E\r\n");
+    ::chmod(QFile::encodeName(path).constData(), 0444);
+    desktop.file_answers << path;
+    window->Menuliste2->trigger();
+    EXPECT_EQ(desktop.file_filters.value(0),
+              QStringLiteral("List/Liste (*.ksv,*.txt)|*.ksv;*.txt|All/Tous|*.*"));
+    EXPECT_EQ(window->LabelPerso2->text(), QStringLiteral("Contest 2"));
+    EXPECT_EQ(window->Menuliste2->text(), QStringLiteral("Contest 2"));
+    ASSERT_EQ(window->ComboBoxPerso2->count(), 2);
+    EXPECT_TRUE(window->ComboBoxPerso2->itemText(0).startsWith(QStringLiteral("AA")));
+    EXPECT_EQ(window->state().PersoPathNames[1], path);
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+
+    // Cancelling the dialog changes nothing.
+    window->Menuliste2->trigger();
+    EXPECT_EQ(window->state().PersoPathNames[1], path);
+    EXPECT_EQ(window->ComboBoxPerso2->count(), 2);
+
+    // An empty file changes nothing either; line ends only empty the list; no title keeps it.
+    desktop.file_answers << write_list(QStringLiteral("empty.txt"), "");
+    window->Menuliste2->trigger();
+    EXPECT_EQ(window->ComboBoxPerso2->count(), 2);
+    desktop.file_answers << write_list(QStringLiteral("blank.txt"), "\r\n\n\r");
+    window->Menuliste2->trigger();
+    EXPECT_EQ(window->ComboBoxPerso2->count(), 0);
+    EXPECT_EQ(window->LabelPerso2->text(), QStringLiteral("Contest 2"));
+
+    // A title line without "]" empties the captions.
+    desktop.file_answers << write_list(QStringLiteral("t.txt"), "[Open title\nA\tB\t1N\t1E");
+    window->Menuliste2->trigger();
+    EXPECT_TRUE(window->LabelPerso2->text().isEmpty());
+    EXPECT_EQ(window->ComboBoxPerso2->count(), 1);
+}
+
+TEST_F(ListsWindowTest, ListThatCannotBeOpenedIsReportedAndKeepsItsEntries) {
+    desktop.file_answers << write_list(QStringLiteral("a.txt"), "[Mine]\nA\tB\t1N\t1E\n");
+    window->MenuListe1->trigger();
+    desktop.file_answers << dir.path() + QStringLiteral("/missing.txt");
+    window->MenuListe1->trigger();
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Can't open file ERR:2"));
+    EXPECT_TRUE(window->state().PersoPathNames[0].isEmpty());
+    EXPECT_EQ(window->ComboBoxPerso1->count(), 1);
+    EXPECT_EQ(window->LabelPerso1->text(), QStringLiteral("Mine"));
+}
+
+} // namespace
+} // namespace kestrav::test
