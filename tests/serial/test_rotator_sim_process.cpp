@@ -1,0 +1,258 @@
+// The rotator controller emulator as a separate process on its pseudo-terminal: commands,
+// position replies, turning speed, stop, the raw log, reopening by the port component, and
+// its link's life.
+
+#include "rotor/comm_port_driver.h"
+#include "rotor/rotor_protocol.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <optional>
+
+using namespace kestrav;
+
+namespace {
+
+// A plain client of the emulated controller: raw line, one reply per query.
+class RawClient {
+public:
+    explicit RawClient(const QString& path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios t{};
+        if (fd_ >= 0 && tcgetattr(fd_, &t) == 0) {
+            cfmakeraw(&t);
+            tcsetattr(fd_, TCSANOW, &t);
+        }
+    }
+    ~RawClient() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+
+    void send(const QByteArray& bytes) {
+        if (::write(fd_, bytes.constData(), size_t(bytes.size())) != bytes.size())
+            ADD_FAILURE() << "short write";
+    }
+    // Bytes up to and including the next CR.
+    QByteArray reply(int timeoutMs = 2000) {
+        QByteArray out;
+        QElapsedTimer timer;
+        timer.start();
+        while (!out.endsWith('\r') && timer.elapsed() < timeoutMs) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            char c;
+            if (::read(fd_, &c, 1) == 1)
+                out += c;
+        }
+        return out;
+    }
+    QByteArray query(const QByteArray& command) {
+        send(command);
+        return reply();
+    }
+    // The GS-232 position, or nothing when the reply is not "+0nnn".
+    std::optional<int> position() {
+        const QByteArray r = query("C\r");
+        if (r.size() != 6 || !r.startsWith("+0"))
+            return std::nullopt;
+        bool ok = false;
+        const int n = r.mid(2, 3).toInt(&ok);
+        return ok ? std::optional<int>(n) : std::nullopt;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+class SimProcess : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    void TearDown() override {
+        if (proc.state() != QProcess::NotRunning) {
+            proc.terminate();
+            if (!proc.waitForFinished(3000))
+                proc.kill();
+            proc.waitForFinished(1000);
+        }
+    }
+
+    QString link() const { return dir.path() + "/ports/COM1"; }
+    QString logPath() const { return dir.path() + "/raw.log"; }
+
+    // Starts the emulator and waits for its ready line; returns the terminal's name.
+    QString start(const QStringList& extra) {
+        proc.setProgram(QStringLiteral(KESTRAV_ROTATOR_SIM));
+        proc.setArguments(QStringList{"--link", link(), "--log", logPath(), "--exit-after", "60"} +
+                          extra);
+        proc.setProcessChannelMode(QProcess::SeparateChannels);
+        proc.start();
+        if (!proc.waitForStarted(5000))
+            return {};
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            if (!proc.canReadLine() && !proc.waitForReadyRead(200)) {
+                if (proc.state() == QProcess::NotRunning)
+                    break;
+                continue;
+            }
+            const QByteArray line = proc.readLine();
+            output += line;
+            if (line.startsWith("ready ")) {
+                const int at = line.indexOf("pty=") + 4;
+                return QString::fromLocal8Bit(line.mid(at, line.indexOf(' ', at) - at));
+            }
+        }
+        return {};
+    }
+
+    QByteArray allOutput() {
+        proc.waitForReadyRead(100);
+        output += proc.readAll();
+        return output;
+    }
+
+    QTemporaryDir dir;
+    QProcess proc;
+    QByteArray output;
+};
+
+TEST_F(SimProcess, TurnsAtTheConfiguredSpeed) {
+    ASSERT_FALSE(start({"--speed", "300"}).isEmpty());
+    RawClient client(link());
+    ASSERT_TRUE(client.ok());
+    ASSERT_EQ(client.position(), 0);
+    QElapsedTimer timer;
+    timer.start();
+    client.send("W180\r");
+    bool sawIntermediate = false;
+    qint64 arrivedAfter = -1;
+    while (timer.elapsed() < 5000) {
+        const std::optional<int> p = client.position();
+        const qint64 elapsed = timer.elapsed();
+        ASSERT_TRUE(p.has_value());
+        EXPECT_LE(*p, 300.0 * elapsed / 1000 + 1) << "faster than 300 deg/s at " << elapsed;
+        if (*p > 0 && *p < 180)
+            sawIntermediate = true;
+        if (*p == 180) {
+            arrivedAfter = elapsed;
+            break;
+        }
+        QTest::qWait(40);
+    }
+    EXPECT_TRUE(sawIntermediate) << "the antenna turns, it does not jump";
+    EXPECT_GE(arrivedAfter, 590);
+    EXPECT_LT(arrivedAfter, 3000) << "much slower than 300 deg/s";
+    EXPECT_EQ(client.query("C2\r"), QByteArray("+0180+0000\r"));
+}
+
+TEST_F(SimProcess, EasyCommTurnAndPositionQuery) {
+    ASSERT_FALSE(start({"--speed", "300", "--protocol", "easycomm"}).isEmpty());
+    RawClient client(link());
+    ASSERT_TRUE(client.ok());
+    client.send("AZ045.0\r");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return client.query("AZ\r") == "AZ045.0\r"; }, 3000));
+    EXPECT_TRUE(allOutput().contains("rx AZ045.0 easycomm"));
+}
+
+struct StopRow {
+    const char* name;
+    QByteArray turn;
+    QByteArray stop;
+};
+
+class SimStop : public SimProcess, public ::testing::WithParamInterface<StopRow> {};
+
+TEST_P(SimStop, StopHoldsThePosition) {
+    ASSERT_FALSE(start({"--speed", "300"}).isEmpty());
+    RawClient client(link());
+    ASSERT_TRUE(client.ok());
+    client.send(GetParam().turn);
+    QTest::qWait(300);
+    client.send(GetParam().stop);
+    const std::optional<int> stopped = client.position();
+    QTest::qWait(300);
+    const std::optional<int> later = client.position();
+    ASSERT_TRUE(stopped && later);
+    EXPECT_GT(*stopped, 0);
+    EXPECT_LT(*stopped, 350);
+    EXPECT_EQ(*later, *stopped);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, SimStop,
+                         ::testing::Values(StopRow{"gs232", "W350\r", "S\r"},
+                                           StopRow{"easycomm", "AZ350.0\r", "SA\r"},
+                                           StopRow{"easycomm_shutdown", "AZ350.0\r", "SA SE\r"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SimProcess, PortComponentReopensAndTheLogHoldsTheRawBytes) {
+    ASSERT_FALSE(start({}).isEmpty());
+    TCommPortDriver driver;
+    driver.setPortDirectory(dir.path());
+    driver.setComPort(pnCOM1);
+    driver.setComPortSpeed(br4800);
+    ASSERT_TRUE(driver.OpenPort());
+    EXPECT_TRUE(driver.WriteText(gs232_turn_command(45)));
+    driver.ClosePort();
+    ASSERT_TRUE(driver.OpenPort()) << "the terminal stays usable after a client closed it";
+    EXPECT_TRUE(driver.WriteText(easycomm_turn_command(90)));
+    EXPECT_TRUE(driver.WriteText(easycomm_shutdown_command()));
+    driver.ClosePort();
+    const QByteArray expected = "W045\rAZ090.0\rSA SE\r";
+    QByteArray logged;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            QFile log(logPath());
+            logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+            return logged.size() >= expected.size();
+        },
+        3000));
+    EXPECT_EQ(logged, expected);
+    const QByteArray out = allOutput();
+    EXPECT_TRUE(out.contains("rx W045 gs232")) << out.constData();
+    EXPECT_TRUE(out.contains("rx AZ090.0 easycomm")) << out.constData();
+}
+
+TEST_F(SimProcess, ReplacesAStaleLinkAndRemovesItOnTerminate) {
+    QDir(dir.path()).mkpath("ports");
+    ASSERT_TRUE(QFile::link(dir.path() + "/gone", link()));
+    const QString pty = start({});
+    ASSERT_FALSE(pty.isEmpty());
+    EXPECT_EQ(QFileInfo(link()).symLinkTarget(), pty);
+    proc.terminate();
+    ASSERT_TRUE(proc.waitForFinished(3000));
+    EXPECT_EQ(proc.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(proc.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link()).isSymLink());
+}
+
+TEST_F(SimProcess, LeavesAFileInThePlaceOfTheLinkAlone) {
+    QDir(dir.path()).mkpath("ports");
+    QFile file(link());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+    file.close();
+    EXPECT_TRUE(start({}).isEmpty());
+    proc.waitForFinished(3000);
+    EXPECT_EQ(proc.state(), QProcess::NotRunning);
+    EXPECT_NE(proc.exitCode(), 0);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("keep"));
+}
+
+} // namespace
