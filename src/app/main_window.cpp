@@ -274,6 +274,7 @@ void TForm1::build_command_panel(QWidget* client) {
     BitBtnStop->setText(QStringLiteral("STOP"));
     BitBtnStop->setFont(arial(10));
     BitBtnStop->setIcon(QIcon(stop_picture()));
+    BitBtnStop->setIconSize(QSize(8, 8));
     ImageLEDOff = make<QLabel>(g, "ImageLEDOff", 186, 7, 31, 31);
     ImageLEDOff->setPixmap(led_picture(false));
     ImageLedOn = make<QLabel>(g, "ImageLedOn", 186, 7, 31, 31);

@@ -70,22 +70,22 @@ TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
     setWindowTitle(QStringLiteral("Kestrav - Initialisation"));
     resize(420, 329);
 
-    GroupBoxLocal = make<QGroupBox>(this, "GroupBoxLocal", 8, 4, 404, 84);
+    GroupBoxLocal = make<QGroupBox>(this, "GroupBoxLocal", 8, 4, 404, 72);
     GroupBoxLocal->setTitle(QStringLiteral("LOCAL"));
     GroupBoxLocal->setFont(arial(10));
     QWidget* g = GroupBoxLocal;
-    LabelLocalLocator = make_label(g, "LabelLocalLocator", 16, 20, 73, QStringLiteral("Locator"));
-    EditLocalLocator = make<QLineEdit>(g, "EditLocalLocator", 16, 36, 73, 24);
-    LabelLocalLattitude = make_label(g, "LabelLocalLattitude", 150, 20, 73, QStringLiteral("Latitude"));
-    CheckBoxLattitudeNord = make_check(g, "CheckBoxLattitudeNord", 112, 40, QStringLiteral("N"), true, true);
-    EditLocalLattitude = make<QLineEdit>(g, "EditLocalLattitude", 150, 36, 73, 24);
-    CheckBoxLattitudeSud = make_check(g, "CheckBoxLattitudeSud", 228, 40, QStringLiteral("S"), false, false);
+    LabelLocalLocator = make_label(g, "LabelLocalLocator", 12, 20, 73, QStringLiteral("Locator"));
+    EditLocalLocator = make<QLineEdit>(g, "EditLocalLocator", 12, 36, 73, 24);
+    LabelLocalLattitude = make_label(g, "LabelLocalLattitude", 132, 20, 73, QStringLiteral("Latitude"));
+    CheckBoxLattitudeNord = make_check(g, "CheckBoxLattitudeNord", 96, 40, QStringLiteral("N"), true, true);
+    EditLocalLattitude = make<QLineEdit>(g, "EditLocalLattitude", 132, 36, 73, 24);
+    CheckBoxLattitudeSud = make_check(g, "CheckBoxLattitudeSud", 210, 40, QStringLiteral("S"), false, false);
     LabelLocalLongitude =
-        make_label(g, "LabelLocalLongitude", 300, 20, 73, QStringLiteral("Longitude"));
+        make_label(g, "LabelLocalLongitude", 286, 20, 73, QStringLiteral("Longitude"));
     CheckBoxLongitudeOuest =
-        make_check(g, "CheckBoxLongitudeOuest", 262, 62, QStringLiteral("W"), true, true);
-    EditLocalLongitude = make<QLineEdit>(g, "EditLocalLongitude", 300, 36, 73, 24);
-    CheckBoxLongitudeEst = make_check(g, "CheckBoxLongitudeEst", 340, 62, QStringLiteral("E"), false, false);
+        make_check(g, "CheckBoxLongitudeOuest", 250, 40, QStringLiteral("W"), true, true);
+    EditLocalLongitude = make<QLineEdit>(g, "EditLocalLongitude", 286, 36, 73, 24);
+    CheckBoxLongitudeEst = make_check(g, "CheckBoxLongitudeEst", 364, 40, QStringLiteral("E"), false, false);
     for (QLineEdit* e : {EditLocalLocator, EditLocalLattitude, EditLocalLongitude})
         e->setFont(arial(10));
 
