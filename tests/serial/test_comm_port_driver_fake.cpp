@@ -30,24 +30,6 @@ protected:
     std::unique_ptr<TCommPortDriver> driver;
 };
 
-TEST_F(FakePort, DefaultsOfANewComponent) {
-    TCommPortDriver fresh(std::make_unique<FakeSerialDevice>(line), fake_serial_clock(line));
-    EXPECT_EQ(fresh.ComPort(), pnCOM2);
-    EXPECT_EQ(fresh.ComPortSpeed(), br9600);
-    EXPECT_EQ(fresh.ComPortDataBits(), db8BITS);
-    EXPECT_EQ(fresh.ComPortStopBits(), sb1BITS);
-    EXPECT_EQ(fresh.ComPortParity(), ptNONE);
-    EXPECT_EQ(fresh.ComPortHwHandshaking(), hhNONE);
-    EXPECT_EQ(fresh.ComPortSwHandshaking(), shNONE);
-    EXPECT_EQ(fresh.ComPortInBufSize(), 2048);
-    EXPECT_EQ(fresh.ComPortOutBufSize(), 2048);
-    EXPECT_EQ(fresh.ComPortPollingDelay(), 50);
-    EXPECT_TRUE(fresh.EnableDTROnOpen());
-    EXPECT_EQ(fresh.OutputTimeout(), 4000);
-    EXPECT_FALSE(fresh.OnReceiveData());
-    EXPECT_FALSE(fresh.IsOpen());
-}
-
 TEST_F(FakePort, OpenAppliesDefaultsAndPurgesTheInput) {
     ASSERT_TRUE(driver->OpenPort());
     EXPECT_EQ(line->openedPath, QStringLiteral("/dev/ttyS0"));

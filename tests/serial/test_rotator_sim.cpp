@@ -132,8 +132,4 @@ TEST(SimReplies, PositionRoundedForEachProtocol) {
     }
 }
 
-TEST(SimReplies, EscapedBytesForTheLog) {
-    EXPECT_EQ(escape_bytes(std::string("W045\r\n\x01\xff", 8)), "W045<CR><LF><01><FF>");
-}
-
 } // namespace
