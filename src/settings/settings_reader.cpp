@@ -1,6 +1,7 @@
 #include "settings/settings_reader.h"
 
 #include "geodesy/number_text.h"
+#include "rotor/rotor_protocol.h"
 #include "settings/settings_words.h"
 
 #include <cmath>
@@ -11,7 +12,6 @@ namespace kestrav {
 namespace {
 
 using settings_words::kInterfaceWords;
-using settings_words::kSpeedTexts;
 
 enum class Handling {
     Language,
@@ -84,14 +84,6 @@ const KnownKey* find_key(QStringView key) {
 int interface_word_index(QStringView value) {
     for (int i = 0; i < kRotorInterfaceCount; ++i) {
         if (kInterfaceWords[i] == value)
-            return i;
-    }
-    return -1;
-}
-
-int speed_index(QStringView value) {
-    for (int i = 0; i < static_cast<int>(kSpeedTexts.size()); ++i) {
-        if (kSpeedTexts[i] == value)
             return i;
     }
     return -1;
@@ -253,7 +245,7 @@ private:
             return;
         const bool gs232 = rotor == RotorInterface::Gs232;
         (gs232 ? state_.Gs232BaudText : state_.EasyCommBaudText) = value.toString();
-        const int index = speed_index(value);
+        const int index = speed_index_of(value);
         if (index < 0)
             return;
         actions_.set_com_speed(rotor, index);

@@ -13,10 +13,4 @@ namespace kestrav::settings_words {
 inline constexpr std::array<QStringView, kRotorInterfaceCount> kInterfaceWords{
     u"POURSAT", u"FODTRACK", u"EA4TX", u"GS232", u"EASYCOMM"};
 
-// The serial speeds the file may name; a text's position is the speed index the serial
-// port driver takes.
-inline constexpr std::array<QStringView, 13> kSpeedTexts{
-    u"110",   u"300",   u"600",   u"1200",  u"2400",  u"4800",  u"9600",
-    u"14400", u"19200", u"38400", u"56000", u"57600", u"115200"};
-
 } // namespace kestrav::settings_words
