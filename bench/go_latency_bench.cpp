@@ -93,12 +93,15 @@ int main(int argc, char** argv) {
                 return 1;
             got += static_cast<int>(n);
         }
-        us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count());
+        us.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0)
+                .count());
     }
     std::sort(us.begin(), us.end());
     auto at = [&](double q) { return us[static_cast<size_t>(q * (us.size() - 1) + 0.5)]; };
-    std::printf("GO to last byte at the controller, %d GOs: median %.1f us  p99 %.1f us  max %.1f us\n",
-                count, at(0.5), at(0.99), us.back());
+    std::printf(
+        "GO to last byte at the controller, %d GOs: median %.1f us  p99 %.1f us  max %.1f us\n",
+        count, at(0.5), at(0.99), us.back());
 
     // Idle with the port open: the event loop runs, the poll timer ticks every 50 ms.
     const bool open = window.CommPortDriverGS->IsOpen();
@@ -107,7 +110,8 @@ int main(int argc, char** argv) {
     QEventLoop loop;
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
     std::printf("idle for %.1f s with the port %s: %.3f%% of one core\n", wall,
                 open ? "open" : "CLOSED", 100 * (cpu_seconds() - c0) / wall);
     window.stop_all();

@@ -156,8 +156,8 @@ int main(int argc, char** argv) {
         }
         const Summary r = summarise(times);
         medians[k++] = r.median;
-        std::printf("  %-32s median %6.1f ms  min %6.1f  p10 %6.1f  p90 %6.1f  max %6.1f\n",
-                    s.name, r.median, r.min, r.p10, r.p90, r.max);
+        std::printf("  %-32s median %6.1f ms  min %6.1f  p10 %6.1f  p90 %6.1f  max %6.1f\n", s.name,
+                    r.median, r.min, r.p10, r.p90, r.max);
     }
     std::printf("  ratio full / empty: %.2f\n", medians[1] / medians[0]);
     fs::remove_all(base);

@@ -10,7 +10,9 @@
 
 namespace kestrav {
 
-void QtDesktop::beep() { QApplication::beep(); }
+void QtDesktop::beep() {
+    QApplication::beep();
+}
 
 void QtDesktop::message_box(QWidget* parent, BoxIcon icon, const QString& text) {
     const QString title = QStringLiteral("Kestrav");

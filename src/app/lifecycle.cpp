@@ -77,8 +77,9 @@ void TForm1::update_status_lines() {
                          : QStringLiteral(" Ant = %1 / LPT%2").arg(name).arg(lpt + 1);
     };
     const auto com_line = [](const QString& name, int com, const QString& baud) {
-        return com == -1 ? QStringLiteral(" Ant = %1 / no COM").arg(name)
-                         : QStringLiteral(" Ant = %1 / COM%2 / %3").arg(name).arg(com + 1).arg(baud);
+        return com == -1
+                   ? QStringLiteral(" Ant = %1 / no COM").arg(name)
+                   : QStringLiteral(" Ant = %1 / COM%2 / %3").arg(name).arg(com + 1).arg(baud);
     };
     QString line;
     bool parking_allowed = false;
@@ -117,12 +118,13 @@ void TForm1::update_status_lines() {
     if (state_.LocalLocator.isEmpty()) {
         LabelEtatLocal->setText(QStringLiteral(" Local = none"));
     } else {
-        LabelEtatLocal->setText(QStringLiteral(" Local = %1 / %2%3 / %4%5")
-                                    .arg(state_.LocalLocator,
-                                         state_.LocalNorth ? QStringLiteral("N") : QStringLiteral("S"),
-                                         format_fixed(state_.LocalLatitude, 3),
-                                         state_.LocalEast ? QStringLiteral("E") : QStringLiteral("W"),
-                                         format_fixed(state_.LocalLongitude, 3)));
+        LabelEtatLocal->setText(
+            QStringLiteral(" Local = %1 / %2%3 / %4%5")
+                .arg(state_.LocalLocator,
+                     state_.LocalNorth ? QStringLiteral("N") : QStringLiteral("S"),
+                     format_fixed(state_.LocalLatitude, 3),
+                     state_.LocalEast ? QStringLiteral("E") : QStringLiteral("W"),
+                     format_fixed(state_.LocalLongitude, 3)));
     }
 }
 
@@ -167,6 +169,8 @@ void TForm1::MenuInitClick() {
     FormInit->showBeside(this);
 }
 
-void TForm1::MenuQuitterClick() { close(); }
+void TForm1::MenuQuitterClick() {
+    close();
+}
 
 } // namespace kestrav

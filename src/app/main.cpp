@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
     // configuration directory when the program is installed where the user cannot write.
     context.app_directory = kestrav::settings_directory(context.exe_directory);
     QDir::setCurrent(context.app_directory);
-    context.settings_file_exists = QFile::exists(context.app_directory + QLatin1String(kestrav::kSettingsFileName));
+    context.settings_file_exists =
+        QFile::exists(context.app_directory + QLatin1String(kestrav::kSettingsFileName));
     kestrav::QtDesktop desktop(context.exe_directory);
     context.desktop = &desktop;
 

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/pictures.h"
+#include "app/widget_factory.h"
 #include "app/widgets.h"
 #include "rotor/comm_port_driver.h"
 #include "setup/init_dialog.h"
@@ -20,49 +21,6 @@
 namespace kestrav {
 
 namespace {
-
-QFont arial(int points, bool bold = true) {
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSize(points);
-    f.setBold(bold);
-    return f;
-}
-
-void set_background(QWidget* w, const QColor& c) {
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, c);
-    w->setPalette(p);
-}
-
-template <typename W> W* make(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* widget = new W(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
-
-QLabel* make_label(QWidget* parent, const char* name, int x, int y, int w, int h,
-                   const QString& text, const QFont& font) {
-    auto* label = make<QLabel>(parent, name, x, y, w, h);
-    label->setText(text);
-    label->setFont(font);
-    label->setAlignment(Qt::AlignCenter);
-    return label;
-}
-
-// A check box whose caption stands on the left of the box.
-QCheckBox* make_check(QWidget* parent, const char* name, int x, int y, int w, int h,
-                      const QString& text, bool checked, bool caption_left) {
-    auto* box = make<QCheckBox>(parent, name, x, y, w, h);
-    box->setText(text);
-    box->setFont(arial(10));
-    box->setChecked(checked);
-    if (caption_left)
-        box->setLayoutDirection(Qt::RightToLeft);
-    return box;
-}
 
 QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int h, int points) {
     auto* list = make<QComboBox>(parent, name, x, y, w, h);
@@ -87,7 +45,9 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     FormInit = new TFormInit(*this, nullptr);
 }
 
-TForm1::~TForm1() { delete FormInit; }
+TForm1::~TForm1() {
+    delete FormInit;
+}
 
 void TForm1::build_window() {
     setWindowTitle(QStringLiteral("Kestrav  V0.6b"));
@@ -156,11 +116,21 @@ void TForm1::build_window() {
         driver->setPortDirectory(state_.AppDirectory);
 
     // Keyboard focus order of the DX group, then the BEAM group and the command panel.
-    QWidget* order[] = {EditDXLocator,   CheckBoxLattitudeNordDX, EditDXLattitude,
-                        CheckBoxLattitudeSudDX, CheckBoxLongitudeOuestDX, EditDXLongitude,
-                        CheckBoxLongitudeEstDX, ComboBoxPerso1,  ComboBoxPerso2,
-                        ComboBoxPerso3,  ComboBoxListDX,         EditDistance,
-                        EditAzimut,      BitBtnStop,             ButtonTrack};
+    QWidget* order[] = {EditDXLocator,
+                        CheckBoxLattitudeNordDX,
+                        EditDXLattitude,
+                        CheckBoxLattitudeSudDX,
+                        CheckBoxLongitudeOuestDX,
+                        EditDXLongitude,
+                        CheckBoxLongitudeEstDX,
+                        ComboBoxPerso1,
+                        ComboBoxPerso2,
+                        ComboBoxPerso3,
+                        ComboBoxListDX,
+                        EditDistance,
+                        EditAzimut,
+                        BitBtnStop,
+                        ButtonTrack};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }
@@ -173,7 +143,8 @@ void TForm1::build_dx_group(QWidget* client) {
     QWidget* g = GroupBoxDX;
     const QFont label_font = arial(8);
 
-    LabelDXLocator = make_label(g, "LabelDXLocator", 72, 8, 73, 14, QStringLiteral("Locator"), label_font);
+    LabelDXLocator =
+        make_label(g, "LabelDXLocator", 72, 8, 73, 14, QStringLiteral("Locator"), label_font);
     EditDXLocator = make<QLineEdit>(g, "EditDXLocator", 72, 22, 73, 24);
     LabelDXLattitude =
         make_label(g, "LabelDXLattitude", 72, 48, 73, 14, QStringLiteral("Latitude"), label_font);
@@ -187,17 +158,20 @@ void TForm1::build_dx_group(QWidget* client) {
     CheckBoxLongitudeOuestDX =
         make_check(g, "CheckBoxLongitudeOuestDX", 32, 104, 33, 17, QStringLiteral("W"), true, true);
     EditDXLongitude = make<QLineEdit>(g, "EditDXLongitude", 72, 102, 73, 24);
-    CheckBoxLongitudeEstDX =
-        make_check(g, "CheckBoxLongitudeEstDX", 152, 104, 30, 17, QStringLiteral("E"), false, false);
+    CheckBoxLongitudeEstDX = make_check(g, "CheckBoxLongitudeEstDX", 152, 104, 30, 17,
+                                        QStringLiteral("E"), false, false);
     for (QLineEdit* e : {EditDXLocator, EditDXLattitude, EditDXLongitude})
         e->setFont(arial(10));
     Label1 = make_label(g, "Label1", 72, 128, 73, 14, QStringLiteral("DXCC"), label_font);
     ComboBoxListDX = make_list(g, "ComboBoxListDX", 8, 142, 209, 23, 9);
-    LabelPerso1 = make_label(g, "LabelPerso1", 8, 165, 201, 14, QStringLiteral("LIST 1"), label_font);
+    LabelPerso1 =
+        make_label(g, "LabelPerso1", 8, 165, 201, 14, QStringLiteral("LIST 1"), label_font);
     ComboBoxPerso1 = make_list(g, "ComboBoxPerso1", 8, 178, 209, 22, 8);
-    LabelPerso2 = make_label(g, "LabelPerso2", 8, 201, 201, 14, QStringLiteral("LIST 2"), label_font);
+    LabelPerso2 =
+        make_label(g, "LabelPerso2", 8, 201, 201, 14, QStringLiteral("LIST 2"), label_font);
     ComboBoxPerso2 = make_list(g, "ComboBoxPerso2", 8, 214, 209, 22, 8);
-    LabelPerso3 = make_label(g, "LabelPerso3", 8, 237, 201, 14, QStringLiteral("LIST 3"), label_font);
+    LabelPerso3 =
+        make_label(g, "LabelPerso3", 8, 237, 201, 14, QStringLiteral("LIST 3"), label_font);
     ComboBoxPerso3 = make_list(g, "ComboBoxPerso3", 8, 250, 209, 22, 8);
 
     connect(EditDXLocator, &QLineEdit::textChanged, this, &TForm1::EditDXLocatorChange);
@@ -205,10 +179,12 @@ void TForm1::build_dx_group(QWidget* client) {
     connect(EditDXLongitude, &QLineEdit::textChanged, this, &TForm1::EditDXLongitudeChange);
     connect(CheckBoxLattitudeNordDX, &QCheckBox::toggled, this,
             &TForm1::CheckBoxLattitudeNordDXClick);
-    connect(CheckBoxLattitudeSudDX, &QCheckBox::toggled, this, &TForm1::CheckBoxLattitudeSudDXClick);
+    connect(CheckBoxLattitudeSudDX, &QCheckBox::toggled, this,
+            &TForm1::CheckBoxLattitudeSudDXClick);
     connect(CheckBoxLongitudeOuestDX, &QCheckBox::toggled, this,
             &TForm1::CheckBoxLongitudeOuestDXClick);
-    connect(CheckBoxLongitudeEstDX, &QCheckBox::toggled, this, &TForm1::CheckBoxLongitudeEstDXClick);
+    connect(CheckBoxLongitudeEstDX, &QCheckBox::toggled, this,
+            &TForm1::CheckBoxLongitudeEstDXClick);
     // Only the operator's own choices select an entry; selections made by code do not.
     connect(ComboBoxListDX, &QComboBox::activated, this, &TForm1::ComboBoxListDXClick);
     connect(ComboBoxPerso1, &QComboBox::activated, this, &TForm1::ComboBoxPerso1Click);

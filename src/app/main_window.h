@@ -33,8 +33,8 @@ class UpDown;
 // What the window needs from the world outside it, handed in so that tests can substitute it.
 struct MainWindowContext {
     Desktop* desktop = nullptr;
-    QString exe_directory;    // with trailing "/"
-    QString app_directory;    // settings file and ports/, with trailing "/"
+    QString exe_directory; // with trailing "/"
+    QString app_directory; // settings file and ports/, with trailing "/"
     bool settings_file_exists = false;
 };
 

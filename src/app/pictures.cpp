@@ -57,9 +57,9 @@ QPixmap title_picture() {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(0, 0, 160), 2));
-    p.drawLine(16, 8, 16, 34);             // mast
-    p.drawLine(4, 8, 29, 8);               // boom
-    for (int x : {6, 12, 20, 27})          // elements
+    p.drawLine(16, 8, 16, 34);    // mast
+    p.drawLine(4, 8, 29, 8);      // boom
+    for (int x : {6, 12, 20, 27}) // elements
         p.drawLine(x, 3, x, 13);
     return pm;
 }

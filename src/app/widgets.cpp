@@ -32,7 +32,9 @@ void UpDown::setRange(int minimum, int maximum) {
     setPosition(position_);
 }
 
-void UpDown::setPosition(int position) { position_ = std::clamp(position, minimum_, maximum_); }
+void UpDown::setPosition(int position) {
+    position_ = std::clamp(position, minimum_, maximum_);
+}
 
 void UpDown::step(int delta) {
     int next = position_ + delta;

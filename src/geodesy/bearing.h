@@ -4,9 +4,9 @@
 namespace kestrav {
 
 inline constexpr double kPi = 3.14159265358979323846;
-inline constexpr double kKmPerDegree = 1.852 * 60;          // 111.12
-inline constexpr double kCircumferenceKm = 360 * 111.12;    // 40003.2
-inline constexpr double kCoincidenceKm = 0.001;             // below it the azimuth is 0
+inline constexpr double kKmPerDegree = 1.852 * 60;       // 111.12
+inline constexpr double kCircumferenceKm = 360 * 111.12; // 40003.2
+inline constexpr double kCoincidenceKm = 0.001;          // below it the azimuth is 0
 inline constexpr double kMilesPerKm = 1 / 1.609;
 
 struct Bearing {

@@ -16,11 +16,17 @@ namespace kestrav {
 
 namespace {
 
-double signed_degrees(double magnitude, bool positive) { return positive ? magnitude : -magnitude; }
+double signed_degrees(double magnitude, bool positive) {
+    return positive ? magnitude : -magnitude;
+}
 
-QString azimuth_text(double azimuth) { return format_fixed(azimuth, 1, 5); }
+QString azimuth_text(double azimuth) {
+    return format_fixed(azimuth, 1, 5);
+}
 
-QString distance_text(double km, double factor) { return format_fixed(km * factor, 1, 7); }
+QString distance_text(double km, double factor) {
+    return format_fixed(km * factor, 1, 7);
+}
 
 } // namespace
 
@@ -30,10 +36,11 @@ void TForm1::compute_bearing() {
         return;
     Bearing b;
     if (dx_locator != state_.LocalLocator) {
-        b = great_circle_bearing(signed_degrees(state_.LocalLatitude, state_.LocalNorth),
-                                 signed_degrees(state_.LocalLongitude, state_.LocalEast),
-                                 signed_degrees(state_.DxLatitude, CheckBoxLattitudeNordDX->isChecked()),
-                                 signed_degrees(state_.DxLongitude, CheckBoxLongitudeEstDX->isChecked()));
+        b = great_circle_bearing(
+            signed_degrees(state_.LocalLatitude, state_.LocalNorth),
+            signed_degrees(state_.LocalLongitude, state_.LocalEast),
+            signed_degrees(state_.DxLatitude, CheckBoxLattitudeNordDX->isChecked()),
+            signed_degrees(state_.DxLongitude, CheckBoxLongitudeEstDX->isChecked()));
     }
     show_bearing(b.azimuth, b.distance_km);
     if (long_path_) {

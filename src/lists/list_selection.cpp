@@ -10,10 +10,18 @@
 
 namespace kestrav {
 
-void TForm1::ComboBoxListDXClick() { select_list_entry(0); }
-void TForm1::ComboBoxPerso1Click() { select_list_entry(1); }
-void TForm1::ComboBoxPerso2Click() { select_list_entry(2); }
-void TForm1::ComboBoxPerso3Click() { select_list_entry(3); }
+void TForm1::ComboBoxListDXClick() {
+    select_list_entry(0);
+}
+void TForm1::ComboBoxPerso1Click() {
+    select_list_entry(1);
+}
+void TForm1::ComboBoxPerso2Click() {
+    select_list_entry(2);
+}
+void TForm1::ComboBoxPerso3Click() {
+    select_list_entry(3);
+}
 
 QComboBox* TForm1::station_list(int n) const {
     switch (n) {
@@ -55,7 +63,8 @@ void TForm1::select_list_entry(int n) {
 
 void TForm1::reject_list_entry() {
     desktop_->beep();
-    for (QLineEdit* field : {EditDXLocator, EditDXLattitude, EditDXLongitude, EditAzimut, EditDistance})
+    for (QLineEdit* field :
+         {EditDXLocator, EditDXLattitude, EditDXLongitude, EditAzimut, EditDistance})
         field->clear();
 }
 

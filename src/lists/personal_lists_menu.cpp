@@ -17,9 +17,15 @@ namespace {
 const QString kListFilter = QStringLiteral("List/Liste (*.ksv,*.txt)|*.ksv;*.txt|All/Tous|*.*");
 } // namespace
 
-void TForm1::MenuListe1Click() { load_personal_list(1, true); }
-void TForm1::Menuliste2Click() { load_personal_list(2, true); }
-void TForm1::MenuListe3Click() { load_personal_list(3, true); }
+void TForm1::MenuListe1Click() {
+    load_personal_list(1, true);
+}
+void TForm1::Menuliste2Click() {
+    load_personal_list(2, true);
+}
+void TForm1::MenuListe3Click() {
+    load_personal_list(3, true);
+}
 
 QLabel* TForm1::list_label(int n) const {
     return n == 1 ? LabelPerso1 : n == 2 ? LabelPerso2 : LabelPerso3;

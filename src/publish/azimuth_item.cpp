@@ -4,6 +4,8 @@
 
 namespace kestrav {
 
-void TForm1::publish_azimuth(const QString& text) { published_azimuth_ = text; }
+void TForm1::publish_azimuth(const QString& text) {
+    published_azimuth_ = text;
+}
 
 } // namespace kestrav

@@ -152,7 +152,9 @@ void TForm1::TimerBlinkTimer() {
     ImageLEDOff->setVisible(!on);
 }
 
-void TForm1::TimerTrackOKTimer() { set_tracking_indication(false); }
+void TForm1::TimerTrackOKTimer() {
+    set_tracking_indication(false);
+}
 
 void TForm1::stop_all() {
     serial_stop(CommPortDriverGS, gs232_stop_command());
@@ -160,7 +162,9 @@ void TForm1::stop_all() {
     set_tracking_indication(false);
 }
 
-void TForm1::BitBtnStopClick() { stop_all(); }
+void TForm1::BitBtnStopClick() {
+    stop_all();
+}
 
 // AUTO latches: the button's own checked state is what the other handlers read.
 void TForm1::SpeedButtonAutoClick() {}

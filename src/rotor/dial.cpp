@@ -3,8 +3,8 @@
 
 #include "app/main_window.h"
 
-#include <QLabel>
 #include "geodesy/number_text.h"
+#include <QLabel>
 
 #include <QPainter>
 #include <cmath>

@@ -4,7 +4,14 @@
 namespace kestrav {
 
 // Order of the dialog's interface choice; the value is the item index.
-enum class RotorInterface : int { None = -1, PourSat = 0, FodTrack = 1, Ea4tx = 2, Gs232 = 3, EasyComm = 4 };
+enum class RotorInterface : int {
+    None = -1,
+    PourSat = 0,
+    FodTrack = 1,
+    Ea4tx = 2,
+    Gs232 = 3,
+    EasyComm = 4
+};
 inline constexpr int kRotorInterfaceCount = 5;
 
 // Where the rotator's mechanical end stop lies. With S the azimuth is sent on a scale whose

@@ -20,14 +20,17 @@ public:
     }
     void select_unit(bool mile) override { mile ? w_.MenuMileClick() : w_.MenuKmClick(); }
     void load_personal_list(int n) override { w_.load_personal_list(n, false); }
-    void set_com_port(RotorInterface rotor, int index) override { driver(rotor)->setComPort(index); }
+    void set_com_port(RotorInterface rotor, int index) override {
+        driver(rotor)->setComPort(index);
+    }
     void set_com_speed(RotorInterface rotor, int index) override {
         driver(rotor)->setComPortSpeed(index);
     }
     void beep() override { w_.desktop().beep(); }
     void report_bad_number(const QString& bad_text) override {
-        w_.desktop().message_box(&w_, BoxIcon::Error,
-                                 QStringLiteral("'%1' is not a valid floating point value").arg(bad_text));
+        w_.desktop().message_box(
+            &w_, BoxIcon::Error,
+            QStringLiteral("'%1' is not a valid floating point value").arg(bad_text));
     }
 
 private:
@@ -40,8 +43,7 @@ private:
 } // namespace
 
 void TForm1::read_configuration() {
-    const auto lines =
-        load_settings_file(state_.AppDirectory + QLatin1String(kSettingsFileName));
+    const auto lines = load_settings_file(state_.AppDirectory + QLatin1String(kSettingsFileName));
     if (!lines)
         return;
     WindowSettingsActions actions(*this);

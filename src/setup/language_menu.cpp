@@ -10,8 +10,12 @@
 
 namespace kestrav {
 
-void TForm1::MenuEnglishClick() { apply_language(false); }
-void TForm1::MenuFrancaisClick() { apply_language(true); }
+void TForm1::MenuEnglishClick() {
+    apply_language(false);
+}
+void TForm1::MenuFrancaisClick() {
+    apply_language(true);
+}
 
 void TForm1::apply_language(bool french) {
     french_ = french;
@@ -31,7 +35,9 @@ void TForm1::apply_language(bool french) {
     state_.Messages.dde_conversation_open = t.dde_conversation_open;
 }
 
-void TForm1::MenuAideClick() { desktop_->show_help(this, state_.Messages.help_file); }
+void TForm1::MenuAideClick() {
+    desktop_->show_help(this, state_.Messages.help_file);
+}
 
 void TForm1::MenuAProposClick() {
     const LanguageTexts& t = language_texts(french_ ? UiLanguage::French : UiLanguage::English);

@@ -58,10 +58,10 @@ TEST_F(BearingViewTest, ReferenceHeadingsShortAndLongPath) {
         const char* long_path;
     };
     const Row rows[] = {
-        {35.83, true, 14.58, true, "141.0", "321.0"},   {38, true, 97, false, "302.8", "122.8"},
-        {36, true, 138, true, "34.5", "214.5"},         {41, false, 174, true, "40.1", "220.1"},
-        {20, true, 157.75, false, "340.3", "160.3"},    {10, false, 20, true, "160.0", "340.0"},
-        {70, true, 30, false, "335.4", "155.4"},        {34, false, 58.5, false, "227.2", "47.2"},
+        {35.83, true, 14.58, true, "141.0", "321.0"}, {38, true, 97, false, "302.8", "122.8"},
+        {36, true, 138, true, "34.5", "214.5"},       {41, false, 174, true, "40.1", "220.1"},
+        {20, true, 157.75, false, "340.3", "160.3"},  {10, false, 20, true, "160.0", "340.0"},
+        {70, true, 30, false, "335.4", "155.4"},      {34, false, 58.5, false, "227.2", "47.2"},
     };
     for (const Row& r : rows) {
         enter_dx(r.lat, r.north, r.lon, r.east);

@@ -59,10 +59,8 @@ TEST_F(DxEntryTest, CharactersOutsideTheirClassAreRemovedWithoutBeep) {
         const char* expected;
     };
     const Row rows[] = {
-        {"S as the first character", "S", ""},
-        {"Y as the fifth", "JN18Y", "JN18"},
-        {"a letter as the third", "JNA", "JN"},
-        {"a digit as the first", "1", ""},
+        {"S as the first character", "S", ""},      {"Y as the fifth", "JN18Y", "JN18"},
+        {"a letter as the third", "JNA", "JN"},     {"a digit as the first", "1", ""},
         {"X fits the subsquare", "JN18X", "JN18X"},
     };
     for (const Row& r : rows) {
@@ -121,8 +119,10 @@ TEST_F(DxEntryTest, CoordinatesGiveTheLocatorUnderBothSeparators) {
         window->CheckBoxLongitudeEstDX->setChecked(true);
         type(window->EditDXLattitude, QStringLiteral("35.83"));
         type(window->EditDXLongitude, QStringLiteral("14,58"));
-        EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("35") + sep + QStringLiteral("83"));
-        EXPECT_EQ(window->EditDXLongitude->text(), QStringLiteral("14") + sep + QStringLiteral("58"));
+        EXPECT_EQ(window->EditDXLattitude->text(),
+                  QStringLiteral("35") + sep + QStringLiteral("83"));
+        EXPECT_EQ(window->EditDXLongitude->text(),
+                  QStringLiteral("14") + sep + QStringLiteral("58"));
         EXPECT_EQ(locator()->text(), QStringLiteral("JM75GT"));
         EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("141") + sep + QStringLiteral("0"));
     }

@@ -15,25 +15,26 @@ using LanguageWindowTest = WindowTest;
 TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
     start();
     auto captions = [this] {
-        return QStringList{window->MenuQuitter->text(), window->MenuListe->title(),
-                           window->MenuUnit->title(),   window->MenuLangue->title(),
-                           window->LabelAzimut->text(), window->MenuAPropos->text(),
-                           window->MenuAide->text(),    window->MenuInit->text(),
+        return QStringList{window->MenuQuitter->text(),   window->MenuListe->title(),
+                           window->MenuUnit->title(),     window->MenuLangue->title(),
+                           window->LabelAzimut->text(),   window->MenuAPropos->text(),
+                           window->MenuAide->text(),      window->MenuInit->text(),
                            window->LabelDistance->text(), window->MenuKm->text()};
     };
-    EXPECT_EQ(captions().mid(5, 2), (QStringList{QStringLiteral("About Kestrav"), QStringLiteral("Help")}));
+    EXPECT_EQ(captions().mid(5, 2),
+              (QStringList{QStringLiteral("About Kestrav"), QStringLiteral("Help")}));
     window->MenuFrancais->trigger();
     EXPECT_EQ(captions(), (QStringList{"&Quitter", "&Mes Listes", QStringLiteral("&Unité"),
-                                       "&Langue", "Azimut = (deg)",
-                                       "A &propos de Kestrav", "&Aide", "&Init",
-                                       "QRB = (km)", "&Km"}));
+                                       "&Langue", "Azimut = (deg)", "A &propos de Kestrav", "&Aide",
+                                       "&Init", "QRB = (km)", "&Km"}));
     EXPECT_TRUE(window->MenuFrancais->isChecked());
     EXPECT_FALSE(window->MenuEnglish->isChecked());
-    EXPECT_EQ(window->state().Messages.arswin_not_running, QStringLiteral("ARSWIN doit s'exécuter !"));
+    EXPECT_EQ(window->state().Messages.arswin_not_running,
+              QStringLiteral("ARSWIN doit s'exécuter !"));
     window->MenuEnglish->trigger();
-    EXPECT_EQ(captions(), (QStringList{"&Quit", "&My Lists", "&Unit", "&Language",
-                                       "Azimuth = (deg)", "&About Kestrav", "&Help", "&Init",
-                                       "QRB = (km)", "&Km"}));
+    EXPECT_EQ(captions(),
+              (QStringList{"&Quit", "&My Lists", "&Unit", "&Language", "Azimuth = (deg)",
+                           "&About Kestrav", "&Help", "&Init", "QRB = (km)", "&Km"}));
     // The dialog keeps its English texts.
     EXPECT_EQ(window->formInit()->windowTitle(), QStringLiteral("Kestrav - Initialisation"));
 }
@@ -44,7 +45,8 @@ TEST_F(LanguageWindowTest, F1OpensTheHelpOfTheCurrentLanguage) {
     QTest::keyClick(window.get(), Qt::Key_F1);
     window->MenuFrancais->trigger();
     QTest::keyClick(window.get(), Qt::Key_F1);
-    EXPECT_EQ(desktop.help_requests, (QStringList{QStringLiteral("Kestrav_EN.HLP"), QStringLiteral("Kestrav_Fr.hlp")}));
+    EXPECT_EQ(desktop.help_requests,
+              (QStringList{QStringLiteral("Kestrav_EN.HLP"), QStringLiteral("Kestrav_Fr.hlp")}));
 }
 
 TEST_F(LanguageWindowTest, AboutBoxSpeaksTheCurrentLanguage) {

@@ -79,7 +79,8 @@ TEST_F(ListsWindowTest, SameStationUnderEitherSeparator) {
     choose(window->ComboBoxPerso2, QStringLiteral("1A"));
     EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("35,83"));
     EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("JM75GT"));
-    EXPECT_EQ(window->EditAzimut->text(), QString(azimuth).replace(QLatin1Char('.'), QLatin1Char(',')));
+    EXPECT_EQ(window->EditAzimut->text(),
+              QString(azimuth).replace(QLatin1Char('.'), QLatin1Char(',')));
 }
 
 TEST_F(ListsWindowTest, MalformedEntriesAreRefusedWithABeep) {
@@ -99,8 +100,9 @@ TEST_F(ListsWindowTest, MalformedEntriesAreRefusedWithABeep) {
 }
 
 TEST_F(ListsWindowTest, PersonalListFromTheMenuWithItsTitle) {
-    const QString path = write_list(QStringLiteral("contest.ksv"),
-                                    "ZZ\tZulu\t10S\t20W\r\n[Contest 2]\r\n\r\nAA\tAlpha\t1N\t2E\r\n");
+    const QString path =
+        write_list(QStringLiteral("contest.ksv"),
+                   "ZZ\tZulu\t10S\t20W\r\n[Contest 2]\r\n\r\nAA\tAlpha\t1N\t2E\r\n");
     ::chmod(QFile::encodeName(path).constData(), 0444);
     desktop.file_answers << path;
     window->Menuliste2->trigger();

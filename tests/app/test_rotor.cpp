@@ -1,10 +1,10 @@
 // The rotator command core driven through the real main window, with the controller on the
 // other side of a pseudo-terminal linked as ports/COM1.
 
+#include "app/widgets.h"
 #include "rotor/comm_port_driver.h"
 #include "support/pty_port.h"
 #include "support/window_fixture.h"
-#include "app/widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,7 +54,9 @@ protected:
         window->ButtonTrack->click();
     }
 
-    bool led_on() const { return window->ImageLedOn->isVisible() && !window->ImageLEDOff->isVisible(); }
+    bool led_on() const {
+        return window->ImageLedOn->isVisible() && !window->ImageLEDOff->isVisible();
+    }
 
     std::unique_ptr<PtyPort> port;
 };
@@ -87,7 +89,8 @@ TEST_F(RotorTest, CommandBytesForEachInterface) {
         EXPECT_EQ(port->read(), QByteArray(r.bytes)) << r.azimuth;
         EXPECT_TRUE(led_on());
         // The requested azimuth is never changed by the end-stop mapping.
-        EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, QString::fromLatin1(r.azimuth).toDouble());
+        EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth,
+                         QString::fromLatin1(r.azimuth).toDouble());
         window->stop_all(); // STOP writes its stop command and closes the port
         EXPECT_EQ(port->read(), QByteArray(r.iface == RotorInterface::Gs232 ? "S\r" : "SA\r"));
     }
@@ -103,7 +106,7 @@ TEST_F(RotorTest, MinimumStepAndItsReset) {
     EXPECT_EQ(port->read(200), QByteArray());
     EXPECT_FALSE(led_on());
     EXPECT_EQ(desktop.beeps, 0);
-    go(QStringLiteral("101"));   // exactly one degree passes
+    go(QStringLiteral("101")); // exactly one degree passes
     EXPECT_EQ(port->read(), QByteArray("W101\r"));
 
     // Opening the dialog from the menu stops, closes the ports and forgets the last azimuth.

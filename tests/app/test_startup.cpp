@@ -90,8 +90,7 @@ TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
         s.EasyCommCom = r.com;
         s.ParkingInterface = r.parking;
         window->update_status_lines();
-        EXPECT_EQ(window->LabelEtatInterface->text(), QString::fromUtf8(r.expected))
-            << r.expected;
+        EXPECT_EQ(window->LabelEtatInterface->text(), QString::fromUtf8(r.expected)) << r.expected;
     }
 }
 
@@ -103,7 +102,8 @@ TEST_F(StartupTest, QuitIsRefusedDuringAConversationAndWorksAfterIt) {
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(desktop.boxes.size(), 1u);
     EXPECT_EQ(desktop.boxes[0].icon, BoxIcon::Warning);
-    EXPECT_TRUE(desktop.boxes[0].text.startsWith(QStringLiteral("A DDE conversation is in progress !")));
+    EXPECT_TRUE(
+        desktop.boxes[0].text.startsWith(QStringLiteral("A DDE conversation is in progress !")));
 
     window->state().DdeConversationOpen = false;
     QTest::keyClick(window.get(), Qt::Key_F4);

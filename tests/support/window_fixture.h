@@ -17,7 +17,9 @@
 
 QT_BEGIN_NAMESPACE
 // Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace kestrav::test {
