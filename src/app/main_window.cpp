@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -60,6 +61,8 @@ void TForm1::build_window() {
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(474, 296);
     setCentralWidget(client);
+    // The window keeps its design size: it cannot be resized or maximised.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     build_dx_group(client);
 
