@@ -144,5 +144,22 @@ TEST_F(SettingsWindowTest, ReadOnlySettingsAndAStaleTemporaryFileDoNotPreventSav
     EXPECT_FALSE(QFile::exists(stale.fileName()));
 }
 
+TEST_F(SettingsWindowTest, HostileSettingsFileDoesNotStopTheStart) {
+    QByteArray junk;
+    quint32 x = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        x = x * 1103515245u + 12345u;
+        junk.append(static_cast<char>(x >> 24));
+    }
+    junk.append(char(0)); // a NUL byte, then a good line
+    junk.append("\r\nUNIT=MILE\r\n");
+    junk.append(QByteArray(100000, 'A'));
+    start(junk);
+    EXPECT_TRUE(window->mile()); // the good key among the junk is read
+    EXPECT_EQ(window->ComboBoxListDX->count(), 563);
+    quit();
+    EXPECT_TRUE(written().contains("UNIT=MILE\r\n"));
+}
+
 } // namespace
 } // namespace kestrav::test
