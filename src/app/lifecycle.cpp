@@ -18,9 +18,10 @@
 namespace kestrav {
 
 void TForm1::FormCreate() {
-    // The display scale is the dial's real size over its 68-pixel design size.
-    state_.ScaleX = Image1->width() / 68.0;
-    state_.ScaleY = Image1->height() / 68.0;
+    // The display scale: Qt already lays out in device-independent pixels, so what is left is
+    // the screen's logical resolution against the 96 dots per inch of the design.
+    state_.ScaleX = logicalDpiX() / 96.0;
+    state_.ScaleY = logicalDpiY() / 96.0;
     centralWidget()->setFixedSize(static_cast<int>(std::lround(474 * state_.ScaleX)),
                                   static_cast<int>(std::lround(296 * state_.ScaleX)));
     if (state_.SettingsFileExists)

@@ -247,7 +247,7 @@ void TForm1::build_command_panel(QWidget* client) {
     SpeedButtonAuto = make<QToolButton>(g, "SpeedButtonAuto", 47, 5, 42, 36);
     SpeedButtonAuto->setText(QStringLiteral("AUTO"));
     SpeedButtonAuto->setFont(arial(10));
-    SpeedButtonAuto->setCheckable(true);
+    SpeedButtonAuto->setCheckable(true); // AUTO latches; the handlers read its checked state
     SpeedButtonAuto->setFocusPolicy(Qt::NoFocus);
     BitBtnStop = make<QPushButton>(g, "BitBtnStop", 89, 5, 42, 36);
     BitBtnStop->setText(QStringLiteral("STOP"));
@@ -260,7 +260,6 @@ void TForm1::build_command_panel(QWidget* client) {
     ImageLedOn->setPixmap(led_picture(true));
     ImageLedOn->hide();
     connect(ButtonTrack, &QPushButton::clicked, this, &TForm1::ButtonTrackClick);
-    connect(SpeedButtonAuto, &QToolButton::clicked, this, &TForm1::SpeedButtonAutoClick);
     connect(BitBtnStop, &QPushButton::clicked, this, &TForm1::BitBtnStopClick);
 }
 

@@ -174,7 +174,6 @@ public slots:
     void UpDownAzimutClick();
     void ButtonTrackClick();
     void BitBtnStopClick();
-    void SpeedButtonAutoClick();
     void TimerBlinkTimer();
     void TimerTrackOKTimer();
     void LabelAzimutDblClick();

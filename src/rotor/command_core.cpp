@@ -166,9 +166,6 @@ void TForm1::BitBtnStopClick() {
     stop_all();
 }
 
-// AUTO latches: the button's own checked state is what the other handlers read.
-void TForm1::SpeedButtonAutoClick() {}
-
 void TForm1::LabelAzimutDblClick() {
     raw_output_display_ = !raw_output_display_;
     if (raw_output_display_)
