@@ -204,18 +204,25 @@ long long round_half_even(double value) {
     return result;
 }
 
+namespace {
+
+// Skips the leading blanks and an optional sign from position i; returns whether the sign
+// was a minus.
+bool skip_blanks_and_sign(QStringView text, qsizetype& i) {
+    while (i < text.size() && is_blank(text[i]))
+        ++i;
+    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        return text[i++] == QLatin1Char('-');
+    return false;
+}
+
+} // namespace
+
 std::optional<double> read_number(QStringView text) {
     const QChar separator = g_decimal_separator;
     const qsizetype n = text.size();
     qsizetype i = 0;
-    while (i < n && is_blank(text[i]))
-        ++i;
-
-    bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
+    const bool negative = skip_blanks_and_sign(text, i);
 
     std::string digits;     // mantissa digits, separator left out
     int point_exponent = 0; // power of ten of the separator's place relative to the digits' end
@@ -293,14 +300,7 @@ std::optional<double> read_number(QStringView text) {
 std::optional<int> read_integer(QStringView text) {
     const qsizetype n = text.size();
     qsizetype i = 0;
-    while (i < n && is_blank(text[i]))
-        ++i;
-
-    bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
+    const bool negative = skip_blanks_and_sign(text, i);
 
     int base = 10;
     if (i < n && text[i] == QLatin1Char('$')) {
