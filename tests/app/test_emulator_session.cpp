@@ -46,18 +46,20 @@ protected:
         window->ButtonTrack->click();
     }
 
-    // What the emulator has received so far, once it has been quiet for a moment.
-    QByteArray received() {
-        QByteArray last;
-        for (int i = 0; i < 100; ++i) {
-            QTest::qWait(30);
-            QFile f(log);
-            const QByteArray now = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-            if (!now.isEmpty() && now == last)
-                return now;
-            last = now;
-        }
-        return last;
+    // What the emulator has received, once it holds at least `size` bytes (or after 10 s).
+    QByteArray received(qsizetype size) {
+        QByteArray now;
+        (void)QTest::qWaitFor(
+            [&] {
+                QFile f(log);
+                now = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+                return now.size() >= size;
+            },
+            10000);
+        QTest::qWait(50); // anything beyond what was expected shows up now; the comparison
+                          // tells whether the wait ran out
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : now;
     }
 
     QProcess emulator;
@@ -74,7 +76,8 @@ TEST_F(EmulatorSession, CommandsArriveByteForByte) {
     window->BitBtnStop->click();
     go(RotorInterface::EasyComm, StopSide::N, QStringLiteral("45"));
     window->BitBtnStop->click();
-    EXPECT_EQ(received(), QByteArray("W000\rW008\rW008\rW100\rW360\rW270\rS\rAZ045.0\rSA\r"));
+    const QByteArray expected("W000\rW008\rW008\rW100\rW360\rW270\rS\rAZ045.0\rSA\r");
+    EXPECT_EQ(received(expected.size()), expected);
     EXPECT_EQ(desktop.beeps, 0);
     EXPECT_EQ(emulator.state(), QProcess::Running);
 }
@@ -84,7 +87,8 @@ TEST_F(EmulatorSession, ExitParksOnTheEmulator) {
     window->state().ParkingInterface = 5;
     window->state().ParkingAzimuth = 180;
     window->close();
-    EXPECT_EQ(received(), QByteArray("AZ010.0\rSA\rAZ180.0\r"));
+    const QByteArray expected("AZ010.0\rSA\rAZ180.0\r");
+    EXPECT_EQ(received(expected.size()), expected);
     EXPECT_FALSE(window->CommPortDriverEasy->IsOpen());
 }
 
