@@ -5,6 +5,7 @@
 #include "app/widgets.h"
 #include "rotor/comm_port_driver.h"
 #include "setup/init_dialog.h"
+#include "setup/languages.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -39,6 +40,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     state_.ExeDirectory = context.exe_directory;
     state_.AppDirectory = context.app_directory;
     state_.SettingsFileExists = context.settings_file_exists;
+    set_messages(language_texts(UiLanguage::English));
+    state_.Messages.help_file = QLatin1String(kStartupHelpFile);
     build_window();
     FormCreate();
     // The initialisation dialog is created once, hidden, after the main window.
@@ -320,10 +323,10 @@ void TForm1::build_menus() {
 
     MenuHelp = bar->addMenu(QStringLiteral("?"));
     MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
-    MenuAide = MenuHelp->addAction(QStringLiteral("Help"));
+    MenuAide = MenuHelp->addAction(QLatin1String(kStartupHelpCaption));
     MenuAide->setObjectName(QStringLiteral("MenuAide"));
     MenuAide->setShortcut(QKeySequence(Qt::Key_F1));
-    MenuAPropos = MenuHelp->addAction(QStringLiteral("About Kestrav"));
+    MenuAPropos = MenuHelp->addAction(QLatin1String(kStartupAboutCaption));
     MenuAPropos->setObjectName(QStringLiteral("MenuAPropos"));
     connect(MenuAide, &QAction::triggered, this, &TForm1::MenuAideClick);
     connect(MenuAPropos, &QAction::triggered, this, &TForm1::MenuAProposClick);

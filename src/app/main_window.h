@@ -25,6 +25,7 @@ namespace kestrav {
 
 class ClickableLabel;
 class Desktop;
+struct LanguageTexts;
 class Panel;
 class TCommPortDriver;
 class TFormInit;
@@ -206,7 +207,6 @@ public:
     // selected interface whatever the minimum step, then both serial ports are closed.
     void hand_over_test_azimuth(int azimuth);
     bool testCommandPending() const { return test_command_pending_; }
-    bool rawOutputDisplay() const { return raw_output_display_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -235,6 +235,7 @@ private:
     void park();
     void read_configuration();
     void apply_language(bool french);
+    void set_messages(const LanguageTexts& texts);
 
     StationState state_;
     Desktop* desktop_;

@@ -13,15 +13,14 @@ namespace kestrav {
 inline constexpr int kLptCount = 3;
 inline constexpr int kPersonalListCount = 3;
 
-// Texts that follow the user-interface language; the language menu replaces them.
+// Texts that follow the user-interface language; the language menu fills them (English
+// before any language action, with the start-up help file name).
 struct MessageTexts {
-    QString cannot_create_settings = QStringLiteral("Can't create Kestrav.ini");
-    QString cannot_open_file = QStringLiteral("Can't open file");
-    QString arswin_not_running = QStringLiteral("ARSWIN must be running !");
-    QString dde_conversation_open = QStringLiteral(
-        "A DDE conversation is in progress ! Please, close the client conversation before "
-        "quitting !");
-    QString help_file = QStringLiteral("Kestrav_EN.HLP");
+    QString cannot_create_settings;
+    QString cannot_open_file;
+    QString arswin_not_running;
+    QString dde_conversation_open;
+    QString help_file;
 };
 
 struct StationState {

@@ -28,6 +28,10 @@ void TForm1::apply_language(bool french) {
     LabelAzimut->setText(t.label_azimut);
     MenuAPropos->setText(t.about);
     MenuAide->setText(t.help);
+    set_messages(t);
+}
+
+void TForm1::set_messages(const LanguageTexts& t) {
     state_.Messages.help_file = t.help_file;
     state_.Messages.cannot_create_settings = t.cannot_create_settings;
     state_.Messages.cannot_open_file = t.cannot_open_file;
