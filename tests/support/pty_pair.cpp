@@ -1,4 +1,4 @@
-#include "pty_pair.h"
+#include "support/pty_pair.h"
 
 #include <QDir>
 #include <QFile>
