@@ -45,6 +45,22 @@ DecimalDigits decimal_digits(double value, int significant) {
     return out;
 }
 
+// The shortest decimal digits that read back as the same finite value.
+DecimalDigits shortest_digits(double value) {
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                      std::fabs(value), std::chars_format::scientific);
+    DecimalDigits out;
+    const char* p = buffer.data();
+    for (; p != result.ptr && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9')
+            out.digits.push_back(*p);
+    }
+    if (p != result.ptr)
+        std::from_chars(p + (p[1] == '+' ? 2 : 1), result.ptr, out.exponent);
+    return out;
+}
+
 QString non_finite_text(double value) {
     if (std::isnan(value))
         return QStringLiteral("NAN");
@@ -101,14 +117,16 @@ QString format_fixed(double value, int decimals, int max_significant) {
     if (!std::isfinite(value))
         return non_finite_text(value);
     decimals = std::clamp(decimals, 0, 30);
-    const int significant = max_significant > 0 ? std::min(max_significant, 17) : 17;
 
-    // The value is rounded twice on purpose: first in binary-to-decimal conversion to the
-    // significant digits, then as decimal text to the requested places, halves away from zero.
-    // So 359.95 (5 significant, 1 decimal) gives 360.0 and 2.345 keeps its 2.345.
-    const DecimalDigits d = decimal_digits(value, significant);
+    // One rounding only, half away from zero, applied to the shortest decimal text that
+    // reads back as the value (so 359.95 is taken as 359.95, not as its binary neighbour
+    // 359.94999...). It happens at the requested decimal place, or at the last significant
+    // digit allowed when the value has more digits than that: 230.449 gives 230.4, never
+    // 230.5 through an earlier rounding to fewer digits.
+    const DecimalDigits d = shortest_digits(value);
     const int size = static_cast<int>(d.digits.size());
-    const int keep = d.exponent + 1 + decimals; // digits that stand at or above 10^-decimals
+    const int wanted = d.exponent + 1 + decimals; // digits that stand at or above 10^-decimals
+    const int keep = max_significant > 0 ? std::min(wanted, max_significant) : wanted;
 
     std::string scaled; // the magnitude times 10^decimals, as a whole number
     if (keep < 0) {
@@ -122,6 +140,8 @@ QString format_fixed(double value, int decimals, int max_significant) {
         else if (keep < size && d.digits[static_cast<std::size_t>(keep)] >= '5')
             increment_digits(scaled);
     }
+    if (wanted > keep && keep >= 0)
+        scaled.append(static_cast<std::size_t>(wanted - keep), '0');
 
     const bool zero = scaled.find_first_not_of('0') == std::string::npos;
     if (static_cast<int>(scaled.size()) < decimals + 1)
@@ -268,12 +288,16 @@ std::optional<double> read_number(QStringView text) {
     if (first_nonzero == std::string::npos)
         return negative ? -0.0 : 0.0;
     digits.erase(0, first_nonzero);
-    // Keep the digit count within what the exponent arithmetic and from_chars handle easily;
-    // digits beyond the 800th cannot change a double.
+    // Keep the digit count within what the exponent arithmetic and from_chars handle easily.
+    // A double is decided by its first 768 significant digits, except that an exact halfway
+    // case among them is tipped by any non-zero digit further on: the digits after the 800th
+    // are therefore replaced by one sticky digit, 1 when any of them is non-zero.
     long scale = exponent + point_exponent;
-    if (digits.size() > 800) {
-        scale += static_cast<long>(digits.size() - 800);
+    if (digits.size() > 801) {
+        const bool sticky = digits.find_first_not_of('0', 800) != std::string::npos;
+        scale += static_cast<long>(digits.size() - 801);
         digits.resize(800);
+        digits.push_back(sticky ? '1' : '0');
     }
     // The value lies in [10^m, 10^(m+1)) with m the magnitude below.
     const long magnitude = scale + static_cast<long>(digits.size()) - 1;

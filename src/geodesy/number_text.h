@@ -16,10 +16,12 @@ QChar decimal_separator();
 void set_decimal_separator(QChar separator);
 void init_decimal_separator_from_system();
 
-// Fixed notation with exactly `decimals` digits after the separator, halves rounded away
-// from zero. With max_significant > 0 the value is first rounded to that many significant
-// digits (so 359.95 with 5 significant digits and 1 decimal shows "360.0"). No thousands
-// separator; "-" in front of a negative value; never "-0.0".
+// Fixed notation with exactly `decimals` digits after the separator, rounded once, halves
+// away from zero, from the shortest decimal text of the value (359.95 shows as "360.0" with
+// one decimal, 359.948 as "359.9"). With max_significant > 0 no more than that many
+// significant digits come from the value: a longer whole part is rounded at that digit
+// instead and filled with zeros. No thousands separator; "-" in front of a negative value;
+// never "-0.0".
 QString format_fixed(double value, int decimals, int max_significant = 0);
 
 // General notation: the shortest text that shows the value rounded to `significant` digits

@@ -13,9 +13,10 @@ struct Coordinate {
 
 // One coordinate field whose hemisphere letter has been found: the letter must be its last
 // character (otherwise "14,58E " would pass, its "E" being read as an empty exponent), the
-// rest is a number with one ',' or '.' at most, put into the system notation.
+// rest is a number with one ',' or '.' at most, put into the system notation. A TAB is a
+// field separator, never a blank around the number: "2<TAB>E" would be a fifth field.
 std::optional<Coordinate> read_coordinate(QStringView field, QChar letter) {
-    if (field.isEmpty() || field.back() != letter)
+    if (field.isEmpty() || field.back() != letter || field.contains(u'\t'))
         return std::nullopt;
     QString text = field.chopped(1).toString();
     const bool comma = text.contains(u',');

@@ -4,7 +4,7 @@
 #include "rotor/rotor_protocol.h"
 #include "settings/settings_words.h"
 
-#include <cmath>
+#include <array>
 #include <optional>
 
 namespace kestrav {
@@ -197,8 +197,20 @@ private:
         if (n < 1 || n > kPersonalListCount)
             return;
         state_.PersoPathNames[n - 1] = value.toString();
-        actions_.load_personal_list(n);
+        list_named_[n - 1] = true;
     }
+
+public:
+    // Each list named in the file is loaded once, from the last path given for it, after
+    // every line has been read: a file repeating a key cannot load a list over and over.
+    void load_named_lists() {
+        for (int n = 1; n <= kPersonalListCount; ++n) {
+            if (list_named_[n - 1])
+                actions_.load_personal_list(n);
+        }
+    }
+
+private:
 
     // A hemisphere letter and a magnitude. An unreadable magnitude (an empty value
     // included) forgets the local locator, so that the window asks for the station again.
@@ -259,17 +271,21 @@ private:
     }
 
     // A bad number keeps the field's value and is reported with the text as the file has
-    // it; the lines after it are still read.
+    // it, the first few only; the lines after it are still read.
     void store_number(const QString& text, QStringView file_text, double& field) {
         const std::optional<double> number = read_number(text);
-        if (number && std::fabs(*number) <= kLargestSettingsNumber)
+        if (number)
             field = *number;
-        else
+        else if (bad_numbers_reported_ < kMostBadNumberReports) {
+            ++bad_numbers_reported_;
             actions_.report_bad_number(file_text.toString());
+        }
     }
 
     StationState& state_;
     SettingsReaderActions& actions_;
+    std::array<bool, kPersonalListCount> list_named_{};
+    int bad_numbers_reported_ = 0;
 };
 
 } // namespace
@@ -278,6 +294,7 @@ void read_settings(const QStringList& lines, StationState& state, SettingsReader
     Reader reader(state, actions);
     for (const QString& line : lines)
         reader.apply(line);
+    reader.load_named_lists();
 }
 
 } // namespace kestrav

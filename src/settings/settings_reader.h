@@ -17,20 +17,20 @@ public:
     virtual ~SettingsReaderActions() = default;
     virtual void select_language(bool french) = 0; // clicks the language menu item
     virtual void select_unit(bool mile) = 0;       // clicks the unit menu item
-    // n is 1 to 3; the path is already in state.PersoPathNames[n - 1]. A list that cannot
-    // be opened is reported and its path cleared by the window.
+    // n is 1 to 3; the path is already in state.PersoPathNames[n - 1]. Called once per list
+    // named in the file, after all lines. A list that cannot be opened is reported and its
+    // path cleared by the window.
     virtual void load_personal_list(int n) = 0;
     virtual void set_com_port(RotorInterface rotor, int index) = 0;  // ComPort of its driver
     virtual void set_com_speed(RotorInterface rotor, int index) = 0; // ComPortSpeed of its driver
     virtual void beep() = 0;
     // A calibration, zero or parking value that is not a number; the field keeps its
-    // previous value and reading goes on with the next line.
+    // previous value and reading goes on with the next line. Only the first
+    // kMostBadNumberReports of a file are reported.
     virtual void report_bad_number(const QString& bad_text) = 0;
 };
 
-// The largest magnitude a calibration, zero or parking value may have. Later code turns
-// these into bytes and whole degrees; a larger value is refused like an unreadable one.
-inline constexpr double kLargestSettingsNumber = 1e6;
+inline constexpr int kMostBadNumberReports = 3;
 
 // Applies every known key of `lines` to `state`. A line is "key=value" where the key is
 // everything up to and including the first "="; a line without "=" or starting with "=" is
@@ -38,8 +38,9 @@ inline constexpr double kLargestSettingsNumber = 1e6;
 //
 // Values the initialisation dialog could not have produced are kept as written, except:
 // an LPT value other than 0 to 3 means no LPT (it would index past the three ports); a
-// port value below 0 means no port; a negative step becomes the default 1; a
-// calibration, zero or parking value beyond kLargestSettingsNumber is reported as bad.
+// port value below 0 means no port; a negative step becomes the default 1. Every finite
+// calibration, zero or parking value is taken, however large (the writer's scientific form
+// included): the outputs guard what they make of it.
 void read_settings(const QStringList& lines, StationState& state, SettingsReaderActions& actions);
 
 } // namespace kestrav

@@ -54,7 +54,11 @@ TEST_P(NumberText, FixedFormat) {
         {"positive half away from zero", 0.25, 1, 0, "0.3"},
         {"tiny negative is not -0", -0.0004, 3, 0, "0.000"},
         {"negative zero", -0.0, 1, 0, "0.0"},
-        {"significant digits first", 0.2449999, 2, 3, "0.25"},
+        {"one rounding only", 0.2449999, 2, 3, "0.24"},
+        {"azimuth below a half stays down", 230.449, 1, 5, "230.4"},
+        {"azimuth below 359.95", 359.948, 1, 5, "359.9"},
+        {"long-path distance", 27902.2475, 1, 7, "27902.2"},
+        {"cap rounds a long whole part", 12345678.96, 1, 7, "12345680.0"},
         {"carry into a new digit", 999.96, 1, 0, "1000.0"},
         {"no separator without decimals", 7, 0, 0, "7"},
         {"far below the last place", 5e-300, 3, 0, "0.000"},
@@ -104,7 +108,7 @@ TEST_P(NumberText, GeneralAndFixedReadBack) {
         EXPECT_NEAR(*general, value, std::fabs(value) * 1e-14);
         const auto fixed = read_number(format_fixed(value, 3, 7));
         ASSERT_TRUE(fixed.has_value()) << format_fixed(value, 3, 7).toStdString();
-        // Rounded to 7 significant digits, then to 3 decimals: the two errors add up.
+        // Rounded at the third decimal, or at the seventh significant digit when coarser.
         EXPECT_NEAR(*fixed, value, 0.0005 + std::fabs(value) * 5e-6 + 1e-12);
     }
 }
@@ -161,6 +165,11 @@ TEST_P(NumberText, ReadNumber) {
         QStringLiteral("1") + QString(1000, QLatin1Char('0')) + QStringLiteral("e-1000");
     EXPECT_EQ(read_number(long_whole), std::optional<double>(1.0))
         << "a thousand digits before the exponent";
+    // 1 + 2^-53 lies exactly half-way between 1 and the next double; one non-zero digit far
+    // beyond it tips the value up.
+    const QString past_halfway = in_locale("1.00000000000000011102230246251565404236316680908203125") +
+                                 QString(900, QLatin1Char('0')) + QStringLiteral("1");
+    EXPECT_EQ(read_number(past_halfway), std::optional<double>(std::nextafter(1.0, 2.0)));
 }
 
 // clang-format off

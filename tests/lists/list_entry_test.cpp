@@ -79,6 +79,8 @@ TEST_P(ListEntryParsing, RefusesMalformedEntriesWithPartialHemispheres) {
         {"longitude unreadable", "F\tFrance\t46N\t2x5E", true, true},
         {"fifth field", "F\tFrance\t46N\t2E\tParis", true, true},
         {"empty fifth field", "F\tFrance\t46N\t2E\t", true, true},
+        {"fifth field after the number", "X\tY\t46N\t2\tE", true, true},
+        {"empty field before the longitude", "X\tY\t46N\t\t2E", true, true},
         {"space after longitude letter", "F\tFrance\t46N\t2E ", true, true},
         {"character after longitude letter", "F\tFrance\t46N\t2Ex", true, true},
         {"west entry holding an E", "F\tFrance\t46N\t1E2W", true, true},

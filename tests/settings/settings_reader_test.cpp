@@ -89,8 +89,9 @@ TEST(SettingsReader, PersonalListsByTheSixthCharacter) {
         {"PERSO2= loads list 2", {"PERSO2=/x"}, {"perso=|/x|"}, {"list 2 /x"}},
         {"others ignored", {"PERSO4=/x", "PERSO0=/x", "PERSO=/x", "PERSOX=/x", "perso1=/x"},
          {}, {}},
-        {"file order", {"PERSO3_Q=/c", "PERSO3_PATHNAME=/d"}, {"perso=||/d"},
-         {"list 3 /c", "list 3 /d"}},
+        {"each list loaded once, from its last path", {"PERSO3_Q=/c", "PERSO1=/a",
+                                                        "PERSO3_PATHNAME=/d", "PERSO3=/d"},
+         {"perso=/a||/d"}, {"list 1 /a", "list 3 /d"}},
     });
     // clang-format on
 }
@@ -119,9 +120,13 @@ TEST(SettingsReader, CalibrationZeroAndParkingNumbers) {
         {"empty calibration skipped", {"CALAZ_POURSAT=", "ZERO_FODTRACK="}, {}, {}},
         {"parking comma not exchanged", {"AZIMUT_PARKING=12,5"}, {}, {"bad 12,5"}},
         {"empty parking is bad", {"AZIMUT_PARKING="}, {}, {"bad "}},
-        {"absurd magnitudes are bad", {"CALAZ_POURSAT=1e300", "ZERO_FODTRACK=-1e6",
-                                       "AZIMUT_PARKING=1e7"},
-         {"fodtrack=0.711 -1000000"}, {"bad 1e300", "bad 1e7"}},
+        {"any finite magnitude", {"CALAZ_POURSAT=1.5E+20", "ZERO_FODTRACK=-1e6",
+                                  "AZIMUT_PARKING=1e7", "ZERO_POURSAT=1e400"},
+         {"poursat=1.5e+20 0", "fodtrack=0.711 -1000000", "parking=10000000 0"},
+         {"bad 1e400"}},
+        {"at most three reports", {"CALAZ_POURSAT=a", "ZERO_POURSAT=b", "CALAZ_FODTRACK=c",
+                                   "ZERO_FODTRACK=d", "AZIMUT_PARKING=e"},
+         {}, {"bad a", "bad b", "bad c"}},
         // The bad value is reported and every line after it still counts.
         {"bad value in the middle",
          {"LANGUAGE=FRENCH", "LPT_POURSAT=2", "CALAZ_POURSAT=abc", "ZERO_POURSAT=5",
