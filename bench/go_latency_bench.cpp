@@ -37,6 +37,7 @@ namespace {
 class SilentDesktop final : public kestrav::Desktop {
 public:
     void beep() override { ++beeps; }
+    void exclamation_beep() override { ++beeps; }
     void message_box(QWidget*, kestrav::BoxIcon, const QString&) override {}
     QString open_file(QWidget*, const QString&) override { return {}; }
     void show_help(QWidget*, const QString&) override {}

@@ -14,6 +14,11 @@ void QtDesktop::beep() {
     QApplication::beep();
 }
 
+// The desktop has one bell; the warning box that follows tells the two apart.
+void QtDesktop::exclamation_beep() {
+    QApplication::beep();
+}
+
 void QtDesktop::message_box(QWidget* parent, BoxIcon icon, const QString& text) {
     const QString title = QStringLiteral("Kestrav");
     switch (icon) {

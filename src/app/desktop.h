@@ -15,6 +15,8 @@ public:
     virtual ~Desktop() = default;
     // The default system beep: every refusal of the program is signalled by it.
     virtual void beep() = 0;
+    // The exclamation beep that goes with a warning (the outside rotator program missing).
+    virtual void exclamation_beep() = 0;
     // A message box with an OK button; returns when the operator has closed it.
     virtual void message_box(QWidget* parent, BoxIcon icon, const QString& text) = 0;
     // The open-file dialog with a filter in the "Name|*.a;*.b|Name2|*.*" form; an empty
@@ -29,6 +31,7 @@ class QtDesktop final : public Desktop {
 public:
     explicit QtDesktop(QString help_directory) : help_directory_(std::move(help_directory)) {}
     void beep() override;
+    void exclamation_beep() override;
     void message_box(QWidget* parent, BoxIcon icon, const QString& text) override;
     QString open_file(QWidget* parent, const QString& filter) override;
     void show_help(QWidget* parent, const QString& help_file_name) override;

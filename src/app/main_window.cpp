@@ -35,7 +35,8 @@ QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int
 } // namespace
 
 TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
-    : QMainWindow(parent), desktop_(context.desktop) {
+    : QMainWindow(parent), desktop_(context.desktop), parallel_port_(context.parallel_port),
+      window_messages_(context.window_messages) {
     setObjectName(QStringLiteral("Form1"));
     state_.ExeDirectory = context.exe_directory;
     state_.AppDirectory = context.app_directory;

@@ -27,13 +27,17 @@ class ClickableLabel;
 class Desktop;
 struct LanguageTexts;
 class Panel;
+class ParallelPortLibrary;
 class TCommPortDriver;
 class TFormInit;
 class UpDown;
+class WindowMessages;
 
 // What the window needs from the world outside it, handed in so that tests can substitute it.
 struct MainWindowContext {
     Desktop* desktop = nullptr;
+    ParallelPortLibrary* parallel_port = nullptr; // the LPT ports of PourSat and FODTrack
+    WindowMessages* window_messages = nullptr;    // messages to the outside rotator program
     QString exe_directory; // with trailing "/"
     QString app_directory; // settings file and ports/, with trailing "/"
     bool settings_file_exists = false;
@@ -232,6 +236,11 @@ private:
     void send_to_selected_interface();
     void serial_output(RotorInterface which);
     void serial_stop(TCommPortDriver* driver, const QByteArray& command);
+    // PourSat and FODTrack: the calibrated byte through the port's write sequence.
+    void lpt_output(RotorInterface which);
+    // EA4TX: the azimuth posted to the outside rotator program; and its stop.
+    void ea4tx_output();
+    void arswin_stop();
     void park();
     void read_configuration();
     void apply_language(bool french);
@@ -239,6 +248,8 @@ private:
 
     StationState state_;
     Desktop* desktop_;
+    ParallelPortLibrary* parallel_port_;
+    WindowMessages* window_messages_;
     bool long_path_ = false;
     bool mile_ = false;
     bool french_ = false;

@@ -18,6 +18,7 @@ struct RecordedBox {
 class FakeDesktop final : public Desktop {
 public:
     void beep() override { ++beeps; }
+    void exclamation_beep() override { ++exclamation_beeps; }
     void message_box(QWidget*, BoxIcon icon, const QString& text) override {
         boxes.push_back({icon, text});
     }
@@ -32,6 +33,7 @@ public:
     }
 
     int beeps = 0;
+    int exclamation_beeps = 0;
     std::vector<RecordedBox> boxes;
     QStringList file_answers; // answers of the next file dialogs; none left = cancelled
     QStringList file_filters;
