@@ -34,8 +34,18 @@ void TForm1::FormCreate() {
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    if (event->spontaneous())
+        return;
+    FormShow();
+    // At start the window is activated after it is shown. Whether and when a window manager
+    // activates a new window is its own choice (a bare X server never does), so activation
+    // is asked for and FormActivate runs here once in any case; every later activation runs
+    // it again, as it would on any return to the window.
+    if (!shown_once_) {
+        shown_once_ = true;
+        activateWindow();
+        FormActivate();
+    }
 }
 
 bool TForm1::event(QEvent* event) {

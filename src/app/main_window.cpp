@@ -107,9 +107,12 @@ void TForm1::build_window() {
     TimerBlink = new QTimer(this);
     TimerBlink->setObjectName(QStringLiteral("TimerBlink"));
     TimerBlink->setInterval(300);
+    // Precise timers: the coarse default may fire up to 5 % early or late.
+    TimerBlink->setTimerType(Qt::PreciseTimer);
     TimerTrackOK = new QTimer(this);
     TimerTrackOK->setObjectName(QStringLiteral("TimerTrackOK"));
     TimerTrackOK->setInterval(3600);
+    TimerTrackOK->setTimerType(Qt::PreciseTimer);
     connect(TimerBlink, &QTimer::timeout, this, &TForm1::TimerBlinkTimer);
     connect(TimerTrackOK, &QTimer::timeout, this, &TForm1::TimerTrackOKTimer);
     TimerTrackOK->start();
@@ -136,6 +139,7 @@ void TForm1::build_window() {
                         ComboBoxListDX,
                         EditDistance,
                         EditAzimut,
+                        UpDownAzimut,
                         BitBtnStop,
                         ButtonTrack};
     for (size_t i = 0; i + 1 < std::size(order); ++i)

@@ -253,7 +253,7 @@ private:
     bool long_path_ = false;
     bool mile_ = false;
     bool french_ = false;
-    bool shown_once_ = false;
+    bool shown_once_ = false; // the start-up FormActivate has run
     QString published_azimuth_;
     bool output_failed_ = false;
     bool raw_output_display_ = false;

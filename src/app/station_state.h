@@ -20,6 +20,8 @@ struct MessageTexts {
     QString cannot_open_file;
     QString arswin_not_running;
     QString dde_conversation_open;
+    QString settings_cut;
+    QString list_cut;
     QString help_file;
 };
 

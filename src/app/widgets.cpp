@@ -1,5 +1,6 @@
 #include "app/widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -7,6 +8,8 @@
 namespace kestrav {
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
+    // Reached with Tab like the other controls; the arrow keys then step it.
+    setFocusPolicy(Qt::TabFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -44,6 +47,15 @@ void UpDown::step(int delta) {
         next = maximum_;
     position_ = next;
     emit clicked();
+}
+
+void UpDown::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Up)
+        step(+1);
+    else if (event->key() == Qt::Key_Down)
+        step(-1);
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void ClickableLabel::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -24,6 +24,9 @@ public:
 signals:
     void clicked();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void step(int delta);
     QToolButton* up_;

@@ -1,6 +1,9 @@
 #include "lists/list_file.h"
 
+#include "lists/text_decoding.h"
+
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,15 +52,17 @@ ListFileRead read_list_file(const QString& path) {
         return failure(EISDIR);
     if (!S_ISREG(info.st_mode))
         return failure(EINVAL);
-    if (info.st_size > kMaxListFileBytes)
-        return failure(EFBIG);
 
-    // The file may grow while it is read: read up to one byte past the limit to see it.
+    // Up to one byte past the limit, to see whether the file is longer (it may grow while
+    // it is read).
+    const qint64 wanted = kMaxListFileBytes + 1;
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(info.st_size));
+    bytes.reserve(static_cast<qsizetype>(std::min<qint64>(info.st_size, wanted)));
     char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+    while (bytes.size() < wanted) {
+        const auto want =
+            static_cast<size_t>(std::min<qint64>(sizeof buffer, wanted - bytes.size()));
+        const ssize_t count = ::read(file.get(), buffer, want);
         if (count < 0) {
             if (errno == EINTR)
                 continue;
@@ -66,13 +71,12 @@ ListFileRead read_list_file(const QString& path) {
         if (count == 0)
             break;
         bytes.append(buffer, static_cast<qsizetype>(count));
-        if (bytes.size() > kMaxListFileBytes)
-            return failure(EFBIG);
     }
 
     ListFileRead read;
     read.opened = true;
-    read.bytes = std::move(bytes);
+    read.cut = bytes.size() > kMaxListFileBytes;
+    read.bytes = read.cut ? cut_at_line_end(bytes, kMaxListFileBytes) : std::move(bytes);
     return read;
 }
 

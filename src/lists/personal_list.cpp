@@ -12,16 +12,24 @@ PersonalList parse_personal_list(const QString& text) {
         list.empty_file = true;
         return list;
     }
-    for (const QString& line : split_text_lines(text)) {
+    for_each_text_line(text, [&list](QStringView line) {
         if (line.isEmpty())
-            continue;
+            return;
+        if (line.size() > kLongestListEntry) {
+            list.cut = true;
+            return;
+        }
         if (line.startsWith(u'[')) {
             const qsizetype close = line.indexOf(u']');
-            list.title = close < 0 ? QString() : line.mid(1, close - 1);
-            continue;
+            list.title = close < 0 ? QString() : line.sliced(1, close - 1).toString();
+            return;
         }
-        list.entries.append(line);
-    }
+        if (list.entries.size() == kMostListEntries) {
+            list.cut = true;
+            return;
+        }
+        list.entries.append(line.toString());
+    });
     std::stable_sort(list.entries.begin(), list.entries.end(),
                      [](const QString& a, const QString& b) {
                          return QString::compare(a, b, Qt::CaseInsensitive) < 0;

@@ -64,6 +64,9 @@ void TForm1::load_personal_list(int n, bool with_dialog) {
         list_label(n)->setText(*list.title);
         list_menu_item(n)->setText(*list.title);
     }
+    if (file.cut || list.cut)
+        desktop_->message_box(this, BoxIcon::Warning,
+                              state_.Messages.list_cut + QLatin1Char('\n') + path);
 }
 
 } // namespace kestrav

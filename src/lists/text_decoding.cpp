@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <array>
 
+#include <algorithm>
+
 namespace kestrav {
 
 namespace {
@@ -56,23 +58,15 @@ QString decode_text(const QByteArray& bytes) {
     return decode_windows_1252_table(body.toByteArray());
 }
 
+QByteArray cut_at_line_end(const QByteArray& bytes, qsizetype limit) {
+    const QByteArray head = bytes.first(std::min(limit, bytes.size()));
+    const qsizetype end = std::max(head.lastIndexOf('\n'), head.lastIndexOf('\r'));
+    return end < 0 ? head : head.first(end + 1);
+}
+
 QStringList split_text_lines(const QString& text) {
     QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
-                ++i;
-            start = i + 1;
-        }
-        ++i;
-    }
-    if (start < size)
-        lines.append(text.mid(start));
+    for_each_text_line(text, [&](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 

@@ -123,17 +123,21 @@ QString settings_directory(const QString& exe_directory) {
     return directory;
 }
 
-std::optional<QStringList> load_settings_file(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kLargestSettingsFileBytes)
+std::optional<SettingsFileText> load_settings_file(const QString& path) {
+    if (!QFileInfo(path).isFile())
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() > kLargestSettingsFileBytes || file.error() != QFileDevice::NoError)
+    // One byte past the limit tells whether the file is longer.
+    const QByteArray bytes = file.read(kLargestSettingsFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return split_text_lines(decode_text(bytes));
+    SettingsFileText text;
+    text.cut = bytes.size() > kLargestSettingsFileBytes;
+    text.lines = split_text_lines(
+        decode_text(text.cut ? cut_at_line_end(bytes, kLargestSettingsFileBytes) : bytes));
+    return text;
 }
 
 QByteArray encode_settings_text(const QStringList& lines) {

@@ -12,18 +12,23 @@ namespace kestrav {
 inline constexpr char kSettingsFileName[] = "Kestrav.ini";
 inline constexpr char kSettingsTemporaryName[] = "Kestrav.~in";
 
-// A settings file larger than this is not read at all: no real one comes near it.
-inline constexpr qint64 kLargestSettingsFileBytes = 64 * 1024 * 1024;
+// Most bytes of the settings file read: a real one is under 2 KiB. A longer file is read up
+// to the last line end within this many bytes.
+inline constexpr qint64 kLargestSettingsFileBytes = 1024 * 1024;
 
 // The directory that holds the settings file, with a trailing "/": the executable's
 // directory when it can be written, otherwise "kestrav/" in the user's configuration
 // directory ($XDG_CONFIG_HOME, by default ~/.config), which is created when missing.
 QString settings_directory(const QString& exe_directory);
 
+struct SettingsFileText {
+    QStringList lines;
+    bool cut = false; // the file was longer than kLargestSettingsFileBytes
+};
+
 // The lines of the file at `path`, decoded as UTF-8 when valid, otherwise as Windows-1252;
-// line ends CR LF, LF or CR. Nothing when the path is not a readable regular file or the
-// file is larger than kLargestSettingsFileBytes.
-std::optional<QStringList> load_settings_file(const QString& path);
+// line ends CR LF, LF or CR. Nothing when the path is not a readable regular file.
+std::optional<SettingsFileText> load_settings_file(const QString& path);
 
 // The stored form of the lines: each line followed by CR LF, in Windows-1252 when every
 // character has a place in it and the bytes read back as the same text, otherwise UTF-8.

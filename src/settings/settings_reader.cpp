@@ -211,7 +211,6 @@ public:
     }
 
 private:
-
     // A hemisphere letter and a magnitude. An unreadable magnitude (an empty value
     // included) forgets the local locator, so that the window asks for the station again.
     void apply_local_coordinate(QStringView value, QChar positive_letter, bool& positive,

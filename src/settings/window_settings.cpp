@@ -28,9 +28,13 @@ public:
     }
     void beep() override { w_.desktop().beep(); }
     void report_bad_number(const QString& bad_text) override {
+        // A damaged file may hold a value of any length; the box shows its beginning.
+        constexpr qsizetype kShown = 40;
+        const QString shown =
+            bad_text.size() > kShown ? bad_text.first(kShown) + QStringLiteral("...") : bad_text;
         w_.desktop().message_box(
             &w_, BoxIcon::Error,
-            QStringLiteral("'%1' is not a valid floating point value").arg(bad_text));
+            QStringLiteral("'%1' is not a valid floating point value").arg(shown));
     }
 
 private:
@@ -43,11 +47,14 @@ private:
 } // namespace
 
 void TForm1::read_configuration() {
-    const auto lines = load_settings_file(state_.AppDirectory + QLatin1String(kSettingsFileName));
-    if (!lines)
+    const auto file = load_settings_file(state_.AppDirectory + QLatin1String(kSettingsFileName));
+    if (!file)
         return;
     WindowSettingsActions actions(*this);
-    read_settings(*lines, state_, actions);
+    read_settings(file->lines, state_, actions);
+    // Told after reading, in the language the file has chosen.
+    if (file->cut)
+        desktop_->message_box(this, BoxIcon::Warning, state_.Messages.settings_cut);
 }
 
 void TForm1::save_configuration() {

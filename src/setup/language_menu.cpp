@@ -37,6 +37,8 @@ void TForm1::set_messages(const LanguageTexts& t) {
     state_.Messages.cannot_open_file = t.cannot_open_file;
     state_.Messages.arswin_not_running = t.arswin_not_running;
     state_.Messages.dde_conversation_open = t.dde_conversation_open;
+    state_.Messages.settings_cut = t.settings_cut;
+    state_.Messages.list_cut = t.list_cut;
 }
 
 void TForm1::MenuAideClick() {

@@ -1,5 +1,8 @@
 #include "setup/languages.h"
 
+#include "lists/personal_list.h"
+#include "settings/settings_file.h"
+
 namespace kestrav {
 
 namespace {
@@ -23,6 +26,12 @@ LanguageTexts english_texts() {
     t.dde_conversation_open =
         QStringLiteral("A DDE conversation is in progress ! Please, close the client "
                        "conversation before quitting !");
+    t.settings_cut = QStringLiteral("Kestrav.ini is too long: only its first %1 KiB were read")
+                         .arg(kLargestSettingsFileBytes / 1024);
+    t.list_cut = QStringLiteral("List too long: only its first %1 entries of at most %2 "
+                                "characters were loaded")
+                     .arg(kMostListEntries)
+                     .arg(kLongestListEntry);
     t.about_text = QStringLiteral("Kestrav\n"
                                   "\n"
                                   "This software is free.\n"
@@ -50,6 +59,14 @@ LanguageTexts french_texts() {
     t.dde_conversation_open =
         QStringLiteral("Une conversation DDE est en cours ! SVP, fermez la conversation "
                        "client avant de quitter !");
+    t.settings_cut =
+        QStringLiteral(
+            "Kestrav.ini est trop long : seuls ses %1 premiers Kio ont \u00e9t\u00e9 lus")
+            .arg(kLargestSettingsFileBytes / 1024);
+    t.list_cut = QStringLiteral("Liste trop longue : seules ses %1 premi\u00e8res entr\u00e9es "
+                                "de %2 caract\u00e8res au plus ont \u00e9t\u00e9 charg\u00e9es")
+                     .arg(kMostListEntries)
+                     .arg(kLongestListEntry);
     t.about_text =
         QStringLiteral("Kestrav\n"
                        "\n"

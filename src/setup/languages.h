@@ -1,6 +1,6 @@
 #pragma once
 // The two user-interface languages and the texts that follow them. Only a small, fixed set
-// of main-window captions, four message texts, the help file and the About text change with
+// of main-window captions, the message texts, the help file and the About text change with
 // the language; every other caption, the status lines and the whole initialisation dialog
 // stay English.
 
@@ -14,6 +14,7 @@ enum class UiLanguage { English, French };
 struct LanguageTexts {
     QString quit, my_lists, unit, language, label_azimut, about, help, help_file;
     QString cannot_create_settings, cannot_open_file, arswin_not_running, dde_conversation_open;
+    QString settings_cut, list_cut; // a settings or list file longer than the program reads
     QString about_text; // the About box text, several lines
 };
 

@@ -6,6 +6,8 @@
 #include "support/pty_port.h"
 #include "support/window_fixture.h"
 
+#include <QApplication>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -188,18 +190,24 @@ TEST_F(RotorTest, ControllerThatDisappearsFailsTheCommandCleanly) {
     EXPECT_FALSE(led_on());
 }
 
+// The timers never fire early, so the lower bounds are exact; the upper bounds leave a
+// loaded machine room while still catching a wrong interval.
 TEST_F(RotorTest, LedBlinksFromTheFirstGoForThreeSecondsAndAHalf) {
     QElapsedTimer clock;
     clock.start();
     go(QStringLiteral("10"));
     ASSERT_TRUE(led_on());
     EXPECT_TRUE(window->TimerBlink->isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !led_on(); }, 2000));
+    const qint64 first_blink = clock.elapsed();
+    EXPECT_GE(first_blink, 299);
+    EXPECT_LT(first_blink, 550);
     QTest::qWait(2000);
     go(QStringLiteral("30")); // does not restart the indication
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->TimerTrackOK->isActive(); }, 3000));
     const qint64 elapsed = clock.elapsed();
-    EXPECT_GE(elapsed, 3500);
-    EXPECT_LT(elapsed, 4500);
+    EXPECT_GE(elapsed, 3599);
+    EXPECT_LT(elapsed, 4300);
     EXPECT_FALSE(window->TimerBlink->isActive());
     EXPECT_FALSE(led_on());
 }
@@ -243,6 +251,20 @@ TEST_F(RotorTest, ArrowsWrapAndFollowTheField) {
     set_decimal_separator(QLatin1Char(','));
     window->UpDownAzimut->stepDown();
     EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("358,0"));
+
+    // Tab leads from the distance through the field and its arrows to STOP and GO; the
+    // arrow keys step the arrows when they have the focus.
+    focus(window->EditDistance);
+    const QList<QWidget*> chain = {window->EditAzimut, window->UpDownAzimut, window->BitBtnStop,
+                                   window->ButtonTrack};
+    for (QWidget* next : chain) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+        if (next == window->UpDownAzimut) {
+            QTest::keyClick(next, Qt::Key_Up);
+            EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("359,0"));
+        }
+    }
 }
 
 TEST_F(RotorTest, AutoSendsEachAcceptedKeystroke) {

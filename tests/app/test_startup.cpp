@@ -3,6 +3,8 @@
 #include "support/window_fixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
 #include <QLabel>
 
 namespace kestrav::test {
@@ -22,6 +24,27 @@ TEST_F(StartupTest, FirstRunShowsEmptyStateAndOpensTheDialog) {
     EXPECT_TRUE(window->CheckBoxLattitudeNordDX->isChecked());
     EXPECT_TRUE(window->CheckBoxLongitudeOuestDX->isChecked());
     EXPECT_FALSE(window->CheckBoxLongitudeEstDX->isChecked());
+}
+
+// Showing the window runs FormShow and FormActivate at once, whether or not a window
+// manager ever activates it: nothing here waits for an event.
+TEST_F(StartupTest, ShowingRunsStartUpWithoutWaitingForActivation) {
+    const QByteArray settings = "QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\n"
+                                "LONGITUDE=E2.375\r\nANT=GS232\r\nPORT_GS232=2\r\n"
+                                "BAUD_GS232=4800\r\n";
+    QFile file(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+    file.close();
+    MainWindowContext context;
+    context.desktop = &desktop;
+    context.exe_directory = context.app_directory = dir.path() + u'/';
+    context.settings_file_exists = true;
+    window = std::make_unique<TForm1>(context);
+    window->show();
+    EXPECT_EQ(window->LabelEtatInterface->text(), QStringLiteral(" Ant = GS232 / COM2 / 4800"));
+    EXPECT_EQ(window->LabelEtatLocal->text(), QStringLiteral(" Local = JN18EU / N48.854 / E2.375"));
+    EXPECT_EQ(window->focusWidget(), window->ComboBoxListDX);
+    EXPECT_FALSE(window->formInit()->isVisible());
 }
 
 TEST_F(StartupTest, LocalStationTypedInTheDialogReachesTheStatusLine) {

@@ -167,8 +167,9 @@ TEST_P(NumberText, ReadNumber) {
         << "a thousand digits before the exponent";
     // 1 + 2^-53 lies exactly half-way between 1 and the next double; one non-zero digit far
     // beyond it tips the value up.
-    const QString past_halfway = in_locale("1.00000000000000011102230246251565404236316680908203125") +
-                                 QString(900, QLatin1Char('0')) + QStringLiteral("1");
+    const QString past_halfway =
+        in_locale("1.00000000000000011102230246251565404236316680908203125") +
+        QString(900, QLatin1Char('0')) + QStringLiteral("1");
     EXPECT_EQ(read_number(past_halfway), std::optional<double>(std::nextafter(1.0, 2.0)));
 }
 

@@ -55,6 +55,21 @@ TEST(PersonalListParsing, TellsAnEmptyFileFromOneOfLineEnds) {
     EXPECT_TRUE(line_ends.entries.isEmpty());
 }
 
+TEST(PersonalListParsing, LeavesOutWhatIsBeyondTheBounds) {
+    const QString entry = QStringLiteral("A\ta\t1N\t1E\n");
+    const QString too_long = QString(kLongestListEntry + 1, u'x') + u'\n';
+    const QString longest = QString(kLongestListEntry, u'y') + u'\n';
+    PersonalList list = parse_personal_list(entry.repeated(kMostListEntries) + longest);
+    EXPECT_TRUE(list.cut);
+    EXPECT_EQ(list.entries.size(), kMostListEntries);
+    list = parse_personal_list(longest + u'[' + too_long + too_long +
+                               entry.repeated(kMostListEntries - 1));
+    EXPECT_TRUE(list.cut) << "over-long lines, a title among them";
+    EXPECT_EQ(list.entries.size(), kMostListEntries);
+    EXPECT_EQ(list.title, kNoTitle);
+    EXPECT_FALSE(parse_personal_list(entry.repeated(kMostListEntries)).cut);
+}
+
 TEST(PersonalListParsing, AcceptsEveryLineEnd) {
     const QStringList expected = {QStringLiteral("A\ta\t1N\t1E"), QStringLiteral("B\tb\t2N\t2E")};
     for (const char* text : {"A\ta\t1N\t1E\r\nB\tb\t2N\t2E", "A\ta\t1N\t1E\nB\tb\t2N\t2E\n",

@@ -101,11 +101,10 @@ TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
         RecordingActions actions(read);
         read_settings(lines, read, actions);
         EXPECT_EQ(describe(read), describe(written));
-        EXPECT_EQ(
-            actions.events,
-            (QStringList{"french", "mile", "port 3 1", "speed 3 5", "port 4 3",
-                         "list 1 /home/op/one.ksv", "list 2 /home/op/two words.txt",
-                         "list 3 /home/op/Ré.ksv"}));
+        EXPECT_EQ(actions.events,
+                  (QStringList{"french", "mile", "port 3 1", "speed 3 5", "port 4 3",
+                               "list 1 /home/op/one.ksv", "list 2 /home/op/two words.txt",
+                               "list 3 /home/op/Ré.ksv"}));
         SeparatorGuard back(from);
         EXPECT_EQ(settings_lines(read, true, true), lines); // written back unchanged
     }
