@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -20,7 +19,7 @@ int main(int argc, char* argv[]) {
     context.app_directory = kestrav::settings_directory(context.exe_directory);
     QDir::setCurrent(context.app_directory);
     context.settings_file_exists =
-        QFile::exists(context.app_directory + QLatin1String(kestrav::kSettingsFileName));
+        !kestrav::settings_file_to_read(context.exe_directory, context.app_directory).isEmpty();
     kestrav::QtDesktop desktop(context.exe_directory);
     context.desktop = &desktop;
 

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -106,6 +107,26 @@ void sync_directory(const QByteArray& directory) {
     ::close(fd);
 }
 
+// The file a settings path finally names: symbolic links are followed (relative ones from
+// the link's own directory), so that a settings file kept elsewhere through a link is
+// saved there and the link stays. The target need not exist yet.
+QByteArray final_target(QByteArray path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.constData(), target.data(), target.size());
+        if (length <= 0 || length >= target.size())
+            return path;
+        target.truncate(length);
+        if (!target.startsWith('/'))
+            target = path.left(path.lastIndexOf('/') + 1) + target;
+        path = target;
+    }
+    return path;
+}
+
 } // namespace
 
 QString settings_directory(const QString& exe_directory) {
@@ -121,6 +142,17 @@ QString settings_directory(const QString& exe_directory) {
     const QString directory = with_trailing_slash(config) + QStringLiteral("kestrav/");
     QDir().mkpath(directory);
     return directory;
+}
+
+QString settings_file_to_read(const QString& exe_directory, const QString& app_directory) {
+    for (const QString& directory : {app_directory, exe_directory}) {
+        if (directory.isEmpty())
+            continue;
+        const QString path = with_trailing_slash(directory) + kSettingsFileName;
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return {};
 }
 
 std::optional<SettingsFileText> load_settings_file(const QString& path) {
@@ -159,9 +191,10 @@ QByteArray encode_settings_text(const QStringList& lines) {
 }
 
 bool save_settings_file(const QString& directory, const QStringList& lines) {
-    const QString base = with_trailing_slash(directory);
-    const QByteArray temporary = QFile::encodeName(base + QLatin1String(kSettingsTemporaryName));
-    const QByteArray settings = QFile::encodeName(base + QLatin1String(kSettingsFileName));
+    const QByteArray settings =
+        final_target(QFile::encodeName(with_trailing_slash(directory) + kSettingsFileName));
+    const QByteArray folder = settings.left(settings.lastIndexOf('/') + 1);
+    const QByteArray temporary = folder + kSettingsTemporaryName;
 
     if (!remove_stale_file(temporary))
         return false;
@@ -173,7 +206,7 @@ bool save_settings_file(const QString& directory, const QStringList& lines) {
         ::unlink(temporary.constData());
         return false;
     }
-    sync_directory(QFile::encodeName(base));
+    sync_directory(folder);
     return true;
 }
 

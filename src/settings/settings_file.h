@@ -21,6 +21,11 @@ inline constexpr qint64 kLargestSettingsFileBytes = 1024 * 1024;
 // directory ($XDG_CONFIG_HOME, by default ~/.config), which is created when missing.
 QString settings_directory(const QString& exe_directory);
 
+// The settings file to read at start: the one in the application directory; when that
+// directory is the per-user one and holds none yet, the one beside the program (installed
+// for all users, it gives every new user a start); empty when there is neither.
+QString settings_file_to_read(const QString& exe_directory, const QString& app_directory);
+
 struct SettingsFileText {
     QStringList lines;
     bool cut = false; // the file was longer than kLargestSettingsFileBytes
@@ -36,7 +41,9 @@ QByteArray encode_settings_text(const QStringList& lines);
 
 // Writes the lines to "Kestrav.~in" in `directory`, flushes it to the disk, makes it
 // read-only and renames it over "Kestrav.ini" in one step; a stale temporary file is
-// removed first, even a read-only one, and a read-only settings file is replaced.
+// removed first, even a read-only one, and a read-only settings file is replaced. When
+// "Kestrav.ini" is a symbolic link, the file it finally names is replaced instead, with the
+// temporary file beside it, and the link stays.
 // False when the temporary file cannot be written or renamed: the old settings file is
 // then untouched and no temporary file is left behind.
 bool save_settings_file(const QString& directory, const QStringList& lines);

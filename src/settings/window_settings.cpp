@@ -47,7 +47,8 @@ private:
 } // namespace
 
 void TForm1::read_configuration() {
-    const auto file = load_settings_file(state_.AppDirectory + QLatin1String(kSettingsFileName));
+    const auto file =
+        load_settings_file(settings_file_to_read(state_.ExeDirectory, state_.AppDirectory));
     if (!file)
         return;
     WindowSettingsActions actions(*this);

@@ -58,7 +58,17 @@ TEST_F(PtyPort, CommandsArriveByteForByte) {
     EXPECT_EQ(pty.readMaster(1, 100), QByteArray()) << "nothing beyond the command";
 }
 
+// The line starts from settings another program left behind (hardware flow control, parity,
+// canonical mode): opening sets every one of them.
 TEST_F(PtyPort, LineIsRaw8N1AtTheChosenRate) {
+    termios dirty{};
+    ASSERT_EQ(tcgetattr(pty.slave, &dirty), 0);
+    dirty.c_cflag |= CRTSCTS | PARENB | CSTOPB;
+    dirty.c_lflag |= ICANON | ECHO | ISIG;
+    dirty.c_iflag |= IXON | ICRNL;
+    ASSERT_EQ(tcsetattr(pty.slave, TCSANOW, &dirty), 0);
+    ASSERT_EQ(tcgetattr(pty.slave, &dirty), 0);
+    ASSERT_NE(dirty.c_cflag & CRTSCTS, 0u) << "the pseudo-terminal keeps the flag";
     auto driver = makeDriver();
     driver->setComPortSpeed(br4800);
     ASSERT_TRUE(driver->OpenPort());

@@ -133,6 +133,21 @@ TEST_F(SettingsFileTest, FailuresLeaveTheOldFile) {
     }
 }
 
+// A settings file kept elsewhere through a chain of links (one relative) is saved where it
+// lives; the links stay links.
+TEST_F(SettingsFileTest, SavesThroughSymbolicLinks) {
+    ASSERT_TRUE(QDir(dir()).mkpath("dotfiles"));
+    put(dir() + "dotfiles/kestrav.ini", "OLD\r\n");
+    ASSERT_TRUE(QFile::link("kestrav.ini", dir() + "dotfiles/link.ini"));
+    ASSERT_TRUE(QFile::link(dir() + "dotfiles/link.ini", ini()));
+    ASSERT_TRUE(save_settings_file(dir(), {"UNIT=MILE"}));
+    EXPECT_TRUE(QFileInfo(ini()).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir() + "dotfiles/link.ini").isSymLink());
+    EXPECT_EQ(bytes_of(dir() + "dotfiles/kestrav.ini"), QByteArray("UNIT=MILE\r\n"));
+    EXPECT_FALSE(QFile::exists(tmp()));
+    EXPECT_FALSE(QFile::exists(dir() + "dotfiles/" + kSettingsTemporaryName));
+}
+
 TEST_F(SettingsFileTest, RenameFailureLeavesNoTemporary) {
     ASSERT_TRUE(QDir(dir()).mkpath(QString(kSettingsFileName) + "/inside"));
     EXPECT_FALSE(save_settings_file(dir(), {"UNIT=KM"}));
@@ -209,6 +224,13 @@ TEST_F(SettingsFileTest, SettingsDirectoryFallsBackToUserConfiguration) {
     EXPECT_EQ(under_file, dir() + "config/kestrav/");
     EXPECT_EQ(missing, under_file);
     EXPECT_TRUE(QFileInfo(under_file).isDir());
+
+    // A new user starts from the file beside the program until one of their own exists.
+    EXPECT_EQ(settings_file_to_read(dir(), under_file), QString());
+    put(ini(), "UNIT=MILE\r\n");
+    EXPECT_EQ(settings_file_to_read(dir(), under_file), ini());
+    put(under_file + kSettingsFileName, "UNIT=KM\r\n");
+    EXPECT_EQ(settings_file_to_read(dir(), under_file), under_file + kSettingsFileName);
 }
 
 } // namespace
