@@ -7,7 +7,7 @@
 // The main window runs offscreen; the controller's end is the master side of a
 // pseudo-terminal linked as ports/COM1, read by this process as an emulator would.
 
-#include "app/desktop.h"
+#include "silent_desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
@@ -34,15 +34,7 @@
 
 namespace {
 
-class SilentDesktop final : public kestrav::Desktop {
-public:
-    void beep() override { ++beeps; }
-    void exclamation_beep() override { ++beeps; }
-    void message_box(QWidget*, kestrav::BoxIcon, const QString&) override {}
-    QString open_file(QWidget*, const QString&) override { return {}; }
-    void show_help(QWidget*, const QString&) override {}
-    int beeps = 0;
-};
+using kestrav::bench::SilentDesktop;
 
 double cpu_seconds() {
     rusage u{};

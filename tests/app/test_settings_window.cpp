@@ -1,7 +1,10 @@
 // The settings file seen from the running program: read at start with its side effects,
 // written at exit.
 
+#include "lists/personal_list.h"
 #include "rotor/comm_port_driver.h"
+#include "settings/settings_file.h"
+#include "setup/languages.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -99,6 +102,32 @@ TEST_F(SettingsWindowTest, BadNumberIsReportedAndNothingAfterItIsLost) {
     EXPECT_EQ(s.MinSteps[4], 4);
     EXPECT_EQ(window->ComboBoxListDX->count(), 563); // start-up went on
     EXPECT_TRUE(window->french());
+}
+
+// Files far beyond any real one: a settings file over its size bound holding a list over
+// its entry bound and a run of bad numbers. Each cut is told once in the file's language,
+// bad numbers at most three times, and a huge but finite value survives start and exit.
+TEST_F(SettingsWindowTest, OversizedFilesAreCutWithOneMessageEach) {
+    const QString list = dir.path() + QStringLiteral("/big.ksv");
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("A\tB\t1N\t1E\n").repeated(kMostListEntries + 1));
+    f.close();
+    QByteArray settings = "LANGUAGE=FRENCH\r\nCALAZ_POURSAT=1.5E+20\r\nPERSO1=" +
+                          QFile::encodeName(list) + "\r\n";
+    settings += QByteArray("ZERO_POURSAT=x\r\n").repeated(5);
+    settings += QByteArray("UNKNOWN=1\r\n").repeated(kLargestSettingsFileBytes / 11);
+    start(settings);
+    QStringList texts;
+    for (const RecordedBox& box : desktop.boxes)
+        texts << box.text;
+    const QString bad = QStringLiteral("'x' is not a valid floating point value");
+    const LanguageTexts& french = language_texts(UiLanguage::French);
+    EXPECT_EQ(texts, (QStringList{bad, bad, bad, french.list_cut + u'\n' + list,
+                                  french.settings_cut}));
+    EXPECT_EQ(window->ComboBoxPerso1->count(), kMostListEntries);
+    quit();
+    EXPECT_TRUE(written().contains("CALAZ_POURSAT=1.5E+20\r\n"));
 }
 
 TEST_F(SettingsWindowTest, UnreadableLatitudeBeepsAndOpensTheDialog) {
