@@ -82,6 +82,18 @@ TEST_F(BearingViewTest, ReferenceHeadingsShortAndLongPath) {
     }
 }
 
+// The long path to 20 N 157.75 W is 27902.2475 km: shown rounded once, at the decimal.
+TEST_F(BearingViewTest, DistanceRoundedOnceUnderEitherSeparator) {
+    for (const QChar separator : {QLatin1Char('.'), QLatin1Char(',')}) {
+        set_decimal_separator(separator);
+        enter_dx(20, true, 157.75, false);
+        window->SpeedButtonLP->click();
+        EXPECT_EQ(window->EditDistance->text(), QStringLiteral("27902") + separator + u'2');
+        EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("160") + separator + u'3');
+        window->SpeedButtonLP->click();
+    }
+}
+
 TEST_F(BearingViewTest, LongPathToggleDecidesWhatTheNextStationShows) {
     window->SpeedButtonLP->click(); // azimuth field empty at start: only the toggle switches
     EXPECT_TRUE(window->longPath());
