@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "publish/dde_server.h"
 #include "settings/settings_file.h"
 
 #include <QApplication>
@@ -22,6 +23,16 @@ int main(int argc, char* argv[]) {
         !kestrav::settings_file_to_read(context.exe_directory, context.app_directory).isEmpty();
     kestrav::QtDesktop desktop(context.exe_directory);
     context.desktop = &desktop;
+
+    // The azimuth is published from before the windows exist until the program ends; a
+    // service that cannot be set up stops the start.
+    kestrav::DdeServer publication(kestrav::dde_socket_path(
+        kestrav::dde_service_name(QCoreApplication::applicationFilePath())));
+    if (const int error = publication.listen()) {
+        desktop.message_box(nullptr, kestrav::BoxIcon::Error, kestrav::dde_setup_error_text(error));
+        return 1;
+    }
+    context.dde_server = &publication;
 
     kestrav::TForm1 window(context);
     window.show();

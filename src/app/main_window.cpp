@@ -36,7 +36,7 @@ QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int
 
 TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     : QMainWindow(parent), desktop_(context.desktop), parallel_port_(context.parallel_port),
-      window_messages_(context.window_messages) {
+      window_messages_(context.window_messages), dde_server_(context.dde_server) {
     setObjectName(QStringLiteral("Form1"));
     state_.ExeDirectory = context.exe_directory;
     state_.AppDirectory = context.app_directory;
@@ -48,6 +48,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     // The initialisation dialog is created once, hidden, after the main window.
     // It is a window of its own, beside the main window, not a child of it.
     FormInit = new TFormInit(*this, nullptr);
+    connect_publication();
 }
 
 TForm1::~TForm1() {

@@ -24,6 +24,7 @@ class QToolButton;
 namespace kestrav {
 
 class ClickableLabel;
+class DdeServer;
 class Desktop;
 struct LanguageTexts;
 class Panel;
@@ -38,6 +39,7 @@ struct MainWindowContext {
     Desktop* desktop = nullptr;
     ParallelPortLibrary* parallel_port = nullptr; // the LPT ports of PourSat and FODTrack
     WindowMessages* window_messages = nullptr;    // messages to the outside rotator program
+    DdeServer* dde_server = nullptr;              // publishes the azimuth to other programs
     QString exe_directory; // with trailing "/"
     QString app_directory; // settings file and ports/, with trailing "/"
     bool settings_file_exists = false;
@@ -174,6 +176,10 @@ public slots:
     void MenuAideClick();
     void MenuAProposClick();
 
+    // Azimuth publishing: a client's conversation on the "Data" topic opens and closes.
+    void DataOpen();
+    void DataClose();
+
     // Rotator command core
     void EditAzimutChange();
     void UpDownAzimutClick();
@@ -223,6 +229,7 @@ private:
     void build_beam_group(QWidget* client);
     void build_command_panel(QWidget* client);
     void build_menus();
+    void connect_publication();
     void coordinate_changed(QLineEdit* field, double& value);
     void hemisphere_clicked(QCheckBox* box, QCheckBox* partner);
     void show_bearing(double azimuth, double distance_km);
@@ -250,6 +257,7 @@ private:
     Desktop* desktop_;
     ParallelPortLibrary* parallel_port_;
     WindowMessages* window_messages_;
+    DdeServer* dde_server_;
     bool long_path_ = false;
     bool mile_ = false;
     bool french_ = false;

@@ -65,7 +65,9 @@ struct StationState {
     std::array<unsigned short, kLptCount> LptAddresses{0, 0, 0};
     std::array<QString, kPersonalListCount> PersoPathNames;
 
-    bool DdeConversationOpen = false;
+    // Open conversations on the published azimuth's "Data" topic: counted, so that quitting
+    // stays refused while any client still holds one.
+    int DdeConversationOpen = 0;
     bool SettingsFileExists = false;
     double ScaleX = 1;
     double ScaleY = 1;

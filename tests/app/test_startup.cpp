@@ -117,22 +117,5 @@ TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
     }
 }
 
-TEST_F(StartupTest, QuitIsRefusedDuringAConversationAndWorksAfterIt) {
-    start();
-    window->state().DdeConversationOpen = true;
-    focus(window->EditDXLocator);
-    QTest::keyClick(window.get(), Qt::Key_F4);
-    EXPECT_TRUE(window->isVisible());
-    ASSERT_EQ(desktop.boxes.size(), 1u);
-    EXPECT_EQ(desktop.boxes[0].icon, BoxIcon::Warning);
-    EXPECT_TRUE(
-        desktop.boxes[0].text.startsWith(QStringLiteral("A DDE conversation is in progress !")));
-
-    window->state().DdeConversationOpen = false;
-    QTest::keyClick(window.get(), Qt::Key_F4);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(window->formInit()->isVisible());
-}
-
 } // namespace
 } // namespace kestrav::test

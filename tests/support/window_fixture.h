@@ -32,7 +32,7 @@ protected:
     }
     void TearDown() override {
         if (window) {
-            window->state().DdeConversationOpen = false;
+            window->state().DdeConversationOpen = 0;
             window->hide();
         }
         window.reset();
@@ -51,6 +51,7 @@ protected:
         context.exe_directory = path;
         context.app_directory = path;
         context.settings_file_exists = !settings.isNull();
+        context.dde_server = dde_server;
         window = std::make_unique<TForm1>(context);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -88,6 +89,7 @@ protected:
 
     QTemporaryDir dir;
     FakeDesktop desktop;
+    DdeServer* dde_server = nullptr; // set before start() to publish over a real socket
     std::unique_ptr<TForm1> window;
 };
 

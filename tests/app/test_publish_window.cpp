@@ -1,0 +1,106 @@
+// The azimuth published by the running window to clients on the real socket, and quitting
+// while clients hold conversations.
+
+#include "publish/dde_server.h"
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QLocalSocket>
+
+namespace kestrav::test {
+namespace {
+
+class PublishWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(runtime.isValid());
+        server = std::make_unique<DdeServer>(runtime.path() + QStringLiteral("/dde/kestrav"));
+        ASSERT_EQ(server->listen(), 0);
+        dde_server = server.get();
+        start();
+        set_local(QStringLiteral("JN18EU"));
+    }
+    void TearDown() override {
+        clients.clear();
+        WindowTest::TearDown();
+    }
+    // A client on `topic` that collects what it receives; the answer to CONNECT is taken.
+    QLocalSocket* connect_client(const QByteArray& topic = "Data",
+                                 const QByteArray& then = "ADVISE Azimuth TEXT HOT\n") {
+        clients.push_back(std::make_unique<QLocalSocket>());
+        QLocalSocket* c = clients.back().get();
+        c->connectToServer(server->socketPath());
+        c->write("CONNECT " + topic + "\n" + then);
+        const qsizetype answers = then.isEmpty() ? 3 : 6;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return c->bytesAvailable() >= answers; }, 3000));
+        EXPECT_EQ(c->read(answers), then.isEmpty() ? "OK\n" : "OK\nOK\n");
+        return c;
+    }
+    // The last value a hot client was sent, as text.
+    static QByteArray last_value(QLocalSocket* c) {
+        (void)QTest::qWaitFor([&] { return c->bytesAvailable() > 0; }, 1000);
+        QTest::qWait(20);
+        const QByteArray data = c->readAll();
+        const qsizetype header = data.lastIndexOf("DATA Azimuth ");
+        const qsizetype end = data.indexOf('\n', header);
+        if (header < 0 || end < 0)
+            return {};
+        const qsizetype size = data.sliced(header + 13, end - header - 13).toLongLong();
+        return data.sliced(end + 1, size).chopped(3); // CR LF NUL
+    }
+    QTemporaryDir runtime;
+    std::unique_ptr<DdeServer> server;
+    std::vector<std::unique_ptr<QLocalSocket>> clients;
+};
+
+TEST_F(PublishWindowTest, TypedAzimuthsArePublishedInWholeDegrees) {
+    QLocalSocket* hot = connect_client();
+    for (const auto& [typed, published] :
+         {std::pair{"359.6", "360"}, std::pair{"2.5", "2"}, std::pair{"3.5", "4"}}) {
+        erase(window->EditAzimut);
+        type(window->EditAzimut, QString::fromLatin1(typed));
+        EXPECT_EQ(last_value(hot), QByteArray(published)) << typed;
+    }
+
+    // A poke changes the item only: neither the field nor the requested azimuth move.
+    const int beeps = desktop.beeps;
+    QLocalSocket* poker = connect_client("Data", "");
+    poker->write(QByteArray("POKE Azimuth TEXT 4\n123\0", 24));
+    EXPECT_EQ(last_value(hot), "123");
+    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("3.5"));
+    EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, 3.5);
+    EXPECT_EQ(desktop.beeps, beeps);
+}
+
+// Quitting waits for every client, by F4, the Quit menu and the close box alike; a
+// conversation on a window's caption holds nothing back.
+TEST_F(PublishWindowTest, QuitIsRefusedWhileAnyConversationIsOpen) {
+    QLocalSocket* first = connect_client();
+    QLocalSocket* second = connect_client();
+    connect_client(window->windowTitle().toUtf8(), "");
+    const QString refusal = QStringLiteral(
+        "A DDE conversation is in progress ! Please, close the client conversation before "
+        "quitting !");
+    focus(window->EditDXLocator);
+    QTest::keyClick(window.get(), Qt::Key_F4);
+    first->disconnectFromServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->state().DdeConversationOpen == 1; }, 3000));
+    window->MenuQuitter->trigger();
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(desktop.boxes.size(), 3u);
+    for (const RecordedBox& box : desktop.boxes) {
+        EXPECT_EQ(box.icon, BoxIcon::Warning);
+        EXPECT_EQ(box.text, refusal);
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Kestrav.ini")))) << "nothing saved";
+
+    second->write("DISCONNECT\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->state().DdeConversationOpen == 0; }, 3000));
+    QTest::keyClick(window.get(), Qt::Key_F4);
+    EXPECT_FALSE(window->isVisible());
+}
+
+} // namespace
+} // namespace kestrav::test
