@@ -115,7 +115,7 @@ int DdeServer::listen() {
         return errno;
     struct stat info {};
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, 16) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, kDdeMostConversations) != 0 ||
         ::lstat(path.constData(), &info) != 0) {
         const int error = errno;
         ::close(fd);
@@ -196,6 +196,7 @@ void DdeServer::send(Client* client, const QByteArray& bytes) {
         return;
     }
     client->socket->write(bytes);
+    client->socket->flush(); // at once, as far as the socket takes it without waiting
 }
 
 void DdeServer::publish(const QString& text) {
