@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "rotor/parallel_port_ppdev.h"
 #include "settings/settings_file.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ int main(int argc, char* argv[]) {
         QFile::exists(context.app_directory + QLatin1String(kestrav::kSettingsFileName));
     kestrav::QtDesktop desktop(context.exe_directory);
     context.desktop = &desktop;
+    kestrav::PpdevParallelPort parallel_port;
+    context.parallel_port = &parallel_port;
 
     kestrav::TForm1 window(context);
     window.show();
