@@ -5,6 +5,8 @@
 #include "geodesy/number_text.h"
 #include "lists/prefix_table.h"
 #include "rotor/comm_port_driver.h"
+#include "rotor/lpt_sequence.h"
+#include "rotor/parallel_port.h"
 #include "rotor/rotor_protocol.h"
 #include "setup/init_dialog.h"
 
@@ -18,6 +20,11 @@
 namespace kestrav {
 
 void TForm1::FormCreate() {
+    // The base addresses of LPT1 to LPT3, asked in that order; 0 for a port that is absent.
+    if (parallel_port_ != nullptr)
+        for (int port = 1; port <= kLptCount; ++port)
+            state_.LptAddresses[static_cast<std::size_t>(port - 1)] =
+                parallel_port_->GetLPTPortAddress(port);
     // The display scale: Qt already lays out in device-independent pixels, so what is left is
     // the screen's logical resolution against the 96 dots per inch of the design.
     state_.ScaleX = logicalDpiX() / 96.0;
@@ -155,9 +162,19 @@ bool TForm1::FormClose() {
     }
     stop_all();
     park();
+    // Access to the parallel port in use is closed, whether or not it was ever opened.
+    if (parallel_port_ != nullptr && (state_.SelectedInterface == RotorInterface::PourSat ||
+                                      state_.SelectedInterface == RotorInterface::FodTrack)) {
+        const int lpt = state_.SelectedInterface == RotorInterface::PourSat ? state_.PourSatLpt
+                                                                            : state_.FodTrackLpt;
+        if (parallel_port_->IsWinNT() && lpt != -1) {
+            const std::uint16_t address = lpt_base_address(state_.LptAddresses, lpt);
+            parallel_port_->DisablePorts(address, address);
+        }
+    }
     // The interface the antenna is parked with gets no final stop, so that it completes the
-    // move; the ports are closed in any case. The parallel-port and ARSWIN interfaces have no
-    // output in this build, so there is no port access to close and no ARSWIN stop to send.
+    // move; the ports are closed in any case. The ARSWIN interface has no output in this
+    // build, so there is no ARSWIN stop to send.
     if (state_.SelectedInterface == RotorInterface::Gs232) {
         if (state_.ParkingInterface != 4)
             CommPortDriverGS->WriteText(gs232_shutdown_command());

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "publish/dde_server.h"
+#include "rotor/parallel_port_ppdev.h"
 #include "settings/settings_file.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ int main(int argc, char* argv[]) {
         !kestrav::settings_file_to_read(context.exe_directory, context.app_directory).isEmpty();
     kestrav::QtDesktop desktop(context.exe_directory);
     context.desktop = &desktop;
+    kestrav::PpdevParallelPort parallel_port;
+    context.parallel_port = &parallel_port;
 
     // The azimuth is published from before the windows exist until the program ends; a
     // service that cannot be set up stops the start.

@@ -119,9 +119,11 @@ void TForm1::send_to_selected_interface() {
         break;
     case RotorInterface::PourSat:
     case RotorInterface::FodTrack:
+        lpt_output(state_.SelectedInterface);
+        break;
     case RotorInterface::Ea4tx:
-        // The parallel-port and ARSWIN outputs are not part of this build yet: nothing is
-        // sent, which GO reports like any output that could not send.
+        // The ARSWIN output is not part of this build yet: nothing is sent, which GO reports
+        // like any output that could not send.
         desktop_->beep();
         output_failed_ = true;
         break;

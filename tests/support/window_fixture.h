@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "rotor/parallel_port_fake.h"
 #include "setup/init_dialog.h"
 #include "support/fake_desktop.h"
 
@@ -48,6 +49,7 @@ protected:
         }
         MainWindowContext context;
         context.desktop = &desktop;
+        context.parallel_port = &lpt;
         context.exe_directory = path;
         context.app_directory = path;
         context.settings_file_exists = !settings.isNull();
@@ -90,6 +92,7 @@ protected:
     QTemporaryDir dir;
     FakeDesktop desktop;
     DdeServer* dde_server = nullptr; // set before start() to publish over a real socket
+    FakeParallelPort lpt;
     std::unique_ptr<TForm1> window;
 };
 
