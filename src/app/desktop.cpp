@@ -39,7 +39,13 @@ QString QtDesktop::open_file(QWidget* parent, const QString& filter) {
 }
 
 void QtDesktop::show_help(QWidget* parent, const QString& help_file_name) {
-    show_help_page(parent, resolve_help_page(help_directory_, help_file_name));
+    QString page;
+    for (const QString& directory : help_directories_) {
+        page = resolve_help_page(directory, help_file_name);
+        if (!page.isEmpty())
+            break;
+    }
+    show_help_page(parent, page);
 }
 
 QString qt_file_filter(const QString& filter) {

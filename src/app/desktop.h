@@ -3,6 +3,7 @@
 // small interface so that tests see each of them without anything blocking.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -29,7 +30,9 @@ public:
 // The real desktop: QApplication::beep, QMessageBox, QFileDialog and the help window.
 class QtDesktop final : public Desktop {
 public:
-    explicit QtDesktop(QString help_directory) : help_directory_(std::move(help_directory)) {}
+    // Help pages are looked for in these directories, in order.
+    explicit QtDesktop(QStringList help_directories)
+        : help_directories_(std::move(help_directories)) {}
     void beep() override;
     void exclamation_beep() override;
     void message_box(QWidget* parent, BoxIcon icon, const QString& text) override;
@@ -37,7 +40,7 @@ public:
     void show_help(QWidget* parent, const QString& help_file_name) override;
 
 private:
-    QString help_directory_;
+    QStringList help_directories_;
 };
 
 // Converts the "Name|pattern;pattern|..." filter into Qt's "Name (pattern pattern);;..." form.

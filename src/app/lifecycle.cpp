@@ -10,6 +10,7 @@
 #include "rotor/rotor_protocol.h"
 #include "setup/init_dialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
@@ -156,7 +157,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::FormClose() {
-    if (state_.DdeConversationOpen) {
+    if (state_.DdeConversationOpen > 0 && !closing_on_signal_) {
         desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
         return false;
     }
@@ -198,6 +199,14 @@ void TForm1::MenuInitClick() {
 }
 
 void TForm1::MenuQuitterClick() {
+    close();
+}
+
+void TForm1::close_on_signal() {
+    closing_on_signal_ = true;
+    // A modal box still open (an error, a file dialog) would hold the shut-down back.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
     close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/desktop.h"
 #include "app/main_window.h"
+#include "app/shutdown_signals.h"
 #include "geodesy/number_text.h"
 #include "publish/dde_server.h"
 #include "rotor/parallel_port_ppdev.h"
@@ -22,7 +23,10 @@ int main(int argc, char* argv[]) {
     QDir::setCurrent(context.app_directory);
     context.settings_file_exists =
         !kestrav::settings_file_to_read(context.exe_directory, context.app_directory).isEmpty();
-    kestrav::QtDesktop desktop(context.exe_directory);
+    // Help pages beside the program first, then in the data folder of an installed copy.
+    kestrav::QtDesktop desktop(
+        {context.exe_directory,
+         kestrav::installed_data_directory(context.exe_directory) + QStringLiteral("help/")});
     context.desktop = &desktop;
     kestrav::PpdevParallelPort parallel_port;
     context.parallel_port = &parallel_port;
@@ -38,6 +42,9 @@ int main(int argc, char* argv[]) {
     context.dde_server = &publication;
 
     kestrav::TForm1 window(context);
+    kestrav::ShutdownSignals signals_;
+    QObject::connect(&signals_, &kestrav::ShutdownSignals::shutdownRequested, &window,
+                     &kestrav::TForm1::close_on_signal);
     window.show();
     return app.exec();
 }

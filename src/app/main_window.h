@@ -144,6 +144,9 @@ public slots:
     void FormActivate();
     void MenuInitClick();
     void MenuQuitterClick();
+    // The session ends or the program is told to stop: the normal shut-down, without the
+    // question of open publication conversations (nobody is there to answer it).
+    void close_on_signal();
 
     // DX entry
     void EditDXLocatorChange();
@@ -262,6 +265,7 @@ private:
     bool mile_ = false;
     bool french_ = false;
     bool shown_once_ = false; // the start-up FormActivate has run
+    bool closing_on_signal_ = false;
     QString published_azimuth_;
     bool output_failed_ = false;
     bool raw_output_display_ = false;

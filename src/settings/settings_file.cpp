@@ -129,8 +129,16 @@ QByteArray final_target(QByteArray path) {
 
 } // namespace
 
+QString installed_data_directory(const QString& exe_directory) {
+    if (exe_directory.isEmpty())
+        return {};
+    const QString data =
+        QDir::cleanPath(with_trailing_slash(exe_directory) + QStringLiteral("../share/kestrav"));
+    return QFileInfo(data).isDir() ? data + u'/' : QString();
+}
+
 QString settings_directory(const QString& exe_directory) {
-    if (!exe_directory.isEmpty()) {
+    if (!exe_directory.isEmpty() && installed_data_directory(exe_directory).isEmpty()) {
         const QString directory = with_trailing_slash(exe_directory);
         // With the trailing "/" the test fails for anything that is not a directory.
         if (::access(QFile::encodeName(directory).constData(), W_OK | X_OK) == 0)

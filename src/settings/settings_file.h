@@ -16,9 +16,15 @@ inline constexpr char kSettingsTemporaryName[] = "Kestrav.~in";
 // to the last line end within this many bytes.
 inline constexpr qint64 kLargestSettingsFileBytes = 1024 * 1024;
 
+// The data folder of an installed copy, "share/kestrav/" beside the executable's "bin/",
+// with a trailing "/"; empty when the program runs from where it was built.
+QString installed_data_directory(const QString& exe_directory);
+
 // The directory that holds the settings file, with a trailing "/": the executable's
-// directory when it can be written, otherwise "kestrav/" in the user's configuration
-// directory ($XDG_CONFIG_HOME, by default ~/.config), which is created when missing.
+// directory when it can be written and the program is not an installed copy, otherwise
+// "kestrav/" in the user's configuration directory ($XDG_CONFIG_HOME, by default ~/.config),
+// which is created when missing. An installed program thus keeps settings per user, for
+// root too.
 QString settings_directory(const QString& exe_directory);
 
 // The settings file to read at start: the one in the application directory; when that
