@@ -146,8 +146,10 @@ bool TForm1::FormClose() {
     stop_all();
     park();
     // The interface the antenna is parked with gets no final stop, so that it completes the
-    // move; the ports are closed in any case. The parallel-port and ARSWIN interfaces have no
-    // output in this build, so there is no port access to close and no ARSWIN stop to send.
+    // move; the ports are closed in any case. The parallel-port interfaces have no output in
+    // this build, so there is no port access to close.
+    if (state_.SelectedInterface == RotorInterface::Ea4tx && state_.ParkingInterface != 3)
+        arswin_stop();
     if (state_.SelectedInterface == RotorInterface::Gs232) {
         if (state_.ParkingInterface != 4)
             CommPortDriverGS->WriteText(gs232_shutdown_command());

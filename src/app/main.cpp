@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "rotor/x11_window_messages.h"
 #include "settings/settings_file.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ int main(int argc, char* argv[]) {
         QFile::exists(context.app_directory + QLatin1String(kestrav::kSettingsFileName));
     kestrav::QtDesktop desktop(context.exe_directory);
     context.desktop = &desktop;
+    kestrav::X11WindowMessages window_messages;
+    context.window_messages = &window_messages;
 
     kestrav::TForm1 window(context);
     window.show();

@@ -117,11 +117,13 @@ void TForm1::send_to_selected_interface() {
     case RotorInterface::EasyComm:
         serial_output(state_.SelectedInterface);
         break;
+    case RotorInterface::Ea4tx:
+        ea4tx_output();
+        break;
     case RotorInterface::PourSat:
     case RotorInterface::FodTrack:
-    case RotorInterface::Ea4tx:
-        // The parallel-port and ARSWIN outputs are not part of this build yet: nothing is
-        // sent, which GO reports like any output that could not send.
+        // The parallel-port outputs are not part of this build yet: nothing is sent, which
+        // GO reports like any output that could not send.
         desktop_->beep();
         output_failed_ = true;
         break;
@@ -157,6 +159,7 @@ void TForm1::TimerTrackOKTimer() {
 }
 
 void TForm1::stop_all() {
+    arswin_stop();
     serial_stop(CommPortDriverGS, gs232_stop_command());
     serial_stop(CommPortDriverEasy, easycomm_stop_command());
     set_tracking_indication(false);

@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "rotor/window_messages_fake.h"
 #include "setup/init_dialog.h"
 #include "support/fake_desktop.h"
 
@@ -48,6 +49,7 @@ protected:
         }
         MainWindowContext context;
         context.desktop = &desktop;
+        context.window_messages = &window_messages;
         context.exe_directory = path;
         context.app_directory = path;
         context.settings_file_exists = !settings.isNull();
@@ -88,6 +90,7 @@ protected:
 
     QTemporaryDir dir;
     FakeDesktop desktop;
+    FakeWindowMessages window_messages;
     std::unique_ptr<TForm1> window;
 };
 
