@@ -7,10 +7,10 @@
 // The main window runs offscreen; the controller's end is the master side of a
 // pseudo-terminal linked as ports/COM1, read by this process as an emulator would.
 
-#include "app/desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
+#include "silent_desktop.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,16 +34,6 @@
 
 namespace {
 
-class SilentDesktop final : public kestrav::Desktop {
-public:
-    void beep() override { ++beeps; }
-    void exclamation_beep() override { ++beeps; }
-    void message_box(QWidget*, kestrav::BoxIcon, const QString&) override {}
-    QString open_file(QWidget*, const QString&) override { return {}; }
-    void show_help(QWidget*, const QString&) override {}
-    int beeps = 0;
-};
-
 double cpu_seconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -66,7 +56,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(dir.path() + QStringLiteral("/ports"));
     QFile::link(QString::fromLocal8Bit(slave_name), dir.path() + QStringLiteral("/ports/COM1"));
 
-    SilentDesktop desktop;
+    kestrav::bench::SilentDesktop desktop;
     kestrav::MainWindowContext context;
     context.desktop = &desktop;
     context.exe_directory = context.app_directory = dir.path() + QLatin1Char('/');
