@@ -174,8 +174,9 @@ bool TForm1::FormClose() {
         }
     }
     // The interface the antenna is parked with gets no final stop, so that it completes the
-    // move; the ports are closed in any case. The ARSWIN interface has no output in this
-    // build, so there is no ARSWIN stop to send.
+    // move; the ports are closed in any case.
+    if (state_.SelectedInterface == RotorInterface::Ea4tx && state_.ParkingInterface != 3)
+        arswin_stop();
     if (state_.SelectedInterface == RotorInterface::Gs232) {
         if (state_.ParkingInterface != 4)
             CommPortDriverGS->WriteText(gs232_shutdown_command());

@@ -6,6 +6,7 @@
 #include "geodesy/number_text.h"
 #include "publish/dde_server.h"
 #include "rotor/parallel_port_ppdev.h"
+#include "rotor/x11_window_messages.h"
 #include "settings/settings_file.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     context.dde_server = &publication;
+    kestrav::X11WindowMessages window_messages;
+    context.window_messages = &window_messages;
 
     kestrav::TForm1 window(context);
     kestrav::ShutdownSignals signals_;

@@ -117,15 +117,12 @@ void TForm1::send_to_selected_interface() {
     case RotorInterface::EasyComm:
         serial_output(state_.SelectedInterface);
         break;
+    case RotorInterface::Ea4tx:
+        ea4tx_output();
+        break;
     case RotorInterface::PourSat:
     case RotorInterface::FodTrack:
         lpt_output(state_.SelectedInterface);
-        break;
-    case RotorInterface::Ea4tx:
-        // The ARSWIN output is not part of this build yet: nothing is sent, which GO reports
-        // like any output that could not send.
-        desktop_->beep();
-        output_failed_ = true;
         break;
     case RotorInterface::None:
         break;
@@ -159,6 +156,7 @@ void TForm1::TimerTrackOKTimer() {
 }
 
 void TForm1::stop_all() {
+    arswin_stop();
     serial_stop(CommPortDriverGS, gs232_stop_command());
     serial_stop(CommPortDriverEasy, easycomm_stop_command());
     set_tracking_indication(false);

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "rotor/parallel_port_fake.h"
+#include "rotor/window_messages_fake.h"
 #include "setup/init_dialog.h"
 #include "support/fake_desktop.h"
 
@@ -50,6 +51,7 @@ protected:
         MainWindowContext context;
         context.desktop = &desktop;
         context.parallel_port = &lpt;
+        context.window_messages = &window_messages;
         context.exe_directory = path;
         context.app_directory = path;
         context.settings_file_exists = !settings.isNull();
@@ -93,6 +95,7 @@ protected:
     FakeDesktop desktop;
     DdeServer* dde_server = nullptr; // set before start() to publish over a real socket
     FakeParallelPort lpt;
+    FakeWindowMessages window_messages;
     std::unique_ptr<TForm1> window;
 };
 
