@@ -1,6 +1,7 @@
 # Set-up, build, run and test on a Debian machine (as root or with sudo).
 #   make run    installs what is missing, builds, starts Kestrav
 #   make test   installs what is missing, builds, runs every test
+#   make package builds the Debian package (build/kestrav_<version>_<arch>.deb)
 
 BUILD ?= build
 CMAKE_FLAGS ?=
@@ -8,7 +9,7 @@ JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := $(shell grep -v '^\s*\#' debian-packages.txt)
 
-.PHONY: deps build run test bench format clean
+.PHONY: deps build run test bench package format clean
 
 deps:
 	@missing=""; \
@@ -30,6 +31,9 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+package: build
+	cd $(BUILD) && cpack
 
 bench: build
 	bench/run-all $(BUILD)
