@@ -98,21 +98,21 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"gs232_turn", "W045", Auto, Gs, "", 45, true},
         CommandRow{"gs232_turn_with_elevation", "W200 010", Auto, Gs, "", 200, true},
         CommandRow{"gs232_turn_lower_case", "w090", Auto, Gs, "", 90, true},
-        CommandRow{"gs232_beyond_scale", "W361", Auto, Gs, "?>\r", 12, false},
-        CommandRow{"gs232_not_a_number", "W4x5", Auto, Gs, "?>\r", 12, false},
-        CommandRow{"gs232_position", "C", Auto, Gs, "+0012\r", 12, true},
-        CommandRow{"gs232_position_and_elevation", "C2", Auto, Gs, "+0012+0000\r", 12, true},
+        CommandRow{"gs232_beyond_scale", "W361", Auto, Gs, "?>\r\n", 12, false},
+        CommandRow{"gs232_not_a_number", "W4x5", Auto, Gs, "?>\r\n", 12, false},
+        CommandRow{"gs232_position", "C", Auto, Gs, "+0012\r\n", 12, true},
+        CommandRow{"gs232_position_and_elevation", "C2", Auto, Gs, "+0012+0000\r\n", 12, true},
         CommandRow{"gs232_stop", "S", Auto, Gs, "", 12, true},
-        CommandRow{"gs232_unknown", "X", Auto, Gs, "?>\r", 12, false},
+        CommandRow{"gs232_unknown", "X", Auto, Gs, "?>\r\n", 12, false},
         CommandRow{"easycomm_turn", "AZ045.0", Auto, Ec, "", 45, true},
         CommandRow{"easycomm_turn_and_elevation", "AZ180.5 EL10.0", Auto, Ec, "", 180.5, true},
-        CommandRow{"easycomm_position", "AZ", Auto, Ec, "AZ012.0\r", 12, true},
-        CommandRow{"easycomm_position_and_elevation", "AZ EL", Auto, Ec, "AZ012.0 EL0.0\r", 12,
+        CommandRow{"easycomm_position", "AZ", Auto, Ec, "AZ012.0\r\n", 12, true},
+        CommandRow{"easycomm_position_and_elevation", "AZ EL", Auto, Ec, "AZ012.0 EL0.0\r\n", 12,
                    true},
         CommandRow{"easycomm_stop", "SA", Auto, Ec, "", 12, true},
         CommandRow{"easycomm_shutdown_stop", "SA SE", Auto, Ec, "", 12, true},
         CommandRow{"easycomm_comma_is_not_a_number", "AZ045,0", Auto, Ec, "", 12, false},
-        CommandRow{"forced_gs232_refuses_easycomm", "AZ045.0", Gs, Gs, "?>\r", 12, false},
+        CommandRow{"forced_gs232_refuses_easycomm", "AZ045.0", Gs, Gs, "?>\r\n", 12, false},
         CommandRow{"forced_easycomm_ignores_gs232", "W045", Ec, Ec, "", 12, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -121,10 +121,10 @@ TEST(SimReplies, PositionRoundedForEachProtocol) {
         double position;
         const char* gs232;
         const char* easycomm;
-    } rows[] = {{0, "+0000\r", "AZ000.0"},
-                {7.44, "+0007\r", "AZ007.4"},
-                {99.96, "+0100\r", "AZ100.0"},
-                {359.5, "+0360\r", "AZ359.5"}};
+    } rows[] = {{0, "+0000\r\n", "AZ000.0"},
+                {7.44, "+0007\r\n", "AZ007.4"},
+                {99.96, "+0100\r\n", "AZ100.0"},
+                {359.5, "+0360\r\n", "AZ359.5"}};
     for (const auto& row : rows) {
         SimRotator r(6, EndStop::North, row.position);
         EXPECT_EQ(gs232_position_reply(r, false), row.gs232) << row.position;

@@ -45,12 +45,12 @@ public:
         if (::write(fd_, bytes.constData(), size_t(bytes.size())) != bytes.size())
             ADD_FAILURE() << "short write";
     }
-    // Bytes up to and including the next CR.
+    // Bytes up to and including the next line end (CR LF).
     QByteArray reply(int timeoutMs = 2000) {
         QByteArray out;
         QElapsedTimer timer;
         timer.start();
-        while (!out.endsWith('\r') && timer.elapsed() < timeoutMs) {
+        while (!out.endsWith('\n') && timer.elapsed() < timeoutMs) {
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, 50) <= 0)
                 continue;
@@ -67,7 +67,7 @@ public:
     // The GS-232 position, or nothing when the reply is not "+0nnn".
     std::optional<int> position() {
         const QByteArray r = query("C\r");
-        if (r.size() != 6 || !r.startsWith("+0"))
+        if (r.size() != 7 || !r.startsWith("+0"))
             return std::nullopt;
         bool ok = false;
         const int n = r.mid(2, 3).toInt(&ok);
@@ -158,7 +158,7 @@ TEST_F(SimProcess, TurnsAtTheConfiguredSpeed) {
     EXPECT_TRUE(sawIntermediate) << "the antenna turns, it does not jump";
     EXPECT_GE(arrivedAfter, 590);
     EXPECT_LT(arrivedAfter, 3000) << "much slower than 300 deg/s";
-    EXPECT_EQ(client.query("C2\r"), QByteArray("+0180+0000\r"));
+    EXPECT_EQ(client.query("C2\r"), QByteArray("+0180+0000\r\n"));
 }
 
 TEST_F(SimProcess, EasyCommTurnAndPositionQuery) {
@@ -166,7 +166,7 @@ TEST_F(SimProcess, EasyCommTurnAndPositionQuery) {
     RawClient client(link());
     ASSERT_TRUE(client.ok());
     client.send("AZ045.0\r");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return client.query("AZ\r") == "AZ045.0\r"; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return client.query("AZ\r") == "AZ045.0\r\n"; }, 3000));
     EXPECT_TRUE(allOutput().contains("rx AZ045.0 easycomm"));
 }
 

@@ -81,7 +81,7 @@ SimOutcome handle_gs232(const std::string& line, SimRotator& rotator) {
         out.understood = false;
     }
     if (!out.understood)
-        out.reply = "?>\r";
+        out.reply = "?>\r\n";
     return out;
 }
 
@@ -111,7 +111,7 @@ SimOutcome handle_easycomm(const std::string& line, SimRotator& rotator) {
     for (std::size_t i = 0; i < replies.size(); ++i)
         out.reply += (i ? " " : "") + replies[i];
     if (!out.reply.empty())
-        out.reply += '\r';
+        out.reply += "\r\n";
     return out;
 }
 
@@ -159,7 +159,7 @@ std::string gs232_position_reply(const SimRotator& rotator, bool withElevation) 
     std::string reply = "+0" + three_digits(std::lround(rotator.position()));
     if (withElevation)
         reply += "+0000";
-    return reply + '\r';
+    return reply + "\r\n";
 }
 
 std::string easycomm_position_reply(const SimRotator& rotator) {

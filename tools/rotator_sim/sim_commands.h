@@ -3,7 +3,7 @@
 // CR or LF, and each line is carried out as a GS-232 or EasyComm command on the simulated
 // antenna. Replies follow the controllers' formats: GS-232 "+0nnn" for C and "+0nnn+0eee"
 // for C2, "?>" for a command it does not know; EasyComm "AZnnn.n" for a bare AZ. Every reply
-// ends in CR.
+// ends in CR LF, as the controllers' own do (clients such as Hamlib wait for the LF).
 
 #include "sim_rotator.h"
 
