@@ -7,6 +7,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
 #include "rotor/parallel_port.h"
+#include "rotor/rotctld_link.h"
 #include "rotor/rotor_protocol.h"
 #include "setup/init_dialog.h"
 
@@ -126,11 +127,19 @@ void TForm1::update_status_lines() {
         line = com_line(QStringLiteral("EasyComm"), state_.EasyCommCom, state_.EasyCommBaudText);
         parking_allowed = state_.EasyCommCom != -1;
         break;
+    case RotorInterface::Network:
+        line = QStringLiteral(" Ant = Network / %1:%2")
+                   .arg(state_.NetworkHost)
+                   .arg(state_.NetworkPort);
+        parking_allowed = true;
+        break;
     }
     if (!line.isEmpty()) {
         if (parking_allowed &&
             state_.ParkingInterface == static_cast<int>(state_.SelectedInterface) + 1)
             line += QStringLiteral(" / Parking=%1°").arg(round_half_even(state_.ParkingAzimuth));
+        if (state_.SelectedInterface == RotorInterface::Network && !network_error_.isEmpty())
+            line += QStringLiteral(" / ") + network_error_;
         LabelEtatInterface->setText(line);
     }
 
@@ -186,6 +195,13 @@ bool TForm1::FormClose() {
         if (state_.ParkingInterface != 5)
             CommPortDriverEasy->WriteText(easycomm_shutdown_command());
         CommPortDriverEasy->ClosePort();
+    }
+    if (state_.SelectedInterface == RotorInterface::Network) {
+        if (state_.ParkingInterface != 6)
+            NetworkLink->stop();
+        // No event loop runs after this: the parking turn or the stop is written now.
+        NetworkLink->finish(2000);
+        NetworkLink->close();
     }
     save_configuration();
     return true;

@@ -49,6 +49,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     // It is a window of its own, beside the main window, not a child of it.
     FormInit = new TFormInit(*this, nullptr);
     connect_publication();
+    build_network_and_heading();
 }
 
 TForm1::~TForm1() {

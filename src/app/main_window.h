@@ -3,6 +3,7 @@
 // and the menus. It owns the one StationState and the initialisation dialog.
 
 #include "app/station_state.h"
+#include "rotor/heading_protocol.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -29,6 +30,7 @@ class Desktop;
 struct LanguageTexts;
 class Panel;
 class ParallelPortLibrary;
+class RotctldLink;
 class TCommPortDriver;
 class TFormInit;
 class UpDown;
@@ -135,6 +137,12 @@ public:
     TCommPortDriver* CommPortDriverGS = nullptr;
     TCommPortDriver* CommPortDriverEasy = nullptr;
 
+    // The network interface's connection to rotctld, and the antenna heading: its menu item
+    // (under "&Unit") and the timer that asks the rotator.
+    RotctldLink* NetworkLink = nullptr;
+    QAction* MenuHeading = nullptr;
+    QTimer* TimerHeading = nullptr;
+
     TFormInit* FormInit = nullptr;
 
 public slots:
@@ -191,6 +199,11 @@ public slots:
     void TimerBlinkTimer();
     void TimerTrackOKTimer();
     void LabelAzimutDblClick();
+
+    // The antenna's real heading
+    void MenuHeadingClick();
+    void TimerHeadingTimer();
+    void heading_received(double degrees);
 
 public:
     // Writes the two status lines from the state.
@@ -251,6 +264,11 @@ private:
     // EA4TX: the azimuth posted to the outside rotator program; and its stop.
     void ea4tx_output();
     void arswin_stop();
+    // Network: the azimuth to rotctld; its stop; a failure told after the fact.
+    void build_network_and_heading();
+    void network_output();
+    void network_stop();
+    void network_failed(const QString& reason);
     void park();
     void read_configuration();
     void apply_language(bool french);
@@ -266,6 +284,9 @@ private:
     bool french_ = false;
     bool shown_once_ = false; // the start-up FormActivate has run
     bool closing_on_signal_ = false;
+    QString network_error_; // shown in the status line until the next GO
+    AnswerLines gs232_answers_;
+    AnswerLines easycomm_answers_;
     QString published_azimuth_;
     bool output_failed_ = false;
     bool raw_output_display_ = false;

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace kestrav {
 
@@ -53,15 +54,23 @@ struct StationState {
     QString EasyCommBaudText;
     int Gs232BaudIndex = 0; // index into the 13 speeds, -1 none
     int EasyCommBaudIndex = 0;
-    std::array<int, kRotorInterfaceCount> MinSteps{1, 1, 1, 1, 1};
-    std::array<StopSide, kRotorInterfaceCount> StopSides{StopSide::N, StopSide::N, StopSide::N,
-                                                         StopSide::N, StopSide::N};
+    std::array<int, kAllRotorInterfaceCount> MinSteps{1, 1, 1, 1, 1, 1};
+    std::array<StopSide, kAllRotorInterfaceCount> StopSides{
+        StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N};
     double PourSatCalAz = 0.5138901;
     double FodTrackCalAz = 0.711;
     double PourSatZero = 0;
     double FodTrackZero = 0;
     double ParkingAzimuth = 0;
     int ParkingInterface = 0; // 0 none, else RotorInterface value + 1
+
+    // The network rotator (rotctld); its rows are written only once it has been set up.
+    bool NetworkConfigured = false;
+    QString NetworkHost = QStringLiteral("localhost");
+    int NetworkPort = 4533;
+    // The antenna's real heading, asked of the rotator while its connection is open.
+    bool ShowHeading = false;
+    std::optional<double> AntennaHeading;
     std::array<unsigned short, kLptCount> LptAddresses{0, 0, 0};
     std::array<QString, kPersonalListCount> PersoPathNames;
 

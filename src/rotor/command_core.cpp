@@ -124,6 +124,9 @@ void TForm1::send_to_selected_interface() {
     case RotorInterface::FodTrack:
         lpt_output(state_.SelectedInterface);
         break;
+    case RotorInterface::Network:
+        network_output();
+        break;
     case RotorInterface::None:
         break;
     }
@@ -159,6 +162,7 @@ void TForm1::stop_all() {
     arswin_stop();
     serial_stop(CommPortDriverGS, gs232_stop_command());
     serial_stop(CommPortDriverEasy, easycomm_stop_command());
+    network_stop();
     set_tracking_indication(false);
 }
 

@@ -20,6 +20,16 @@ void TForm1::redraw_dial() {
     const int x = static_cast<int>(round_half_even(22 * std::sin(theta) + 34));
     const int y = static_cast<int>(round_half_even(34 - 22 * std::cos(theta)));
     painter.drawLine(34, 34, x, y);
+    // The antenna's real heading, when it is shown and known: a second needle, in blue.
+    if (state_.ShowHeading && state_.AntennaHeading) {
+        const double heading = *state_.AntennaHeading * 3.14159 / 180;
+        painter.setPen(QPen(QColor(0, 0, 200), 2, Qt::SolidLine));
+        painter.drawLine(34, 34, static_cast<int>(round_half_even(22 * std::sin(heading) + 34)),
+                         static_cast<int>(round_half_even(34 - 22 * std::cos(heading))));
+        Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*state_.AntennaHeading, 1)));
+    } else {
+        Image1->setToolTip(QString());
+    }
     painter.end();
     Image1->setPixmap(picture);
 }

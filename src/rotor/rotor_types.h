@@ -10,9 +10,12 @@ enum class RotorInterface : int {
     FodTrack = 1,
     Ea4tx = 2,
     Gs232 = 3,
-    EasyComm = 4
+    EasyComm = 4,
+    Network = 5 // a client of Hamlib's rotctld; chosen only by those who set it up
 };
+// The five interfaces every settings file knows; the network one comes after them.
 inline constexpr int kRotorInterfaceCount = 5;
+inline constexpr int kAllRotorInterfaceCount = 6;
 
 // Where the rotator's mechanical end stop lies. With S the azimuth is sent on a scale whose
 // 0 points south.

@@ -31,6 +31,9 @@ enum class Handling {
     FodTrackZero,
     ParkingAzimuth,
     Parking,
+    NetworkHost,
+    NetworkPort,
+    Heading,
 };
 
 struct KnownKey {
@@ -59,17 +62,22 @@ constexpr KnownKey kKnownKeys[] = {
     {u"STOP_EA4TX=", Handling::Stop, R::Ea4tx},
     {u"STOP_GS232=", Handling::Stop, R::Gs232},
     {u"STOP_EASYCOMM=", Handling::Stop, R::EasyComm},
+    {u"STOP_NETWORK=", Handling::Stop, R::Network},
     {u"STEP_POURSAT=", Handling::Step, R::PourSat},
     {u"STEP_FODTRACK=", Handling::Step, R::FodTrack},
     {u"STEP_EA4TX=", Handling::Step, R::Ea4tx},
     {u"STEP_GS232=", Handling::Step, R::Gs232},
     {u"STEP_EASYCOMM=", Handling::Step, R::EasyComm},
+    {u"STEP_NETWORK=", Handling::Step, R::Network},
     {u"CALAZ_POURSAT=", Handling::PourSatCalAz},
     {u"ZERO_POURSAT=", Handling::PourSatZero},
     {u"CALAZ_FODTRACK=", Handling::FodTrackCalAz},
     {u"ZERO_FODTRACK=", Handling::FodTrackZero},
     {u"AZIMUT_PARKING=", Handling::ParkingAzimuth},
     {u"PARKING=", Handling::Parking},
+    {u"HOST_NETWORK=", Handling::NetworkHost},
+    {u"PORT_NETWORK=", Handling::NetworkPort},
+    {u"HEADING=", Handling::Heading},
 };
 
 const KnownKey* find_key(QStringView key) {
@@ -82,7 +90,7 @@ const KnownKey* find_key(QStringView key) {
 
 // Position of an interface word, or -1 for any other text.
 int interface_word_index(QStringView value) {
-    for (int i = 0; i < kRotorInterfaceCount; ++i) {
+    for (int i = 0; i < kAllRotorInterfaceCount; ++i) {
         if (kInterfaceWords[i] == value)
             return i;
     }
@@ -157,12 +165,29 @@ private:
             break;
         case Handling::Stop:
             state_.stop_side(known.rotor) = value == u"N" ? StopSide::N : StopSide::S;
+            note_network(known.rotor);
             break;
         case Handling::Step: {
             const std::optional<int> step = read_integer(value);
             state_.min_step(known.rotor) = step && *step >= 0 ? *step : 1;
+            note_network(known.rotor);
             break;
         }
+        case Handling::NetworkHost:
+            state_.NetworkHost = value.toString();
+            state_.NetworkConfigured = true;
+            break;
+        case Handling::NetworkPort: {
+            // A port outside 1..65535 keeps the one read before.
+            const std::optional<int> port = read_integer(value);
+            if (port && *port >= 1 && *port <= 65535)
+                state_.NetworkPort = *port;
+            state_.NetworkConfigured = true;
+            break;
+        }
+        case Handling::Heading:
+            state_.ShowHeading = value == u"ON";
+            break;
         case Handling::PourSatCalAz:
             apply_calibration(value, state_.PourSatCalAz);
             break;
@@ -188,6 +213,12 @@ private:
             break;
         }
         }
+    }
+
+    // Any network row means the network interface has been set up: its rows are kept.
+    void note_network(RotorInterface rotor) {
+        if (rotor == RotorInterface::Network)
+            state_.NetworkConfigured = true;
     }
 
     // "PERSO" followed by the list number; the rest of the key does not matter.

@@ -10,7 +10,7 @@ namespace kestrav::settings_words {
 
 // The word of each interface after "ANT=" and "PARKING=", indexed by RotorInterface value.
 // The same word names the interface in its own keys ("STOP_POURSAT=", "STEP_GS232=").
-inline constexpr std::array<QStringView, kRotorInterfaceCount> kInterfaceWords{
-    u"POURSAT", u"FODTRACK", u"EA4TX", u"GS232", u"EASYCOMM"};
+inline constexpr std::array<QStringView, kAllRotorInterfaceCount> kInterfaceWords{
+    u"POURSAT", u"FODTRACK", u"EA4TX", u"GS232", u"EASYCOMM", u"NETWORK"};
 
 } // namespace kestrav::settings_words

@@ -9,10 +9,10 @@ namespace {
 
 using settings_words::kInterfaceWords;
 
-// The word of an interface; empty for none (and for any value outside the five).
+// The word of an interface; empty for none (and for any value outside the six).
 QString word(RotorInterface rotor) {
     const int index = static_cast<int>(rotor);
-    if (index < 0 || index >= kRotorInterfaceCount)
+    if (index < 0 || index >= kAllRotorInterfaceCount)
         return QString();
     return kInterfaceWords[index].toString();
 }
@@ -99,10 +99,23 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
 
     lines << QStringLiteral("AZIMUT_PARKING=") +
                  QString::number(round_half_even(state.ParkingAzimuth));
-    if (state.ParkingInterface >= 1 && state.ParkingInterface <= kRotorInterfaceCount) {
+    if (state.ParkingInterface >= 1 && state.ParkingInterface <= kAllRotorInterfaceCount) {
         const auto parking = static_cast<R>(state.ParkingInterface - 1);
         lines << QStringLiteral("PARKING=") + word(parking);
     }
+
+    // What goes beyond the five interfaces is written only when in use, after everything
+    // else, so a file without it stays as it always was.
+    if (state.NetworkConfigured) {
+        lines << QStringLiteral("[NETWORK]");
+        lines << QStringLiteral("HOST_NETWORK=") +
+                     (holds_line_break(state.NetworkHost) ? QString() : state.NetworkHost);
+        lines << QStringLiteral("PORT_NETWORK=") + QString::number(state.NetworkPort);
+        lines << stop_line(state, R::Network);
+        lines << step_line(state, R::Network);
+    }
+    if (state.ShowHeading)
+        lines << QStringLiteral("HEADING=ON");
     return lines;
 }
 

@@ -12,7 +12,8 @@ namespace kestrav {
 // the checked language and unit menu items. A personal list line is written only for a
 // path that is not empty and holds no line break (such a path could not be read back and
 // would split into a line of its own); the parking line only when a parking interface is
-// set. With the initial state that makes 33 lines.
+// set. With the initial state that makes 33 lines. The network rows follow only once the
+// network interface has been set up, and "HEADING=ON" only while the heading is shown.
 QStringList settings_lines(const StationState& state, bool french, bool mile);
 
 } // namespace kestrav
