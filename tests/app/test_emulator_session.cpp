@@ -4,9 +4,13 @@
 #include "rotor/comm_port_driver.h"
 #include "support/window_fixture.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace kestrav::test {
 namespace {
@@ -21,7 +25,7 @@ protected:
                        {QStringLiteral("--link"), dir.path() + QStringLiteral("/ports/COM1"),
                         QStringLiteral("--protocol"), QStringLiteral("auto"),
                         QStringLiteral("--log"), log, QStringLiteral("--speed"),
-                        QStringLiteral("360")});
+                        QString::number(speed)});
         ASSERT_TRUE(emulator.waitForStarted(5000));
         ASSERT_TRUE(QTest::qWaitFor([this] { return emulator.canReadLine(); }, 5000));
         ASSERT_TRUE(emulator.readLine().startsWith("ready"));
@@ -64,6 +68,13 @@ protected:
 
     QProcess emulator;
     QString log;
+    int speed = 360; // degrees per second
+};
+
+// An antenna that turns at 30 degrees per second, so that its heading can be seen moving.
+class SlowEmulatorSession : public EmulatorSession {
+protected:
+    SlowEmulatorSession() { speed = 30; }
 };
 
 TEST_F(EmulatorSession, CommandsArriveByteForByte) {
@@ -90,6 +101,120 @@ TEST_F(EmulatorSession, ExitParksOnTheEmulator) {
     const QByteArray expected("AZ010.0\rSA\rAZ180.0\r");
     EXPECT_EQ(received(expected.size()), expected);
     EXPECT_FALSE(window->CommPortDriverEasy->IsOpen());
+}
+
+// The heading asked of the controller once a second while the port is open: the second needle
+// follows the turning antenna and stays where it was once STOP has closed the port.
+TEST_F(SlowEmulatorSession, HeadingFollowsTheTurningAntenna) {
+    window->MenuHeading->trigger();
+    go(RotorInterface::Gs232, StopSide::N, QStringLiteral("90"));
+    const StationState& s = window->state();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading && *s.AntennaHeading > 0; }, 5000));
+    const double first = *s.AntennaHeading;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return *s.AntennaHeading > first; }, 5000));
+    window->BitBtnStop->click();
+    const double stopped = *s.AntennaHeading;
+    QTest::qWait(2500);
+    EXPECT_EQ(*s.AntennaHeading, stopped);
+    EXPECT_EQ(desktop.beeps, 0);
+    EXPECT_FALSE(window->Image1->toolTip().isEmpty());
+}
+
+// Kestrav, Debian's rotctld for a GS-232A controller, and the emulator on a pseudo-terminal:
+// the whole chain with real parts.
+class NetworkSession : public SlowEmulatorSession {
+protected:
+    void SetUp() override {
+        SlowEmulatorSession::SetUp();
+        QTcpServer probe; // a free port for rotctld
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+        probe.close();
+        start_rotctld();
+        StationState& s = window->state();
+        s.SelectedInterface = RotorInterface::Network;
+        s.NetworkHost = QStringLiteral("127.0.0.1");
+        s.NetworkPort = port;
+        s.min_step(RotorInterface::Network) = 0;
+    }
+    void TearDown() override {
+        rotctld.kill();
+        rotctld.waitForFinished(5000);
+        SlowEmulatorSession::TearDown();
+    }
+    void start_rotctld() {
+        rotctld.start(QStringLiteral("rotctld"),
+                      {QStringLiteral("-m"), QStringLiteral("601"), QStringLiteral("-r"),
+                       dir.path() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
+                       QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
+        ASSERT_TRUE(rotctld.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                QTcpSocket s;
+                s.connectToHost(QHostAddress::LocalHost, port);
+                return s.waitForConnected(100);
+            },
+            5000));
+    }
+    void go_to(const QString& azimuth) {
+        window->ComboBoxListDX->setFocus();
+        window->EditAzimut->clear();
+        type(window->EditAzimut, azimuth);
+        window->ButtonTrack->click();
+    }
+    QString status() const { return window->LabelEtatInterface->text(); }
+    quint16 port = 0;
+    QProcess rotctld;
+};
+
+TEST_F(NetworkSession, GoStopHeadingAndParking) {
+    window->update_status_lines();
+    EXPECT_EQ(status(), QStringLiteral(" Ant = Network / 127.0.0.1:%1").arg(port));
+    window->MenuHeading->trigger();
+    go_to(QStringLiteral("90"));
+    EXPECT_TRUE(window->ImageLedOn->isVisible());
+    EXPECT_TRUE(received(8).startsWith("W090")) << "rotctld turned the emulator";
+    const StationState& s = window->state();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading && *s.AntennaHeading > 5; }, 8000));
+    window->BitBtnStop->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received(10).contains("\rS\r"); }, 5000));
+    const double stopped = *s.AntennaHeading;
+    QTest::qWait(2500);
+    EXPECT_EQ(*s.AntennaHeading, stopped) << "no questions once STOP has closed the link";
+
+    // Parking at exit goes out before the program ends.
+    window->state().ParkingInterface = 6;
+    window->state().ParkingAzimuth = 180;
+    window->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received(20).contains("W180"); }, 5000));
+    EXPECT_EQ(desktop.beeps, 0);
+}
+
+TEST_F(NetworkSession, FailuresAreToldAfterTheGo) {
+    // rotctld gone mid-session: the GO is refused, told by a beep, no LED and the reason.
+    go_to(QStringLiteral("30"));
+    ASSERT_TRUE(received(4).startsWith("W030"));
+    window->BitBtnStop->click();
+    rotctld.kill();
+    rotctld.waitForFinished(5000);
+    go_to(QStringLiteral("40"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == 1; }, 5000));
+    EXPECT_FALSE(window->ImageLedOn->isVisible());
+    EXPECT_TRUE(status().endsWith(QStringLiteral(" / Connection refused")))
+        << status().toStdString();
+
+    // An error code from rotctld: its controller has gone away.
+    start_rotctld();
+    emulator.kill();
+    emulator.waitForFinished(5000);
+    go_to(QStringLiteral("50"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == 2; }, 10000));
+    EXPECT_FALSE(window->ImageLedOn->isVisible());
+    EXPECT_FALSE(status().endsWith(QStringLiteral("Connection refused"))) << status().toStdString();
+
+    // The next GO clears the reason.
+    go_to(QStringLiteral("60"));
+    EXPECT_EQ(status(), QStringLiteral(" Ant = Network / 127.0.0.1:%1").arg(port));
 }
 
 } // namespace

@@ -38,7 +38,7 @@ mkdir -p "$home/run" && chmod 700 "$home/run"
 HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME= QT_QPA_PLATFORM=offscreen \
     "$root/usr/bin/kestrav" >"$scratch/program.log" 2>&1 &
 pid=$!
-for _ in $(seq 100); do [ -S "$home/run/dde/kestrav" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -S "$home/run/dde/kestrav" ] && break; sleep 0.1; done
 [ -S "$home/run/dde/kestrav" ] || fail "the unpacked program did not start: $(cat "$scratch/program.log")"
 kill -TERM "$pid"
 wait "$pid" || fail "the program did not end cleanly"

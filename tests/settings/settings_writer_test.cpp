@@ -26,6 +26,43 @@ TEST(SettingsWriter, FirstRunWritesTheThirtyThreeLines) {
     }
 }
 
+// The network rows and the heading come last, and only once in use; read back, they give the
+// same state. A reader of the five interfaces alone finds nothing it knows in them.
+TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
+    SeparatorGuard guard(u'.');
+    StationState state;
+    state.NetworkConfigured = true;
+    state.NetworkHost = QStringLiteral("shack-pi");
+    state.NetworkPort = 4534;
+    state.stop_side(RotorInterface::Network) = StopSide::S;
+    state.min_step(RotorInterface::Network) = 3;
+    state.SelectedInterface = RotorInterface::Network;
+    state.ParkingInterface = 6;
+    state.ShowHeading = true;
+    const QStringList lines = settings_lines(state, false, false);
+    EXPECT_EQ(lines.mid(34), (QStringList{"[NETWORK]", "HOST_NETWORK=shack-pi", "PORT_NETWORK=4534",
+                                          "STOP_NETWORK=S", "STEP_NETWORK=3", "HEADING=ON"}));
+    EXPECT_EQ(lines[6], "ANT=NETWORK");
+    EXPECT_EQ(lines[33], "PARKING=NETWORK");
+
+    StationState read;
+    RecordingActions actions(read);
+    read_settings(lines, read, actions);
+    EXPECT_TRUE(read.NetworkConfigured);
+    EXPECT_EQ(read.NetworkHost, QStringLiteral("shack-pi"));
+    EXPECT_EQ(read.NetworkPort, 4534);
+    EXPECT_EQ(read.SelectedInterface, RotorInterface::Network);
+    EXPECT_EQ(read.ParkingInterface, 6);
+    EXPECT_EQ(read.MinSteps, state.MinSteps);
+    EXPECT_EQ(read.StopSides, state.StopSides);
+    EXPECT_TRUE(read.ShowHeading);
+
+    StationState bad;
+    RecordingActions quiet(bad);
+    read_settings({"PORT_NETWORK=70000", "PORT_NETWORK=x"}, bad, quiet);
+    EXPECT_EQ(bad.NetworkPort, 4533) << "a port outside 1..65535 is not taken";
+}
+
 // Personal lists sit between the longitude and the unit, the parking interface last; a path
 // with a line break would split into lines of its own and is left out.
 TEST(SettingsWriter, OptionalLinesInTheirPlaces) {
