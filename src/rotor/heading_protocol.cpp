@@ -90,8 +90,10 @@ std::optional<double> parse_plain_number(QByteArrayView text) {
 }
 
 std::optional<double> parse_gs232_heading(QByteArrayView line) {
-    if (line.startsWith("AZ="))
-        return parse_plain_number(line.sliced(3));
+    if (line.startsWith("AZ=")) { // the GS-232B form, "AZ=aaa  EL=eee" after C2
+        const qsizetype space = line.indexOf(' ');
+        return parse_plain_number(line.sliced(3, (space < 0 ? line.size() : space) - 3));
+    }
     // "+0nnn", with the elevation "+0eee" after it when asked with C2.
     if (line.size() != 5 && !(line.size() == 10 && line[5] == '+'))
         return std::nullopt;

@@ -30,7 +30,8 @@ private:
     bool discarding_ = false;
 };
 
-// A GS-232 position answer: "+0nnn" (also "+0nnn+0eee" after C2) or "AZ=nnn"; degrees.
+// A GS-232 position answer: "+0nnn" (also "+0nnn+0eee" after C2) or the GS-232B form
+// "AZ=nnn" (also "AZ=nnn  EL=eee"); degrees.
 std::optional<double> parse_gs232_heading(QByteArrayView line);
 // An EasyComm position answer: "AZnnn.n", possibly followed by " EL..."; degrees.
 std::optional<double> parse_easycomm_heading(QByteArrayView line);

@@ -19,6 +19,7 @@ TEST(HeadingProtocol, AnswersOfEachRotator) {
         {"gs232", parse_gs232_heading, "+0123", 123},
         {"gs232 with elevation", parse_gs232_heading, "+0359+0000", 359},
         {"gs232 AZ= form", parse_gs232_heading, "AZ=045", 45},
+        {"gs232b with elevation", parse_gs232_heading, "AZ=045  EL=000", 45},
         {"gs232 short", parse_gs232_heading, "+012", {}},
         {"gs232 garbage", parse_gs232_heading, "?>", {}},
         {"gs232 letters", parse_gs232_heading, "+0x23", {}},

@@ -256,3 +256,50 @@ TEST_F(SimProcess, LeavesAFileInThePlaceOfTheLinkAlone) {
 }
 
 } // namespace
+
+namespace {
+
+// Hamlib's own command-line client driving the emulator as it drives real controllers: a
+// turn, the position read back, and a stop, for each controller model the emulator stands in
+// for. Hamlib waits for the LF of each answer, so this fails if the answers lose it.
+struct HamlibRow {
+    const char* name;
+    const char* model;    // Hamlib's model number
+    const char* protocol; // the emulator's
+    const char* turn;     // what the emulator receives for "P 45 0"
+};
+
+class SimWithHamlib : public SimProcess, public ::testing::WithParamInterface<HamlibRow> {};
+
+TEST_P(SimWithHamlib, TurnPositionAndStop) {
+    const HamlibRow& row = GetParam();
+    ASSERT_FALSE(start({"--protocol", row.protocol, "--speed", "30"}).isEmpty());
+    const auto rotctl = [&](const QStringList& command) {
+        QProcess p;
+        p.start(QStringLiteral("rotctl"), QStringList{"-m", row.model, "-r", link()} + command);
+        EXPECT_TRUE(p.waitForFinished(10000)) << row.name;
+        EXPECT_EQ(p.exitCode(), 0) << row.name << ": " << p.readAllStandardError().toStdString();
+        return p.readAllStandardOutput();
+    };
+    rotctl({"P", "45", "0"});
+    QTest::qWait(500);
+    const QByteArrayList answer = rotctl({"p"}).split('\n');
+    bool ok = false;
+    const double azimuth = answer.value(0).toDouble(&ok);
+    EXPECT_TRUE(ok) << row.name << ": " << answer.value(0).toStdString();
+    EXPECT_GT(azimuth, 0) << row.name << ": the antenna has started to turn";
+    EXPECT_LE(azimuth, 45) << row.name;
+    rotctl({"S"});
+    QFile log(logPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().startsWith(row.turn)) << row.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, SimWithHamlib,
+    ::testing::Values(HamlibRow{"gs232a", "601", "gs232", "W045 000"},
+                      HamlibRow{"gs232b", "603", "gs232b", "W045 000"},
+                      HamlibRow{"easycomm2", "202", "easycomm", "AZ45.0 EL0.0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -43,7 +43,8 @@ struct Options {
 const char kUsage[] =
     "usage: kestrav-rotator-sim [options]\n"
     "  --link PATH            symbolic link to the terminal (a stale link is replaced)\n"
-    "  --protocol P           gs232, easycomm or auto (default: auto, per command line)\n"
+    "  --protocol P           gs232, gs232b, easycomm or auto (default: auto, per command\n"
+    "                         line; gs232b answers positions as a GS-232B does)\n"
     "  --speed DEG_PER_S      turning speed (default 6)\n"
     "  --stop north|south     end stop; with south the controller's 0 points south\n"
     "  --start DEG            starting position on the controller's scale (default 0)\n"
@@ -90,6 +91,8 @@ std::optional<Options> parse_options(int argc, char** argv) {
         } else if (arg == "--protocol") {
             if (v == "gs232")
                 o.protocol = SimProtocol::Gs232;
+            else if (v == "gs232b")
+                o.protocol = SimProtocol::Gs232B;
             else if (v == "easycomm")
                 o.protocol = SimProtocol::EasyComm;
             else if (v == "auto")

@@ -54,12 +54,12 @@ std::string three_digits(long n) {
             static_cast<char>('0' + n % 10)};
 }
 
-SimOutcome handle_gs232(const std::string& line, SimRotator& rotator) {
-    SimOutcome out{SimProtocol::Gs232, {}, true};
+SimOutcome handle_gs232(const std::string& line, SimRotator& rotator, bool bFormat) {
+    SimOutcome out{bFormat ? SimProtocol::Gs232B : SimProtocol::Gs232, {}, true};
     if (line == "C") {
-        out.reply = gs232_position_reply(rotator, false);
+        out.reply = gs232_position_reply(rotator, false, bFormat);
     } else if (line == "C2") {
-        out.reply = gs232_position_reply(rotator, true);
+        out.reply = gs232_position_reply(rotator, true, bFormat);
     } else if (line == "S" || line == "A") {
         rotator.stop();
     } else if (line == "R") {
@@ -151,14 +151,17 @@ SimProtocol detect_protocol(std::string_view line) {
 SimOutcome handle_command(std::string_view line, SimProtocol mode, SimRotator& rotator) {
     const SimProtocol protocol = mode == SimProtocol::Auto ? detect_protocol(line) : mode;
     const std::string text = upper_trimmed(line);
-    return protocol == SimProtocol::EasyComm ? handle_easycomm(text, rotator)
-                                             : handle_gs232(text, rotator);
+    return protocol == SimProtocol::EasyComm
+               ? handle_easycomm(text, rotator)
+               : handle_gs232(text, rotator, protocol == SimProtocol::Gs232B);
 }
 
-std::string gs232_position_reply(const SimRotator& rotator, bool withElevation) {
-    std::string reply = "+0" + three_digits(std::lround(rotator.position()));
+std::string gs232_position_reply(const SimRotator& rotator, bool withElevation,
+                                 bool bFormat) {
+    const std::string azimuth = three_digits(std::lround(rotator.position()));
+    std::string reply = bFormat ? "AZ=" + azimuth : "+0" + azimuth;
     if (withElevation)
-        reply += "+0000";
+        reply += bFormat ? "  EL=000" : "+0000";
     return reply + "\r\n";
 }
 
@@ -190,6 +193,8 @@ const char* protocol_name(SimProtocol protocol) {
         return "auto";
     case SimProtocol::Gs232:
         return "gs232";
+    case SimProtocol::Gs232B:
+        return "gs232b";
     case SimProtocol::EasyComm:
         return "easycomm";
     }

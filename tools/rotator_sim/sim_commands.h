@@ -13,7 +13,8 @@
 
 namespace kestrav::sim {
 
-enum class SimProtocol { Auto, Gs232, EasyComm };
+// Gs232B is GS-232 with the B controller's position answers ("AZ=aaa" and "AZ=aaa  EL=eee").
+enum class SimProtocol { Auto, Gs232, Gs232B, EasyComm };
 
 // Lines of the received bytes, split at CR or LF; empty lines are dropped. A line cut by the
 // end of one read is completed by the next. A run of bytes without an end beyond 256 bytes
@@ -40,7 +41,8 @@ struct SimOutcome {
 // Carries out one line (without its end) in the given protocol, or the detected one for Auto.
 SimOutcome handle_command(std::string_view line, SimProtocol mode, SimRotator& rotator);
 
-std::string gs232_position_reply(const SimRotator& rotator, bool withElevation);
+std::string gs232_position_reply(const SimRotator& rotator, bool withElevation,
+                                 bool bFormat = false);
 std::string easycomm_position_reply(const SimRotator& rotator);
 
 // Printable form of raw bytes: CR as <CR>, LF as <LF>, other control bytes as <hh>.
