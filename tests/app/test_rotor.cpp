@@ -6,6 +6,7 @@
 #include "support/pty_port.h"
 #include "support/window_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 
 #include <QCheckBox>
@@ -211,6 +212,29 @@ TEST_F(RotorTest, LedBlinksFromTheFirstGoForThreeSecondsAndAHalf) {
     EXPECT_LT(elapsed, 4300);
     EXPECT_FALSE(window->TimerBlink->isActive());
     EXPECT_FALSE(led_on());
+}
+
+// With the heading shown, the open port is asked "C" once a second; garbage or silence draws
+// nothing and never beeps, a real answer moves the second needle.
+TEST_F(RotorTest, HeadingFromAControllerThatAnswersBadlyOrWell) {
+    // The event loop runs while the controller's end is read.
+    const auto asked = [&] {
+        QByteArray got;
+        return QTest::qWaitFor([&] { return (got += port->read(10, 0)).endsWith("C\r"); }, 3000);
+    };
+    window->MenuHeading->trigger();
+    go(QStringLiteral("10"));
+    ASSERT_EQ(port->read(), QByteArray("W010\r"));
+    EXPECT_TRUE(asked());
+    port->write("?>zz\r\n+0x12\r\n+01");
+    EXPECT_TRUE(asked());
+    EXPECT_FALSE(window->state().AntennaHeading);
+    port->write("23\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 2000))
+        << "an answer split over two reads";
+    EXPECT_EQ(desktop.beeps, 0);
+    window->MenuHeading->trigger();
+    EXPECT_FALSE(window->state().AntennaHeading) << "switched off: no second needle";
 }
 
 TEST_F(RotorTest, AzimuthFieldInputRules) {

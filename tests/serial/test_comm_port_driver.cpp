@@ -1,10 +1,10 @@
 // The serial port component on real pseudo-terminals: the controller's side is the master,
 // the component opens the slave through a ports/COMn link in a temporary directory.
 
-#include "support/pty_pair.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotor_protocol.h"
 #include "rotor/serial_device_termios2.h"
+#include "support/pty_pair.h"
 
 #include <QElapsedTimer>
 #include <QFile>

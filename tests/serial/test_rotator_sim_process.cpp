@@ -295,11 +295,11 @@ TEST_P(SimWithHamlib, TurnPositionAndStop) {
     EXPECT_TRUE(log.readAll().startsWith(row.turn)) << row.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Models, SimWithHamlib,
-    ::testing::Values(HamlibRow{"gs232a", "601", "gs232", "W045 000"},
-                      HamlibRow{"gs232b", "603", "gs232b", "W045 000"},
-                      HamlibRow{"easycomm2", "202", "easycomm", "AZ45.0 EL0.0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Models, SimWithHamlib,
+                         ::testing::Values(HamlibRow{"gs232a", "601", "gs232", "W045 000"},
+                                           HamlibRow{"gs232b", "603", "gs232b", "W045 000"},
+                                           HamlibRow{"easycomm2", "202", "easycomm",
+                                                     "AZ45.0 EL0.0"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -35,6 +35,9 @@ public:
         return all;
     }
 
+    // What the controller sends back.
+    void write(const QByteArray& bytes) { pair_.writeMaster(bytes); }
+
     // The controller side goes away, as when a USB adapter is pulled out.
     void hang_up() { pair_.closeMaster(); }
 

@@ -156,8 +156,7 @@ SimOutcome handle_command(std::string_view line, SimProtocol mode, SimRotator& r
                : handle_gs232(text, rotator, protocol == SimProtocol::Gs232B);
 }
 
-std::string gs232_position_reply(const SimRotator& rotator, bool withElevation,
-                                 bool bFormat) {
+std::string gs232_position_reply(const SimRotator& rotator, bool withElevation, bool bFormat) {
     const std::string azimuth = three_digits(std::lround(rotator.position()));
     std::string reply = bFormat ? "AZ=" + azimuth : "+0" + azimuth;
     if (withElevation)
