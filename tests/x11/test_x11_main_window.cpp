@@ -1,6 +1,7 @@
 // The main window on a private X server that run-under-xvfb.sh starts at the size the test is
 // registered with, bare or under openbox: where the window opens, and what the window manager
-// lets the operator do with it. Positions are read from the X server, not from Qt.
+// lets the operator do with it. Positions are read
+// from the X server, not from Qt.
 
 #include "support/window_fixture.h"
 
@@ -72,22 +73,6 @@ QStringList atom_list(Window window, const char* property) {
     return names;
 }
 
-// Asks the window manager to add two states to the window, as its title-bar buttons would.
-void request_states(Window window, const char* first, const char* second) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = window;
-    e.xclient.message_type = XInternAtom(display(), "_NET_WM_STATE", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = 1; // add
-    e.xclient.data.l[1] = static_cast<long>(XInternAtom(display(), first, False));
-    e.xclient.data.l[2] = second ? static_cast<long>(XInternAtom(display(), second, False)) : 0;
-    e.xclient.data.l[3] = 1; // from an application
-    XSendEvent(display(), DefaultRootWindow(display()), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    XFlush(display());
-}
-
 // A local station is known, so the initialisation dialog stays closed.
 class MainWindowOnX11 : public WindowTest {
 protected:
@@ -135,23 +120,6 @@ TEST_F(MainWindowOnX11, WindowManagerOffersMinimiseAndCloseButNeitherMaximiseNor
     for (const char* refused :
          {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE"})
         EXPECT_FALSE(actions.contains(QLatin1String(refused))) << refused;
-
-    // A maximise request, as the title bar would send it, changes nothing. The window manager
-    // handles requests in order, so once the state asked for next is set, the first has been
-    // dealt with.
-    const QRect before = frame_on_screen(client);
-    request_states(client, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
-    request_states(client, "_NET_WM_STATE_ABOVE", nullptr);
-    QStringList states;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            states = atom_list(client, "_NET_WM_STATE");
-            return states.contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-        },
-        5000));
-    EXPECT_FALSE(states.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")));
-    EXPECT_FALSE(states.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ")));
-    EXPECT_EQ(frame_on_screen(client), before);
 }
 
 } // namespace
