@@ -1,7 +1,6 @@
 // The main window on a private X server that run-under-xvfb.sh starts at the size the test is
 // registered with, bare or under openbox: where the window opens, and what the window manager
-// lets the operator do with it. Positions are read
-// from the X server, not from Qt.
+// lets the operator do with it. Positions are read from the X server, not from Qt.
 
 #include "support/window_fixture.h"
 
