@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QWindow>
 
 #include <cmath>
 
@@ -33,6 +34,10 @@ void TForm1::FormCreate() {
     state_.ScaleY = logicalDpiY() / 96.0;
     centralWidget()->setFixedSize(static_cast<int>(std::lround(474 * state_.ScaleX)),
                                   static_cast<int>(std::lround(296 * state_.ScaleX)));
+    // The window takes its final size before it is placed and shown, so that the window
+    // manager places the frame, not the client area, at the given corner.
+    adjustSize();
+    place_on_screen();
     if (state_.SettingsFileExists)
         read_configuration();
     // An unreadable value in the settings is reported where it stands and does not keep the
@@ -52,6 +57,7 @@ void TForm1::showEvent(QShowEvent* event) {
     // it again, as it would on any return to the window.
     if (!shown_once_) {
         shown_once_ = true;
+        windowHandle()->installEventFilter(this);
         activateWindow();
         FormActivate();
     }

@@ -1,14 +1,17 @@
 #include "app/main_window.h"
 
+#include "app/fonts.h"
 #include "app/pictures.h"
 #include "app/widget_factory.h"
 #include "app/widgets.h"
+#include "app/window_placement.h"
 #include "rotor/comm_port_driver.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -17,12 +20,18 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 namespace kestrav {
 
 namespace {
+
+// Where the window's frame stands at start when the screen has room for it there.
+constexpr QPoint kDesignPosition(196, 100);
+const QColor kPanelGrey(224, 224, 224);
 
 QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int h, int points) {
     auto* list = make<QComboBox>(parent, name, x, y, w, h);
@@ -57,22 +66,29 @@ TForm1::~TForm1() {
 }
 
 void TForm1::build_window() {
+    install_font_substitutes();
     setWindowTitle(QStringLiteral("Kestrav  V0.6b"));
-    setWindowIcon(QIcon(title_picture()));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    move(196, 100);
+    setWindowIcon(window_icon());
+    // System menu, minimise and close only. A window manager also needs the fixed size below
+    // before it stops offering maximise and resizing.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(ms_sans_serif(8));
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
+    // The design's 482 x 350 window less a frame of 4 pixels each side, the caption and the
+    // menu bar: the room the controls were laid out in.
     client->setFixedSize(474, 296);
+    set_background(client, QApplication::palette().color(QPalette::Button));
     setCentralWidget(client);
     // The window keeps its design size: it cannot be resized or maximised.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     build_dx_group(client);
 
-    PanelTitre = new Panel(client, QColor(224, 224, 224), 2);
+    PanelTitre = new Panel(client, kPanelGrey, Panel::Bevel::Lowered, Panel::Bevel::Lowered, 2);
     PanelTitre->setObjectName(QStringLiteral("PanelTitre"));
     PanelTitre->setGeometry(240, 8, 225, 44);
     ImageTitre = make<QLabel>(PanelTitre, "ImageTitre", 16, 6, 33, 35);
@@ -81,18 +97,15 @@ void TForm1::build_window() {
     LabelTitre->setText(QStringLiteral("Kestrav Morlin"));
     LabelTitre->setAlignment(Qt::AlignCenter);
     LabelTitre->setWordWrap(true);
-    QFont title(QStringLiteral("Times New Roman"));
-    title.setStyleHint(QFont::Serif);
-    title.setPointSize(11);
-    title.setBold(true);
-    title.setItalic(true);
-    LabelTitre->setFont(title);
-    LabelTitre->setStyleSheet(QStringLiteral("color: blue"));
+    LabelTitre->setFont(times_new_roman(11, true, true));
+    QPalette blue = LabelTitre->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    LabelTitre->setPalette(blue);
 
     build_beam_group(client);
     build_command_panel(client);
 
-    PanelInterface = new Panel(client, QColor(224, 224, 224), 1);
+    PanelInterface = new Panel(client, kPanelGrey, Panel::Bevel::None, Panel::Bevel::Lowered, 1);
     PanelInterface->setObjectName(QStringLiteral("PanelInterface"));
     PanelInterface->setGeometry(240, 256, 225, 31);
     LabelEtatLocal = make<QLabel>(PanelInterface, "LabelEtatLocal", 0, 1, 225, 14);
@@ -247,7 +260,7 @@ void TForm1::build_beam_group(QWidget* client) {
 }
 
 void TForm1::build_command_panel(QWidget* client) {
-    PanelLampe = new Panel(client, QColor(224, 224, 224), 2);
+    PanelLampe = new Panel(client, kPanelGrey, Panel::Bevel::Lowered, Panel::Bevel::Lowered, 2);
     PanelLampe->setObjectName(QStringLiteral("PanelLampe"));
     PanelLampe->setGeometry(240, 202, 225, 45);
     QWidget* g = PanelLampe;
@@ -259,11 +272,11 @@ void TForm1::build_command_panel(QWidget* client) {
     SpeedButtonAuto->setFont(arial(10));
     SpeedButtonAuto->setCheckable(true); // AUTO latches; the handlers read its checked state
     SpeedButtonAuto->setFocusPolicy(Qt::NoFocus);
-    BitBtnStop = make<QPushButton>(g, "BitBtnStop", 89, 5, 42, 36);
+    BitBtnStop = new PictureButton(g, stop_picture());
+    BitBtnStop->setObjectName(QStringLiteral("BitBtnStop"));
+    BitBtnStop->setGeometry(89, 5, 42, 36);
     BitBtnStop->setText(QStringLiteral("STOP"));
     BitBtnStop->setFont(arial(10));
-    BitBtnStop->setIcon(QIcon(stop_picture()));
-    BitBtnStop->setIconSize(QSize(8, 8));
     ImageLEDOff = make<QLabel>(g, "ImageLEDOff", 186, 7, 31, 31);
     ImageLEDOff->setPixmap(led_picture(false));
     ImageLedOn = make<QLabel>(g, "ImageLedOn", 186, 7, 31, 31);
@@ -276,6 +289,8 @@ void TForm1::build_command_panel(QWidget* client) {
 void TForm1::build_menus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
+    // Menus are drawn in the desktop's menu font, not in the window's.
+    bar->setFont(QApplication::font(bar));
 
     MenuQuitter = bar->addAction(QStringLiteral("&Quit"));
     MenuQuitter->setObjectName(QStringLiteral("MenuQuitter"));
@@ -341,6 +356,31 @@ void TForm1::build_menus() {
     // Shortcuts work while the main window is active, whether or not a menu is open.
     addAction(MenuQuitter);
     addAction(MenuAide);
+}
+
+void TForm1::place_on_screen() {
+    QScreen* screen = QGuiApplication::screenAt(kDesignPosition);
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    // Before the window is shown its frame is not known yet: the client area stands for it.
+    const QRect frame = frameGeometry();
+    const QPoint corner =
+        place_inside(QRect(kDesignPosition, frame.size()), screen->availableGeometry());
+    if (!isVisible() || frame.topLeft() != corner)
+        move(corner);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // The first exposure comes after the window manager has put its frame around the window:
+    // only now is the frame's size known, and with it whether the window fits where it stands.
+    if (watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        place_on_screen();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace kestrav

@@ -234,7 +234,12 @@ public:
     void hand_over_test_azimuth(int azimuth);
     bool testCommandPending() const { return test_command_pending_; }
 
+    // Moves the window to its design position, or as near to it as keeps the whole frame on
+    // the screen there.
+    void place_on_screen();
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;

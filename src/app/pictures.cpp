@@ -65,16 +65,50 @@ QPixmap title_picture() {
 }
 
 QPixmap stop_picture() {
-    QPixmap pm(16, 16);
+    QPixmap pm(12, 12);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(200, 0, 0));
-    p.drawEllipse(QRectF(1, 1, 14, 14));
+    // An octagon filling the square, corners cut by a third of a side.
+    const QPointF octagon[] = {{3.5, 0},  {8.5, 0},  {12, 3.5}, {12, 8.5},
+                               {8.5, 12}, {3.5, 12}, {0, 8.5},  {0, 3.5}};
+    p.drawPolygon(octagon, 8);
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(4, 7, 8, 2));
+    p.drawRect(QRectF(2.5, 5, 7, 2));
     return pm;
+}
+
+namespace {
+
+QPixmap window_icon_picture(int size) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double c = size / 2.0;
+    const double r = size / 2.0 - size / 16.0;
+    p.setPen(QPen(QColor(0, 0, 120), size / 16.0));
+    p.setBrush(QColor(224, 255, 224));
+    p.drawEllipse(QPointF(c, c), r, r);
+    // The needle toward the north-east, as after a first bearing.
+    const double a = 50 * 3.14159265358979323846 / 180;
+    p.setPen(QPen(Qt::red, size / 10.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(c, c), QPointF(c + 0.8 * r * std::sin(a), c - 0.8 * r * std::cos(a)));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 120));
+    p.drawEllipse(QPointF(c, c), size / 12.0, size / 12.0);
+    return pm;
+}
+
+} // namespace
+
+QIcon window_icon() {
+    QIcon icon;
+    for (int size : {16, 32, 48})
+        icon.addPixmap(window_icon_picture(size));
+    return icon;
 }
 
 } // namespace kestrav

@@ -1,7 +1,8 @@
 #pragma once
 // The window's pictures, drawn once at start: the dial background, the two LED states, the
-// title picture and the window icon.
+// title picture, the STOP button's picture and the window icon.
 
+#include <QIcon>
 #include <QPixmap>
 
 namespace kestrav {
@@ -9,6 +10,7 @@ namespace kestrav {
 QPixmap dial_background_picture(); // 68 x 68, north up
 QPixmap led_picture(bool on);      // 31 x 31
 QPixmap title_picture();           // 33 x 35, a beam antenna
-QPixmap stop_picture();            // 16 x 16
+QPixmap stop_picture();            // 12 x 12, a stop sign
+QIcon window_icon();               // 16, 32 and 48 pixels square: a dial with its needle
 
 } // namespace kestrav

@@ -2,6 +2,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -63,13 +66,56 @@ void ClickableLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     emit doubleClicked();
 }
 
-Panel::Panel(QWidget* parent, const QColor& background, int bevel_width) : QFrame(parent) {
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(bevel_width);
+Panel::Panel(QWidget* parent, const QColor& background, Bevel outer, Bevel inner, int bevel_width)
+    : QWidget(parent), outer_(outer), inner_(inner), bevel_width_(bevel_width) {
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, background);
     setPalette(p);
+}
+
+void Panel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor light = palette().color(QPalette::Light);
+    QRect r = rect();
+    // One-pixel rings from the edge inwards; the light lines are drawn last, so they own the
+    // top-right and bottom-left corners.
+    for (Bevel bevel : {outer_, inner_}) {
+        if (bevel == Bevel::None)
+            continue;
+        for (int i = 0; i < bevel_width_; ++i) {
+            painter.setPen(shadow);
+            painter.drawLine(r.bottomLeft(), r.topLeft());
+            painter.drawLine(r.topLeft(), r.topRight());
+            painter.setPen(light);
+            painter.drawLine(r.topRight(), r.bottomRight());
+            painter.drawLine(r.bottomRight(), r.bottomLeft());
+            r.adjust(1, 1, -1, -1);
+        }
+    }
+}
+
+PictureButton::PictureButton(QWidget* parent, const QPixmap& picture)
+    : QPushButton(parent), picture_(picture) {}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    // The style draws the button face and the focus frame; picture and caption come on top.
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    const int line = fontMetrics().height();
+    const int top = (height() - picture_.height() - line) / 2;
+    const int shift =
+        isDown() ? style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this) : 0;
+    painter.drawPixmap((width() - picture_.width()) / 2, top + shift, picture_);
+    painter.drawItemText(QRect(0, top + picture_.height() + shift, width(), line),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, palette(),
+                         isEnabled(), caption, QPalette::ButtonText);
 }
 
 } // namespace kestrav

@@ -1,8 +1,9 @@
 #pragma once
 // Small controls the two windows need that Qt does not offer as such.
 
-#include <QFrame>
 #include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
 #include <QWidget>
 
 class QToolButton;
@@ -49,11 +50,37 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
-// A panel with a lowered bevel and a flat background colour.
-class Panel : public QFrame {
+// A panel on a flat background colour with up to two lowered bevels, dark above and to the left
+// and light below and to the right: an outer one along its edge and an inner one just inside
+// it, each of the same width.
+class Panel : public QWidget {
     Q_OBJECT
 public:
-    Panel(QWidget* parent, const QColor& background, int bevel_width);
+    enum class Bevel { None, Lowered };
+    Panel(QWidget* parent, const QColor& background, Bevel outer, Bevel inner, int bevel_width);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Bevel outer_;
+    Bevel inner_;
+    int bevel_width_;
+};
+
+// A push button that shows its picture centred above its caption, so that both fit on a
+// narrow button.
+class PictureButton : public QPushButton {
+    Q_OBJECT
+public:
+    PictureButton(QWidget* parent, const QPixmap& picture);
+    const QPixmap& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap picture_;
 };
 
 } // namespace kestrav

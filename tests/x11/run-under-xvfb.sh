@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Runs a test program on a private X server: Xvfb on a display it picks itself, and with
 # --openbox also the openbox window manager, so that client windows sit inside its frames.
-# Both are ended by their process ids however the test ends.
+# --screen sets the screen's size (1024x768 unless given). Both are ended by their process ids
+# however the test ends.
 #
-#   run-under-xvfb.sh [--openbox] PROGRAM [ARGS...]
+#   run-under-xvfb.sh [--openbox] [--screen WIDTHxHEIGHT] PROGRAM [ARGS...]
 set -euo pipefail
 
 with_wm=0
-if [ "${1:-}" = --openbox ]; then
-    with_wm=1
+screen=1024x768
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --openbox) with_wm=1 ;;
+    --screen) screen=$2; shift ;;
+    *) break ;;
+    esac
     shift
-fi
+done
 
 work=$(mktemp -d)
 pids=()
@@ -36,7 +42,7 @@ wait_for() {
 # so that tests running side by side never race for a display. -noreset: without it the
 # server resets whenever its last client leaves (the readiness probe, for one) and refuses
 # whoever connects during the reset.
-Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$work/display" \
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${screen}x24" 3>"$work/display" \
     2>"$work/xvfb.log" &
 pids+=($!)
 wait_for grep -q '[0-9]' "$work/display"

@@ -153,9 +153,3 @@ TEST(X11MainWindow, GoStopAndCloseReachTheStandIn) {
 
 } // namespace
 } // namespace kestrav::test
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,0 +1,206 @@
+// The main window as built: every control's place, parent and font, the keyboard focus order,
+// the pictures, the panels' bevels, and where the window opens.
+
+#include "app/widgets.h"
+#include "app/window_placement.h"
+#include "support/window_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+
+namespace kestrav::test {
+namespace {
+
+using LayoutTest = WindowTest;
+
+const QByteArray kLocalStation = "QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n";
+
+TEST_F(LayoutTest, EveryControlStandsInItsParentAtItsDesignPlaceAndFont) {
+    start(kLocalStation);
+    struct Row {
+        const char* name;
+        const char* parent;
+        int x, y, w, h; // w and h of -1: sized by its text
+        char family;    // A Arial, T Times New Roman, - not checked
+        int points;     // 0: not checked
+        bool bold;
+    };
+    const Row rows[] = {
+        {"GroupBoxDX", "client", 10, 8, 225, 281, 'A', 10, true},
+        {"LabelDXLocator", "GroupBoxDX", 72, 8, 73, 14, 'A', 8, true},
+        {"EditDXLocator", "GroupBoxDX", 72, 22, 73, 24, 'A', 10, true},
+        {"LabelDXLattitude", "GroupBoxDX", 72, 48, 73, 14, 'A', 8, true},
+        {"CheckBoxLattitudeNordDX", "GroupBoxDX", 32, 64, 33, 17, 'A', 10, true},
+        {"EditDXLattitude", "GroupBoxDX", 72, 62, 73, 24, 'A', 10, true},
+        {"CheckBoxLattitudeSudDX", "GroupBoxDX", 152, 64, 30, 17, 'A', 10, true},
+        {"LabelDXLongitude", "GroupBoxDX", 80, 88, 56, 14, 'A', 8, true},
+        {"CheckBoxLongitudeOuestDX", "GroupBoxDX", 32, 104, 33, 17, 'A', 10, true},
+        {"EditDXLongitude", "GroupBoxDX", 72, 102, 73, 24, 'A', 10, true},
+        {"CheckBoxLongitudeEstDX", "GroupBoxDX", 152, 104, 30, 17, 'A', 10, true},
+        {"Label1", "GroupBoxDX", 72, 128, 73, 14, 'A', 8, true},
+        {"ComboBoxListDX", "GroupBoxDX", 8, 142, 209, 23, 'A', 9, true},
+        {"LabelPerso1", "GroupBoxDX", 8, 165, 201, 14, 'A', 8, true},
+        {"ComboBoxPerso1", "GroupBoxDX", 8, 178, 209, 22, 'A', 8, true},
+        {"LabelPerso2", "GroupBoxDX", 8, 201, 201, 14, 'A', 8, true},
+        {"ComboBoxPerso2", "GroupBoxDX", 8, 214, 209, 22, 'A', 8, true},
+        {"LabelPerso3", "GroupBoxDX", 8, 237, 201, 14, 'A', 8, true},
+        {"ComboBoxPerso3", "GroupBoxDX", 8, 250, 209, 22, 'A', 8, true},
+        {"PanelTitre", "client", 240, 8, 225, 44, '-', 0, false},
+        {"ImageTitre", "PanelTitre", 16, 6, 33, 35, '-', 0, false},
+        {"LabelTitre", "PanelTitre", 80, 4, 70, 36, 'T', 11, true},
+        {"GroupBoxBeam", "client", 240, 60, 225, 133, 'A', 10, true},
+        {"LabelAzimut", "GroupBoxBeam", 98, 14, 100, 16, 'A', 10, true},
+        {"EditAzimut", "GroupBoxBeam", 104, 32, 73, 30, 'A', 14, true},
+        {"UpDownAzimut", "GroupBoxBeam", 176, 32, 17, 30, '-', 0, false},
+        {"Image1", "GroupBoxBeam", 16, 25, 68, 68, '-', 0, false},
+        {"Image2", "GroupBoxBeam", 16, 25, 68, 68, '-', 0, false},
+        {"SpeedButtonLP", "GroupBoxBeam", 40, 96, 25, 25, 'A', 10, true},
+        {"LabelDistance", "GroupBoxBeam", 104, 70, 71, 16, 'A', 10, true},
+        {"EditDistance", "GroupBoxBeam", 104, 88, 89, 30, 'A', 14, true},
+        {"PanelLampe", "client", 240, 202, 225, 45, '-', 0, false},
+        {"ButtonTrack", "PanelLampe", 5, 5, 42, 36, 'A', 18, true},
+        {"SpeedButtonAuto", "PanelLampe", 47, 5, 42, 36, 'A', 10, true},
+        {"BitBtnStop", "PanelLampe", 89, 5, 42, 36, 'A', 10, true},
+        {"ImageLEDOff", "PanelLampe", 186, 7, 31, 31, '-', 0, false},
+        {"ImageLedOn", "PanelLampe", 186, 7, 31, 31, '-', 0, false},
+        {"PanelInterface", "client", 240, 256, 225, 31, '-', 0, false},
+        {"LabelEtatLocal", "PanelInterface", 0, 1, -1, -1, 'A', 8, true},
+        {"LabelEtatInterface", "PanelInterface", 0, 15, -1, -1, 'A', 8, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const auto found = window->findChildren<QWidget*>(QLatin1String(r.name));
+        ASSERT_EQ(found.size(), 1);
+        const QWidget* w = found.front();
+        EXPECT_EQ(w->parentWidget()->objectName(), QLatin1String(r.parent));
+        EXPECT_EQ(w->pos(), QPoint(r.x, r.y));
+        if (r.w != -1) {
+            EXPECT_EQ(w->size(), QSize(r.w, r.h));
+        }
+        if (r.family != '-') {
+            EXPECT_EQ(w->font().family(), r.family == 'A' ? QStringLiteral("Arial")
+                                                          : QStringLiteral("Times New Roman"));
+        }
+        if (r.points != 0) {
+            EXPECT_EQ(w->font().pointSize(), r.points);
+            EXPECT_EQ(w->font().bold(), r.bold);
+        }
+    }
+    EXPECT_EQ(window->centralWidget()->objectName(), QStringLiteral("client"));
+    // The design's room for the controls, and a window that cannot be resized or maximised.
+    EXPECT_EQ(window->centralWidget()->size(), QSize(474, 296));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(window->font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(window->font().pointSize(), 8);
+    EXPECT_EQ(window->centralWidget()->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Button));
+}
+
+TEST_F(LayoutTest, TabVisitsTheControlsInTheDesignOrderAndWrapsAround) {
+    start(kLocalStation);
+    const QWidget* order[] = {window->EditDXLocator,
+                              window->CheckBoxLattitudeNordDX,
+                              window->EditDXLattitude,
+                              window->CheckBoxLattitudeSudDX,
+                              window->CheckBoxLongitudeOuestDX,
+                              window->EditDXLongitude,
+                              window->CheckBoxLongitudeEstDX,
+                              window->ComboBoxPerso1,
+                              window->ComboBoxPerso2,
+                              window->ComboBoxPerso3,
+                              window->ComboBoxListDX,
+                              window->EditDistance,
+                              window->EditAzimut,
+                              window->UpDownAzimut,
+                              window->BitBtnStop,
+                              window->ButtonTrack,
+                              window->EditDXLocator};
+    focus(window->EditDXLocator);
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), order[i])
+            << "after " << order[i - 1]->objectName().toStdString();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), window->ButtonTrack);
+}
+
+TEST_F(LayoutTest, PicturesHaveTheirDesignSizesAndTheLedsAreTransparent) {
+    start(kLocalStation);
+    struct Row {
+        const QLabel* image;
+        QSize size;
+    };
+    const Row rows[] = {{window->Image1, {68, 68}},
+                        {window->Image2, {68, 68}},
+                        {window->ImageLEDOff, {31, 31}},
+                        {window->ImageLedOn, {31, 31}},
+                        {window->ImageTitre, {33, 35}}};
+    for (const Row& r : rows)
+        EXPECT_EQ(r.image->pixmap().size(), r.size) << r.image->objectName().toStdString();
+    const QImage off = window->ImageLEDOff->pixmap().toImage();
+    const QImage on = window->ImageLedOn->pixmap().toImage();
+    EXPECT_EQ(qAlpha(off.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(on.pixel(0, 0)), 0);
+    EXPECT_NE(off.pixel(15, 15), on.pixel(15, 15));
+    // The STOP picture fits above the caption on the 36-pixel button.
+    const QSize stop = static_cast<PictureButton*>(window->BitBtnStop)->picture().size();
+    EXPECT_LE(stop.height() + window->BitBtnStop->fontMetrics().height(), 36 - 4);
+    for (int side : {16, 32, 48})
+        EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
+}
+
+// Counts the columns from the left edge that are dark and from the right edge that are light,
+// along the panel's middle row.
+std::pair<int, int> bevel_columns(QWidget* panel) {
+    const QImage image = panel->grab().toImage();
+    const int y = image.height() / 2;
+    const QColor background = panel->palette().color(QPalette::Window);
+    int dark = 0;
+    while (dark < image.width() &&
+           QColor(image.pixel(dark, y)).lightness() < background.lightness())
+        ++dark;
+    int light = 0;
+    while (light < image.width() &&
+           QColor(image.pixel(image.width() - 1 - light, y)).lightness() > background.lightness())
+        ++light;
+    return {dark, light};
+}
+
+TEST_F(LayoutTest, PanelsShowTheirLoweredBevels) {
+    start(kLocalStation);
+    // Two lowered bevels of 2 pixels: dark on the left, light on the right, 4 pixels each.
+    EXPECT_EQ(bevel_columns(window->PanelTitre), std::make_pair(4, 4));
+    EXPECT_EQ(bevel_columns(window->PanelLampe), std::make_pair(4, 4));
+    // The inner bevel alone, 1 pixel.
+    EXPECT_EQ(bevel_columns(window->PanelInterface), std::make_pair(1, 1));
+}
+
+TEST(WindowPlacement, TheFrameLiesWhollyOnTheScreen) {
+    struct Row {
+        const char* name;
+        QRect frame, available;
+        QPoint corner;
+    };
+    const Row rows[] = {
+        {"fits at its place", {196, 100, 476, 336}, {0, 0, 1024, 768}, {196, 100}},
+        {"too far right", {196, 100, 476, 336}, {0, 0, 640, 480}, {164, 100}},
+        {"too low, below a top panel", {196, 100, 476, 336}, {0, 24, 800, 400}, {196, 88}},
+        {"left of a second screen", {196, 100, 476, 336}, {1920, 0, 1280, 1024}, {1920, 100}},
+        {"larger than the screen", {196, 100, 476, 336}, {10, 20, 400, 300}, {10, 20}},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(place_inside(r.frame, r.available), r.corner) << r.name;
+        if (r.frame.width() <= r.available.width() && r.frame.height() <= r.available.height()) {
+            EXPECT_TRUE(r.available.contains(QRect(r.corner, r.frame.size()))) << r.name;
+        }
+    }
+}
+
+} // namespace
+} // namespace kestrav::test
