@@ -15,7 +15,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$scratch/out" >/dev/null)
 deb=$(ls "$scratch"/out/kestrav_*.deb)
-dpkg-deb -I "$deb" | grep -q '^ Depends: .*libqt6widgets6' || fail "no dependency on Qt Widgets"
+info=$(dpkg-deb -I "$deb") # read whole: grep -q ending a pipe early would fail it under pipefail
+grep -q '^ Depends: .*libqt6widgets6' <<<"$info" || fail "no dependency on Qt Widgets"
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
