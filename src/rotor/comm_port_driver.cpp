@@ -25,8 +25,10 @@ TCommPortDriver::TCommPortDriver(QObject* parent)
 
 TCommPortDriver::TCommPortDriver(std::unique_ptr<SerialDevice> device, MillisecondClock clock,
                                  QObject* parent)
-    : QObject(parent), device_(std::move(device)), clock_(std::move(clock)),
-      receiveBuffer_(inBufSize_) {
+    : QObject(parent), device_(std::move(device)), clock_(std::move(clock)) {
+    // Sized here, not in the member list: inBufSize_ is declared after the buffer and is only
+    // initialised once the member list has run.
+    receiveBuffer_.assign(inBufSize_, 0);
     pollTimer_.setTimerType(Qt::CoarseTimer);
     connect(&pollTimer_, &QTimer::timeout, this, &TCommPortDriver::PollInput);
 }
