@@ -26,8 +26,8 @@ TCommPortDriver::TCommPortDriver(QObject* parent)
 TCommPortDriver::TCommPortDriver(std::unique_ptr<SerialDevice> device, MillisecondClock clock,
                                  QObject* parent)
     : QObject(parent), device_(std::move(device)), clock_(std::move(clock)) {
-    // Sized here, not in the initialiser list: the size member is declared after the buffer
-    // and would still be unset there.
+    // Sized here, not in the member list: inBufSize_ is declared after the buffer and is only
+    // initialised once the member list has run.
     receiveBuffer_.assign(inBufSize_, 0);
     pollTimer_.setTimerType(Qt::CoarseTimer);
     connect(&pollTimer_, &QTimer::timeout, this, &TCommPortDriver::PollInput);

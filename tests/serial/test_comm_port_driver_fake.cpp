@@ -198,6 +198,18 @@ TEST_F(FakePort, ReceiveBufferSizeFixedWhileOpen) {
     EXPECT_EQ(sizes, (std::vector<int>{16, 16, 8})) << "no call for an empty read";
 }
 
+TEST_F(FakePort, ReceiveBufferHasTheDefaultSizeUntilChanged) {
+    std::vector<int> sizes;
+    driver->setOnReceiveData(
+        [&](TCommPortDriver*, const char*, std::int32_t n) { sizes.push_back(n); });
+    driver->setComPortPollingDelay(60000);
+    ASSERT_TRUE(driver->OpenPort());
+    line->incoming = QByteArray(3000, 'a');
+    driver->PollInput();
+    driver->PollInput();
+    EXPECT_EQ(sizes, (std::vector<int>{2048, 952}));
+}
+
 TEST_F(FakePort, PollTimerRunsOnlyWhileOpenAndAtItsPeriod) {
     driver->setComPortPollingDelay(20);
     QTest::qWait(100);

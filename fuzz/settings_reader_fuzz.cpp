@@ -1,0 +1,69 @@
+// The settings reader on any file, as the program reads it at start: decoded, split into
+// lines, applied to a fresh state. What was read is then written and read again: the
+// second round must give the lines of the first, and their stored bytes must read back as
+// the same lines.
+
+#include "fuzz_check.h"
+
+#include "lists/text_decoding.h"
+#include "rotor/rotor_protocol.h"
+#include "settings/settings_file.h"
+#include "settings/settings_reader.h"
+#include "settings/settings_writer.h"
+
+#include <array>
+
+using namespace kestrav;
+using kestrav::fuzz::check;
+
+namespace {
+
+// Does nothing a window would do; keeps what the writer needs and checks the bounds the
+// reader promises for each call.
+class QuietActions : public SettingsReaderActions {
+public:
+    void select_language(bool is_french) override { french = is_french; }
+    void select_unit(bool is_mile) override { mile = is_mile; }
+    void load_personal_list(int n) override {
+        check(n >= 1 && n <= kPersonalListCount && !loaded[n - 1]);
+        loaded[n - 1] = true;
+    }
+    void set_com_port(RotorInterface rotor, int index) override {
+        check((rotor == RotorInterface::Gs232 || rotor == RotorInterface::EasyComm) && index >= 0);
+    }
+    void set_com_speed(RotorInterface rotor, int index) override {
+        check((rotor == RotorInterface::Gs232 || rotor == RotorInterface::EasyComm) && index >= 0 &&
+              index < kComPortSpeedCount);
+    }
+    void beep() override {}
+    void report_bad_number(const QString&) override {
+        check(++bad_numbers <= kMostBadNumberReports);
+    }
+
+    bool french = false;
+    bool mile = false;
+    std::array<bool, kPersonalListCount> loaded{};
+    int bad_numbers = 0;
+};
+
+QStringList read_and_write(const QStringList& lines) {
+    StationState state;
+    QuietActions actions;
+    read_settings(lines, state, actions);
+    check(state.PourSatLpt >= -1 && state.PourSatLpt < kLptCount);
+    check(state.FodTrackLpt >= -1 && state.FodTrackLpt < kLptCount);
+    check(state.Gs232Com >= -1 && state.EasyCommCom >= -1);
+    for (int step : state.MinSteps)
+        check(step >= 0);
+    return settings_lines(state, actions.french, actions.mile);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QStringList first =
+        read_and_write(split_text_lines(decode_text(fuzz::bytes_of(data, size))));
+    check(read_and_write(first) == first);
+    check(split_text_lines(decode_text(encode_settings_text(first))) == first);
+    return 0;
+}
