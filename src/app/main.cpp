@@ -14,6 +14,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Before anything another program can see (the publication socket): a signal that comes
+    // during the start waits in the pipe and ends the program normally once it runs.
+    kestrav::ShutdownSignals signals_;
     kestrav::init_decimal_separator_from_system();
 
     kestrav::MainWindowContext context;
@@ -45,7 +48,6 @@ int main(int argc, char* argv[]) {
     context.window_messages = &window_messages;
 
     kestrav::TForm1 window(context);
-    kestrav::ShutdownSignals signals_;
     QObject::connect(&signals_, &kestrav::ShutdownSignals::shutdownRequested, &window,
                      &kestrav::TForm1::close_on_signal);
     window.show();
