@@ -132,6 +132,10 @@ void TFormInit::build_interface_controls() {
         build_tab(t, spec);
         connect_tab(t);
     }
+    // The captions come once every page is in: the tab bar then measures them once, when it
+    // is first shown, rather than all of them again at each insertion.
+    for (int i = 0; i < kRotorInterfaceCount; ++i)
+        PageControlAntenne->setTabText(i, QLatin1String(kTabSpecs[i].caption));
 
     // The named members of each tab's controls.
     const InterfaceTab& hnv = tab(RotorInterface::PourSat);
@@ -190,7 +194,7 @@ void TFormInit::build_tab(InterfaceTab& t, const TabSpec& spec) {
         return QLatin1String(pattern) + abbreviation;
     };
     QWidget* page = t.page = make_page(spec.page);
-    PageControlAntenne->addTab(page, QLatin1String(spec.caption));
+    PageControlAntenne->addTab(page, QString());
 
     if (t.calibration_field != nullptr)
         t.port =
