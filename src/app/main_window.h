@@ -233,6 +233,10 @@ public:
     // selected interface whatever the minimum step, then both serial ports are closed.
     void hand_over_test_azimuth(int azimuth);
     bool testCommandPending() const { return test_command_pending_; }
+    // The initialisation dialog closes: a test command still pending is dropped.
+    void lower_test_command() { test_command_pending_ = false; }
+    // The parallel port library of the PourSat and FODTrack interfaces; null when none.
+    ParallelPortLibrary* parallelPort() const { return parallel_port_; }
 
     // Moves the window to its design position, or as near to it as keeps the whole frame on
     // the screen there.

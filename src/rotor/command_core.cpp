@@ -41,6 +41,10 @@ void TForm1::EditAzimutChange() {
             return;
         }
         if (*number < 0 || *number >= 360) {
+            // A refused test azimuth (the dialog offers up to 450) ends the test: left
+            // pending, it would send the next text the program writes here, a new bearing
+            // say, without GO.
+            test_command_pending_ = false;
             if (refuse_azimuth_keystroke())
                 continue;
             return;

@@ -6,13 +6,22 @@
 #include "app/widget_factory.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
+#include "rotor/comm_port_driver.h"
+#include "rotor/lpt_sequence.h"
+#include "rotor/parallel_port.h"
+#include "setup/dialog_controls.h"
+#include "setup/window_placement.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSpinBox>
+#include <QTabWidget>
 
 #include <cmath>
 
@@ -23,7 +32,14 @@ TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
     setObjectName(QStringLiteral("FormInit"));
     setWindowTitle(QStringLiteral("Kestrav - Initialisation"));
     resize(420, 329);
+    // The dialog's type, set before any control exists so that each inherits it at once.
+    setFont(arial(8));
+    build_local_group();
+    build_interface_controls();
+    set_focus_order();
+}
 
+void TFormInit::build_local_group() {
     GroupBoxLocal = make<QGroupBox>(this, "GroupBoxLocal", 8, 4, 404, 72);
     GroupBoxLocal->setTitle(QStringLiteral("LOCAL"));
     GroupBoxLocal->setFont(arial(10));
@@ -63,8 +79,20 @@ TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
 
 void TFormInit::showBeside(QWidget* main_window) {
     if (!isVisible()) {
-        const QRect frame = main_window->frameGeometry();
-        move(frame.right() + 8, frame.top());
+        // Before its first showing the dialog has no frame yet; the main window's frame is
+        // the best measure of the one it will get.
+        const auto margins = [](const QRect& frame, const QRect& client) {
+            return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                            frame.right() - client.right(), frame.bottom() - client.bottom());
+        };
+        const QRect main_frame = main_window->frameGeometry();
+        QMargins frame = margins(main_frame, main_window->geometry());
+        if (testAttribute(Qt::WA_WState_Created) && frameGeometry() != geometry())
+            frame = margins(frameGeometry(), geometry());
+        const QSize frame_size = size().grownBy(frame);
+        QScreen* screen = main_window->screen();
+        const QRect available = screen != nullptr ? screen->availableGeometry() : main_frame;
+        move(place_beside(main_frame, frame_size, available));
     }
     show();
     raise();
@@ -74,6 +102,12 @@ void TFormInit::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+// Closing hides the dialog; it lives until the program ends.
+void TFormInit::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
 }
 
 bool TFormInit::event(QEvent* event) {
@@ -88,11 +122,74 @@ void TFormInit::FormShow() {
     loading_ = true;
     EditLocalLocator->setText(state_.LocalLocator);
     loading_ = false;
+
+    RadioGroupRotor->setItemIndex(static_cast<int>(state_.SelectedInterface));
+    for (RotorInterface which : {RotorInterface::PourSat, RotorInterface::FodTrack}) {
+        InterfaceTab& t = tab(which);
+        t.port->setItemIndex(*t.port_field);
+        t.stop->setItemIndex(static_cast<int>(state_.stop_side(which)));
+        t.step->setValue(state_.min_step(which));
+        t.calibration->setText(format_general(*t.calibration_field, 7));
+        t.zero->setText(format_general(*t.zero_field, 7));
+        rewrite_lpt_items(t.port);
+    }
+    tab(RotorInterface::Ea4tx)
+        .stop->setItemIndex(static_cast<int>(state_.stop_side(RotorInterface::Ea4tx)));
+    tab(RotorInterface::Ea4tx).step->setValue(state_.min_step(RotorInterface::Ea4tx));
+    show_com_tab(tab(RotorInterface::Gs232));
+    show_com_tab(tab(RotorInterface::EasyComm));
+    if (state_.SelectedInterface != RotorInterface::None)
+        PageControlAntenne->setCurrentWidget(tab(state_.SelectedInterface).page);
+}
+
+void TFormInit::show_com_tab(InterfaceTab& t) {
+    t.port->setItemIndex(*t.port_field);
+    t.stop->setItemIndex(static_cast<int>(state_.stop_side(t.which)));
+    t.step->setValue(state_.min_step(t.which));
+    // The stored rate is chosen again at every showing; a text that is not in the list
+    // leaves the entry chosen before, if any.
+    const int entry =
+        t.baud->findText(*t.baud_text_field, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (entry != -1) {
+        t.baud->setCurrentIndex(entry);
+        baud_chosen(t);
+    }
+    *t.baud_index_field = t.baud->currentIndex();
 }
 
 void TFormInit::FormActivate() {
     resize(static_cast<int>(std::lround(420 * state_.ScaleX)),
            static_cast<int>(std::lround(329 * state_.ScaleY)));
+    if (state_.ParkingInterface < 1 || state_.ParkingInterface > kRotorInterfaceCount)
+        return;
+    InterfaceTab& t = tab(static_cast<RotorInterface>(state_.ParkingInterface - 1));
+    t.test_azimuth->setValue(static_cast<int>(round_half_even(state_.ParkingAzimuth)));
+    t.parking->setChecked(true);
+}
+
+void TFormInit::FormClose() {
+    ParallelPortLibrary* port = main_.parallelPort();
+    if (port != nullptr && port->IsWinNT()) {
+        for (RotorInterface which : {RotorInterface::PourSat, RotorInterface::FodTrack}) {
+            if (tab(which).port->itemIndex() != -1) {
+                const std::uint16_t address = chosen_lpt_address(tab(which));
+                port->DisablePorts(address, address);
+            }
+        }
+    }
+    CommPortDriverGS->ClosePort();
+    CommPortDriverEasy->ClosePort();
+    main_.lower_test_command();
+    // Parking is the interface in use, when its tab's box is ticked; nothing otherwise.
+    state_.ParkingInterface = 0;
+    const int chosen = RadioGroupRotor->itemIndex();
+    if (chosen != -1) {
+        const InterfaceTab& t = tabs_[static_cast<std::size_t>(chosen)];
+        if (t.parking->isChecked()) {
+            state_.ParkingInterface = chosen + 1;
+            state_.ParkingAzimuth = t.test_azimuth->value();
+        }
+    }
 }
 
 void TFormInit::EditLocalLocatorChange() {

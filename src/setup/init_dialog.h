@@ -1,16 +1,30 @@
 #pragma once
 // The initialisation dialog: a modeless window, created once and never destroyed, where the
-// operator enters the own station. Every accepted change takes effect in the state at once.
+// operator enters the own station and chooses, sets up and tests the rotator interface.
+// There is no OK or Cancel: every accepted change takes effect in the state at once, and the
+// settings file keeps it at exit. The dialog's texts are English whatever the language.
+
+#include "rotor/rotor_types.h"
 
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
+
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
 
 namespace kestrav {
 
+class RadioGroup;
+struct TabSpec;
+class TCommPortDriver;
 class TForm1;
 struct StationState;
 
@@ -22,7 +36,8 @@ public:
     // The locator text as last processed by the locator field's handler or written by
     // update_local_locator; emptying the field from code leaves it unchanged.
     const QString& locatorText() const { return locator_text_; }
-    // Shows the dialog beside the main window (or brings it forward when already shown).
+    // Shows the dialog beside the main window, wholly on the screen that shows the main
+    // window (or brings it forward when already shown).
     void showBeside(QWidget* main_window);
 
     QGroupBox* GroupBoxLocal = nullptr;
@@ -37,9 +52,73 @@ public:
     QLineEdit* EditLocalLongitude = nullptr;
     QCheckBox* CheckBoxLongitudeEst = nullptr;
 
+    // The interface choice and one tab per interface. The labels and frames of the tabs are
+    // found by name (LabelHNVCalAz, GroupBoxTestGS, ...); the controls that act are here.
+    RadioGroup* RadioGroupRotor = nullptr;
+    QTabWidget* PageControlAntenne = nullptr;
+    QWidget* TabSheetPourSat = nullptr;
+    QWidget* TabSheetFODTrack = nullptr;
+    QWidget* TabSheetEA4TX = nullptr;
+    QWidget* TabSheetGS232 = nullptr;
+    QWidget* TabSheetEasyComm = nullptr;
+
+    // PourSat tab
+    RadioGroup* RadioGroupHNVLPT = nullptr;
+    RadioGroup* RadioGroupHNVButee = nullptr;
+    QLineEdit* EditHNVCalAz = nullptr;
+    QLineEdit* EditHNVZero = nullptr;
+    QSpinBox* SpinEditStepPourSat = nullptr;
+    QSpinBox* SpinEditAzTestHNV = nullptr;
+    QPushButton* BitBtnTestHNV = nullptr;
+    QCheckBox* CheckBoxParkHNV = nullptr;
+
+    // FODTrack tab
+    RadioGroup* RadioGroupFODLPT = nullptr;
+    RadioGroup* RadioGroupFODButee = nullptr;
+    QLineEdit* EditFODCalAz = nullptr;
+    QLineEdit* EditFODZero = nullptr;
+    QSpinBox* SpinEditStepFODtrack = nullptr;
+    QSpinBox* SpinEditAzTestFOD = nullptr;
+    QPushButton* BitBtntestFOD = nullptr;
+    QCheckBox* CheckBoxParkFOD = nullptr;
+
+    // EA4TX tab
+    RadioGroup* RadioGroupEAbutee = nullptr;
+    QLabel* StaticTextEA4TX = nullptr;
+    QSpinBox* SpinEditStepEA = nullptr;
+    QSpinBox* SpinEditAzTestEA = nullptr;
+    QPushButton* BitBtnTestEA = nullptr;
+    QCheckBox* CheckBoxParkEA = nullptr;
+
+    // GS-232 tab
+    RadioGroup* RadioGroupPortGS = nullptr;
+    RadioGroup* RadioGroupGSbutee = nullptr;
+    QComboBox* ComboBoxBaudGS = nullptr;
+    QSpinBox* SpinEditStepGS = nullptr;
+    QSpinBox* SpinEditAzTestGS = nullptr;
+    QPushButton* BitBtnTestGS = nullptr;
+    QCheckBox* CheckBoxParkGS = nullptr;
+
+    // EasyComm tab
+    RadioGroup* RadioGroupPortEasy = nullptr;
+    RadioGroup* RadioGroupEasyButee = nullptr;
+    QComboBox* ComboBoxBaudEasy = nullptr;
+    QSpinBox* SpinEditStepEasy = nullptr;
+    QSpinBox* SpinEditAzTestEasy = nullptr;
+    QPushButton* BitBtnTestEasy = nullptr;
+    QCheckBox* CheckBoxParkEasy = nullptr;
+
+    // The dialog's own serial ports, used only to find out whether a COM port opens and to
+    // hold the chosen rate; never left open. Distinct from the main window's two.
+    TCommPortDriver* CommPortDriverGS = nullptr;
+    TCommPortDriver* CommPortDriverEasy = nullptr;
+
 public slots:
     void FormShow();
     void FormActivate();
+    void FormClose();
+
+    // Local station
     void EditLocalLocatorChange();
     void EditLocalLattitudeChange();
     void EditLocalLongitudeChange();
@@ -49,16 +128,94 @@ public slots:
     void CheckBoxLongitudeEstClick();
     void update_local_locator();
 
+    // Interface choice and the settings of each interface
+    void RadioGroupRotorClick();
+    void RadioGroupHNVLPTClick();
+    void RadioGroupFODLPTClick();
+    void EditHNVCalAzChange();
+    void EditFODCalAzChange();
+    void EditHNVZeroChange();
+    void EditFODZeroChange();
+    void RadioGroupHNVButeeClick();
+    void RadioGroupFODButeeClick();
+    void RadioGroupEAbuteeClick();
+    void RadioGroupGSbuteeClick();
+    void RadioGroupEasyButeeClick();
+    void SpinEditStepPourSatChange();
+    void SpinEditStepFODtrackChange();
+    void SpinEditStepEAChange();
+    void SpinEditStepGSChange();
+    void SpinEditStepEasyChange();
+    void RadioGroupPortGSClick();
+    void RadioGroupPortEasyClick();
+    void ComboBoxBaudGSClick();
+    void ComboBoxBaudEasyClick();
+
+    // Tests and parking
+    void BitBtnTestHNVClick();
+    void BitBtnTestFODClick();
+    void BitBtnTestEAClick();
+    void BitBtnTestGSClick();
+    void BitBtnTestEasyClick();
+    void CheckBoxParkHNVClick();
+    void CheckBoxParkFODClick();
+    void CheckBoxParkEAClick();
+    void CheckBoxParkGSClick();
+    void CheckBoxParkEasyClick();
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    // The controls and state fields of one interface's tab; absent ones are null.
+    struct InterfaceTab {
+        RotorInterface which = RotorInterface::None;
+        QWidget* page = nullptr;
+        RadioGroup* port = nullptr; // "LPT port" or "COM Port"
+        RadioGroup* stop = nullptr;
+        QSpinBox* step = nullptr;
+        QLineEdit* calibration = nullptr;
+        QLineEdit* zero = nullptr;
+        QComboBox* baud = nullptr;
+        QSpinBox* test_azimuth = nullptr;
+        QPushButton* test = nullptr;
+        QCheckBox* parking = nullptr;
+        TCommPortDriver* probe = nullptr;
+        int* port_field = nullptr; // PourSatLpt ... EasyCommCom
+        double* calibration_field = nullptr;
+        double* zero_field = nullptr;
+        int* baud_index_field = nullptr;
+        QString* baud_text_field = nullptr;
+    };
+
+    void build_local_group();
+    void build_interface_controls();
+    void build_tab(InterfaceTab& tab, const TabSpec& spec);
+    void connect_tab(InterfaceTab& tab);
+    void set_focus_order();
+    InterfaceTab& tab(RotorInterface which) { return tabs_[static_cast<std::size_t>(which)]; }
+
     void coordinate_changed(QLineEdit* field, double& working, double& stored);
     void hemisphere_clicked(QCheckBox* box, QCheckBox* partner);
 
+    void rewrite_lpt_items(RadioGroup* group);
+    void lpt_chosen(InterfaceTab& tab);
+    void calibration_changed(InterfaceTab& tab);
+    void zero_changed(InterfaceTab& tab);
+    void stop_chosen(InterfaceTab& tab);
+    void step_changed(InterfaceTab& tab);
+    void com_chosen(InterfaceTab& tab);
+    void baud_chosen(InterfaceTab& tab);
+    void show_com_tab(InterfaceTab& tab);
+    void test_go(InterfaceTab& tab);
+    void parking_changed(InterfaceTab& tab);
+    std::uint16_t chosen_lpt_address(const InterfaceTab& tab) const;
+
     TForm1& main_;
     StationState& state_;
+    std::array<InterfaceTab, kRotorInterfaceCount> tabs_;
     bool loading_ = false;
     QString locator_text_;
     double working_latitude_ = 0;

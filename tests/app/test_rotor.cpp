@@ -318,11 +318,11 @@ TEST_F(RotorTest, TestAzimuthsAreSentEvenWhenRepeatedAndClosePorts) {
     EXPECT_FALSE(window->testCommandPending());
     window->hand_over_test_azimuth(45);
     EXPECT_EQ(port->read(), QByteArray("W045\r"));
-    // Beyond the dial: refused with a beep, nothing sent, the test stays pending.
+    // Beyond the dial: refused with a beep, nothing sent, and the test ends there.
     window->hand_over_test_azimuth(400);
     EXPECT_EQ(port->read(200), QByteArray());
     EXPECT_GE(desktop.beeps, 1);
-    EXPECT_TRUE(window->testCommandPending());
+    EXPECT_FALSE(window->testCommandPending());
 }
 
 TEST_F(RotorTest, ExitParksOrStopsAndClosesThePort) {

@@ -1,0 +1,251 @@
+// The interface handlers of the initialisation dialog: the interface choice, each tab's
+// settings, the COM probes, the test commands and parking. Each writes the state at once.
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "geodesy/number_text.h"
+#include "rotor/comm_port_driver.h"
+#include "rotor/lpt_sequence.h"
+#include "rotor/parallel_port.h"
+#include "setup/dialog_controls.h"
+#include "setup/init_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+
+namespace kestrav {
+
+void TFormInit::RadioGroupRotorClick() {
+    const int chosen = RadioGroupRotor->itemIndex();
+    PageControlAntenne->setCurrentIndex(chosen);
+    state_.SelectedInterface = static_cast<RotorInterface>(chosen);
+    // The next GO is sent whatever the minimum step.
+    state_.LastSentAzimuth = -10;
+    main_.update_status_lines();
+}
+
+// "LPT1 [378h]": the port's base address in upper-case hexadecimal, at least three digits.
+void TFormInit::rewrite_lpt_items(RadioGroup* group) {
+    for (int i = 0; i < group->count(); ++i) {
+        const unsigned address = state_.LptAddresses[static_cast<std::size_t>(i)];
+        group->setItemText(
+            i, QStringLiteral("LPT%1 [%2h]")
+                   .arg(i + 1)
+                   .arg(QString::number(address, 16).toUpper().rightJustified(3, u'0')));
+    }
+}
+
+std::uint16_t TFormInit::chosen_lpt_address(const InterfaceTab& t) const {
+    return lpt_base_address(state_.LptAddresses, t.port->itemIndex());
+}
+
+// A port without an address is refused: it does not exist on this machine.
+void TFormInit::lpt_chosen(InterfaceTab& t) {
+    rewrite_lpt_items(t.port);
+    if (chosen_lpt_address(t) != 0) {
+        *t.port_field = t.port->itemIndex();
+        return;
+    }
+    t.port->setItemIndex(-1);
+    *t.port_field = -1;
+    main_.desktop().beep();
+}
+
+void TFormInit::RadioGroupHNVLPTClick() {
+    lpt_chosen(tab(RotorInterface::PourSat));
+}
+void TFormInit::RadioGroupFODLPTClick() {
+    lpt_chosen(tab(RotorInterface::FodTrack));
+}
+
+// Any number is a factor; a text that is not one counts as 0, silently.
+void TFormInit::calibration_changed(InterfaceTab& t) {
+    *t.calibration_field = read_number(t.calibration->text()).value_or(0);
+}
+
+// The zero lies within -90..90: a number outside is refused with a beep and the edit emptied.
+void TFormInit::zero_changed(InterfaceTab& t) {
+    const double zero = read_number(t.zero->text()).value_or(0);
+    if (zero > 90 || zero < -90) {
+        main_.desktop().beep();
+        *t.zero_field = 0;
+        t.zero->clear();
+        return;
+    }
+    *t.zero_field = zero;
+}
+
+void TFormInit::EditHNVCalAzChange() {
+    calibration_changed(tab(RotorInterface::PourSat));
+}
+void TFormInit::EditFODCalAzChange() {
+    calibration_changed(tab(RotorInterface::FodTrack));
+}
+void TFormInit::EditHNVZeroChange() {
+    zero_changed(tab(RotorInterface::PourSat));
+}
+void TFormInit::EditFODZeroChange() {
+    zero_changed(tab(RotorInterface::FodTrack));
+}
+
+void TFormInit::stop_chosen(InterfaceTab& t) {
+    state_.stop_side(t.which) = t.stop->itemIndex() == 1 ? StopSide::S : StopSide::N;
+}
+
+void TFormInit::RadioGroupHNVButeeClick() {
+    stop_chosen(tab(RotorInterface::PourSat));
+}
+void TFormInit::RadioGroupFODButeeClick() {
+    stop_chosen(tab(RotorInterface::FodTrack));
+}
+void TFormInit::RadioGroupEAbuteeClick() {
+    stop_chosen(tab(RotorInterface::Ea4tx));
+}
+void TFormInit::RadioGroupGSbuteeClick() {
+    stop_chosen(tab(RotorInterface::Gs232));
+}
+void TFormInit::RadioGroupEasyButeeClick() {
+    stop_chosen(tab(RotorInterface::EasyComm));
+}
+
+void TFormInit::step_changed(InterfaceTab& t) {
+    state_.min_step(t.which) = t.step->value();
+}
+
+void TFormInit::SpinEditStepPourSatChange() {
+    step_changed(tab(RotorInterface::PourSat));
+}
+void TFormInit::SpinEditStepFODtrackChange() {
+    step_changed(tab(RotorInterface::FodTrack));
+}
+void TFormInit::SpinEditStepEAChange() {
+    step_changed(tab(RotorInterface::Ea4tx));
+}
+void TFormInit::SpinEditStepGSChange() {
+    step_changed(tab(RotorInterface::Gs232));
+}
+void TFormInit::SpinEditStepEasyChange() {
+    step_changed(tab(RotorInterface::EasyComm));
+}
+
+// The chosen port is tried with the tab's probe and closed again at once; a port that is
+// missing or held by another program is refused.
+void TFormInit::com_chosen(InterfaceTab& t) {
+    const int chosen = t.port->itemIndex();
+    if (t.probe->IsOpen())
+        t.probe->ClosePort();
+    t.probe->setComPort(chosen);
+    if (t.probe->OpenPort()) {
+        t.probe->ClosePort();
+        *t.port_field = chosen;
+        return;
+    }
+    main_.desktop().beep();
+    t.port->setItemIndex(-1);
+    *t.port_field = -1;
+}
+
+void TFormInit::RadioGroupPortGSClick() {
+    com_chosen(tab(RotorInterface::Gs232));
+}
+void TFormInit::RadioGroupPortEasyClick() {
+    com_chosen(tab(RotorInterface::EasyComm));
+}
+
+// The main window takes the rate over when it is next activated.
+void TFormInit::baud_chosen(InterfaceTab& t) {
+    const int entry = t.baud->currentIndex();
+    t.probe->ClosePort();
+    t.probe->setComPortSpeed(entry);
+    *t.baud_index_field = entry;
+    *t.baud_text_field = t.baud->currentText();
+}
+
+void TFormInit::ComboBoxBaudGSClick() {
+    baud_chosen(tab(RotorInterface::Gs232));
+}
+void TFormInit::ComboBoxBaudEasyClick() {
+    baud_chosen(tab(RotorInterface::EasyComm));
+}
+
+// A test sends the tab's azimuth through the interface in use, whatever the minimum step;
+// only the tab of that interface can test.
+void TFormInit::test_go(InterfaceTab& t) {
+    if (RadioGroupRotor->itemIndex() != static_cast<int>(t.which)) {
+        main_.desktop().beep();
+        return;
+    }
+    ParallelPortLibrary* port = main_.parallelPort();
+    if (t.which == RotorInterface::PourSat || t.which == RotorInterface::FodTrack) {
+        if (port != nullptr && port->IsWinNT() && t.port->itemIndex() != -1) {
+            const std::uint16_t address = chosen_lpt_address(t);
+            port->EnablePorts(address, address);
+        }
+    }
+    main_.hand_over_test_azimuth(t.test_azimuth->value());
+}
+
+void TFormInit::BitBtnTestHNVClick() {
+    test_go(tab(RotorInterface::PourSat));
+}
+void TFormInit::BitBtnTestFODClick() {
+    test_go(tab(RotorInterface::FodTrack));
+}
+void TFormInit::BitBtnTestEAClick() {
+    test_go(tab(RotorInterface::Ea4tx));
+}
+void TFormInit::BitBtnTestGSClick() {
+    test_go(tab(RotorInterface::Gs232));
+}
+void TFormInit::BitBtnTestEasyClick() {
+    test_go(tab(RotorInterface::EasyComm));
+}
+
+// Only the tab of the interface in use can park; ticking its box unticks the others, so
+// that one box at most is ticked. Unticking it ends parking at once, so that a program
+// closed while the dialog is still open does not park an antenna the operator has just
+// told not to.
+void TFormInit::parking_changed(InterfaceTab& t) {
+    if (RadioGroupRotor->itemIndex() != static_cast<int>(t.which)) {
+        {
+            const QSignalBlocker blocker(t.parking);
+            t.parking->setChecked(false);
+        }
+        main_.desktop().beep();
+        return;
+    }
+    if (!t.parking->isChecked()) {
+        state_.ParkingInterface = 0;
+        return;
+    }
+    for (InterfaceTab& other : tabs_) {
+        if (&other != &t) {
+            const QSignalBlocker blocker(other.parking);
+            other.parking->setChecked(false);
+        }
+    }
+    state_.ParkingInterface = static_cast<int>(t.which) + 1;
+    state_.ParkingAzimuth = t.test_azimuth->value();
+}
+
+void TFormInit::CheckBoxParkHNVClick() {
+    parking_changed(tab(RotorInterface::PourSat));
+}
+void TFormInit::CheckBoxParkFODClick() {
+    parking_changed(tab(RotorInterface::FodTrack));
+}
+void TFormInit::CheckBoxParkEAClick() {
+    parking_changed(tab(RotorInterface::Ea4tx));
+}
+void TFormInit::CheckBoxParkGSClick() {
+    parking_changed(tab(RotorInterface::Gs232));
+}
+void TFormInit::CheckBoxParkEasyClick() {
+    parking_changed(tab(RotorInterface::EasyComm));
+}
+
+} // namespace kestrav

@@ -1,0 +1,406 @@
+// The initialisation dialog driven offscreen with the real main window: COM ports on
+// pseudo-terminals, LPT ports on the recording parallel port library.
+
+#include "rotor/comm_port_driver.h"
+#include "setup/dialog_controls.h"
+#include "setup/window_placement.h"
+#include "support/pty_port.h"
+#include "support/window_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace kestrav::test {
+namespace {
+
+class DialogTest : public WindowTest {
+protected:
+    TFormInit* init() const { return window->formInit(); }
+    StationState& state() const { return window->state(); }
+
+    // The operator clicks an item of a group on its tab.
+    void click(RadioGroup* group, int item) {
+        show_page_of(group);
+        QRadioButton* b = group->button(item);
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    }
+    void click(QAbstractButton* button) {
+        show_page_of(button);
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    }
+    void show_page_of(QWidget* w) {
+        QTabWidget* tabs = init()->PageControlAntenne;
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(w))
+                tabs->setCurrentIndex(i);
+    }
+    // A first start; the operator enters the local station and chooses GS232 on COM1, a
+    // pseudo-terminal.
+    void start_with_gs232_on_com1() {
+        com1 = std::make_unique<PtyPort>(dir.path(), QStringLiteral("COM1"));
+        ASSERT_TRUE(com1->ok());
+        start();
+        set_local(QStringLiteral("JN18EU"));
+        click(init()->RadioGroupRotor, 3);
+        click(init()->RadioGroupPortGS, 0);
+        ASSERT_EQ(state().Gs232Com, 0);
+    }
+    void set_test_azimuth(QSpinBox* box, const QString& value) {
+        focus(box);
+        box->selectAll();
+        QTest::keyClicks(box, value);
+        ASSERT_EQ(box->value(), value.toInt());
+    }
+
+    std::unique_ptr<PtyPort> com1;
+};
+
+TEST_F(DialogTest, StoredComPortsAreProbedAtTheFirstShowingOnly) {
+    com1 = std::make_unique<PtyPort>(dir.path(), QStringLiteral("COM1"));
+    ASSERT_TRUE(com1->ok());
+    ASSERT_TRUE(
+        link_port(dir.path(), QStringLiteral("COM2"), dir.filePath(QStringLiteral("gone"))));
+    TCommPortDriver other; // another program holds COM1
+    other.setPortDirectory(dir.path());
+    other.setComPort(pnCOM1);
+    ASSERT_TRUE(other.OpenPort());
+
+    start("PORT_GS232=1\r\nPORT_EASYCOMM=2\r\n"); // no local station: the dialog opens
+    ASSERT_TRUE(init()->isVisible());
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(init()->RadioGroupPortGS->itemIndex(), -1);
+    EXPECT_EQ(init()->RadioGroupPortEasy->itemIndex(), -1);
+    EXPECT_EQ(state().Gs232Com, -1);
+    EXPECT_EQ(state().EasyCommCom, -1);
+
+    // Free again, COM1 is chosen; the probe does not keep it.
+    other.ClosePort();
+    click(init()->RadioGroupPortGS, 0);
+    EXPECT_EQ(state().Gs232Com, 0);
+    EXPECT_TRUE(port_lock_free(dir.filePath(QStringLiteral("ports/COM1"))));
+
+    // Shown again with the same choices: nothing is probed, so a port busy meanwhile keeps
+    // its choice and nothing beeps.
+    ASSERT_TRUE(other.OpenPort());
+    init()->close();
+    window->MenuInitClick();
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(init()->RadioGroupPortGS->itemIndex(), 0);
+    EXPECT_EQ(state().Gs232Com, 0);
+}
+
+TEST_F(DialogTest, LptItemsRefusedPortTestAndClose) {
+    lpt.addresses = {0x378, 0x278, 0};
+    start("LPT_POURSAT=3\r\nLPT_FODTRACK=2\r\n");
+    EXPECT_EQ(desktop.beeps, 1); // LPT3 has no address
+    EXPECT_EQ(state().PourSatLpt, -1);
+    EXPECT_EQ(init()->RadioGroupHNVLPT->itemIndex(), -1);
+    EXPECT_EQ(state().FodTrackLpt, 1);
+    for (RadioGroup* group : {init()->RadioGroupHNVLPT, init()->RadioGroupFODLPT}) {
+        EXPECT_EQ(group->itemText(0), QStringLiteral("LPT1 [378h]"));
+        EXPECT_EQ(group->itemText(1), QStringLiteral("LPT2 [278h]"));
+        EXPECT_EQ(group->itemText(2), QStringLiteral("LPT3 [000h]"));
+    }
+
+    click(init()->RadioGroupRotor, 0); // PourSat
+    click(init()->RadioGroupHNVLPT, 0);
+    EXPECT_EQ(state().PourSatLpt, 0);
+    click(init()->BitBtnTestHNV); // access to the port is opened, then the byte goes out
+    ASSERT_EQ(lpt.enables.size(), 1u);
+    EXPECT_EQ(lpt.enables[0].first, 0x378);
+    EXPECT_EQ(lpt.writes.size(), 8u);
+    click(init()->BitBtntestFOD); // not the interface in use
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(lpt.writes.size(), 8u);
+
+    init()->close(); // access closed for the port of each LPT tab
+    ASSERT_EQ(lpt.disables.size(), 2u);
+    EXPECT_EQ(lpt.disables[0].first, 0x378);
+    EXPECT_EQ(lpt.disables[1].first, 0x278);
+}
+
+TEST_F(DialogTest, CalibrationAndZeroEditsUnderBothSeparators) {
+    struct Row {
+        char separator;
+        const char* factor;          // 0.51389012345 shown with 7 significant digits
+        const char* other_separator; // typed after 12: not a number here
+    };
+    for (const Row& r : {Row{'.', "0.5138901", ",5"}, Row{',', "0,5138901", ".5"}}) {
+        window.reset();
+        set_decimal_separator(QLatin1Char(r.separator));
+        desktop.beeps = 0;
+        start("CALAZ_POURSAT=0.51389012345\r\nZERO_FODTRACK=100\r\n");
+        EXPECT_EQ(init()->EditHNVCalAz->text(), QLatin1String(r.factor));
+        EXPECT_DOUBLE_EQ(state().PourSatCalAz, 0.5138901);
+        // The stored zero of 100 is shown, refused with a beep and emptied.
+        EXPECT_EQ(desktop.beeps, 1);
+        EXPECT_TRUE(init()->EditFODZero->text().isEmpty());
+
+        erase(init()->EditHNVZero);
+        type(init()->EditHNVZero, QStringLiteral("12"));
+        EXPECT_EQ(state().PourSatZero, 12);
+        QTest::keyClicks(init()->EditHNVZero, QLatin1String(r.other_separator));
+        EXPECT_EQ(state().PourSatZero, 0) << r.separator; // 0, silently
+        EXPECT_EQ(desktop.beeps, 1);
+
+        erase(init()->EditHNVZero);
+        type(init()->EditHNVZero, QStringLiteral("-9"));
+        EXPECT_EQ(state().PourSatZero, -9);
+        QTest::keyClick(init()->EditHNVZero, Qt::Key_5); // -95: beep, 0, emptied
+        EXPECT_EQ(desktop.beeps, 2);
+        EXPECT_EQ(state().PourSatZero, 0);
+        EXPECT_TRUE(init()->EditHNVZero->text().isEmpty());
+
+        erase(init()->EditFODCalAz); // a factor that is not a number is 0, silently
+        type(init()->EditFODCalAz, QStringLiteral("x"));
+        EXPECT_EQ(state().FodTrackCalAz, 0);
+        EXPECT_EQ(desktop.beeps, 2);
+    }
+}
+
+TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
+    start_with_gs232_on_com1();
+    EXPECT_EQ(init()->PageControlAntenne->currentWidget(), init()->TabSheetGS232);
+    // The main window's status line follows the interface at once.
+    EXPECT_EQ(window->LabelEtatInterface->text(), QStringLiteral(" Ant = GS232 / no COM"));
+
+    click(init()->BitBtnTestEA);
+    EXPECT_EQ(desktop.beeps, 1);
+    EXPECT_TRUE(window_messages.posts.empty());
+    click(init()->CheckBoxParkFOD);
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_FALSE(init()->CheckBoxParkFOD->isChecked());
+    EXPECT_EQ(state().ParkingInterface, 0);
+
+    // Two tests with the same azimuth are both sent, whatever the minimum step.
+    set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("90"));
+    click(init()->BitBtnTestGS);
+    click(init()->BitBtnTestGS);
+    EXPECT_EQ(com1->read(), QByteArray("W090\rW090\r"));
+
+    // Beyond the dial the test is refused, and a new bearing afterwards is not sent.
+    set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("400"));
+    click(init()->BitBtnTestGS);
+    EXPECT_EQ(desktop.beeps, 3);
+    focus(window->ComboBoxListDX);
+    QTest::keyClicks(window->ComboBoxListDX, QStringLiteral("F")); // a country from the list
+    EXPECT_NE(window->EditAzimut->text(), QStringLiteral("400"));
+    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+    EXPECT_EQ(com1->read(200), QByteArray());
+
+    // Parking: ticked sets it, unticked ends it; one box at most is ticked.
+    click(init()->CheckBoxParkGS);
+    EXPECT_EQ(state().ParkingInterface, 4);
+    EXPECT_EQ(state().ParkingAzimuth, 400);
+    click(init()->CheckBoxParkGS);
+    EXPECT_EQ(state().ParkingInterface, 0);
+    click(init()->RadioGroupRotor, 2); // EA4TX
+    click(init()->CheckBoxParkEA);
+    click(init()->RadioGroupRotor, 3);
+    click(init()->CheckBoxParkGS);
+    EXPECT_FALSE(init()->CheckBoxParkEA->isChecked());
+    click(init()->CheckBoxParkGS);
+    init()->close();
+    EXPECT_EQ(state().ParkingInterface, 0);
+    EXPECT_EQ(desktop.beeps, 3);
+}
+
+// The operator sets up GS232 in the dialog, tests, closes, turns the antenna from the main
+// window and quits with parking; a second start shows the same choices.
+TEST_F(DialogTest, WholeSessionThroughBothWindows) {
+    start_with_gs232_on_com1();
+    focus(init()->ComboBoxBaudGS);
+    QTest::keyClicks(init()->ComboBoxBaudGS, QStringLiteral("9"));
+    EXPECT_EQ(state().Gs232BaudText, QStringLiteral("9600"));
+    EXPECT_EQ(state().Gs232BaudIndex, br9600);
+    set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("90"));
+    click(init()->BitBtnTestGS);
+    EXPECT_EQ(com1->read(), QByteArray("W090\r"));
+    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    click(init()->CheckBoxParkGS);
+    init()->close();
+
+    focus(window->EditAzimut); // activating the main window takes the port and speed over
+    EXPECT_EQ(window->CommPortDriverGS->ComPortSpeed(), br9600);
+    EXPECT_EQ(window->LabelEtatInterface->text(),
+              QStringLiteral(" Ant = GS232 / COM1 / 9600 / Parking=90°"));
+    window->EditAzimut->selectAll();
+    QTest::keyClicks(window->EditAzimut, QStringLiteral("180"));
+    window->ButtonTrack->click();
+    EXPECT_EQ(com1->read(), QByteArray("W180\r"));
+    window->close();
+    EXPECT_EQ(com1->read(), QByteArray("S\rW090\r"));
+    EXPECT_EQ(desktop.beeps, 0);
+
+    QFile file(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray settings = file.readAll();
+    file.close();
+    for (const char* line : {"QRA_LOCATOR=JN18EU\r\n", "ANT=GS232\r\n", "PORT_GS232=1\r\n",
+                             "BAUD_GS232=9600\r\n", "AZIMUT_PARKING=90\r\n", "PARKING=GS232\r\n"})
+        EXPECT_TRUE(settings.contains(line)) << line;
+
+    window.reset();
+    ASSERT_TRUE(file.remove());
+    start(settings);
+    EXPECT_FALSE(init()->isVisible()); // the local station is known
+    window->MenuInitClick();
+    focus(init()->EditLocalLocator);
+    EXPECT_EQ(init()->EditLocalLocator->text(), QStringLiteral("JN18EU"));
+    EXPECT_EQ(init()->RadioGroupRotor->itemIndex(), 3);
+    EXPECT_EQ(init()->PageControlAntenne->currentWidget(), init()->TabSheetGS232);
+    EXPECT_EQ(init()->RadioGroupPortGS->itemIndex(), 0);
+    EXPECT_EQ(init()->ComboBoxBaudGS->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(init()->SpinEditAzTestGS->value(), 90);
+    EXPECT_TRUE(init()->CheckBoxParkGS->isChecked());
+    EXPECT_EQ(desktop.beeps, 0);
+}
+
+// Each control sits on its tab or in its group, inside its parent, over no sibling, with
+// room for its caption; the dialog has its design size at a scale of 1.
+TEST_F(DialogTest, LayoutAtAScaleOfOne) {
+    start();
+    focus(init()->EditLocalLocator);
+    EXPECT_EQ(init()->size(), QSize(420, 329));
+    EXPECT_EQ(init()->windowTitle(), QStringLiteral("Kestrav - Initialisation"));
+
+    QTabWidget* tabs = init()->PageControlAntenne;
+    QStringList captions, items;
+    for (int i = 0; i < tabs->count(); ++i) {
+        captions << tabs->tabText(i);
+        items << init()->RadioGroupRotor->itemText(i);
+    }
+    EXPECT_EQ(captions.join(u' '), QStringLiteral("PourSat FODTrack EA4TX GS-232 EasyComm"));
+    EXPECT_EQ(items.join(u' '), QStringLiteral("PourSat FODTrack EA4TX GS232 EasyComm"));
+    EXPECT_LE(tabs->tabBar()->tabRect(4).right(), tabs->tabBar()->width());
+
+    const QRect local = init()->GroupBoxLocal->geometry();
+    const QRect rotor = init()->RadioGroupRotor->geometry();
+    EXPECT_GE(rotor.top(), local.bottom());
+    EXPECT_GE(tabs->geometry().top(), local.bottom());
+    EXPECT_GE(tabs->geometry().left(), rotor.right());
+
+    // control:parent, a tab page named by its caption
+    const QString parents = QStringLiteral(
+        "RadioGroupHNVLPT:PourSat RadioGroupHNVButee:PourSat SpinEditStepPourSat:PourSat "
+        "GroupBoxHNVCal:PourSat EditHNVCalAz:GroupBoxHNVCal EditHNVZero:GroupBoxHNVCal "
+        "SpinEditAzTestHNV:GroupBoxTestHNV BitBtnTestHNV:GroupBoxTestHNV "
+        "CheckBoxParkHNV:GroupBoxTestHNV RadioGroupFODLPT:FODTrack EditFODCalAz:GroupBoxFODCal "
+        "BitBtntestFOD:GroupBoxTestFOD RadioGroupEAbutee:EA4TX StaticTextEA4TX:EA4TX "
+        "SpinEditStepEA:EA4TX CheckBoxParkEA:GroupBoxTestEA RadioGroupPortGS:GS-232 "
+        "ComboBoxBaudGS:GS-232 LabelBaudGS:GS-232 SpinEditAzTestGS:GroupBoxTestGS "
+        "RadioGroupPortEasy:EasyComm ComboBoxBaudEasy:EasyComm SpinEditStepEasy:EasyComm "
+        "BitBtnTestEasy:GroupBoxTestEasy");
+    for (const QString& row : parents.split(u' ')) {
+        const QStringList pair = row.split(u':');
+        auto* w = init()->findChild<QWidget*>(pair[0]);
+        ASSERT_NE(w, nullptr) << qPrintable(row);
+        const int page = captions.indexOf(pair[1]);
+        EXPECT_EQ(w->parentWidget(),
+                  page >= 0 ? tabs->widget(page) : init()->findChild<QWidget*>(pair[1]))
+            << qPrintable(row);
+    }
+
+    // Every visible control of the dialog: inside its parent, over no sibling, its caption
+    // whole. Qt's own parts are left out, and so is the local station's group, laid out as
+    // it was before.
+    const auto ours = [this](QWidget* w) {
+        return w->isVisible() && !w->objectName().isEmpty() &&
+               !w->objectName().startsWith(QLatin1String("qt_")) &&
+               !qobject_cast<QTabBar*>(w->parentWidget()) &&
+               !init()->GroupBoxLocal->isAncestorOf(w);
+    };
+    for (int page = 0; page < 5; ++page) {
+        tabs->setCurrentIndex(page);
+        const QList<QWidget*> all = init()->findChildren<QWidget*>();
+        for (QWidget* w : all) {
+            if (!ours(w))
+                continue;
+            const QString name = w->objectName();
+            EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << qPrintable(name);
+            for (QWidget* s : all) {
+                if (s != w && s->parentWidget() == w->parentWidget() && ours(s)) {
+                    EXPECT_FALSE(w->geometry().intersects(s->geometry()))
+                        << qPrintable(name) << " over " << qPrintable(s->objectName());
+                }
+            }
+            if (auto* b = qobject_cast<QPushButton*>(w)) {
+                EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 8, b->width());
+            } else if (auto* c = qobject_cast<QAbstractButton*>(w)) {
+                EXPECT_LE(c->sizeHint().width(), c->width()) << qPrintable(name);
+            }
+            if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap()) {
+                EXPECT_LE(l->sizeHint().width(), l->width()) << qPrintable(name);
+            }
+            if (auto* g = qobject_cast<QGroupBox*>(w)) {
+                EXPECT_LE(g->minimumSizeHint().width(), g->width()) << qPrintable(name);
+            }
+        }
+    }
+}
+
+TEST_F(DialogTest, TabLeadsThroughTheVisibleTab) {
+    start();
+    click(init()->RadioGroupRotor, 1); // FODTrack
+    const QStringList order =
+        QStringLiteral(
+            "CheckBoxLattitudeNord EditLocalLattitude CheckBoxLattitudeSud CheckBoxLongitudeOuest "
+            "EditLocalLongitude CheckBoxLongitudeEst RadioGroupRotor/item1 "
+            "PageControlAntenne/qt_tabwidget_tabbar RadioGroupFODLPT/item0 "
+            "RadioGroupFODButee/item0 "
+            "SpinEditStepFODtrack EditFODCalAz EditFODZero SpinEditAzTestFOD BitBtntestFOD "
+            "CheckBoxParkFOD EditLocalLocator")
+            .split(u' ');
+    focus(init()->EditLocalLocator);
+    for (const QString& expected : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* f = QApplication::focusWidget();
+        ASSERT_NE(f, nullptr);
+        QString name = f->objectName();
+        if (qobject_cast<RadioGroup*>(f->parentWidget()) ||
+            qobject_cast<QTabWidget*>(f->parentWidget()))
+            name = f->parentWidget()->objectName() + u'/' + name;
+        EXPECT_EQ(name, expected);
+    }
+}
+
+TEST_F(DialogTest, DialogOpensWhollyOnTheScreenBesideTheMainWindow) {
+    struct Row {
+        const char* name;
+        QRect anchor;
+        QSize size;
+        QRect available;
+        QPoint expected;
+    };
+    const QRect screen(0, 0, 1280, 1024);
+    const Row rows[] = {
+        {"room on the right", {100, 100, 500, 400}, {430, 360}, screen, {608, 100}},
+        {"room on the left only", {800, 100, 470, 400}, {430, 360}, screen, {362, 100}},
+        {"room on neither side", {300, 100, 700, 400}, {430, 360}, screen, {300, 100}},
+        {"main window low on the screen", {100, 900, 500, 400}, {430, 360}, screen, {608, 664}},
+        {"main window partly off the left", {-200, 100, 500, 400}, {430, 360}, screen, {308, 100}},
+        {"second screen", {1300, 50, 500, 400}, {430, 360}, {1280, 0, 1920, 1080}, {1808, 50}},
+        {"larger than the screen", {100, 100, 500, 400}, {2000, 1200}, screen, {0, 0}},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(place_beside(r.anchor, r.size, r.available), r.expected) << r.name;
+
+    start();
+    init()->hide();
+    const QRect available = window->screen()->availableGeometry();
+    window->move(available.right() - window->frameGeometry().width() + 1, available.top());
+    window->MenuInitClick();
+    EXPECT_TRUE(available.contains(init()->frameGeometry()));
+}
+
+} // namespace
+} // namespace kestrav::test
