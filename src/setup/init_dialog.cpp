@@ -138,6 +138,16 @@ void TFormInit::FormShow() {
     tab(RotorInterface::Ea4tx).step->setValue(state_.min_step(RotorInterface::Ea4tx));
     show_com_tab(tab(RotorInterface::Gs232));
     show_com_tab(tab(RotorInterface::EasyComm));
+    {
+        // Shown as stored: showing alone does not count as setting the interface up.
+        InterfaceTab& net = tab(RotorInterface::Network);
+        const bool configured = state_.NetworkConfigured;
+        EditNetHost->setText(state_.NetworkHost);
+        SpinEditNetPort->setValue(state_.NetworkPort);
+        net.stop->setItemIndex(static_cast<int>(state_.stop_side(RotorInterface::Network)));
+        net.step->setValue(state_.min_step(RotorInterface::Network));
+        state_.NetworkConfigured = configured;
+    }
     if (state_.SelectedInterface != RotorInterface::None)
         PageControlAntenne->setCurrentWidget(tab(state_.SelectedInterface).page);
 }
@@ -160,7 +170,7 @@ void TFormInit::show_com_tab(InterfaceTab& t) {
 void TFormInit::FormActivate() {
     resize(static_cast<int>(std::lround(420 * state_.ScaleX)),
            static_cast<int>(std::lround(329 * state_.ScaleY)));
-    if (state_.ParkingInterface < 1 || state_.ParkingInterface > kRotorInterfaceCount)
+    if (state_.ParkingInterface < 1 || state_.ParkingInterface > kAllRotorInterfaceCount)
         return;
     InterfaceTab& t = tab(static_cast<RotorInterface>(state_.ParkingInterface - 1));
     t.test_azimuth->setValue(static_cast<int>(round_half_even(state_.ParkingAzimuth)));

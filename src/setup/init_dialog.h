@@ -61,6 +61,7 @@ public:
     QWidget* TabSheetEA4TX = nullptr;
     QWidget* TabSheetGS232 = nullptr;
     QWidget* TabSheetEasyComm = nullptr;
+    QWidget* TabSheetNetwork = nullptr;
 
     // PourSat tab
     RadioGroup* RadioGroupHNVLPT = nullptr;
@@ -107,6 +108,15 @@ public:
     QSpinBox* SpinEditAzTestEasy = nullptr;
     QPushButton* BitBtnTestEasy = nullptr;
     QCheckBox* CheckBoxParkEasy = nullptr;
+
+    // Network tab: rotctld's host and port
+    QLineEdit* EditNetHost = nullptr;
+    QSpinBox* SpinEditNetPort = nullptr;
+    RadioGroup* RadioGroupNetButee = nullptr;
+    QSpinBox* SpinEditStepNet = nullptr;
+    QSpinBox* SpinEditAzTestNet = nullptr;
+    QPushButton* BitBtnTestNet = nullptr;
+    QCheckBox* CheckBoxParkNet = nullptr;
 
     // The dialog's own serial ports, used only to find out whether a COM port opens and to
     // hold the chosen rate; never left open. Distinct from the main window's two.
@@ -163,6 +173,14 @@ public slots:
     void CheckBoxParkGSClick();
     void CheckBoxParkEasyClick();
 
+    // Network tab
+    void EditNetHostChange();
+    void SpinEditNetPortChange();
+    void RadioGroupNetButeeClick();
+    void SpinEditStepNetChange();
+    void BitBtnTestNetClick();
+    void CheckBoxParkNetClick();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -215,7 +233,7 @@ private:
 
     TForm1& main_;
     StationState& state_;
-    std::array<InterfaceTab, kRotorInterfaceCount> tabs_;
+    std::array<InterfaceTab, kAllRotorInterfaceCount> tabs_;
     bool loading_ = false;
     QString locator_text_;
     double working_latitude_ = 0;

@@ -68,7 +68,7 @@ struct TabSpec {
 
 namespace {
 
-const TabSpec kTabSpecs[kRotorInterfaceCount] = {
+const TabSpec kTabSpecs[kAllRotorInterfaceCount] = {
     {"PourSat", "TabSheetPourSat", "HNV", "RadioGroupHNVLPT", "RadioGroupHNVButee",
      "SpinEditStepPourSat", "BitBtnTestHNV", &StationState::PourSatLpt, &StationState::PourSatCalAz,
      &StationState::PourSatZero, nullptr, nullptr},
@@ -83,6 +83,8 @@ const TabSpec kTabSpecs[kRotorInterfaceCount] = {
     {"EasyComm", "TabSheetEasyComm", "Easy", "RadioGroupPortEasy", "RadioGroupEasyButee",
      "SpinEditStepEasy", "BitBtnTestEasy", &StationState::EasyCommCom, nullptr, nullptr,
      &StationState::EasyCommBaudIndex, &StationState::EasyCommBaudText},
+    {"Network", "TabSheetNetwork", "Net", nullptr, "RadioGroupNetButee", "SpinEditStepNet",
+     "BitBtnTestNet", nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 } // namespace
@@ -91,7 +93,7 @@ void TFormInit::build_interface_controls() {
     RadioGroupRotor = radio_group(
         this, QStringLiteral("RadioGroupRotor"), {8, 84, 104, 237}, QStringLiteral("INTERFACE"),
         {QStringLiteral("PourSat"), QStringLiteral("FODTrack"), QStringLiteral("EA4TX"),
-         QStringLiteral("GS232"), QStringLiteral("EasyComm")});
+         QStringLiteral("GS232"), QStringLiteral("EasyComm"), QStringLiteral("Network")});
     RadioGroupRotor->setFont(arial(10));
     for (int i = 0; i < RadioGroupRotor->count(); ++i)
         RadioGroupRotor->button(i)->setFont(arial(8));
@@ -99,9 +101,9 @@ void TFormInit::build_interface_controls() {
 
     PageControlAntenne =
         named(new QTabWidget(this), QStringLiteral("PageControlAntenne"), {118, 84, 294, 237});
-    // The five captions fit side by side with narrow margins; Tab reaches the tab bar itself.
+    // The six captions fit side by side with narrow margins; Tab reaches the tab bar itself.
     PageControlAntenne->tabBar()->setStyleSheet(
-        QStringLiteral("QTabBar::tab { padding: 3px 4px; }"));
+        QStringLiteral("QTabBar::tab { padding: 3px 1px; }"));
     PageControlAntenne->setFocusPolicy(Qt::NoFocus);
     PageControlAntenne->tabBar()->setFocusPolicy(Qt::TabFocus);
 
@@ -115,7 +117,7 @@ void TFormInit::build_interface_controls() {
     for (TCommPortDriver* probe : {CommPortDriverGS, CommPortDriverEasy})
         probe->setPortDirectory(state_.AppDirectory);
 
-    for (int i = 0; i < kRotorInterfaceCount; ++i) {
+    for (int i = 0; i < kAllRotorInterfaceCount; ++i) {
         const TabSpec& spec = kTabSpecs[i];
         InterfaceTab& t = tabs_[static_cast<std::size_t>(i)];
         t.which = static_cast<RotorInterface>(i);
@@ -134,7 +136,7 @@ void TFormInit::build_interface_controls() {
     }
     // The captions come once every page is in: the tab bar then measures them once, when it
     // is first shown, rather than all of them again at each insertion.
-    for (int i = 0; i < kRotorInterfaceCount; ++i)
+    for (int i = 0; i < kAllRotorInterfaceCount; ++i)
         PageControlAntenne->setTabText(i, QLatin1String(kTabSpecs[i].caption));
 
     // The named members of each tab's controls.
@@ -183,6 +185,13 @@ void TFormInit::build_interface_controls() {
     SpinEditAzTestEasy = easy.test_azimuth;
     BitBtnTestEasy = easy.test;
     CheckBoxParkEasy = easy.parking;
+    const InterfaceTab& net = tab(RotorInterface::Network);
+    TabSheetNetwork = net.page;
+    RadioGroupNetButee = net.stop;
+    SpinEditStepNet = net.step;
+    SpinEditAzTestNet = net.test_azimuth;
+    BitBtnTestNet = net.test;
+    CheckBoxParkNet = net.parking;
 }
 
 // One tab: its port group ("LPT port" or "COM Port") where it has one, the "Stop" choice,
@@ -246,6 +255,20 @@ void TFormInit::build_tab(InterfaceTab& t, const TabSpec& spec) {
         StaticTextEA4TX->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         set_background(StaticTextEA4TX, Qt::red);
     }
+    if (t.which == RotorInterface::Network) {
+        // Where rotctld listens: its host and TCP port.
+        auto* where = named(new QGroupBox(QStringLiteral("rotctld"), page),
+                            QStringLiteral("GroupBoxNetAddress"), {6, 4, 278, 70});
+        label(where, QStringLiteral("LabelNetHost"), {6, 22, 36, 16}, QStringLiteral("Host"));
+        EditNetHost = named(new QLineEdit(where), QStringLiteral("EditNetHost"), {44, 19, 226, 22});
+        EditNetHost->setMaxLength(255);
+        label(where, QStringLiteral("LabelNetPort"), {6, 46, 36, 16}, QStringLiteral("Port"));
+        SpinEditNetPort =
+            named(new QSpinBox(where), QStringLiteral("SpinEditNetPort"), {44, 43, 70, 22});
+        SpinEditNetPort->setRange(1, 65535);
+        connect(EditNetHost, &QLineEdit::textChanged, this, &TFormInit::EditNetHostChange);
+        connect(SpinEditNetPort, &QSpinBox::valueChanged, this, &TFormInit::SpinEditNetPortChange);
+    }
     if (t.baud_text_field != nullptr) {
         label(page, name("LabelBaud"), {124, 10, 40, 16}, QStringLiteral("Bauds"));
         t.baud = named(new QComboBox(page), name("ComboBoxBaud"), {168, 7, 80, 22});
@@ -262,7 +285,7 @@ void TFormInit::connect_tab(InterfaceTab& t) {
     struct Handlers {
         Handler port, calibration, zero, stop, step, baud, test, parking;
     };
-    static const Handlers handlers[kRotorInterfaceCount] = {
+    static const Handlers handlers[kAllRotorInterfaceCount] = {
         {&TFormInit::RadioGroupHNVLPTClick, &TFormInit::EditHNVCalAzChange,
          &TFormInit::EditHNVZeroChange, &TFormInit::RadioGroupHNVButeeClick,
          &TFormInit::SpinEditStepPourSatChange, nullptr, &TFormInit::BitBtnTestHNVClick,
@@ -281,6 +304,9 @@ void TFormInit::connect_tab(InterfaceTab& t) {
          &TFormInit::RadioGroupEasyButeeClick, &TFormInit::SpinEditStepEasyChange,
          &TFormInit::ComboBoxBaudEasyClick, &TFormInit::BitBtnTestEasyClick,
          &TFormInit::CheckBoxParkEasyClick},
+        {nullptr, nullptr, nullptr, &TFormInit::RadioGroupNetButeeClick,
+         &TFormInit::SpinEditStepNetChange, nullptr, &TFormInit::BitBtnTestNetClick,
+         &TFormInit::CheckBoxParkNetClick},
     };
     const Handlers& h = handlers[static_cast<int>(t.which)];
     if (t.port != nullptr)
@@ -312,6 +338,8 @@ void TFormInit::set_focus_order() {
             if (group != nullptr)
                 for (int i = 0; i < group->count(); ++i)
                     order << group->button(i);
+        if (t.which == RotorInterface::Network)
+            order << EditNetHost << SpinEditNetPort;
         order << t.step;
         if (t.calibration != nullptr)
             order << t.calibration << t.zero;

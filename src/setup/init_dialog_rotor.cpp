@@ -23,6 +23,8 @@ void TFormInit::RadioGroupRotorClick() {
     const int chosen = RadioGroupRotor->itemIndex();
     PageControlAntenne->setCurrentIndex(chosen);
     state_.SelectedInterface = static_cast<RotorInterface>(chosen);
+    if (state_.SelectedInterface == RotorInterface::Network)
+        state_.NetworkConfigured = true;
     // The next GO is sent whatever the minimum step.
     state_.LastSentAzimuth = -10;
     main_.update_status_lines();
@@ -246,6 +248,31 @@ void TFormInit::CheckBoxParkGSClick() {
 }
 void TFormInit::CheckBoxParkEasyClick() {
     parking_changed(tab(RotorInterface::EasyComm));
+}
+
+// The network tab: any change of its own marks the interface as set up, so that its rows are
+// kept in the settings file.
+void TFormInit::EditNetHostChange() {
+    state_.NetworkHost = EditNetHost->text().trimmed();
+    state_.NetworkConfigured = true;
+}
+void TFormInit::SpinEditNetPortChange() {
+    state_.NetworkPort = SpinEditNetPort->value();
+    state_.NetworkConfigured = true;
+}
+void TFormInit::RadioGroupNetButeeClick() {
+    stop_chosen(tab(RotorInterface::Network));
+    state_.NetworkConfigured = true;
+}
+void TFormInit::SpinEditStepNetChange() {
+    step_changed(tab(RotorInterface::Network));
+    state_.NetworkConfigured = true;
+}
+void TFormInit::BitBtnTestNetClick() {
+    test_go(tab(RotorInterface::Network));
+}
+void TFormInit::CheckBoxParkNetClick() {
+    parking_changed(tab(RotorInterface::Network));
 }
 
 } // namespace kestrav

@@ -279,9 +279,10 @@ TEST_F(DialogTest, LayoutAtAScaleOfOne) {
         captions << tabs->tabText(i);
         items << init()->RadioGroupRotor->itemText(i);
     }
-    EXPECT_EQ(captions.join(u' '), QStringLiteral("PourSat FODTrack EA4TX GS-232 EasyComm"));
-    EXPECT_EQ(items.join(u' '), QStringLiteral("PourSat FODTrack EA4TX GS232 EasyComm"));
-    EXPECT_LE(tabs->tabBar()->tabRect(4).right(), tabs->tabBar()->width());
+    EXPECT_EQ(captions.join(u' '),
+              QStringLiteral("PourSat FODTrack EA4TX GS-232 EasyComm Network"));
+    EXPECT_EQ(items.join(u' '), QStringLiteral("PourSat FODTrack EA4TX GS232 EasyComm Network"));
+    EXPECT_LE(tabs->tabBar()->tabRect(tabs->count() - 1).right(), tabs->tabBar()->width());
 
     const QRect local = init()->GroupBoxLocal->geometry();
     const QRect rotor = init()->RadioGroupRotor->geometry();
@@ -400,6 +401,43 @@ TEST_F(DialogTest, DialogOpensWhollyOnTheScreenBesideTheMainWindow) {
     window->move(available.right() - window->frameGeometry().width() + 1, available.top());
     window->MenuInitClick();
     EXPECT_TRUE(available.contains(init()->frameGeometry()));
+}
+
+// The network tab: showing it changes nothing stored; the operator's host, port, step and
+// parking are kept and written, and its test GO goes to rotctld like any test.
+TEST_F(DialogTest, NetworkTabSetsUpTheNetworkInterface) {
+    start();
+    ASSERT_TRUE(init()->isVisible());
+    EXPECT_EQ(init()->EditNetHost->text(), QStringLiteral("localhost"));
+    EXPECT_EQ(init()->SpinEditNetPort->value(), 4533);
+    EXPECT_FALSE(state().NetworkConfigured) << "a showing alone sets nothing up";
+
+    set_local(QStringLiteral("JN18EU"));
+    click(init()->RadioGroupRotor, 5);
+    EXPECT_EQ(state().SelectedInterface, RotorInterface::Network);
+    EXPECT_EQ(init()->PageControlAntenne->currentWidget(), init()->TabSheetNetwork);
+    focus(init()->EditNetHost);
+    init()->EditNetHost->selectAll();
+    QTest::keyClicks(init()->EditNetHost, QStringLiteral("127.0.0.1"));
+    set_test_azimuth(init()->SpinEditNetPort, QStringLiteral("1"));
+    set_test_azimuth(init()->SpinEditAzTestNet, QStringLiteral("90"));
+    click(init()->CheckBoxParkNet);
+    EXPECT_EQ(state().ParkingInterface, 6);
+
+    // Nobody listens on port 1: the test GO is refused after the fact.
+    click(init()->BitBtnTestNet);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == 1; }, 5000));
+    EXPECT_TRUE(window->LabelEtatInterface->text().startsWith(
+        QStringLiteral(" Ant = Network / 127.0.0.1:1")));
+
+    init()->close();
+    window->close();
+    QFile ini(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray saved = ini.readAll();
+    EXPECT_TRUE(saved.contains("ANT=NETWORK\r\n"));
+    EXPECT_TRUE(saved.contains("PARKING=NETWORK\r\n"));
+    EXPECT_TRUE(saved.contains("HOST_NETWORK=127.0.0.1\r\nPORT_NETWORK=1\r\n"));
 }
 
 } // namespace
