@@ -103,6 +103,8 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
         const auto parking = static_cast<R>(state.ParkingInterface - 1);
         lines << QStringLiteral("PARKING=") + word(parking);
     }
+    if (state.MapWindowSetting.used)
+        lines << map_setting_line(state.MapWindowSetting);
     return lines;
 }
 
