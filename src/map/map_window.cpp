@@ -42,14 +42,16 @@ QString list_entry_label(const TForm1& w) {
 } // namespace
 
 MapWindow::MapWindow(TForm1& main_window)
-    : QWidget(&main_window, Qt::Window), main_(main_window), view_(new MapView(this)) {
+    : QWidget(&main_window, Qt::Window | Qt::WindowDoesNotAcceptFocus), main_(main_window),
+      view_(new MapView(this)) {
     setObjectName(QStringLiteral("FormMap"));
     setWindowTitle(QStringLiteral("Kestrav map"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-    // The map is looked at while the operator goes on typing in the main window: showing it
-    // leaves the keyboard where it was.
+    // The map is looked at, and clicked, while the operator goes on typing in the main
+    // window: neither showing it nor a click on it takes the keyboard or the activation away
+    // from the main window, whose every activation would run its start-of-use steps again.
     setAttribute(Qt::WA_ShowWithoutActivating);
     refresh_timer_.setSingleShot(true);
     refresh_timer_.setInterval(0);
