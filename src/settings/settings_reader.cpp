@@ -143,7 +143,7 @@ private:
                 actions_.select_unit(true);
             break;
         case Handling::Map:
-            // A value that is no map row leaves the map as if it had never been used.
+            // A value that is no map row is passed over, as an unknown key is.
             if (const std::optional<MapSetting> map = read_map_setting(value))
                 state_.MapWindowSetting = *map;
             break;
