@@ -15,7 +15,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$scratch/out" >/dev/null)
 deb=$(ls "$scratch"/out/kestrav_*.deb)
-dpkg-deb -I "$deb" | grep -q '^ Depends: .*libqt6widgets6' || fail "no dependency on Qt Widgets"
+# grep reads to the end: quitting at the first match would end dpkg-deb with SIGPIPE, which
+# pipefail counts as a failure.
+dpkg-deb -I "$deb" | grep '^ Depends: .*libqt6widgets6' >/dev/null || fail "no dependency on Qt Widgets"
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
