@@ -1,6 +1,7 @@
 // Start-up time of Kestrav: from the start of the process to its main window being mapped on
 // the X server, over repeated runs, with and without a full settings file and three personal
-// lists of 5,000 entries each.
+// lists of 5,000 entries each; and for the local station alone, with the map closed and with
+// the map open (to the main window and to the map being mapped).
 //
 //   bench_startup <path to kestrav> [runs]
 //
@@ -31,19 +32,20 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 const char* kTitle = "Kestrav  V0.6b";
+const char* kMapTitle = "Kestrav map";
 
-bool is_main_window(Display* dpy, Window w) {
+bool is_window_titled(Display* dpy, Window w, const char* title) {
     char* name = nullptr;
     bool match = false;
     if (XFetchName(dpy, w, &name) && name) {
-        match = std::strcmp(name, kTitle) == 0;
+        match = std::strcmp(name, title) == 0;
         XFree(name);
     }
     return match;
 }
 
-// Milliseconds from fork to the MapNotify of the main window; negative on failure.
-double one_run(Display* dpy, const fs::path& exe) {
+// Milliseconds from fork to the MapNotify of the window titled `title`; negative on failure.
+double one_run(Display* dpy, const fs::path& exe, const char* title) {
     XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
     XSync(dpy, True); // drop events of earlier runs
     const auto t0 = Clock::now();
@@ -58,7 +60,7 @@ double one_run(Display* dpy, const fs::path& exe) {
         while (XPending(dpy)) {
             XEvent ev;
             XNextEvent(dpy, &ev);
-            if (ev.type == MapNotify && is_main_window(dpy, ev.xmap.window)) {
+            if (ev.type == MapNotify && is_window_titled(dpy, ev.xmap.window, title)) {
                 ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
                 break;
             }
@@ -97,6 +99,14 @@ void write_lists_and_settings(const fs::path& dir) {
            "AZIMUT_PARKING=180\r\nPARKING=GS232\r\n";
 }
 
+// The local station alone, with the map window open or not.
+void write_station_settings(const fs::path& dir, bool map_open) {
+    std::ofstream ini(dir / "Kestrav.ini", std::ios::binary);
+    ini << "QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n";
+    if (map_open)
+        ini << "MAP=OPEN,640,640\r\n";
+}
+
 struct Summary {
     double median, min, max, p10, p90;
 };
@@ -122,44 +132,65 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path base = fs::temp_directory_path() / ("kestrav-bench-" + std::to_string(getpid()));
+    enum class Settings { NoFile, Full, Station, StationWithMap };
     struct Scenario {
         const char* name;
-        bool full;
-    } scenarios[] = {{"no settings file", false}, {"full settings, 3 lists of 5000", true}};
+        const char* dir;
+        Settings settings;
+        const char* title;
+    } scenarios[] = {
+        {"no settings file", "empty", Settings::NoFile, kTitle},
+        {"full settings, 3 lists of 5000", "full", Settings::Full, kTitle},
+        {"JN18EU, map closed", "station", Settings::Station, kTitle},
+        {"JN18EU, map open: main window", "map", Settings::StationWithMap, kTitle},
+        {"JN18EU, map open: map window", "map", Settings::StationWithMap, kMapTitle},
+    };
 
-    std::printf("start-up to main window mapped, %d runs each (after 2 warm-up runs)\n", runs);
-    double medians[2] = {};
-    int k = 0;
+    constexpr std::size_t kScenarios = std::size(scenarios);
     for (const Scenario& s : scenarios) {
-        const fs::path dir = base / (s.full ? "full" : "empty");
+        const fs::path dir = base / s.dir;
         fs::create_directories(dir);
-        const fs::path exe = dir / "kestrav";
-        fs::copy_file(source, exe, fs::copy_options::overwrite_existing);
+        fs::copy_file(source, dir / "kestrav", fs::copy_options::overwrite_existing);
         for (const char* page : {"Kestrav_En.html", "Kestrav_Fr.html"})
             if (fs::exists(source.parent_path() / page))
                 fs::copy_file(source.parent_path() / page, dir / page,
                               fs::copy_options::overwrite_existing);
-        std::vector<double> times;
-        for (int i = 0; i < runs + 2; ++i) {
+    }
+
+    std::printf("start-up to window mapped, %d runs each (after 2 warm-up runs)\n", runs);
+    // The scenarios take turns run by run, so that a change in the machine's load falls on
+    // all of them alike.
+    std::vector<double> times[kScenarios];
+    for (int i = 0; i < runs + 2; ++i) {
+        for (std::size_t k = 0; k < kScenarios; ++k) {
+            const Scenario& s = scenarios[k];
+            const fs::path dir = base / s.dir;
             // The program is killed, so it never saves; rewrite the inputs anyway so that
             // every run starts from the same files.
             fs::remove(dir / "Kestrav.ini");
-            if (s.full)
+            if (s.settings == Settings::Full)
                 write_lists_and_settings(dir);
-            const double ms = one_run(dpy, exe);
+            else if (s.settings != Settings::NoFile)
+                write_station_settings(dir, s.settings == Settings::StationWithMap);
+            const double ms = one_run(dpy, dir / "kestrav", s.title);
             if (ms < 0) {
-                std::fprintf(stderr, "run %d: the main window never appeared\n", i);
+                std::fprintf(stderr, "run %d: the window \"%s\" never appeared\n", i, s.title);
                 return 1;
             }
             if (i >= 2)
-                times.push_back(ms);
+                times[k].push_back(ms);
         }
-        const Summary r = summarise(times);
-        medians[k++] = r.median;
-        std::printf("  %-32s median %6.1f ms  min %6.1f  p10 %6.1f  p90 %6.1f  max %6.1f\n", s.name,
-                    r.median, r.min, r.p10, r.p90, r.max);
+    }
+    double medians[kScenarios] = {};
+    for (std::size_t k = 0; k < kScenarios; ++k) {
+        const Summary r = summarise(times[k]);
+        medians[k] = r.median;
+        std::printf("  %-32s median %6.1f ms  min %6.1f  p10 %6.1f  p90 %6.1f  max %6.1f\n",
+                    scenarios[k].name, r.median, r.min, r.p10, r.p90, r.max);
     }
     std::printf("  ratio full / empty: %.2f\n", medians[1] / medians[0]);
+    std::printf("  ratio map open / closed: main window %.2f, map window %.2f\n",
+                medians[3] / medians[2], medians[4] / medians[2]);
     fs::remove_all(base);
     XCloseDisplay(dpy);
     return 0;

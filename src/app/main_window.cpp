@@ -327,6 +327,7 @@ void TForm1::build_menus() {
     MenuKm->setChecked(true);
     connect(MenuKm, &QAction::triggered, this, &TForm1::MenuKmClick);
     connect(MenuMile, &QAction::triggered, this, &TForm1::MenuMileClick);
+    build_map_menu(bar);
 
     MenuLangue = bar->addMenu(QStringLiteral("&Language"));
     MenuLangue->setObjectName(QStringLiteral("MenuLangue"));

@@ -18,6 +18,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMenuBar;
 class QPushButton;
 class QTimer;
 class QToolButton;
@@ -28,6 +29,7 @@ class ClickableLabel;
 class DdeServer;
 class Desktop;
 struct LanguageTexts;
+class MapWindow;
 class Panel;
 class ParallelPortLibrary;
 class RotctldLink;
@@ -145,6 +147,10 @@ public:
 
     TFormInit* FormInit = nullptr;
 
+    // The great-circle map, a window of its own opened from the menu
+    QAction* MenuMap = nullptr;
+    MapWindow* FormMap = nullptr;
+
 public slots:
     // Start-up and shut-down
     void FormCreate();
@@ -171,6 +177,7 @@ public slots:
     void SpeedButtonLPClick();
     void MenuKmClick();
     void MenuMileClick();
+    void MenuMapClick();
 
     // Station lists
     void ComboBoxListDXClick();
@@ -254,6 +261,7 @@ private:
     void build_beam_group(QWidget* client);
     void build_command_panel(QWidget* client);
     void build_menus();
+    void build_map_menu(QMenuBar* bar);
     void connect_publication();
     void coordinate_changed(QLineEdit* field, double& value);
     void hemisphere_clicked(QCheckBox* box, QCheckBox* partner);

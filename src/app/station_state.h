@@ -4,6 +4,7 @@
 // no other copy, and every accepted change is saved at exit.
 
 #include "rotor/rotor_types.h"
+#include "settings/map_setting.h"
 
 #include <QString>
 #include <array>
@@ -86,6 +87,9 @@ struct StationState {
     QString AppDirectory;
 
     MessageTexts Messages;
+
+    // The map window: open or closed and its size, saved only once it has been used.
+    MapSetting MapWindowSetting;
 
     int& min_step(RotorInterface i) { return MinSteps[static_cast<int>(i)]; }
     StopSide& stop_side(RotorInterface i) { return StopSides[static_cast<int>(i)]; }

@@ -5,6 +5,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
+#include "map/map_window.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/heading_protocol.h"
@@ -104,6 +105,8 @@ void TForm1::MenuHeadingClick() {
         TimerHeading->stop();
         state_.AntennaHeading.reset();
         redraw_dial();
+        if (FormMap != nullptr)
+            FormMap->setHeading(std::nullopt);
     }
 }
 
@@ -130,6 +133,8 @@ void TForm1::heading_received(double degrees) {
         return;
     state_.AntennaHeading = degrees;
     redraw_dial();
+    if (FormMap != nullptr)
+        FormMap->setHeading(degrees);
 }
 
 } // namespace kestrav

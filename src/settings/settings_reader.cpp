@@ -16,6 +16,7 @@ using settings_words::kInterfaceWords;
 enum class Handling {
     Language,
     Locator,
+    Map,
     Latitude,
     Longitude,
     Unit,
@@ -50,6 +51,7 @@ constexpr KnownKey kKnownKeys[] = {
     {u"LATTITUDE=", Handling::Latitude},
     {u"LONGITUDE=", Handling::Longitude},
     {u"UNIT=", Handling::Unit},
+    {u"MAP=", Handling::Map},
     {u"ANT=", Handling::Ant},
     {u"LPT_POURSAT=", Handling::Lpt, R::PourSat},
     {u"LPT_FODTRACK=", Handling::Lpt, R::FodTrack},
@@ -147,6 +149,11 @@ private:
                 actions_.select_unit(false);
             else if (value == u"MILE")
                 actions_.select_unit(true);
+            break;
+        case Handling::Map:
+            // A value that is no map row is passed over, as an unknown key is.
+            if (const std::optional<MapSetting> map = read_map_setting(value))
+                state_.MapWindowSetting = *map;
             break;
         case Handling::Ant: {
             // Reset first: an unknown word after a good one leaves no interface.

@@ -116,6 +116,8 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
     }
     if (state.ShowHeading)
         lines << QStringLiteral("HEADING=ON");
+    if (state.MapWindowSetting.used)
+        lines << map_setting_line(state.MapWindowSetting);
     return lines;
 }
 

@@ -22,6 +22,7 @@ dpkg-deb -x "$deb" "$root"
 
 for f in usr/bin/kestrav usr/bin/kestrav-dde usr/bin/kestrav-rotator-sim usr/bin/kestrav-arswin-sim \
          usr/share/kestrav/help/Kestrav_En.html usr/share/kestrav/help/Kestrav_Fr.html \
+         usr/share/kestrav/map-data.md \
          usr/share/applications/org.kestrav.Kestrav.desktop \
          usr/share/metainfo/org.kestrav.Kestrav.metainfo.xml \
          usr/share/icons/hicolor/16x16/apps/kestrav.png usr/share/icons/hicolor/48x48/apps/kestrav.png \

@@ -1,0 +1,366 @@
+#include "map/map_view.h"
+
+#include "geodesy/bearing.h"
+#include "geodesy/number_text.h"
+
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace kestrav {
+
+namespace {
+
+// Room outside the disc for the rose's ticks and headings.
+constexpr int kMargin = 26;
+constexpr double kWedgeHalfWidth = 15; // degrees either side of the requested azimuth
+// A press and release further apart than this is a drag, not a click.
+constexpr double kClickSlop = 4;
+
+QString hemisphere_text(double value, char positive, char negative, int decimals) {
+    return format_fixed(std::fabs(value), decimals) + QLatin1Char(value >= 0 ? positive : negative);
+}
+
+QString distance_text(double km, bool miles) {
+    const double value = miles ? km * kMilesPerKm : km;
+    return QString::number(round_half_even(value)) +
+           (miles ? QStringLiteral(" mi") : QStringLiteral(" km"));
+}
+
+// A text with a pale box behind it, so that it reads over land, sea and lines alike.
+void boxed_text(QPainter& painter, QPointF at, const QString& text, Qt::Alignment align) {
+    const QFontMetricsF fm(painter.font());
+    QRectF box(0, 0, fm.horizontalAdvance(text) + 6, fm.height() + 2);
+    if (align & Qt::AlignRight)
+        box.moveRight(at.x());
+    else
+        box.moveLeft(at.x());
+    if (align & Qt::AlignBottom)
+        box.moveBottom(at.y());
+    else
+        box.moveTop(at.y());
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 200));
+    painter.drawRoundedRect(box, 3, 3);
+    painter.restore();
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
+// A label beside a point of a line through the centre at `azimuth`: set off square to the
+// line, clockwise, and growing away from it, so that it never covers the line.
+void label_beside(QPainter& painter, QPointF at, double azimuth, const QString& text) {
+    const double a = azimuth * kPi / 180;
+    const QPointF side(std::cos(a), std::sin(a)); // widget coordinates, y down
+    const Qt::Alignment align = (side.x() >= 0 ? Qt::AlignLeft : Qt::AlignRight) |
+                                (side.y() >= 0 ? Qt::AlignTop : Qt::AlignBottom);
+    boxed_text(painter, at + 9 * side, text, align);
+}
+
+} // namespace
+
+const LandOutline& embedded_land_outline() {
+    static const LandOutline outline = [] {
+        QFile file(QStringLiteral(":/map/land-50m.bin"));
+        if (!file.open(QIODevice::ReadOnly))
+            return LandOutline{};
+        return decode_land_outline(file.readAll()).value_or(LandOutline{});
+    }();
+    return outline;
+}
+
+MapView::MapView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("MapView"));
+    setMouseTracking(true);
+    setMinimumSize(160, 160);
+    setCursor(Qt::CrossCursor);
+    // Everything is painted, the whole widget each time.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void MapView::setScene(const MapScene& scene) {
+    if (scene.centre.latitude != scene_.centre.latitude ||
+        scene.centre.longitude != scene_.centre.longitude) {
+        projection_ = AzimuthalProjection(scene.centre);
+        land_ready_ = false;
+    }
+    scene_ = scene;
+    update();
+}
+
+void MapView::setHeading(std::optional<double> heading) {
+    if (heading == heading_)
+        return;
+    heading_ = heading;
+    update();
+}
+
+QPointF MapView::discCentre() const {
+    return QPointF(width() / 2.0, height() / 2.0);
+}
+
+double MapView::discRadius() const {
+    return std::max(10.0, std::min(width(), height()) / 2.0 - kMargin);
+}
+
+QPointF MapView::to_widget(MapPoint m) const {
+    const QPointF c = discCentre();
+    const double r = discRadius();
+    return QPointF(c.x() + m.x * r, c.y() - m.y * r);
+}
+
+MapPoint MapView::to_map(QPointF widget_point) const {
+    const QPointF c = discCentre();
+    const double r = discRadius();
+    return {(widget_point.x() - c.x()) / r, (c.y() - widget_point.y()) / r};
+}
+
+QPointF MapView::toWidget(GeoPoint p) const {
+    return to_widget(projection_.forward(p));
+}
+
+std::optional<GeoPoint> MapView::toGeo(QPointF widget_point) const {
+    GeoPoint p;
+    if (!projection_.inverse(to_map(widget_point), p))
+        return std::nullopt;
+    return p;
+}
+
+const std::vector<ProjectedRing>& MapView::projected_land() {
+    if (!land_ready_) {
+        land_ = project_outline(projection_, embedded_land_outline());
+        land_ready_ = true;
+    }
+    return land_;
+}
+
+QPainterPath MapView::land_path() {
+    // Points closer than this to the last one kept add nothing to the picture but time.
+    constexpr double kSmallestStep = 0.7; // pixels
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    const QPointF c = discCentre();
+    const double r = discRadius();
+    for (const ProjectedRing& ring : projected_land()) {
+        QPolygonF polygon;
+        QPointF last(-1e9, -1e9);
+        for (const MapPoint& m : ring.points) {
+            const QPointF p(c.x() + m.x * r, c.y() - m.y * r);
+            if (std::fabs(p.x() - last.x()) + std::fabs(p.y() - last.y()) >= kSmallestStep) {
+                polygon.append(p);
+                last = p;
+            }
+        }
+        if (polygon.size() < 3)
+            continue;
+        path.addPolygon(polygon);
+        path.closeSubpath();
+        if (ring.around_rim)
+            path.addEllipse(c, r, r);
+    }
+    return path;
+}
+
+const QImage& MapView::base_picture() {
+    const BaseKey key{scene_.centre.latitude, scene_.centre.longitude, size(), devicePixelRatioF(),
+                      scene_.miles};
+    if (base_key_ == key)
+        return base_;
+    base_ = QImage(size() * key.ratio, QImage::Format_ARGB32_Premultiplied);
+    base_.setDevicePixelRatio(key.ratio);
+    base_.fill(palette().color(QPalette::Window));
+    QPainter painter(&base_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw_base(painter);
+    base_key_ = key;
+    return base_;
+}
+
+void MapView::draw_base(QPainter& painter) {
+    const QPointF c = discCentre();
+    const double r = discRadius();
+    QPainterPath disc;
+    disc.addEllipse(c, r, r);
+    painter.fillPath(disc, kSea);
+
+    // The land is filled without antialiasing, many times faster on tens of thousands of
+    // points, and its edge smoothed by the coastline drawn over it.
+    const QPainterPath land = land_path();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillPath(land, kLand);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.strokePath(land, QPen(QColor(150, 138, 100), 0.8));
+
+    // Distance rings, labelled just east of the north line.
+    QPen ring_pen(QColor(90, 100, 120, 170), 1, Qt::DashLine);
+    painter.setFont(QFont(font().family(), 8));
+    for (const DistanceRing& ring : distance_rings(scene_.miles)) {
+        painter.setPen(ring_pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(c, ring.radius * r, ring.radius * r);
+        painter.setPen(QColor(60, 70, 90));
+        painter.drawText(QPointF(c.x() + 4, c.y() - ring.radius * r - 3),
+                         QString::number(ring.distance) +
+                             (scene_.miles ? QStringLiteral(" mi") : QStringLiteral(" km")));
+    }
+    draw_rose(painter);
+}
+
+void MapView::draw_rose(QPainter& painter) {
+    const QPointF c = discCentre();
+    const double r = discRadius();
+    // Faint spokes every 30 degrees, ticks every 10 outside the rim, headings every 30.
+    painter.setPen(QPen(QColor(90, 100, 120, 60), 1));
+    for (int az = 0; az < 360; az += 30)
+        painter.drawLine(c, to_widget(map_point(az, 1)));
+    painter.setPen(QPen(QColor(50, 50, 60), 1.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(c, r, r);
+    QFont label_font(font().family(), 8);
+    for (int az = 0; az < 360; az += 10) {
+        const double tick = az % 30 == 0 ? 8 : 4;
+        const MapPoint dir = map_point(az, 1);
+        painter.drawLine(QPointF(c.x() + dir.x * r, c.y() - dir.y * r),
+                         QPointF(c.x() + dir.x * (r + tick), c.y() - dir.y * (r + tick)));
+        if (az % 30 != 0)
+            continue;
+        QString text = QString::number(az);
+        label_font.setBold(az % 90 == 0);
+        if (az % 90 == 0)
+            text = QStringLiteral("NESW").at(az / 90);
+        painter.setFont(label_font);
+        const QPointF at(c.x() + dir.x * (r + 17), c.y() - dir.y * (r + 17));
+        painter.drawText(QRectF(at.x() - 20, at.y() - 9, 40, 18), Qt::AlignCenter, text);
+    }
+}
+
+void MapView::draw_path(QPainter& painter, bool long_path, const QColor& colour) {
+    std::vector<MapPoint> projected;
+    for (const GeoPoint& p : great_circle_path(scene_.centre, scene_.dx, long_path))
+        projected.push_back(projection_.forward(p));
+    QPen pen(colour, 3);
+    pen.setCapStyle(Qt::RoundCap);
+    painter.setPen(pen);
+    for (const std::vector<MapPoint>& piece : split_at_rim(projected)) {
+        QPolygonF line;
+        for (const MapPoint& m : piece)
+            line.append(to_widget(m));
+        painter.drawPolyline(line);
+    }
+}
+
+void MapView::draw_overlay(QPainter& painter) {
+    const QPointF c = discCentre();
+    const double r = discRadius();
+    if (scene_.azimuth) {
+        // Qt's angles run anticlockwise from three o'clock, in sixteenths of a degree.
+        const double start = 90 - *scene_.azimuth - kWedgeHalfWidth;
+        painter.setPen(QPen(QColor(230, 140, 0, 160), 1));
+        painter.setBrush(QColor(255, 170, 0, 60));
+        painter.drawPie(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r),
+                        static_cast<int>(std::lround(start * 16)),
+                        static_cast<int>(std::lround(2 * kWedgeHalfWidth * 16)));
+    }
+    if (scene_.has_centre && scene_.has_dx) {
+        if (scene_.long_path)
+            draw_path(painter, true, kLongPath);
+        draw_path(painter, false, kShortPath);
+    }
+    if (heading_) {
+        const QPointF tip = to_widget(map_point(*heading_, 1));
+        painter.setPen(QPen(kHeading, 3, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(c, tip);
+        painter.setBrush(kHeading);
+        const QPointF left = to_widget(map_point(*heading_ - 3, 0.93));
+        const QPointF right = to_widget(map_point(*heading_ + 3, 0.93));
+        painter.drawPolygon(QPolygonF({tip, left, right}));
+    }
+
+    QFont label_font = font();
+    label_font.setBold(true);
+    painter.setFont(label_font);
+    const bool dx_shown = scene_.has_dx && scene_.has_centre;
+    const double path_azimuth = dx_shown ? map_azimuth(projection_.forward(scene_.dx)) : 0;
+    if (dx_shown) {
+        const QPointF dx = toWidget(scene_.dx);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(kShortPath);
+        painter.drawEllipse(dx, 5, 5);
+        painter.setPen(Qt::black);
+        label_beside(painter, dx, path_azimuth, scene_.dx_label);
+    }
+    if (scene_.has_centre) {
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(c, 4, 4);
+        painter.setPen(Qt::black);
+        label_beside(painter, c, path_azimuth, scene_.centre_label);
+    } else {
+        painter.setPen(Qt::black);
+        label_beside(painter, c, 0, tr("No local station"));
+    }
+}
+
+// Where the pointer is: position, heading and distance from the own station.
+void MapView::draw_readout(QPainter& painter) {
+    if (!hover_)
+        return;
+    const std::optional<GeoPoint> p = toGeo(*hover_);
+    if (!p)
+        return;
+    QString text = hemisphere_text(p->latitude, 'N', 'S', 2) + QLatin1Char(' ') +
+                   hemisphere_text(p->longitude, 'E', 'W', 2);
+    if (scene_.has_centre) {
+        const MapPoint m = to_map(*hover_);
+        text += QStringLiteral("   %1°   %2")
+                    .arg(format_fixed(map_azimuth(m), 1),
+                         distance_text(map_radius(m) * kCircumferenceKm / 2, scene_.miles));
+    }
+    QFont f = font();
+    f.setBold(false);
+    painter.setFont(f);
+    painter.setPen(Qt::black);
+    boxed_text(painter, QPointF(4, height() - 4), text, Qt::AlignLeft | Qt::AlignBottom);
+}
+
+void MapView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(QPointF(0, 0), base_picture());
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw_overlay(painter);
+    draw_readout(painter);
+}
+
+void MapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        pressed_at_ = event->position();
+    QWidget::mousePressEvent(event);
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && pressed_at_) {
+        const QPointF moved = event->position() - *pressed_at_;
+        pressed_at_.reset();
+        if (std::hypot(moved.x(), moved.y()) <= kClickSlop) {
+            if (const std::optional<GeoPoint> p = toGeo(event->position()))
+                emit pointClicked(*p);
+        }
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event) {
+    hover_ = event->position();
+    update();
+    QWidget::mouseMoveEvent(event);
+}
+
+void MapView::leaveEvent(QEvent* event) {
+    hover_.reset();
+    update();
+    QWidget::leaveEvent(event);
+}
+
+} // namespace kestrav

@@ -1,0 +1,104 @@
+#pragma once
+// The great-circle map drawn in a widget: land and sea in the azimuthal equidistant
+// projection around the own station, the compass rose and distance rings, the DX station,
+// its short and long path, the beam wedge and the antenna's real heading. A click inside the
+// disc reports the position clicked.
+
+#include "map/azimuthal_projection.h"
+#include "map/land_outline.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainterPath>
+#include <QWidget>
+
+#include <optional>
+
+namespace kestrav {
+
+// What the map shows; the map window gathers it from the main window.
+struct MapScene {
+    bool has_centre = false; // a local station is known
+    GeoPoint centre;         // the projection's centre even without one (the map stays drawn)
+    QString centre_label;
+    bool has_dx = false;
+    GeoPoint dx;
+    QString dx_label;
+    std::optional<double> azimuth; // the requested azimuth, the beam wedge
+    bool long_path = false;
+    bool miles = false;
+};
+
+// The embedded coastlines, read on first use; empty when the data cannot be read.
+const LandOutline& embedded_land_outline();
+
+class MapView : public QWidget {
+    Q_OBJECT
+public:
+    explicit MapView(QWidget* parent = nullptr);
+
+    void setScene(const MapScene& scene);
+    const MapScene& scene() const { return scene_; }
+    // The antenna's real heading, or none while it is unknown or not asked for.
+    void setHeading(std::optional<double> heading);
+    std::optional<double> heading() const { return heading_; }
+
+    // The disc in widget coordinates, and the two ways between it and the Earth.
+    QPointF discCentre() const;
+    double discRadius() const;
+    QPointF toWidget(GeoPoint p) const;
+    std::optional<GeoPoint> toGeo(QPointF widget_point) const;
+
+    static inline const QColor kSea{198, 224, 244};
+    static inline const QColor kLand{232, 225, 194};
+    static inline const QColor kShortPath{220, 0, 0};
+    static inline const QColor kLongPath{0, 70, 200};
+    static inline const QColor kHeading{0, 150, 60};
+
+signals:
+    void pointClicked(kestrav::GeoPoint p);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    MapPoint to_map(QPointF widget_point) const;
+    QPointF to_widget(MapPoint m) const;
+    // The land of the current centre, projected once per centre, and drawn at the current
+    // size.
+    const std::vector<ProjectedRing>& projected_land();
+    QPainterPath land_path();
+    // Sea, land, rings and rose, drawn once per centre, size and unit.
+    const QImage& base_picture();
+    void draw_base(QPainter& painter);
+    void draw_rose(QPainter& painter);
+    void draw_path(QPainter& painter, bool long_path, const QColor& colour);
+    void draw_overlay(QPainter& painter);
+    void draw_readout(QPainter& painter);
+
+    MapScene scene_;
+    std::optional<double> heading_;
+    AzimuthalProjection projection_{GeoPoint{}};
+
+    bool land_ready_ = false;
+    std::vector<ProjectedRing> land_;
+    struct BaseKey {
+        double latitude = 0;
+        double longitude = 0;
+        QSize size;
+        qreal ratio = 0;
+        bool miles = false;
+        bool operator==(const BaseKey&) const = default;
+    };
+    std::optional<BaseKey> base_key_;
+    QImage base_;
+
+    std::optional<QPointF> pressed_at_;
+    std::optional<QPointF> hover_;
+};
+
+} // namespace kestrav

@@ -1,0 +1,213 @@
+#include "map/map_window.h"
+
+#include "app/main_window.h"
+#include "geodesy/number_text.h"
+#include "map/map_view.h"
+#include "setup/init_dialog.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace kestrav {
+
+namespace {
+
+constexpr int kFirstSide = 560;
+
+double signed_degrees(double magnitude, bool positive) {
+    return positive ? magnitude : -magnitude;
+}
+
+// The prefix or call and the name of the list entry the DX station was chosen from, or
+// nothing when it was typed.
+QString list_entry_label(const TForm1& w) {
+    for (int n = 0; n <= kPersonalListCount; ++n) {
+        const QComboBox* list = w.station_list(n);
+        if (list->currentIndex() < 0)
+            continue;
+        const QStringList fields = list->currentText().split(u'\t');
+        return fields.size() >= 2 ? fields[0] + QStringLiteral("  ") + fields[1] : fields[0];
+    }
+    return {};
+}
+
+} // namespace
+
+MapWindow::MapWindow(TForm1& main_window)
+    : QWidget(&main_window, Qt::Window | Qt::WindowDoesNotAcceptFocus), main_(main_window),
+      view_(new MapView(this)) {
+    setObjectName(QStringLiteral("FormMap"));
+    setWindowTitle(QStringLiteral("Kestrav map"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    // The map is looked at, and clicked, while the operator goes on typing in the main
+    // window: neither showing it nor a click on it takes the keyboard or the activation away
+    // from the main window, whose every activation would run its start-of-use steps again.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    refresh_timer_.setSingleShot(true);
+    refresh_timer_.setInterval(0);
+    connect(&refresh_timer_, &QTimer::timeout, this, &MapWindow::refresh);
+    connect(view_, &MapView::pointClicked, this,
+            [this](GeoPoint p) { place_dx_station(main_, p); });
+    // The map opens with the main window when it was open at the last exit, and closes
+    // with it.
+    main_.installEventFilter(this);
+}
+
+void MapWindow::setHeading(std::optional<double> heading) {
+    view_->setHeading(heading);
+}
+
+void MapWindow::open() {
+    follow_main_window();
+    MapSetting& setting = main_.state().MapWindowSetting;
+    if (!placed_) {
+        placed_ = true;
+        setWindowIcon(main_.windowIcon());
+        if (setting.used)
+            resize(setting.width, setting.height);
+        else
+            resize(kFirstSide, kFirstSide);
+        move(main_.frameGeometry().topRight() + QPoint(8, 0));
+    }
+    setting.used = true;
+    setting.open = true;
+    setting.width = width();
+    setting.height = height();
+    refresh();
+    show();
+    raise();
+}
+
+void MapWindow::refresh() {
+    const StationState& state = main_.state();
+    MapScene scene;
+    scene.has_centre = !state.LocalLocator.isEmpty();
+    scene.centre = {signed_degrees(state.LocalLatitude, state.LocalNorth),
+                    signed_degrees(state.LocalLongitude, state.LocalEast)};
+    scene.centre_label = state.LocalLocator;
+    scene.has_dx = main_.EditDXLocator->text().size() == 6 &&
+                   !main_.EditDXLattitude->text().isEmpty() &&
+                   !main_.EditDXLongitude->text().isEmpty();
+    scene.dx = {signed_degrees(state.DxLatitude, main_.CheckBoxLattitudeNordDX->isChecked()),
+                signed_degrees(state.DxLongitude, main_.CheckBoxLongitudeEstDX->isChecked())};
+    scene.dx_label = list_entry_label(main_);
+    if (scene.dx_label.isEmpty())
+        scene.dx_label = main_.EditDXLocator->text();
+    if (!main_.EditAzimut->text().isEmpty())
+        scene.azimuth = state.RequestedAzimuth;
+    scene.long_path = main_.longPath();
+    scene.miles = main_.mile();
+    view_->setScene(scene);
+}
+
+void MapWindow::schedule_refresh() {
+    if (isVisible() && !refresh_timer_.isActive())
+        refresh_timer_.start();
+}
+
+// Every control whose change can move a station, the azimuth, the long path or the unit.
+// The map reads the state only once the handlers of a change are done.
+void MapWindow::follow_main_window() {
+    if (following_)
+        return;
+    following_ = true;
+    const auto follow = [this](auto* sender, auto signal) {
+        connect(sender, signal, this, &MapWindow::schedule_refresh);
+    };
+    TFormInit* init = main_.formInit();
+    for (QLineEdit* field : {main_.EditDXLocator, main_.EditDXLattitude, main_.EditDXLongitude,
+                             main_.EditAzimut, main_.EditDistance, init->EditLocalLocator,
+                             init->EditLocalLattitude, init->EditLocalLongitude})
+        follow(field, &QLineEdit::textChanged);
+    for (QCheckBox* box : {main_.CheckBoxLattitudeNordDX, main_.CheckBoxLongitudeEstDX,
+                           init->CheckBoxLattitudeNord, init->CheckBoxLongitudeEst})
+        follow(box, &QCheckBox::toggled);
+    for (int n = 0; n <= kPersonalListCount; ++n)
+        follow(main_.station_list(n), &QComboBox::currentIndexChanged);
+    follow(main_.SpeedButtonLP, &QToolButton::toggled);
+    follow(main_.MenuKm, &QAction::toggled);
+}
+
+void MapWindow::closeEvent(QCloseEvent* event) {
+    main_.state().MapWindowSetting.open = false;
+    QWidget::closeEvent(event);
+}
+
+void MapWindow::resizeEvent(QResizeEvent* event) {
+    MapSetting& setting = main_.state().MapWindowSetting;
+    if (setting.used) {
+        setting.width = width();
+        setting.height = height();
+    }
+    QWidget::resizeEvent(event);
+}
+
+bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Only the event's type is looked at before it is known to be a show: the main window
+    // is hidden once more while it is being destroyed.
+    if (watched == &main_ && !event->spontaneous()) {
+        if (event->type() == QEvent::Hide)
+            hide();
+        else if (event->type() == QEvent::Show && !placed_)
+            reopen_at_start();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Opened once the main window is up when the map was open at the last exit.
+void MapWindow::reopen_at_start() {
+    const MapSetting& setting = main_.state().MapWindowSetting;
+    if (setting.used && setting.open)
+        QTimer::singleShot(0, this, &MapWindow::open);
+}
+
+void place_dx_station(TForm1& w, GeoPoint p) {
+    const bool north = p.latitude >= 0;
+    const double latitude = std::min(std::fabs(p.latitude), 89.99);
+    // The text, once rounded, is what the locator is made from: 180 E holds no locator, its
+    // twin 180 W does.
+    const QString longitude_text = format_fixed(std::fabs(p.longitude), 3);
+    const double longitude = read_number(longitude_text).value_or(0);
+    const bool east = p.longitude >= 0 && longitude < 180;
+    const QString latitude_text = format_fixed(latitude, 3);
+
+    // The boxes and fields are set from code, so their own handlers stay quiet; one
+    // computation follows, as after the last keystroke of a typed position.
+    w.CheckBoxLattitudeNordDX->setChecked(north);
+    w.CheckBoxLattitudeSudDX->setChecked(!north);
+    w.CheckBoxLongitudeEstDX->setChecked(east);
+    w.CheckBoxLongitudeOuestDX->setChecked(!east);
+    w.state().DxLatitude = read_number(latitude_text).value_or(0);
+    w.EditDXLattitude->setText(latitude_text);
+    w.state().DxLongitude = longitude;
+    w.EditDXLongitude->setText(longitude_text);
+    w.clear_list_selections();
+    w.update_dx_locator();
+}
+
+// The menu item, placed after the unit menu; F3 opens the map from anywhere in the window.
+void TForm1::build_map_menu(QMenuBar* bar) {
+    // Alt+M already opens "My Lists"; the map takes the A.
+    MenuMap = bar->addAction(QStringLiteral("M&ap"));
+    MenuMap->setObjectName(QStringLiteral("MenuMap"));
+    MenuMap->setShortcut(QKeySequence(Qt::Key_F3));
+    connect(MenuMap, &QAction::triggered, this, &TForm1::MenuMapClick);
+    addAction(MenuMap);
+    FormMap = new MapWindow(*this);
+}
+
+void TForm1::MenuMapClick() {
+    FormMap->open();
+}
+
+} // namespace kestrav

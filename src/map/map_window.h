@@ -1,0 +1,56 @@
+#pragma once
+// The map window: a resizable window of its own beside the main window, opened from the
+// "&Map" menu item (F3). It follows the main window's stations, azimuth, long path and unit,
+// and a click on it sets the DX station. Its open state and size are kept in the settings
+// file once it has been used.
+
+#include "map/azimuthal_projection.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <optional>
+
+namespace kestrav {
+
+class MapView;
+class TForm1;
+
+class MapWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MapWindow(TForm1& main_window);
+
+    MapView* view() const { return view_; }
+    // The antenna's real heading as the rotator reports it; none hides it.
+    void setHeading(std::optional<double> heading);
+    // Shows the map (or brings it forward) and notes that it has been used.
+    void open();
+    // Takes the stations, azimuth, long path and unit from the main window at once. Changes
+    // in the main window call it on the next turn of the event loop, once for a burst.
+    void refresh();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void follow_main_window();
+    void reopen_at_start();
+    void schedule_refresh();
+
+    TForm1& main_;
+    MapView* view_;
+    QTimer refresh_timer_;
+    bool following_ = false;
+    bool placed_ = false;
+};
+
+// Sets the DX station to a position as if the operator had typed its latitude and longitude
+// with their hemispheres: the fields, the locator, the bearing, its publication and AUTO
+// follow. Latitudes beyond 89.99 degrees, which no locator holds, are taken as 89.99, and the
+// meridian of 180 degrees as 180 W.
+void place_dx_station(TForm1& main_window, GeoPoint p);
+
+} // namespace kestrav

@@ -1,0 +1,34 @@
+#include "settings/map_setting.h"
+
+#include "geodesy/number_text.h"
+
+#include <QList>
+
+#include <algorithm>
+
+namespace kestrav {
+
+std::optional<MapSetting> read_map_setting(QStringView value) {
+    const QList<QStringView> fields = value.split(u',');
+    if (fields.size() != 3 || (fields[0] != u"OPEN" && fields[0] != u"CLOSED"))
+        return std::nullopt;
+    const std::optional<int> width = read_integer(fields[1]);
+    const std::optional<int> height = read_integer(fields[2]);
+    if (!width || !height)
+        return std::nullopt;
+    MapSetting setting;
+    setting.used = true;
+    setting.open = fields[0] == u"OPEN";
+    setting.width = std::clamp(*width, kMapSmallestSide, kMapLargestSide);
+    setting.height = std::clamp(*height, kMapSmallestSide, kMapLargestSide);
+    return setting;
+}
+
+QString map_setting_line(const MapSetting& setting) {
+    return QStringLiteral("MAP=%1,%2,%3")
+        .arg(setting.open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"))
+        .arg(setting.width)
+        .arg(setting.height);
+}
+
+} // namespace kestrav

@@ -1,0 +1,30 @@
+#pragma once
+// The map window's row of the settings file, "MAP=OPEN,640,600" or "MAP=CLOSED,640,600": whether
+// the map was open at exit and its size. The row exists only once the map has been used, so
+// a file of someone who never opened it stays as it always was.
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace kestrav {
+
+struct MapSetting {
+    bool used = false; // the map has been opened in this run or the file had the row
+    bool open = false;
+    int width = 0;
+    int height = 0;
+};
+
+inline constexpr int kMapSmallestSide = 200;
+inline constexpr int kMapLargestSide = 8192;
+
+// The value after "MAP=". The word is OPEN or CLOSED in upper case; each side is a whole
+// number, brought into kMapSmallestSide to kMapLargestSide. Anything else is not a map row.
+std::optional<MapSetting> read_map_setting(QStringView value);
+
+// The whole row, "MAP=" included.
+QString map_setting_line(const MapSetting& setting);
+
+} // namespace kestrav

@@ -1,0 +1,70 @@
+// The map's row of the settings file: read, written, and absent until the map is used.
+
+#include "settings/map_setting.h"
+#include "settings/settings_reader.h"
+#include "settings/settings_writer.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrav;
+
+namespace {
+
+TEST(MapSetting, ReadingTheValue) {
+    const struct {
+        const char* value;
+        bool read;
+        bool open = false;
+        int width = 0;
+        int height = 0;
+    } rows[] = {
+        {"OPEN,640,600", true, true, 640, 600},
+        {"CLOSED,300,200", true, false, 300, 200},
+        {"OPEN,50,99999", true, true, kMapSmallestSide, kMapLargestSide},
+        {"open,640,600", false},
+        {"OPEN,640", false},
+        {"OPEN,640,600,1", false},
+        {"OPEN,a,600", false},
+        {"OPEN,640,", false},
+        {"", false},
+    };
+    for (const auto& row : rows) {
+        const auto s = read_map_setting(QString::fromLatin1(row.value));
+        ASSERT_EQ(s.has_value(), row.read) << row.value;
+        if (!s)
+            continue;
+        EXPECT_TRUE(s->used);
+        EXPECT_EQ(s->open, row.open) << row.value;
+        EXPECT_EQ(s->width, row.width) << row.value;
+        EXPECT_EQ(s->height, row.height) << row.value;
+    }
+}
+
+class NoActions final : public SettingsReaderActions {
+public:
+    void select_language(bool) override {}
+    void select_unit(bool) override {}
+    void load_personal_list(int) override {}
+    void set_com_port(RotorInterface, int) override {}
+    void set_com_speed(RotorInterface, int) override {}
+    void beep() override {}
+    void report_bad_number(const QString&) override {}
+};
+
+TEST(MapSetting, WrittenLastAndOnlyOnceUsed) {
+    StationState state;
+    EXPECT_EQ(settings_lines(state, false, false).size(), 33);
+    NoActions actions;
+    read_settings({QStringLiteral("MAP=OPENED,1,1")}, state, actions);
+    EXPECT_FALSE(state.MapWindowSetting.used) << "a value that is no map row";
+    EXPECT_EQ(settings_lines(state, false, false).size(), 33);
+
+    read_settings({QStringLiteral("MAP=OPEN,700,500")}, state, actions);
+    const QStringList lines = settings_lines(state, false, false);
+    ASSERT_EQ(lines.size(), 34);
+    EXPECT_EQ(lines.back(), QStringLiteral("MAP=OPEN,700,500"));
+    state.MapWindowSetting.open = false;
+    EXPECT_EQ(settings_lines(state, false, false).back(), QStringLiteral("MAP=CLOSED,700,500"));
+}
+
+} // namespace
