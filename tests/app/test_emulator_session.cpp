@@ -107,15 +107,23 @@ TEST_F(EmulatorSession, ExitParksOnTheEmulator) {
 // follows the turning antenna and stays where it was once STOP has closed the port.
 TEST_F(SlowEmulatorSession, HeadingFollowsTheTurningAntenna) {
     window->MenuHeading->trigger();
-    go(RotorInterface::Gs232, StopSide::N, QStringLiteral("90"));
     const StationState& s = window->state();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading && *s.AntennaHeading > 0; }, 5000));
-    const double first = *s.AntennaHeading;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return *s.AntennaHeading > first; }, 5000));
-    window->BitBtnStop->click();
-    const double stopped = *s.AntennaHeading;
-    QTest::qWait(2500);
-    EXPECT_EQ(*s.AntennaHeading, stopped);
+    // GS-232 turns the antenna from 0 to 90, EasyComm back to 10.
+    for (const auto& [iface, azimuth] :
+         {std::pair{RotorInterface::Gs232, 90.0}, std::pair{RotorInterface::EasyComm, 10.0}}) {
+        SCOPED_TRACE(static_cast<int>(iface));
+        const std::optional<double> before = s.AntennaHeading;
+        go(iface, StopSide::N, QString::number(azimuth));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading != before; }, 5000));
+        const double first = *s.AntennaHeading;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return *s.AntennaHeading != first; }, 5000))
+            << "the needle follows the turning antenna";
+        EXPECT_LT(std::abs(*s.AntennaHeading - azimuth), std::abs(first - azimuth));
+        window->BitBtnStop->click();
+        const double stopped = *s.AntennaHeading;
+        QTest::qWait(2500);
+        EXPECT_EQ(*s.AntennaHeading, stopped) << "no questions once STOP has closed the port";
+    }
     EXPECT_EQ(desktop.beeps, 0);
     EXPECT_FALSE(window->Image1->toolTip().isEmpty());
 }
