@@ -23,7 +23,7 @@ class QTabWidget;
 namespace kestrav {
 
 class RadioGroup;
-struct TabSpec;
+struct TabTraits;
 class TCommPortDriver;
 class TForm1;
 struct StationState;
@@ -210,7 +210,7 @@ private:
 
     void build_local_group();
     void build_interface_controls();
-    void build_tab(InterfaceTab& tab, const TabSpec& spec);
+    void build_tab(InterfaceTab& tab, const TabTraits& traits);
     void connect_tab(InterfaceTab& tab);
     void set_focus_order();
     InterfaceTab& tab(RotorInterface which) { return tabs_[static_cast<std::size_t>(which)]; }

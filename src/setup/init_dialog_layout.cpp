@@ -57,7 +57,7 @@ RadioGroup* radio_group(QWidget* parent, const QString& name, const QRect& geome
 
 // What differs from tab to tab: the names of its controls (the irregular ones in full, the
 // others built from the tab's abbreviation), its port group, and its fields of the state.
-struct TabSpec {
+struct TabTraits {
     const char *caption, *page, *abbreviation, *port, *stop, *step, *go;
     int StationState::*port_field;
     double StationState::*calibration_field;
@@ -68,7 +68,7 @@ struct TabSpec {
 
 namespace {
 
-const TabSpec kTabSpecs[kAllRotorInterfaceCount] = {
+const TabTraits kTabTraits[kAllRotorInterfaceCount] = {
     {"PourSat", "TabSheetPourSat", "HNV", "RadioGroupHNVLPT", "RadioGroupHNVButee",
      "SpinEditStepPourSat", "BitBtnTestHNV", &StationState::PourSatLpt, &StationState::PourSatCalAz,
      &StationState::PourSatZero, nullptr, nullptr},
@@ -118,26 +118,26 @@ void TFormInit::build_interface_controls() {
         probe->setPortDirectory(state_.AppDirectory);
 
     for (int i = 0; i < kAllRotorInterfaceCount; ++i) {
-        const TabSpec& spec = kTabSpecs[i];
+        const TabTraits& traits = kTabTraits[i];
         InterfaceTab& t = tabs_[static_cast<std::size_t>(i)];
         t.which = static_cast<RotorInterface>(i);
         const auto bind = [this](auto StationState::*field) {
             return field != nullptr ? &(state_.*field) : nullptr;
         };
-        t.port_field = bind(spec.port_field);
-        t.calibration_field = bind(spec.calibration_field);
-        t.zero_field = bind(spec.zero_field);
-        t.baud_index_field = bind(spec.baud_index_field);
-        t.baud_text_field = bind(spec.baud_text_field);
+        t.port_field = bind(traits.port_field);
+        t.calibration_field = bind(traits.calibration_field);
+        t.zero_field = bind(traits.zero_field);
+        t.baud_index_field = bind(traits.baud_index_field);
+        t.baud_text_field = bind(traits.baud_text_field);
         if (t.baud_text_field != nullptr)
             t.probe = t.which == RotorInterface::Gs232 ? CommPortDriverGS : CommPortDriverEasy;
-        build_tab(t, spec);
+        build_tab(t, traits);
         connect_tab(t);
     }
     // The captions come once every page is in: the tab bar then measures them once, when it
     // is first shown, rather than all of them again at each insertion.
     for (int i = 0; i < kAllRotorInterfaceCount; ++i)
-        PageControlAntenne->setTabText(i, QLatin1String(kTabSpecs[i].caption));
+        PageControlAntenne->setTabText(i, QLatin1String(kTabTraits[i].caption));
 
     // The named members of each tab's controls.
     const InterfaceTab& hnv = tab(RotorInterface::PourSat);
@@ -197,28 +197,28 @@ void TFormInit::build_interface_controls() {
 // One tab: its port group ("LPT port" or "COM Port") where it has one, the "Stop" choice,
 // "Min Delta°", the "Test && Parking" group, and the calibration edits, the caution text or
 // the baud list of the tabs that have them.
-void TFormInit::build_tab(InterfaceTab& t, const TabSpec& spec) {
-    const QString abbreviation = QLatin1String(spec.abbreviation);
+void TFormInit::build_tab(InterfaceTab& t, const TabTraits& traits) {
+    const QString abbreviation = QLatin1String(traits.abbreviation);
     const auto name = [&abbreviation](const char* pattern) {
         return QLatin1String(pattern) + abbreviation;
     };
-    QWidget* page = t.page = make_page(spec.page);
+    QWidget* page = t.page = make_page(traits.page);
     PageControlAntenne->addTab(page, QString());
 
     if (t.calibration_field != nullptr)
-        t.port =
-            radio_group(page, QLatin1String(spec.port), {6, 4, 112, 92}, QStringLiteral("LPT port"),
-                        {QStringLiteral("LPT1"), QStringLiteral("LPT2"), QStringLiteral("LPT3")});
+        t.port = radio_group(
+            page, QLatin1String(traits.port), {6, 4, 112, 92}, QStringLiteral("LPT port"),
+            {QStringLiteral("LPT1"), QStringLiteral("LPT2"), QStringLiteral("LPT3")});
     else if (t.baud_text_field != nullptr)
-        t.port =
-            radio_group(page, QLatin1String(spec.port), {6, 4, 112, 92}, QStringLiteral("COM Port"),
-                        {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
-                         QStringLiteral("COM4")});
+        t.port = radio_group(page, QLatin1String(traits.port), {6, 4, 112, 92},
+                             QStringLiteral("COM Port"),
+                             {QStringLiteral("COM1"), QStringLiteral("COM2"),
+                              QStringLiteral("COM3"), QStringLiteral("COM4")});
 
-    t.stop = radio_group(page, QLatin1String(spec.stop), {6, 100, 112, 40}, QStringLiteral("Stop"),
-                         {QStringLiteral("N"), QStringLiteral("S")}, 2);
+    t.stop = radio_group(page, QLatin1String(traits.stop), {6, 100, 112, 40},
+                         QStringLiteral("Stop"), {QStringLiteral("N"), QStringLiteral("S")}, 2);
     t.stop->setItemIndex(0);
-    const QString step = QLatin1String(spec.step);
+    const QString step = QLatin1String(traits.step);
     label(page, QStringLiteral("Label") + step.mid(8), {6, 150, 68, 16},
           QStringLiteral("Min Delta°"));
     t.step = named(new ArrowSpinBox(page), step, {76, 147, 42, 22});
@@ -231,7 +231,7 @@ void TFormInit::build_tab(InterfaceTab& t, const TabSpec& spec) {
     t.test_azimuth = named(new QSpinBox(test), name("SpinEditAzTest"), {30, 21, 56, 22});
     t.test_azimuth->setRange(0, 450);
     t.test_azimuth->setSingleStep(5);
-    t.test = named(new QPushButton(QStringLiteral("GO"), test), QLatin1String(spec.go),
+    t.test = named(new QPushButton(QStringLiteral("GO"), test), QLatin1String(traits.go),
                    {94, 18, 56, 28});
     t.parking = named(new QCheckBox(QStringLiteral("use for parking"), test), name("CheckBoxPark"),
                       {6, 50, 150, 20});
