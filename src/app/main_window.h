@@ -44,8 +44,8 @@ struct MainWindowContext {
     ParallelPortLibrary* parallel_port = nullptr; // the LPT ports of PourSat and FODTrack
     WindowMessages* window_messages = nullptr;    // messages to the outside rotator program
     DdeServer* dde_server = nullptr;              // publishes the azimuth to other programs
-    QString exe_directory; // with trailing "/"
-    QString app_directory; // settings file and ports/, with trailing "/"
+    QString exe_directory;                        // with trailing "/"
+    QString app_directory;                        // settings file and ports/, with trailing "/"
     bool settings_file_exists = false;
 };
 
@@ -274,6 +274,7 @@ private:
     void write_azimuth_text(const QString& text, bool always_handle = false);
     void set_tracking_indication(bool on);
     void send_to_selected_interface();
+    bool take_step(RotorInterface which);
     void serial_output(RotorInterface which);
     void serial_stop(TCommPortDriver* driver, const QByteArray& command);
     // PourSat and FODTrack: the calibrated byte through the port's write sequence.

@@ -6,7 +6,6 @@
 #include "app/main_window.h"
 #include "app/widgets.h"
 #include "geodesy/number_text.h"
-#include "rotor/rotor_protocol.h"
 #include "rotor/window_messages.h"
 
 #include <QLabel>
@@ -34,12 +33,8 @@ bool post_azimuth(WindowMessages& messages, WindowHandle window, long long wpara
 } // namespace
 
 void TForm1::ea4tx_output() {
-    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth,
-                         state_.min_step(RotorInterface::Ea4tx))) {
-        output_failed_ = true;
+    if (!take_step(RotorInterface::Ea4tx))
         return;
-    }
-    state_.LastSentAzimuth = state_.CommandAzimuth;
     // The outside program always gets the true azimuth: its end stop is its own business, so
     // the EA4TX stop side is stored but never applied.
     const long long n = std::max(0LL, round_half_even(state_.CommandAzimuth));

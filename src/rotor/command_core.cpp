@@ -115,6 +115,19 @@ void TForm1::ButtonTrackClick() {
     set_tracking_indication(true);
 }
 
+// The step test every output begins with: a command closer than the interface's minimum step
+// to the last one sent is dropped without a beep and reported through the failure flag;
+// otherwise it becomes the last one sent, before any end-stop mapping and whether or not
+// the sending then succeeds.
+bool TForm1::take_step(RotorInterface which) {
+    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, state_.min_step(which))) {
+        output_failed_ = true;
+        return false;
+    }
+    state_.LastSentAzimuth = state_.CommandAzimuth;
+    return true;
+}
+
 void TForm1::send_to_selected_interface() {
     switch (state_.SelectedInterface) {
     case RotorInterface::Gs232:

@@ -26,11 +26,8 @@ void TForm1::lpt_output(RotorInterface which) {
         output_failed_ = true;
         return;
     }
-    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, state_.min_step(which))) {
-        output_failed_ = true;
+    if (!take_step(which))
         return;
-    }
-    state_.LastSentAzimuth = state_.CommandAzimuth;
     state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
 
     const int value =

@@ -5,12 +5,11 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
-#include "map/map_window.h"
 #include "geodesy/number_text.h"
+#include "map/map_window.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/heading_protocol.h"
 #include "rotor/rotctld_link.h"
-#include "rotor/rotor_protocol.h"
 
 #include <QAction>
 #include <QLabel>
@@ -63,13 +62,9 @@ void TForm1::build_network_and_heading() {
 }
 
 void TForm1::network_output() {
-    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth,
-                         state_.min_step(RotorInterface::Network))) {
-        output_failed_ = true;
+    if (!take_step(RotorInterface::Network))
         return;
-    }
     // rotctld's backend knows its rotator's end stop: the true azimuth goes out.
-    state_.LastSentAzimuth = state_.CommandAzimuth;
     const long long tenths = round_half_even(state_.CommandAzimuth * 10);
     if (raw_output_display_)
         LabelAzimut->setText(QString::fromLatin1(rotctld_turn_command(tenths).chopped(1)));

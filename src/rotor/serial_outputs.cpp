@@ -15,11 +15,8 @@ namespace kestrav {
 void TForm1::serial_output(RotorInterface which) {
     const bool gs232 = which == RotorInterface::Gs232;
     TCommPortDriver* driver = gs232 ? CommPortDriverGS : CommPortDriverEasy;
-    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, state_.min_step(which))) {
-        output_failed_ = true;
+    if (!take_step(which))
         return;
-    }
-    state_.LastSentAzimuth = state_.CommandAzimuth;
     state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
 
     if (!driver->IsOpen()) {
