@@ -38,10 +38,6 @@ void RotctldLink::setAddress(const QString& host, quint16 port) {
     port_ = port;
 }
 
-QString RotctldLink::address() const {
-    return host_ + u':' + QString::number(port_);
-}
-
 bool RotctldLink::isOpen() const {
     return socket_.state() == QAbstractSocket::ConnectedState ||
            socket_.state() == QAbstractSocket::ConnectingState ||

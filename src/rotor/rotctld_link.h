@@ -22,7 +22,6 @@ public:
     explicit RotctldLink(QObject* parent = nullptr);
 
     void setAddress(const QString& host, quint16 port);
-    QString address() const;
     // Connected, or being connected.
     bool isOpen() const;
     // A turn to `tenths` of a degree, or the stop: answered by "RPRT n".
