@@ -78,8 +78,8 @@ public:
     enum class Question { Command, Position };
     // What one line told.
     struct Outcome {
-        std::optional<QString> failure;          // a command refused, or answered unreadably
-        std::optional<double> heading;           // a position number, not yet checked for range
+        std::optional<QString> failure;            // a command refused, or answered unreadably
+        std::optional<double> heading;             // a position number, not yet checked for range
         std::optional<long long> elevation_tenths; // the elevation that came with a position
     };
 
