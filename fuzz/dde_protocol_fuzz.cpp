@@ -24,7 +24,7 @@ struct Host {
     DdeHost callbacks() {
         DdeHost host;
         host.is_window_caption = [](const QString& topic) { return topic == "Kestrav  V0.6b"; };
-        host.value = [this] { return value; };
+        host.value = [this] { return encode_item_value(value); };
         host.poke = [this](const QByteArrayList& lines) { value = lines; };
         host.data_open = [this] {
             check(opened == 0);
@@ -39,8 +39,8 @@ struct Host {
 };
 
 void check_notification(const DdeConversation& conversation, const Host& host) {
-    const QByteArray sent = conversation.notification(host.value);
     const QByteArray value = encode_item_value(host.value);
+    const QByteArray sent = conversation.notification(value);
     if (!conversation.isDataConversation())
         check(sent.isEmpty());
     else

@@ -21,7 +21,7 @@ struct Host {
         h.is_window_caption = [](const QString& t) {
             return t == QStringLiteral("Kestrav  V0.6b");
         };
-        h.value = [this] { return value; };
+        h.value = [this] { return encode_item_value(value); };
         h.poke = [this](const QByteArrayList& lines) {
             value = lines;
             ++pokes;
@@ -108,13 +108,13 @@ TEST(DdeConversationTest, LinksAndLimits) {
     host.value = {"360"};
     DdeConversation c(host.make());
     EXPECT_TRUE(talk(c, "CONNECT Data\n").open);
-    EXPECT_TRUE(c.notification(host.value).isEmpty()) << "no link yet";
+    EXPECT_TRUE(c.notification(encode_item_value(host.value)).isEmpty()) << "no link yet";
     talk(c, "ADVISE Azimuth TEXT HOT\n");
-    EXPECT_EQ(c.notification(host.value), QByteArray("DATA Azimuth 6\n360\r\n\0", 21));
+    EXPECT_EQ(c.notification(encode_item_value(host.value)), QByteArray("DATA Azimuth 6\n360\r\n\0", 21));
     talk(c, "ADVISE Azimuth TEXT WARM\n");
-    EXPECT_EQ(c.notification(host.value), QByteArray("CHANGED Azimuth\n"));
+    EXPECT_EQ(c.notification(encode_item_value(host.value)), QByteArray("CHANGED Azimuth\n"));
     talk(c, "UNADVISE Azimuth TEXT\n");
-    EXPECT_TRUE(c.notification(host.value).isEmpty());
+    EXPECT_TRUE(c.notification(encode_item_value(host.value)).isEmpty());
 
     // A line may hold 1 KiB with its line end; one byte more ends the conversation, also
     // while the line is still arriving.
