@@ -1,6 +1,7 @@
 // The publication server over a real socket: setting the service up, transactions byte for
 // byte, many subscribers, clients that misbehave, another user, and the command-line client.
 
+#include "publish/dde_forward.h"
 #include "publish/dde_server.h"
 
 #include <QElapsedTimer>
@@ -319,6 +320,37 @@ TEST_F(DdeServerTest, AFloodOfRequestsNeitherHoldsNorSwellsTheWindow) {
     EXPECT_LT(probe.largestResidentMb(), 150) << "MB resident";
 }
 
+// A second start finds this server live: it asks it to come forward and ends at once.
+TEST_F(DdeServerTest, ASecondStartHandsOverToTheRunningOne) {
+    auto server = serve();
+    int asked = 0;
+    QObject::connect(server.get(), &DdeServer::activationRequested, [&] { ++asked; });
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(KESTRAV_EXECUTABLE));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("already running"));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(open, 0) << "no conversation was left open";
+
+    // A live socket that does not answer is no hand-over (the start then stops as before).
+    server.reset();
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, native().constData());
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    EXPECT_FALSE(dde_ask_to_come_forward(path(), 100));
+    ::close(silent);
+    EXPECT_FALSE(dde_ask_to_come_forward(path(), 100)) << "nobody listens";
+}
+
 TEST_F(DdeServerTest, CommandLineClient) {
     auto server = serve();
     server->publish(QStringLiteral("270"));
@@ -337,6 +369,22 @@ TEST_F(DdeServerTest, CommandLineClient) {
     QByteArray out;
     EXPECT_EQ(run({"request"}, &out), 0);
     EXPECT_EQ(out, "270\n");
+    // Every value a poke can make comes through whole, the largest made of line ends.
+    for (const qsizetype length : {65534, 65535}) {
+        const QByteArray text(length, 'v');
+        EXPECT_EQ(run({"poke", "Azimuth", QString::fromLatin1(text)}), 0) << length;
+        EXPECT_EQ(run({"request"}, &out), 0) << length;
+        EXPECT_EQ(out, text + '\n') << length;
+    }
+    EXPECT_EQ(run({"poke", "Azimuth", QString(65536, u'v')}), 1) << "more than a poke takes";
+    const QByteArray line_ends = QByteArray(kDdeLargestPayload - 1, '\n') + 'a';
+    Client poker(path());
+    EXPECT_EQ(poker.talk("CONNECT Data\nPOKE Azimuth TEXT 65536\n" + line_ends, 6), "OK\nOK\n");
+    EXPECT_EQ(run({"request"}, &out), 0);
+    EXPECT_EQ(out, line_ends + '\n');
+    poker.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return open == 0; }, 3000));
+
     EXPECT_EQ(run({"poke", "Azimuth", "90"}), 0);
     EXPECT_EQ(run({"request", "Azimuth"}, &out), 0);
     EXPECT_EQ(out, "90\n");
