@@ -66,8 +66,9 @@ struct DdeHost {
     std::function<void()> activate;                        // the main window is asked forward
 };
 
-// One conversation: fed the bytes the client sends, it answers through `reply`. It never
-// holds more than one line and one payload of the client's.
+// One conversation: fed the bytes the client sends, it answers through `reply`. Once all it
+// was fed is answered it holds no more than one unfinished line or payload of the client's;
+// answered in rounds, also the unanswered rest of what it was last fed.
 class DdeConversation {
 public:
     explicit DdeConversation(DdeHost host);
