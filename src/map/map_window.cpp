@@ -3,7 +3,9 @@
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "map/map_view.h"
+#include "settings/map_setting.h"
 #include "setup/init_dialog.h"
+#include "setup/window_placement.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -73,11 +76,26 @@ void MapWindow::open() {
     if (!placed_) {
         placed_ = true;
         setWindowIcon(main_.windowIcon());
-        if (setting.used)
-            resize(setting.width, setting.height);
-        else
-            resize(kFirstSide, kFirstSide);
-        move(main_.frameGeometry().topRight() + QPoint(8, 0));
+        QSize size =
+            setting.used ? QSize(setting.width, setting.height) : QSize(kFirstSide, kFirstSide);
+        // Wholly on the main window's screen, beside the main window where there is room:
+        // a size stored on a larger screen, or a large scale factor, shrinks the map to fit.
+        // Its frame, not known before it is shown, is taken to be the main window's.
+        const QRect main_frame = main_.frameGeometry();
+        const QMargins frame(main_.geometry().left() - main_frame.left(),
+                             main_.geometry().top() - main_frame.top(),
+                             main_frame.right() - main_.geometry().right(),
+                             main_frame.bottom() - main_.geometry().bottom());
+        if (const QScreen* screen = main_.screen()) {
+            const QRect available = screen->availableGeometry();
+            size = size.boundedTo(available.size().shrunkBy(frame))
+                       .expandedTo(QSize(kMapSmallestSide, kMapSmallestSide));
+            resize(size);
+            move(place_beside(main_frame, size.grownBy(frame), available));
+        } else {
+            resize(size);
+            move(main_frame.topRight() + QPoint(8, 0));
+        }
     }
     setting.used = true;
     setting.open = true;

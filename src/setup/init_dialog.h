@@ -208,6 +208,8 @@ private:
         QString* baud_text_field = nullptr;
     };
 
+    // The design's 420 x 329 times the main window's scale factors.
+    QSize design_size() const;
     void build_local_group();
     void build_interface_controls();
     void build_tab(InterfaceTab& tab, const TabTraits& traits);
