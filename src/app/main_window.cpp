@@ -407,9 +407,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->removeEventFilter(this);
         place_on_screen();
         // A window manager gives the keyboard to the window shown last: at a first start the
-        // dialog, shown before the main window, asks for it back.
+        // dialog, shown before the main window, asks for it back, and stands beside the
+        // main window's real frame.
         if (FormInit->isVisible() && state_.LocalLocator.isEmpty())
-            FormInit->showBeside(this);
+            FormInit->showBeside(this, true);
     }
     return QMainWindow::eventFilter(watched, event);
 }

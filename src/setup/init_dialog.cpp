@@ -81,8 +81,8 @@ void TFormInit::build_local_group() {
     connect(CheckBoxLongitudeEst, &QCheckBox::toggled, this, &TFormInit::CheckBoxLongitudeEstClick);
 }
 
-void TFormInit::showBeside(QWidget* main_window) {
-    if (!isVisible()) {
+void TFormInit::showBeside(QWidget* main_window, bool place_again) {
+    if (!isVisible() || place_again) {
         // Before its first showing the dialog has no frame yet; the main window's frame is
         // the best measure of the one it will get.
         const auto margins = [](const QRect& frame, const QRect& client) {

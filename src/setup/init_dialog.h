@@ -37,8 +37,9 @@ public:
     // update_local_locator; emptying the field from code leaves it unchanged.
     const QString& locatorText() const { return locator_text_; }
     // Shows the dialog beside the main window, wholly on the screen that shows the main
-    // window (or brings it forward when already shown).
-    void showBeside(QWidget* main_window);
+    // window, and gives it the keyboard; a dialog already shown keeps its place unless
+    // `place_again` (the main window has just got its frame, so its real size is known).
+    void showBeside(QWidget* main_window, bool place_again = false);
 
     QGroupBox* GroupBoxLocal = nullptr;
     QLabel* LabelLocalLocator = nullptr;

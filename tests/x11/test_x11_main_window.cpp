@@ -3,6 +3,7 @@
 // lets the operator do with it. Positions are read from the X server, not from Qt.
 
 #include "app/widgets.h"
+#include "setup/window_placement.h"
 #include "support/pty_port.h"
 #include "support/window_fixture.h"
 
@@ -208,6 +209,27 @@ TEST_F(WindowTest, ReturnFromAnotherProgramLeavesBearingAndRotatorAlone) {
     EXPECT_EQ(window->EditAzimut->text(), by_hand);
     EXPECT_EQ(window->EditDistance->text(), distance);
     EXPECT_EQ(com1.read(300), QByteArray());
+}
+
+// A first start: the dialog has the keyboard for the local locator and stands wholly on the
+// screen beside the main window's real frame, or where it covers least of it.
+TEST_F(WindowTest, FirstStartDialogTakesTheKeyboardBesideTheMainWindow) {
+    start();
+    TFormInit* init = window->formInit();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return init->EditLocalLocator->hasFocus(); }, 5000));
+    const QRect screen(0, 0, DisplayWidth(display(), DefaultScreen(display())),
+                       DisplayHeight(display(), DefaultScreen(display())));
+    QRect main_frame, dialog_frame;
+    const bool settled = QTest::qWaitFor(
+        [&] {
+            main_frame = frame_on_screen(static_cast<Window>(window->winId()));
+            dialog_frame = frame_on_screen(static_cast<Window>(init->winId()));
+            return dialog_frame.topLeft() == place_beside(main_frame, dialog_frame.size(), screen);
+        },
+        5000);
+    EXPECT_TRUE(settled) << ::testing::PrintToString(main_frame) << " "
+                         << ::testing::PrintToString(dialog_frame);
+    EXPECT_TRUE(screen.contains(dialog_frame)) << ::testing::PrintToString(dialog_frame);
 }
 
 } // namespace
