@@ -3,6 +3,7 @@
 // lets the operator do with it. Positions are read from the X server, not from Qt.
 
 #include "app/widgets.h"
+#include "map/map_window.h"
 #include "setup/window_placement.h"
 #include "support/pty_port.h"
 #include "support/window_fixture.h"
@@ -230,6 +231,23 @@ TEST_F(WindowTest, FirstStartDialogTakesTheKeyboardBesideTheMainWindow) {
     EXPECT_TRUE(settled) << ::testing::PrintToString(main_frame) << " "
                          << ::testing::PrintToString(dialog_frame);
     EXPECT_TRUE(screen.contains(dialog_frame)) << ::testing::PrintToString(dialog_frame);
+}
+
+// The map opens wholly on the screen, whatever the scale (registered once more at
+// QT_SCALE_FACTOR=2 on 1280 x 800).
+TEST_F(MainWindowOnX11, MapOpensWhollyOnTheScreen) {
+    const QRect screen(0, 0, DisplayWidth(display(), DefaultScreen(display())),
+                       DisplayHeight(display(), DefaultScreen(display())));
+    window->MenuMapClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->FormMap));
+    QRect frame;
+    const bool inside = QTest::qWaitFor(
+        [&] {
+            frame = frame_on_screen(static_cast<Window>(window->FormMap->winId()));
+            return frame.isValid() && screen.contains(frame);
+        },
+        5000);
+    EXPECT_TRUE(inside) << ::testing::PrintToString(frame);
 }
 
 } // namespace
