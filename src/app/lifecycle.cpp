@@ -53,20 +53,42 @@ void TForm1::showEvent(QShowEvent* event) {
     FormShow();
     // At start the window is activated after it is shown. Whether and when a window manager
     // activates a new window is its own choice (a bare X server never does), so activation
-    // is asked for and FormActivate runs here once in any case; every later activation runs
-    // it again, as it would on any return to the window.
+    // is asked for and FormActivate runs here once in any case. The dialog, when it opened
+    // for a first start, keeps the keyboard.
     if (!shown_once_) {
         shown_once_ = true;
         windowHandle()->installEventFilter(this);
-        activateWindow();
+        if (!FormInit->isVisible())
+            activateWindow();
         FormActivate();
     }
 }
 
+// The program's window that has the keyboard, and the one that had it before. A return from
+// another program passes through no window of this one: the window left for it counts as
+// the one before, whichever it was.
+void TForm1::window_focus_changed(QWindow* window) {
+    if (window == nullptr) {
+        previous_focus_window_ = focus_window_;
+        return;
+    }
+    if (window == focus_window_)
+        return;
+    previous_focus_window_ = focus_window_;
+    focus_window_ = window;
+}
+
 bool TForm1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
-    if (event->type() == QEvent::WindowActivate)
-        FormActivate();
+    // FormActivate runs when the keyboard comes over from the initialisation dialog, not on
+    // a return from another program, a message box, the help or the map. The notice of the
+    // new focus window may come before or after this event.
+    if (event->type() == QEvent::WindowActivate) {
+        const QWindow* left =
+            focus_window_ == windowHandle() ? previous_focus_window_.data() : focus_window_.data();
+        if (left != nullptr && left == FormInit->windowHandle())
+            FormActivate();
+    }
     return result;
 }
 
@@ -176,6 +198,10 @@ bool TForm1::FormClose() {
         desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
         return false;
     }
+    // Parking belongs to the interface it was set for: after another interface was chosen
+    // in the dialog still open, nothing is parked and no parking is kept for the next run.
+    if (state_.ParkingInterface != static_cast<int>(state_.SelectedInterface) + 1)
+        state_.ParkingInterface = 0;
     stop_all();
     park();
     // Access to the parallel port in use is closed, whether or not it was ever opened.
@@ -225,8 +251,32 @@ void TForm1::MenuQuitterClick() {
     close();
 }
 
+namespace {
+
+// The desktop while a signal ends the program: nobody is there to close a box, and the
+// session manager's SIGKILL would follow before the settings are written. Each box becomes
+// a beep; dialogs are cancelled.
+class UnattendedDesktop final : public Desktop {
+public:
+    explicit UnattendedDesktop(Desktop& desktop) : desktop_(desktop) {}
+    void beep() override { desktop_.beep(); }
+    void exclamation_beep() override { desktop_.exclamation_beep(); }
+    void message_box(QWidget*, BoxIcon, const QString&) override { desktop_.beep(); }
+    QString open_file(QWidget*, const QString&) override { return {}; }
+    void show_help(QWidget*, const QString&) override {}
+
+private:
+    Desktop& desktop_;
+};
+
+} // namespace
+
 void TForm1::close_on_signal() {
     closing_on_signal_ = true;
+    if (!unattended_desktop_) {
+        unattended_desktop_ = std::make_unique<UnattendedDesktop>(*desktop_);
+        desktop_ = unattended_desktop_.get();
+    }
     // A modal box still open (an error, a file dialog) would hold the shut-down back.
     if (QWidget* modal = QApplication::activeModalWidget())
         modal->close();

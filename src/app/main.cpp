@@ -2,6 +2,7 @@
 
 #include "app/desktop.h"
 #include "app/main_window.h"
+#include "app/platform_choice.h"
 #include "app/shutdown_signals.h"
 #include "geodesy/number_text.h"
 #include "publish/dde_forward.h"
@@ -17,6 +18,7 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    kestrav::apply_platform_choice(argc, argv);
     QApplication app(argc, argv);
     // Before anything another program can see (the publication socket): a signal that comes
     // during the start waits in the pipe and ends the program normally once it runs.

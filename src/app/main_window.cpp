@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/desktop.h"
 #include "app/fonts.h"
 #include "app/pictures.h"
 #include "app/widget_factory.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -41,6 +43,28 @@ QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int
     return list;
 }
 
+// Enter, or the keypad's Enter, on a focused push button presses it, in every window of the
+// program, as Space already does (Qt leaves Enter to a dialog's default button).
+class EnterPressesButtons final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button == nullptr || !button->hasFocus() || !button->isEnabled() ||
+            (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (!key->isAutoRepeat())
+            button->click();
+        return true;
+    }
+};
+
 } // namespace
 
 TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
@@ -59,6 +83,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     FormInit = new TFormInit(*this, nullptr);
     connect_publication();
     build_network_and_heading();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
+    qApp->installEventFilter(new EnterPressesButtons(this));
 }
 
 TForm1::~TForm1() {
@@ -380,6 +406,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->isExposed()) {
         windowHandle()->removeEventFilter(this);
         place_on_screen();
+        // A window manager gives the keyboard to the window shown last: at a first start the
+        // dialog, shown before the main window, asks for it back, and stands beside the
+        // main window's real frame.
+        if (FormInit->isVisible() && state_.LocalLocator.isEmpty())
+            FormInit->showBeside(this, true);
     }
     return QMainWindow::eventFilter(watched, event);
 }

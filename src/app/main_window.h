@@ -6,7 +6,9 @@
 #include "rotor/heading_protocol.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
+#include <QWindow>
 
 #include <memory>
 
@@ -296,6 +298,7 @@ private:
     void read_configuration();
     void apply_language(bool french);
     void set_messages(const LanguageTexts& texts);
+    void window_focus_changed(QWindow* window);
 
     StationState state_;
     Desktop* desktop_;
@@ -306,8 +309,11 @@ private:
     bool mile_ = false;
     bool french_ = false;
     bool shown_once_ = false; // the start-up FormActivate has run
+    QPointer<QWindow> focus_window_;
+    QPointer<QWindow> previous_focus_window_;
     bool closing_on_signal_ = false;
-    QString network_error_; // shown in the status line until the next GO
+    std::unique_ptr<Desktop> unattended_desktop_; // stands in for desktop_ once a signal came
+    QString network_error_;                       // shown in the status line until the next GO
     AnswerLines gs232_answers_;
     AnswerLines easycomm_answers_;
     QString published_azimuth_;

@@ -1,10 +1,12 @@
 #include "map/map_window.h"
 
 #include "app/main_window.h"
+#include "app/window_placement.h"
 #include "geodesy/number_text.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"
 #include "setup/init_dialog.h"
+#include "setup/window_placement.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -84,19 +86,59 @@ void MapWindow::open() {
     if (!placed_) {
         placed_ = true;
         setWindowIcon(main_.windowIcon());
-        if (setting.used)
-            resize(map_opening_size(setting, room_on_screen(main_)));
-        else
-            resize(kFirstSide, kFirstSide);
-        move(main_.frameGeometry().topRight() + QPoint(8, 0));
+        QSize size = setting.used ? map_opening_size(setting, room_on_screen(main_))
+                                  : QSize(kFirstSide, kFirstSide);
+        // Wholly on the main window's screen, beside the main window where there is room:
+        // a size stored on a larger screen, or a large scale factor, shrinks the map to fit.
+        // Its frame, not known before it is shown, is taken to be the main window's.
+        const QRect main_frame = main_.frameGeometry();
+        const QMargins frame(main_.geometry().left() - main_frame.left(),
+                             main_.geometry().top() - main_frame.top(),
+                             main_frame.right() - main_.geometry().right(),
+                             main_frame.bottom() - main_.geometry().bottom());
+        if (const QScreen* screen = main_.screen()) {
+            const QRect available = screen->availableGeometry();
+            size = size.boundedTo(available.size().shrunkBy(frame))
+                       .expandedTo(QSize(kMapSmallestSide, kMapSmallestSide));
+            resize(size);
+            placed_at_ = place_beside(main_frame, size.grownBy(frame), available);
+        } else {
+            resize(size);
+            placed_at_ = main_frame.topRight() + QPoint(8, 0);
+        }
+        move(placed_at_);
     }
     setting.used = true;
     setting.open = true;
     setting.width = width();
     setting.height = height();
     refresh();
+    const bool first_showing = !isVisible() && windowHandle() == nullptr;
     show();
     raise();
+    // The frame the window manager gives the map may differ from the main window's (a
+    // resizable window has a grip below, say): once the map stands framed, it is brought
+    // wholly onto the screen.
+    if (first_showing) {
+        fitting_ = true;
+        windowHandle()->installEventFilter(this);
+    }
+}
+
+// At its first exposure the frame's size is known, though not always yet where the window
+// manager put it: that is where the map was moved to.
+void MapWindow::fit_on_screen() {
+    const QScreen* screen = main_.screen();
+    if (screen == nullptr)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QSize frame = frameGeometry().size();
+    const QSize excess = (frame - available.size()).expandedTo(QSize(0, 0));
+    if (!excess.isNull())
+        resize(size() - excess);
+    const QPoint corner = place_inside(QRect(placed_at_, frame - excess), available);
+    if (corner != placed_at_)
+        move(corner);
 }
 
 void MapWindow::refresh() {
@@ -164,6 +206,12 @@ void MapWindow::resizeEvent(QResizeEvent* event) {
 }
 
 bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (fitting_ && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        fitting_ = false;
+        windowHandle()->removeEventFilter(this);
+        fit_on_screen();
+    }
     // Only the event's type is looked at before it is known to be a show: the main window
     // is hidden once more while it is being destroyed.
     if (watched == &main_ && !event->spontaneous()) {

@@ -39,12 +39,16 @@ private:
     void follow_main_window();
     void reopen_at_start();
     void schedule_refresh();
+    // Once framed: the real frame brought wholly onto the screen, smaller if need be.
+    void fit_on_screen();
 
     TForm1& main_;
     MapView* view_;
     QTimer refresh_timer_;
     bool following_ = false;
     bool placed_ = false;
+    bool fitting_ = false; // shown for the first time, not yet exposed
+    QPoint placed_at_;     // where its frame was put at the first showing
 };
 
 // Sets the DX station to a position as if the operator had typed its latitude and longitude

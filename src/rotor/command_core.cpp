@@ -101,7 +101,10 @@ void TForm1::hand_over_test_azimuth(int azimuth) {
 }
 
 void TForm1::ButtonTrackClick() {
-    if (EditAzimut->text().isEmpty() || state_.SelectedInterface == RotorInterface::None ||
+    // A field still showing a refused value (a test azimuth of 400, say) is refused again:
+    // the requested azimuth behind it is an older one that the operator no longer sees.
+    const auto shown = read_number(EditAzimut->text());
+    if (!shown || *shown < 0 || *shown >= 360 || state_.SelectedInterface == RotorInterface::None ||
         state_.RequestedAzimuth < 0 || state_.RequestedAzimuth >= 360) {
         desktop_->beep();
         return;
@@ -175,7 +178,10 @@ void TForm1::TimerTrackOKTimer() {
     set_tracking_indication(false);
 }
 
+// A stopped antenna stands anywhere between the last azimuth sent and where it came from:
+// the next command goes out whatever the minimum step.
 void TForm1::stop_all() {
+    state_.LastSentAzimuth = -10;
     arswin_stop();
     serial_stop(CommPortDriverGS, gs232_stop_command());
     serial_stop(CommPortDriverEasy, easycomm_stop_command());

@@ -31,7 +31,11 @@ TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
     : QWidget(parent, Qt::Window), main_(main_window), state_(main_window.state()) {
     setObjectName(QStringLiteral("FormInit"));
     setWindowTitle(QStringLiteral("Kestrav - Initialisation"));
-    resize(420, 329);
+    // Like the main window: a fixed size, with minimise and close but no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(design_size());
     // The dialog's type, set before any control exists so that each inherits it at once.
     setFont(arial(8));
     build_local_group();
@@ -77,8 +81,8 @@ void TFormInit::build_local_group() {
     connect(CheckBoxLongitudeEst, &QCheckBox::toggled, this, &TFormInit::CheckBoxLongitudeEstClick);
 }
 
-void TFormInit::showBeside(QWidget* main_window) {
-    if (!isVisible()) {
+void TFormInit::showBeside(QWidget* main_window, bool place_again) {
+    if (!isVisible() || place_again) {
         // Before its first showing the dialog has no frame yet; the main window's frame is
         // the best measure of the one it will get.
         const auto margins = [](const QRect& frame, const QRect& client) {
@@ -96,6 +100,16 @@ void TFormInit::showBeside(QWidget* main_window) {
     }
     show();
     raise();
+    // Shown or shown again, the dialog takes the keyboard; at a first start it waits for the
+    // local locator.
+    activateWindow();
+    if (state_.LocalLocator.isEmpty())
+        EditLocalLocator->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+QSize TFormInit::design_size() const {
+    return {static_cast<int>(std::lround(420 * state_.ScaleX)),
+            static_cast<int>(std::lround(329 * state_.ScaleY))};
 }
 
 void TFormInit::showEvent(QShowEvent* event) {
@@ -168,8 +182,7 @@ void TFormInit::show_com_tab(InterfaceTab& t) {
 }
 
 void TFormInit::FormActivate() {
-    resize(static_cast<int>(std::lround(420 * state_.ScaleX)),
-           static_cast<int>(std::lround(329 * state_.ScaleY)));
+    setFixedSize(design_size());
     if (state_.ParkingInterface < 1 || state_.ParkingInterface > kAllRotorInterfaceCount)
         return;
     InterfaceTab& t = tab(static_cast<RotorInterface>(state_.ParkingInterface - 1));

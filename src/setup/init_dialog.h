@@ -37,8 +37,9 @@ public:
     // update_local_locator; emptying the field from code leaves it unchanged.
     const QString& locatorText() const { return locator_text_; }
     // Shows the dialog beside the main window, wholly on the screen that shows the main
-    // window (or brings it forward when already shown).
-    void showBeside(QWidget* main_window);
+    // window, and gives it the keyboard; a dialog already shown keeps its place unless
+    // `place_again` (the main window has just got its frame, so its real size is known).
+    void showBeside(QWidget* main_window, bool place_again = false);
 
     QGroupBox* GroupBoxLocal = nullptr;
     QLabel* LabelLocalLocator = nullptr;
@@ -208,6 +209,8 @@ private:
         QString* baud_text_field = nullptr;
     };
 
+    // The design's 420 x 329 times the main window's scale factors.
+    QSize design_size() const;
     void build_local_group();
     void build_interface_controls();
     void build_tab(InterfaceTab& tab, const TabTraits& traits);

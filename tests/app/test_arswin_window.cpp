@@ -71,9 +71,8 @@ TEST_F(ArswinWindowTest, TurnsSendTheRoundedTrueAzimuthAndStopSendsMinusOne) {
         EXPECT_EQ(sent(), (std::vector<std::int64_t>{r.sent, -1}));
         EXPECT_EQ(window->LabelAzimut->text(), QStringLiteral("-1"));
         EXPECT_FALSE(led_on());
-        // The stop keeps the last sent azimuth for the next step test.
-        EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth,
-                         QString::fromLatin1(r.azimuth).toDouble());
+        // The stop forgets the last sent azimuth: the next turn goes out whatever the step.
+        EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, -10);
     }
     EXPECT_EQ(desktop.beeps + desktop.exclamation_beeps, 0);
     EXPECT_TRUE(desktop.boxes.empty());
@@ -123,7 +122,7 @@ TEST_F(ArswinWindowTest, CloseStopsUnlessParkedThroughThisInterface) {
     const Row rows[] = {
         {0, {-1, -1}},
         {3, {-1, 180}},
-        {4, {-1, 180, -1}}, // parked with GS232, but GO sends through the selected EA4TX
+        {4, {-1, -1}}, // parking set for GS232 is no parking through the selected EA4TX
     };
     for (const Row& r : rows) {
         window_messages.posts.clear();

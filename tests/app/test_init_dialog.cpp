@@ -386,7 +386,13 @@ TEST_F(DialogTest, DialogOpensWhollyOnTheScreenBesideTheMainWindow) {
     const Row rows[] = {
         {"room on the right", {100, 100, 500, 400}, {430, 360}, screen, {608, 100}},
         {"room on the left only", {800, 100, 470, 400}, {430, 360}, screen, {362, 100}},
-        {"room on neither side", {300, 100, 700, 400}, {430, 360}, screen, {300, 100}},
+        {"room below only", {300, 100, 700, 400}, {430, 360}, screen, {300, 508}},
+        {"room above only", {300, 560, 700, 400}, {430, 360}, screen, {300, 192}},
+        {"1024 x 768: the corner that covers least",
+         {196, 100, 484, 380},
+         {428, 358},
+         {0, 0, 1024, 768},
+         {596, 410}},
         {"main window low on the screen", {100, 900, 500, 400}, {430, 360}, screen, {608, 664}},
         {"main window partly off the left", {-200, 100, 500, 400}, {430, 360}, screen, {308, 100}},
         {"second screen", {1300, 50, 500, 400}, {430, 360}, {1280, 0, 1920, 1080}, {1808, 50}},
@@ -438,6 +444,78 @@ TEST_F(DialogTest, NetworkTabSetsUpTheNetworkInterface) {
     EXPECT_TRUE(saved.contains("ANT=NETWORK\r\n"));
     EXPECT_TRUE(saved.contains("PARKING=NETWORK\r\n"));
     EXPECT_TRUE(saved.contains("HOST_NETWORK=127.0.0.1\r\nPORT_NETWORK=1\r\n"));
+}
+
+// Each tab's "Min Delta°" and "Stop" set its own interface's entries and no other.
+TEST_F(DialogTest, EachTabsStepAndStopSetItsOwnInterface) {
+    start();
+    const std::pair<QSpinBox*, RadioGroup*> tabs[kAllRotorInterfaceCount] = {
+        {init()->SpinEditStepPourSat, init()->RadioGroupHNVButee},
+        {init()->SpinEditStepFODtrack, init()->RadioGroupFODButee},
+        {init()->SpinEditStepEA, init()->RadioGroupEAbutee},
+        {init()->SpinEditStepGS, init()->RadioGroupGSbutee},
+        {init()->SpinEditStepEasy, init()->RadioGroupEasyButee},
+        {init()->SpinEditStepNet, init()->RadioGroupNetButee},
+    };
+    for (int changed = 0; changed < kAllRotorInterfaceCount; ++changed) {
+        show_page_of(tabs[changed].first);
+        focus(tabs[changed].first);
+        QTest::keyClick(tabs[changed].first, Qt::Key_Up);
+        click(tabs[changed].second, 1);
+        for (int i = 0; i < kAllRotorInterfaceCount; ++i) {
+            const auto which = static_cast<RotorInterface>(i);
+            EXPECT_EQ(state().min_step(which), i <= changed ? 2 : 1) << changed << " " << i;
+            EXPECT_EQ(state().stop_side(which), i <= changed ? StopSide::S : StopSide::N)
+                << changed << " " << i;
+        }
+    }
+}
+
+// A first start: the dialog takes the keyboard for the local locator, at a fixed size that
+// offers no maximise; Alt+I with the dialog behind the main window brings it forward again.
+TEST_F(DialogTest, ShowingTheDialogGivesItTheKeyboard) {
+    start();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(init()));
+    EXPECT_TRUE(init()->EditLocalLocator->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("jn18eu"));
+    EXPECT_EQ(state().LocalLocator, QStringLiteral("JN18EU"));
+    EXPECT_TRUE(window->EditDXLocator->text().isEmpty());
+
+    EXPECT_EQ(init()->minimumSize(), init()->maximumSize());
+    EXPECT_FALSE(init()->windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    focus(window->EditDXLocator);
+    QTest::keyClick(window->EditDXLocator, Qt::Key_I, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(init()));
+}
+
+// Enter on the focused test GO sends the test azimuth, as a click does.
+TEST_F(DialogTest, EnterOnTheTestGoSendsTheTestAzimuth) {
+    start_with_gs232_on_com1();
+    set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("45"));
+    focus(init()->BitBtnTestGS);
+    QTest::keyClick(init()->BitBtnTestGS, Qt::Key_Return);
+    EXPECT_EQ(com1->read(), QByteArray("W045\r"));
+}
+
+// The interface changed while the dialog is open, then the program quits: no parking turn
+// through the new interface, and no parking kept for an interface that is not in use.
+TEST_F(DialogTest, QuittingAfterAnotherInterfaceWasChosenDoesNotPark) {
+    start_with_gs232_on_com1();
+    set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("180"));
+    click(init()->CheckBoxParkGS);
+    ASSERT_EQ(state().ParkingInterface, 4);
+    init()->close();
+    window->MenuInitClick();
+    click(init()->RadioGroupRotor, 4); // EasyComm, on COM1 too
+    click(init()->RadioGroupPortEasy, 0);
+    window->close();
+    EXPECT_EQ(com1->read(200), QByteArray()) << "nothing sent on quitting";
+    QFile ini(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray saved = ini.readAll();
+    EXPECT_TRUE(saved.contains("ANT=EASYCOMM\r\n"));
+    EXPECT_FALSE(saved.contains("PARKING=GS232")) << saved.constData();
 }
 
 } // namespace

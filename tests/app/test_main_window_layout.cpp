@@ -3,6 +3,7 @@
 
 #include "app/widgets.h"
 #include "app/window_placement.h"
+#include "map/map_window.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QScreen>
 
 namespace kestrav::test {
 namespace {
@@ -200,6 +202,20 @@ TEST(WindowPlacement, TheFrameLiesWhollyOnTheScreen) {
             EXPECT_TRUE(r.available.contains(QRect(r.corner, r.frame.size()))) << r.name;
         }
     }
+}
+
+// The map opens wholly on the screen, beside the main window where there is room, and no
+// larger than the screen: with a size stored on a larger screen and the main window at the
+// screen's right edge.
+TEST_F(LayoutTest, MapOpensWhollyOnTheScreen) {
+    start(kLocalStation + "MAP=CLOSED,3000,3000\r\n");
+    const QRect available = window->screen()->availableGeometry();
+    window->move(available.right() - window->frameGeometry().width() + 1, available.top());
+    window->MenuMapClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->FormMap));
+    const QRect map = window->FormMap->frameGeometry();
+    EXPECT_TRUE(available.contains(map))
+        << map.x() << "," << map.y() << " " << map.width() << "x" << map.height();
 }
 
 } // namespace

@@ -103,11 +103,14 @@ TEST_F(RotorTest, CommandBytesForEachInterface) {
 TEST_F(RotorTest, MinimumStepAndItsReset) {
     go(QStringLiteral("100"));
     ASSERT_EQ(port->read(), QByteArray("W100\r"));
-    window->stop_all();
-    port->read();
-    go(QStringLiteral("100.5")); // closer than one degree: nothing, no beep, no LED
+    // STOP leaves the antenna short of it: the same azimuth goes out again.
+    window->BitBtnStop->click();
+    EXPECT_EQ(port->read(), QByteArray("S\r"));
+    window->ButtonTrack->click();
+    EXPECT_EQ(port->read(), QByteArray("W100\r"));
+    EXPECT_TRUE(led_on());
+    go(QStringLiteral("100.5")); // closer than one degree: nothing, no beep
     EXPECT_EQ(port->read(200), QByteArray());
-    EXPECT_FALSE(led_on());
     EXPECT_EQ(desktop.beeps, 0);
     go(QStringLiteral("101")); // exactly one degree passes
     EXPECT_EQ(port->read(), QByteArray("W101\r"));
@@ -323,6 +326,23 @@ TEST_F(RotorTest, TestAzimuthsAreSentEvenWhenRepeatedAndClosePorts) {
     EXPECT_EQ(port->read(200), QByteArray());
     EXPECT_GE(desktop.beeps, 1);
     EXPECT_FALSE(window->testCommandPending());
+    // GO with the refused 400 still shown beeps; it does not send the 45 behind it.
+    const int beeps = desktop.beeps;
+    window->ButtonTrack->click();
+    EXPECT_EQ(port->read(200), QByteArray());
+    EXPECT_EQ(desktop.beeps, beeps + 1);
+}
+
+// Enter and the keypad's Enter press the focused button, as Space does.
+TEST_F(RotorTest, EnterPressesTheFocusedButton) {
+    go(QStringLiteral("30"));
+    ASSERT_EQ(port->read(), QByteArray("W030\r"));
+    focus(window->BitBtnStop);
+    QTest::keyClick(window->BitBtnStop, Qt::Key_Return);
+    EXPECT_EQ(port->read(), QByteArray("S\r"));
+    focus(window->ButtonTrack);
+    QTest::keyClick(window->ButtonTrack, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(port->read(), QByteArray("W030\r"));
 }
 
 TEST_F(RotorTest, ExitParksOrStopsAndClosesThePort) {
@@ -342,11 +362,12 @@ TEST_F(RotorTest, ExitWithoutParkingSendsOnlyTheStop) {
     select(RotorInterface::EasyComm);
     go(QStringLiteral("90"));
     ASSERT_EQ(port->read(), QByteArray("AZ090.0\r"));
-    window->state().ParkingInterface = 4; // parking on another interface than the one in use
+    window->state().ParkingInterface = 4; // parking set for another interface than this one
     window->state().ParkingAzimuth = 180;
     window->close();
-    // The parking GO reopens the port, so the closing string follows it.
-    EXPECT_EQ(port->read(), QByteArray("SA\rAZ180.0\rSA SE\r"));
+    // No parking turn through an interface parking was not set for.
+    EXPECT_EQ(port->read(), QByteArray("SA\r"));
+    EXPECT_EQ(window->state().ParkingInterface, 0);
     EXPECT_FALSE(window->CommPortDriverEasy->IsOpen());
 }
 

@@ -113,8 +113,8 @@ TEST_F(SettingsWindowTest, OversizedFilesAreCutWithOneMessageEach) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray("A\tB\t1N\t1E\n").repeated(kMostListEntries + 1));
     f.close();
-    QByteArray settings = "LANGUAGE=FRENCH\r\nCALAZ_POURSAT=1.5E+20\r\nPERSO1=" +
-                          QFile::encodeName(list) + "\r\n";
+    QByteArray settings =
+        "LANGUAGE=FRENCH\r\nCALAZ_POURSAT=1.5E+20\r\nPERSO1=" + QFile::encodeName(list) + "\r\n";
     settings += QByteArray("ZERO_POURSAT=x\r\n").repeated(5);
     settings += QByteArray("UNKNOWN=1\r\n").repeated(kLargestSettingsFileBytes / 11);
     start(settings);
@@ -123,8 +123,8 @@ TEST_F(SettingsWindowTest, OversizedFilesAreCutWithOneMessageEach) {
         texts << box.text;
     const QString bad = QStringLiteral("'x' is not a valid floating point value");
     const LanguageTexts& french = language_texts(UiLanguage::French);
-    EXPECT_EQ(texts, (QStringList{bad, bad, bad, french.list_cut + u'\n' + list,
-                                  french.settings_cut}));
+    EXPECT_EQ(texts,
+              (QStringList{bad, bad, bad, french.list_cut + u'\n' + list, french.settings_cut}));
     EXPECT_EQ(window->ComboBoxPerso1->count(), kMostListEntries);
     quit();
     EXPECT_TRUE(written().contains("CALAZ_POURSAT=1.5E+20\r\n"));

@@ -72,11 +72,45 @@ TEST_P(SignalShutdown, ParksSavesAndEnds) {
     EXPECT_FALSE(QFile::exists(socket)) << "the publication socket is removed";
 }
 
-INSTANTIATE_TEST_SUITE_P(EachSignal, SignalShutdown, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const auto& info) {
-                             return std::string(info.param == SIGTERM  ? "Term"
-                                                : info.param == SIGINT ? "Int"
-                                                                       : "Hup");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    EachSignal, SignalShutdown, ::testing::Values(SIGTERM, SIGINT, SIGHUP), [](const auto& info) {
+        return std::string(info.param == SIGTERM ? "Term" : info.param == SIGINT ? "Int" : "Hup");
+    });
+
+// Parking through the outside rotator program, which is not running: the warning it would
+// give has nobody to close it, so the shut-down goes on without a box and saves.
+TEST(SignalShutdownUnattended, ParkingThroughAnAbsentOutsideProgramStillSaves) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString exe = dir.filePath(QStringLiteral("kestrav"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KESTRAV_EXECUTABLE), exe));
+    QFile ini(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\nANT=EA4TX\r\n"
+              "PARKING=EA4TX\r\nAZIMUT_PARKING=90\r\n");
+    ini.close();
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")); // no X11
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    program.setProcessEnvironment(env);
+    program.start(exe, {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    // The socket is set up after the signal handlers.
+    const bool up = QTest::qWaitFor(
+        [&] { return QFile::exists(dir.filePath(QStringLiteral("dde/kestrav"))); }, 10000);
+    if (up)
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    const bool ended = up && program.waitForFinished(10000);
+    if (!ended) {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+    ASSERT_TRUE(ended) << "held by a box";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("\r\nPARKING=EA4TX\r\n"));
+}
 
 } // namespace

@@ -1,5 +1,6 @@
 // Start-up without settings, the status lines, the dialog, and quitting.
 
+#include "app/widgets.h"
 #include "support/window_fixture.h"
 
 #include <QCheckBox>
@@ -115,6 +116,38 @@ TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
         window->update_status_lines();
         EXPECT_EQ(window->LabelEtatInterface->text(), QString::fromUtf8(r.expected)) << r.expected;
     }
+}
+
+// The activation steps run when the keyboard comes over from the dialog; a return from any
+// other window (a message box, the help, another program) leaves the bearing as it stands.
+TEST_F(StartupTest, OnlyAReturnFromTheDialogRunsTheActivationSteps) {
+    start("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n");
+    type(window->EditDXLocator, QStringLiteral("FN31PR"));
+    const QString bearing = window->EditAzimut->text();
+    const QString distance = window->EditDistance->text();
+    ASSERT_FALSE(bearing.isEmpty());
+    QWidget other;
+    other.show();
+    const auto away_and_back = [&] {
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        focus(window->ComboBoxListDX);
+    };
+    away_and_back();
+    EXPECT_EQ(window->EditAzimut->text(), bearing);
+    EXPECT_EQ(window->EditDistance->text(), distance);
+
+    // An azimuth set by hand with the arrows, the DX station still shown.
+    window->UpDownAzimut->stepUp();
+    const QString by_hand = window->EditAzimut->text();
+    ASSERT_NE(by_hand, bearing);
+    away_and_back();
+    EXPECT_EQ(window->EditAzimut->text(), by_hand);
+
+    window->MenuInitClick();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->formInit()));
+    focus(window->EditDXLocator);
+    EXPECT_EQ(window->EditAzimut->text(), bearing) << "recomputed on the return from the dialog";
 }
 
 } // namespace

@@ -2,7 +2,14 @@
 // registered with, bare or under openbox: where the window opens, and what the window manager
 // lets the operator do with it. Positions are read from the X server, not from Qt.
 
+#include "app/widgets.h"
+#include "map/map_window.h"
+#include "setup/window_placement.h"
+#include "support/pty_port.h"
 #include "support/window_fixture.h"
+
+#include <QLineEdit>
+#include <QToolButton>
 
 #include <QApplication>
 
@@ -119,6 +126,128 @@ TEST_F(MainWindowOnX11, WindowManagerOffersMinimiseAndCloseButNeitherMaximiseNor
     for (const char* refused :
          {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE"})
         EXPECT_FALSE(actions.contains(QLatin1String(refused))) << refused;
+}
+
+// Another program on the same desktop: a second X client with a window of its own.
+class OtherProgram {
+public:
+    OtherProgram() : display_(XOpenDisplay(nullptr)) {
+        if (display_ == nullptr)
+            return;
+        window_ =
+            XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 150, 0, 0, 0);
+        XStoreName(display_, window_, "another program");
+        XMapWindow(display_, window_);
+        XSync(display_, False);
+    }
+    ~OtherProgram() {
+        if (display_ != nullptr)
+            XCloseDisplay(display_);
+    }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    bool ok() const { return display_ != nullptr; }
+    Window window() const { return window_; }
+
+    bool viewable() {
+        XWindowAttributes a;
+        return XGetWindowAttributes(display_, window_, &a) && a.map_state == IsViewable;
+    }
+
+    // Gives `target` the keyboard as a desktop's task bar does: through the window manager
+    // when there is one, directly on a bare server.
+    void activate(Window target) {
+        if (qEnvironmentVariableIsSet("KESTRAV_EXPECT_WINDOW_MANAGER")) {
+            XEvent e{};
+            e.xclient.type = ClientMessage;
+            e.xclient.window = target;
+            e.xclient.message_type = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
+            e.xclient.format = 32;
+            e.xclient.data.l[0] = 2; // from a pager: always honoured
+            e.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display_, DefaultRootWindow(display_), False,
+                       SubstructureRedirectMask | SubstructureNotifyMask, &e);
+        } else {
+            XSetInputFocus(display_, target, RevertToParent, CurrentTime);
+        }
+        XSync(display_, False);
+    }
+
+private:
+    Display* display_;
+    Window window_ = 0;
+};
+
+// A return from another program is no return from the dialog: the hand-set azimuth, the
+// distance and the rotator stay as they were, with AUTO down and the dialog opened once.
+TEST_F(WindowTest, ReturnFromAnotherProgramLeavesBearingAndRotatorAlone) {
+    PtyPort com1(dir.path(), QStringLiteral("COM1"));
+    ASSERT_TRUE(com1.ok());
+    start("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\nANT=GS232\r\n"
+          "PORT_GS232=1\r\nBAUD_GS232=9600\r\n");
+    window->MenuInitClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->formInit()));
+    window->formInit()->close();
+    window->SpeedButtonAuto->setChecked(true);
+    window->state().min_step(RotorInterface::Gs232) = 0; // every command goes out
+    type(window->EditDXLocator, QStringLiteral("FN31PR"));
+    window->UpDownAzimut->stepUp(); // the azimuth set by hand, the DX station still shown
+    const QString by_hand = window->EditAzimut->text();
+    const QByteArray sent = com1.read();
+    ASSERT_TRUE(sent.endsWith("W" + by_hand.left(3).toLatin1() + "\r"))
+        << sent.toStdString() << " " << by_hand.toStdString();
+    const QString distance = window->EditDistance->text();
+
+    OtherProgram other;
+    ASSERT_TRUE(other.ok());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.viewable(); }, 5000));
+    other.activate(other.window());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == nullptr; }, 5000));
+    other.activate(static_cast<Window>(window->winId()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isActiveWindow(); }, 5000));
+
+    EXPECT_EQ(window->EditAzimut->text(), by_hand);
+    EXPECT_EQ(window->EditDistance->text(), distance);
+    EXPECT_EQ(com1.read(300), QByteArray());
+}
+
+// A first start: the dialog has the keyboard for the local locator and stands wholly on the
+// screen beside the main window's real frame, or where it covers least of it.
+TEST_F(WindowTest, FirstStartDialogTakesTheKeyboardBesideTheMainWindow) {
+    start();
+    TFormInit* init = window->formInit();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return init->EditLocalLocator->hasFocus(); }, 5000));
+    const QRect screen(0, 0, DisplayWidth(display(), DefaultScreen(display())),
+                       DisplayHeight(display(), DefaultScreen(display())));
+    QRect main_frame, dialog_frame;
+    const bool settled = QTest::qWaitFor(
+        [&] {
+            main_frame = frame_on_screen(static_cast<Window>(window->winId()));
+            dialog_frame = frame_on_screen(static_cast<Window>(init->winId()));
+            return dialog_frame.topLeft() == place_beside(main_frame, dialog_frame.size(), screen);
+        },
+        5000);
+    EXPECT_TRUE(settled) << ::testing::PrintToString(main_frame) << " "
+                         << ::testing::PrintToString(dialog_frame);
+    EXPECT_TRUE(screen.contains(dialog_frame)) << ::testing::PrintToString(dialog_frame);
+}
+
+// The map opens wholly on the screen, whatever the scale (registered once more at
+// QT_SCALE_FACTOR=2 on 1280 x 800).
+TEST_F(MainWindowOnX11, MapOpensWhollyOnTheScreen) {
+    const QRect screen(0, 0, DisplayWidth(display(), DefaultScreen(display())),
+                       DisplayHeight(display(), DefaultScreen(display())));
+    window->MenuMapClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->FormMap));
+    QRect frame;
+    const bool inside = QTest::qWaitFor(
+        [&] {
+            frame = frame_on_screen(static_cast<Window>(window->FormMap->winId()));
+            return frame.isValid() && screen.contains(frame);
+        },
+        5000);
+    EXPECT_TRUE(inside) << ::testing::PrintToString(frame);
 }
 
 } // namespace
