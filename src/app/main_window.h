@@ -291,6 +291,7 @@ private:
     void read_configuration();
     void apply_language(bool french);
     void set_messages(const LanguageTexts& texts);
+    void apply_addition_texts(const LanguageTexts& texts);
 
     StationState state_;
     Desktop* desktop_;
