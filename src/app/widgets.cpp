@@ -35,6 +35,33 @@ public:
     }
 };
 
+// Tab stops every 8 average character widths, as list boxes expand TABs.
+qreal tab_stop_distance(const QFontMetricsF& metrics) {
+    return 8 * metrics.averageCharWidth();
+}
+
+// Where each of the TAB-separated fields of `text` starts, from the text's left edge.
+QList<qreal> tab_field_offsets(const QString& text, const QFontMetricsF& metrics) {
+    const qreal stop = tab_stop_distance(metrics);
+    QList<qreal> offsets;
+    qreal x = 0;
+    for (const QStringView field : QStringView(text).split(u'\t')) {
+        // A TAB goes on to the next stop, a whole one further when the text ends on a stop.
+        if (!offsets.isEmpty() && stop > 0)
+            x = (std::floor(x / stop) + 1) * stop;
+        offsets.append(x);
+        x += metrics.horizontalAdvance(field.toString());
+    }
+    return offsets;
+}
+
+// The width of `text` with its TABs expanded.
+qreal tab_expanded_width(const QString& text, const QFontMetricsF& metrics) {
+    const qsizetype last_tab = text.lastIndexOf(u'\t');
+    return tab_field_offsets(text, metrics).constLast() +
+           metrics.horizontalAdvance(text.mid(last_tab + 1));
+}
+
 } // namespace
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
@@ -147,30 +174,6 @@ void show_whole_text_when_cut(QLabel* line, const QWidget* panel) {
     const int room = std::min(line->width(), panel->width() - left.x());
     const bool cut = line->fontMetrics().horizontalAdvance(line->text()) > room;
     line->setToolTip(cut ? line->text() : QString());
-}
-
-qreal tab_stop_distance(const QFontMetricsF& metrics) {
-    return 8 * metrics.averageCharWidth();
-}
-
-QList<qreal> tab_field_offsets(const QString& text, const QFontMetricsF& metrics) {
-    const qreal stop = tab_stop_distance(metrics);
-    QList<qreal> offsets;
-    qreal x = 0;
-    for (const QStringView field : QStringView(text).split(u'\t')) {
-        // A TAB goes on to the next stop, a whole one further when the text ends on a stop.
-        if (!offsets.isEmpty() && stop > 0)
-            x = (std::floor(x / stop) + 1) * stop;
-        offsets.append(x);
-        x += metrics.horizontalAdvance(field.toString());
-    }
-    return offsets;
-}
-
-qreal tab_expanded_width(const QString& text, const QFontMetricsF& metrics) {
-    const qsizetype last_tab = text.lastIndexOf(u'\t');
-    return tab_field_offsets(text, metrics).constLast() +
-           metrics.horizontalAdvance(text.mid(last_tab + 1));
 }
 
 int TabbedEntryDelegate::textMargin(const QWidget* widget) {

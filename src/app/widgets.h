@@ -8,7 +8,6 @@
 #include <QStyledItemDelegate>
 #include <QWidget>
 
-class QFontMetricsF;
 class QToolButton;
 
 namespace kestrav {
@@ -90,15 +89,9 @@ private:
 // tooltip; a line that fits has none.
 void show_whole_text_when_cut(QLabel* line, const QWidget* panel);
 
-// List entries hold fields separated by TABs, shown as a list box shows them: each TAB moves
-// on to the next tab stop, one every 8 average character widths of the font.
-qreal tab_stop_distance(const QFontMetricsF& metrics);
-// Where each of the TAB-separated fields of `text` starts, from the text's left edge.
-QList<qreal> tab_field_offsets(const QString& text, const QFontMetricsF& metrics);
-// The width of `text` with its TABs expanded.
-qreal tab_expanded_width(const QString& text, const QFontMetricsF& metrics);
-
-// Draws a list's entries with their TABs expanded to the tab stops.
+// Draws a list's entries as a list box shows them: the fields of an entry are separated by
+// TABs, and each TAB moves on to the next tab stop, one every 8 average character widths of
+// the font.
 class TabbedEntryDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
