@@ -6,9 +6,9 @@
 //
 // Needs DISPLAY (bench/run-all starts Xvfb); the main window runs on the xcb platform. Two
 // desktops: the stand-in alone beside the main window; then 100 further top-level windows
-// that each hold a client window, as a reparenting window manager's frames do, with the
-// stand-in moved into a frame of its own above them all, so that the lookup walks the whole
-// tree before it finds it.
+// that each hold a client window marked with WM_STATE, as a reparenting window manager's
+// frames do, with the stand-in moved into such a frame of its own above them all, so that the
+// lookup walks the whole tree before it finds it.
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
@@ -32,6 +32,14 @@
 
 namespace {
 
+// Marks a window as a client in the normal state, as the window manager that framed it does.
+void mark_as_client(Display* display, Window window) {
+    const Atom wm_state = XInternAtom(display, "WM_STATE", False);
+    const long normal_state[2] = {NormalState, None};
+    XChangeProperty(display, window, wm_state, wm_state, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(normal_state), 2);
+}
+
 // Top-level windows of another program, each holding a client window with a class of its own.
 void crowd_the_desktop(Display* display, int count) {
     const Window root = DefaultRootWindow(display);
@@ -45,6 +53,7 @@ void crowd_the_desktop(Display* display, int count) {
         hint.res_class = klass;
         XSetClassHint(display, client, &hint);
         XStoreName(display, client, "other");
+        mark_as_client(display, client);
     }
     XSync(display, False);
 }
@@ -53,6 +62,7 @@ void put_in_a_frame(Display* display, Window window) {
     const Window frame =
         XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 100, 0, 0, 0);
     XReparentWindow(display, window, frame, 0, 0);
+    mark_as_client(display, window);
     XSync(display, False);
 }
 

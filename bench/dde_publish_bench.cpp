@@ -1,6 +1,9 @@
 // From a publication to a hot-linked client holding the bytes, with 1 and with 64
 // subscribers. The server runs on this thread's event loop as in the program; the clients
 // read on a second thread, as other programs would, and stamp each value on arrival.
+// Then one client floods the server: it pokes 64 KiB of line ends and asks for the value
+// 3,000 times in one write, and either never reads or reads everything; meanwhile a 1 ms
+// timer on the event loop notes its longest wait and the process its peak resident size.
 //
 //   bench_dde_publish [publications]
 
@@ -16,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -133,6 +137,84 @@ void run(const QByteArray& path, kestrav::DdeServer& server, int clients, int co
         ::close(fd);
 }
 
+// The peak resident size from now on (the kernel's high-water mark, reset), in MB.
+void reset_peak_resident() {
+    if (FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", clear);
+        std::fclose(clear);
+    }
+}
+long peak_resident_mb() {
+    long kb = 0;
+    if (FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "VmHWM: %ld", &kb) == 1)
+                break;
+        std::fclose(status);
+    }
+    return kb / 1024;
+}
+
+void flood(const QByteArray& path, bool reads) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.constData());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        std::abort();
+    std::atomic<bool> done{false};
+    const auto start = Clock::now();
+    std::thread client([&] {
+        const QByteArray poke = "CONNECT Data\nPOKE Azimuth TEXT 65536\n" + QByteArray(65536, '\n');
+        const QByteArray requests = QByteArray("REQUEST Azimuth TEXT\n").repeated(3000);
+        for (const QByteArray& bytes : {poke, requests})
+            if (::write(fd, bytes.constData(), bytes.size()) != bytes.size())
+                std::abort();
+        if (reads) {
+            // "OK" twice, then 3,000 answers of "DATA 131073" and the value.
+            const long long expected = 6 + 3000LL * (12 + 131073);
+            long long got = 0;
+            char buffer[65536];
+            for (ssize_t n; got < expected && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                got += n;
+        } else {
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+        }
+        done = true;
+    });
+    reset_peak_resident();
+    // Wall time between two ticks, and the processor time this thread spent in it.
+    auto thread_ms = [] {
+        timespec t{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+    };
+    auto last = Clock::now();
+    double last_cpu = thread_ms();
+    double longest_ms = 0, longest_cpu_ms = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const auto now = Clock::now();
+        const double cpu = thread_ms();
+        longest_ms =
+            std::max(longest_ms, std::chrono::duration<double, std::milli>(now - last).count());
+        longest_cpu_ms = std::max(longest_cpu_ms, cpu - last_cpu);
+        last = now;
+        last_cpu = cpu;
+        if (done)
+            QCoreApplication::quit();
+    });
+    tick.start(1);
+    QCoreApplication::exec();
+    client.join();
+    const double total_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::printf("| %s | %.0f ms | %.1f ms | %.1f ms | %ld MB |\n",
+                reads ? "reads every answer (393 MB)" : "never reads (2 s)", total_ms, longest_ms,
+                longest_cpu_ms, peak_resident_mb());
+    ::close(fd);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -147,6 +229,13 @@ int main(int argc, char** argv) {
     for (int clients : {1, 64}) {
         run(QFile::encodeName(path), server, clients, count);
         QTimer::singleShot(100, qApp, &QCoreApplication::quit); // the closed clients go
+        QCoreApplication::exec();
+    }
+    std::printf("\n| flooding client | run | longest event-loop wait | its processor time "
+                "| peak resident |\n|---|---|---|---|---|\n");
+    for (bool reads : {false, true}) {
+        flood(QFile::encodeName(path), reads);
+        QTimer::singleShot(100, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();
     }
     return 0;

@@ -1,6 +1,7 @@
 // One publication conversation fed a client's bytes in chunks of sizes drawn from the
-// input itself, against a second conversation fed the same bytes at once: the chunking must
-// change nothing the client sees. A conversation opens the "Data" topic once at most and
+// input itself, against a second conversation fed the same bytes at once, and a third
+// answering them in rounds of small budgets: neither chunking nor rounds may change anything
+// the client sees. A conversation opens the "Data" topic once at most and
 // closes it exactly when it opened it, and a publication sends only what a link asks for.
 
 #include "fuzz_check.h"
@@ -24,7 +25,7 @@ struct Host {
     DdeHost callbacks() {
         DdeHost host;
         host.is_window_caption = [](const QString& topic) { return topic == "Kestrav  V0.6b"; };
-        host.value = [this] { return value; };
+        host.value = [this] { return encode_item_value(value); };
         host.poke = [this](const QByteArrayList& lines) { value = lines; };
         host.data_open = [this] {
             check(opened == 0);
@@ -39,8 +40,8 @@ struct Host {
 };
 
 void check_notification(const DdeConversation& conversation, const Host& host) {
-    const QByteArray sent = conversation.notification(host.value);
     const QByteArray value = encode_item_value(host.value);
+    const QByteArray sent = conversation.notification(value);
     if (!conversation.isDataConversation())
         check(sent.isEmpty());
     else
@@ -92,6 +93,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         conversation.end();
     }
     check(chunked_host.closed == chunked_host.opened);
+
+    // Rounds as a server answers them, with budgets from the same seed; a round with nothing
+    // left to answer makes no answer.
+    Host round_host;
+    QByteArray round_reply;
+    bool round_open = true;
+    {
+        DdeConversation conversation(round_host.callbacks());
+        QByteArray round;
+        round_open = conversation.receive_round(bytes, round, 1 + sizes() % 64);
+        round_reply += round;
+        while (round_open && conversation.hasUnanswered()) {
+            round.clear();
+            round_open = conversation.receive_round(QByteArray(), round, 1 + sizes() % 64);
+            round_reply += round;
+        }
+        round.clear();
+        check(!round_open || conversation.receive_round(QByteArray(), round, 64));
+        check(round.isEmpty());
+    }
+    check(round_host.closed == round_host.opened);
+    check(round_open == whole_open && round_reply == whole_reply);
 
     check(chunked_open == whole_open && chunked_reply == whole_reply);
     check(chunked_host.opened == whole_host.opened && chunked_host.value == whole_host.value);

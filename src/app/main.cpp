@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/shutdown_signals.h"
 #include "geodesy/number_text.h"
+#include "publish/dde_forward.h"
 #include "publish/dde_server.h"
 #include "rotor/parallel_port_ppdev.h"
 #include "rotor/x11_window_messages.h"
@@ -11,6 +12,9 @@
 
 #include <QApplication>
 #include <QDir>
+
+#include <cerrno>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -40,6 +44,12 @@ int main(int argc, char* argv[]) {
     kestrav::DdeServer publication(kestrav::dde_socket_path(
         kestrav::dde_service_name(QCoreApplication::applicationFilePath())));
     if (const int error = publication.listen()) {
+        // Another Kestrav serves it: that one comes forward instead of a second starting.
+        if (error == EADDRINUSE &&
+            kestrav::dde_ask_to_come_forward(publication.socketPath(), 3000)) {
+            std::fputs("kestrav: already running; its window was asked to come forward\n", stderr);
+            return 0;
+        }
         desktop.message_box(nullptr, kestrav::BoxIcon::Error, kestrav::dde_setup_error_text(error));
         return 1;
     }

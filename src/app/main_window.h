@@ -140,10 +140,12 @@ public:
     TCommPortDriver* CommPortDriverEasy = nullptr;
 
     // The network interface's connection to rotctld, and the antenna heading: its menu item
-    // (under "&Unit") and the timer that asks the rotator.
+    // (under "&Unit"), the timer that asks the rotator and the one that ends a reading no
+    // answer has renewed.
     RotctldLink* NetworkLink = nullptr;
     QAction* MenuHeading = nullptr;
     QTimer* TimerHeading = nullptr;
+    QTimer* TimerHeadingStale = nullptr;
 
     TFormInit* FormInit = nullptr;
 
@@ -210,6 +212,7 @@ public slots:
     // The antenna's real heading
     void MenuHeadingClick();
     void TimerHeadingTimer();
+    void TimerHeadingStaleTimer();
     void heading_received(double degrees);
 
 public:
@@ -287,6 +290,8 @@ private:
     void network_output();
     void network_stop();
     void network_failed(const QString& reason);
+    // The antenna's heading on the dial and the map; none removes it.
+    void show_heading(std::optional<double> heading);
     void park();
     void read_configuration();
     void apply_language(bool french);

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "map/map_view.h"
+#include "settings/map_setting.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
 
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,6 +24,15 @@ namespace kestrav {
 namespace {
 
 constexpr int kFirstSide = 560;
+
+// What the screen of the main window can show of a window framed like it; none without a
+// screen.
+std::optional<QSize> room_on_screen(const QWidget& main_window) {
+    const QScreen* screen = main_window.screen();
+    if (!screen)
+        return std::nullopt;
+    return screen->availableSize() - (main_window.frameGeometry().size() - main_window.size());
+}
 
 double signed_degrees(double magnitude, bool positive) {
     return positive ? magnitude : -magnitude;
@@ -82,7 +93,7 @@ void MapWindow::open() {
         placed_ = true;
         setWindowIcon(main_.windowIcon());
         if (setting.used)
-            resize(setting.width, setting.height);
+            resize(map_opening_size(setting, room_on_screen(main_)));
         else
             resize(kFirstSide, kFirstSide);
         move(main_.frameGeometry().topRight() + QPoint(8, 0));

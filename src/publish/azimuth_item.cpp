@@ -5,6 +5,8 @@
 #include "publish/dde_server.h"
 #include "setup/init_dialog.h"
 
+#include <QPointer>
+
 namespace kestrav {
 
 void TForm1::connect_publication() {
@@ -12,15 +14,26 @@ void TForm1::connect_publication() {
         return;
     connect(dde_server_, &DdeServer::conversationOpened, this, &TForm1::DataOpen);
     connect(dde_server_, &DdeServer::conversationClosed, this, &TForm1::DataClose);
-    // A conversation may be opened on the caption of either window; it offers no item.
-    dde_server_->setCaptionCheck([this](const QString& topic) {
-        for (const QWidget* w :
-             {static_cast<const QWidget*>(this), static_cast<const QWidget*>(FormInit)}) {
-            if (topic.compare(w->windowTitle(), Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
+    // Another start of the program hands over to this one: the window comes forward,
+    // restored if it was minimised.
+    connect(dde_server_, &DdeServer::activationRequested, this, [this] {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
     });
+    // A conversation may be opened on the caption of either window; it offers no item. The
+    // server outlives the windows: the check goes with them (the dialog goes first).
+    dde_server_->setCaptionCheck(
+        [this, dialog = QPointer<const QWidget>(FormInit)](const QString& topic) {
+            for (const QWidget* w : {static_cast<const QWidget*>(this), dialog.data()}) {
+                if (w != nullptr && topic.compare(w->windowTitle(), Qt::CaseInsensitive) == 0)
+                    return true;
+            }
+            return false;
+        });
+    connect(this, &QObject::destroyed, dde_server_,
+            [server = dde_server_] { server->setCaptionCheck({}); });
 }
 
 void TForm1::publish_azimuth(const QString& text) {

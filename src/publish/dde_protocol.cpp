@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <charconv>
+#include <limits>
 #include <unistd.h>
 
 namespace kestrav {
@@ -40,9 +41,15 @@ QString dde_socket_path(const QString& service) {
 }
 
 QByteArray encode_item_value(const QByteArrayList& lines) {
-    QByteArray bytes;
+    qsizetype size = 1;
     for (const QByteArray& line : lines)
-        bytes += line + "\r\n";
+        size += line.size() + 2;
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const QByteArray& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
     bytes += '\0';
     return bytes;
 }
@@ -80,18 +87,33 @@ void DdeConversation::end() {
 }
 
 bool DdeConversation::receive(const QByteArray& bytes, QByteArray& reply) {
+    constexpr qsizetype unbounded = std::numeric_limits<qsizetype>::max();
+    bool open = receive_round(bytes, reply, unbounded);
+    while (open && unanswered_)
+        open = receive_round(QByteArray(), reply, unbounded);
+    return open;
+}
+
+bool DdeConversation::receive_round(const QByteArray& bytes, QByteArray& reply, qsizetype budget) {
+    unanswered_ = false;
     if (state_ == State::Ended)
         return false;
     pending_ += bytes;
+    poked_ = false;
     qsizetype used = 0;
     bool open = true;
     while (open) {
+        if (reply.size() >= budget || poked_) {
+            unanswered_ = used < pending_.size();
+            break;
+        }
         if (payload_ != Payload::None) {
             const qsizetype size = payload_size_;
             if (pending_.size() - used < size)
                 break;
-            handle_payload(pending_.sliced(used, size), reply);
+            const QByteArray payload = pending_.sliced(used, size);
             used += size;
+            handle_payload(payload, reply);
             continue;
         }
         const qsizetype newline = pending_.indexOf('\n', used);
@@ -111,8 +133,10 @@ bool DdeConversation::receive(const QByteArray& bytes, QByteArray& reply) {
         open = handle_line(line, reply);
     }
     pending_.remove(0, used);
-    if (!open)
+    if (!open) {
+        unanswered_ = false;
         end();
+    }
     return open;
 }
 
@@ -139,6 +163,12 @@ bool DdeConversation::handle_line(const QByteArray& line, QByteArray& reply) {
         reply += kNo;
         return false;
     }
+    if (command == "ACTIVATE" && line == command && state_ == State::Unconnected &&
+        host_.activate) {
+        reply += kOk;
+        host_.activate();
+        return false;
+    }
     if (command == "DISCONNECT") {
         reply += kOk;
         return false;
@@ -154,8 +184,9 @@ bool DdeConversation::handle_line(const QByteArray& line, QByteArray& reply) {
     const bool item =
         state_ == State::Data && words.size() >= 2 && words[0] == kDdeItem && words[1] == "TEXT";
     if (command == "REQUEST" && item && words.size() == 2) {
-        const QByteArray value = encode_item_value(host_.value());
-        reply += "DATA " + QByteArray::number(value.size()) + '\n' + value;
+        const QByteArray value = host_.value();
+        reply += "DATA " + QByteArray::number(value.size()) + '\n';
+        reply += value;
     } else if (command == "ADVISE" && item && words.size() == 3 &&
                (words[2] == "HOT" || words[2] == "WARM")) {
         hot_ = words[2] == "HOT";
@@ -187,6 +218,7 @@ void DdeConversation::handle_payload(const QByteArray& payload, QByteArray& repl
     payload_size_ = 0;
     if (kind == Payload::Poke && poke_known_item_) {
         reply += kOk;
+        poked_ = true;
         if (host_.poke)
             host_.poke(poked_lines(payload));
     } else if (kind == Payload::Execute && state_ == State::Data) {
@@ -196,14 +228,12 @@ void DdeConversation::handle_payload(const QByteArray& payload, QByteArray& repl
     }
 }
 
-QByteArray DdeConversation::notification(const QByteArrayList& value) const {
+QByteArray DdeConversation::notification(const QByteArray& value) const {
     if (state_ != State::Data)
         return {};
-    if (hot_) {
-        const QByteArray bytes = encode_item_value(value);
-        return "DATA " + QByteArray(kDdeItem) + ' ' + QByteArray::number(bytes.size()) + '\n' +
-               bytes;
-    }
+    if (hot_)
+        return "DATA " + QByteArray(kDdeItem) + ' ' + QByteArray::number(value.size()) + '\n' +
+               value;
     if (warm_)
         return "CHANGED " + QByteArray(kDdeItem) + '\n';
     return {};

@@ -12,6 +12,8 @@
 //   POKE <item> TEXT <n>         n bytes follow; OK, the value is replaced
 //   EXECUTE <n>                  n bytes follow; OK, ignored
 //   DISCONNECT                   OK, then closed
+//   ACTIVATE                     before CONNECT only: OK, the program's main window comes
+//                                forward, then closed (how a second start hands over)
 //
 // Anything else, an unknown item (names match with letter case), another format, or any
 // transaction on a window-caption conversation but DISCONNECT: NOTPROCESSED.
@@ -28,6 +30,10 @@ inline constexpr char kDdeTopic[] = "Data";
 inline constexpr char kDdeItem[] = "Azimuth";
 inline constexpr qsizetype kDdeLongestLine = 1024;         // line end included
 inline constexpr qsizetype kDdeLargestPayload = 64 * 1024; // bytes after a POKE or EXECUTE
+// The largest value a client can be sent, in the form it receives (encode_item_value): a
+// poke of the largest payload made of line ends but its last byte, each line end becoming
+// CR LF, the last line closed by CR LF, then the NUL. Clients accept up to this.
+inline constexpr qsizetype kDdeLargestValue = 2 * kDdeLargestPayload + 2;
 inline constexpr qint64 kDdeMostPendingOutput = 1024 * 1024;
 inline constexpr int kDdeMostConversations = 64;
 
@@ -53,14 +59,16 @@ QByteArrayList poked_lines(const QByteArray& text);
 // What one conversation needs from the server that holds it.
 struct DdeHost {
     std::function<bool(const QString& topic)> is_window_caption;
-    std::function<QByteArrayList()> value;                 // the item value now
+    std::function<QByteArray()> value; // the item value now, as sent (encode_item_value)
     std::function<void(const QByteArrayList& lines)> poke; // replaces it, tells subscribers
     std::function<void()> data_open;                       // a "Data" conversation opened
     std::function<void()> data_close;                      // ... and closed
+    std::function<void()> activate;                        // the main window is asked forward
 };
 
-// One conversation: fed the bytes the client sends, it answers through `reply`. It never
-// holds more than one line and one payload of the client's.
+// One conversation: fed the bytes the client sends, it answers through `reply`. Once all it
+// was fed is answered it holds no more than one unfinished line or payload of the client's;
+// answered in rounds, also the unanswered rest of what it was last fed.
 class DdeConversation {
 public:
     explicit DdeConversation(DdeHost host);
@@ -68,14 +76,23 @@ public:
     DdeConversation(const DdeConversation&) = delete;
     DdeConversation& operator=(const DdeConversation&) = delete;
 
-    // Takes the bytes received and appends the answers to `reply`. False once the
-    // conversation has ended (refused topic, DISCONNECT, a line or payload over its
-    // limit, a malformed byte count): the connection is then to be closed after the reply.
+    // Takes the bytes received and appends the answers to every transaction they complete,
+    // in order, to `reply`. False once the conversation has ended (refused topic,
+    // DISCONNECT, ACTIVATE, a line or payload over its limit, a malformed byte count): the
+    // connection is then to be closed after the reply.
     bool receive(const QByteArray& bytes, QByteArray& reply);
 
-    // What a publication sends on this conversation: the value for a hot link, the change
-    // notice for a warm one, nothing otherwise.
-    QByteArray notification(const QByteArrayList& value) const;
+    // The same in bounded rounds, for a server that must not let one read of a client's
+    // make unbounded work or output: answering stops once `reply` holds `budget` bytes or
+    // more, and after each poke, so that the poked value reaches the subscribers before the
+    // next transaction is answered. What is left waits (hasUnanswered) for the next round,
+    // which may bring no new bytes.
+    bool receive_round(const QByteArray& bytes, QByteArray& reply, qsizetype budget);
+    bool hasUnanswered() const { return unanswered_; }
+
+    // What a publication sends on this conversation: the value (as encode_item_value
+    // gives it) for a hot link, the change notice for a warm one, nothing otherwise.
+    QByteArray notification(const QByteArray& value) const;
 
     // The connection has gone: a "Data" conversation that was open closes. Runs once.
     void end();
@@ -96,6 +113,8 @@ private:
     Payload payload_ = Payload::None;
     qsizetype payload_size_ = 0;
     bool poke_known_item_ = false;
+    bool unanswered_ = false; // a round stopped with transactions possibly complete
+    bool poked_ = false;      // a poke was answered in this round
     bool hot_ = false;
     bool warm_ = false;
 };

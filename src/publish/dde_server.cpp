@@ -24,6 +24,11 @@ namespace {
 // the system's socket buffer, and the client is slowed down rather than the program.
 constexpr qint64 kReadBufferBytes = kDdeLongestLine + kDdeLargestPayload;
 constexpr int kFlushSeconds = 5;
+// A client's transactions are answered while less than this waits for it. One round adds at
+// most one answer (the largest value) past it, so answers alone never reach the limit that
+// drops a client; publications have the other half.
+constexpr qint64 kAnswerWhileBelow = kDdeMostPendingOutput / 2;
+static_assert(kAnswerWhileBelow + kDdeLargestValue + 32 < kDdeMostPendingOutput);
 
 // The socket's directory: made private when missing; when present it must be the user's
 // own directory, not a link, closed to group and others.
@@ -76,6 +81,8 @@ struct DdeServer::Client {
     QPointer<QLocalSocket> socket; // a child of the listening server, which deletes it last
     std::unique_ptr<DdeConversation> conversation;
     bool dropped = false;
+    bool scheduled = false; // a round waits for the event loop
+    bool held = false;      // not answered while its output waits: resumed as it drains
 };
 
 DdeServer::DdeServer(QString socket_path, QObject* parent)
@@ -156,6 +163,7 @@ void DdeServer::accept_connections() {
             return is_caption_ && is_caption_(topic);
         };
         host.value = [this] { return value_; };
+        host.activate = [this] { emit activationRequested(); };
         host.poke = [this](const QByteArrayList& lines) {
             poked_value_ = lines;
             poked_ = true;
@@ -164,6 +172,11 @@ void DdeServer::accept_connections() {
         host.data_close = [this] { emit conversationClosed(); };
         client->conversation = std::make_unique<DdeConversation>(std::move(host));
         connect(socket, &QLocalSocket::readyRead, this, [this, raw] { receive(raw); });
+        // Also emitted from within a write: the held client is served later, not in it.
+        connect(socket, &QLocalSocket::bytesWritten, this, [this, raw] {
+            if (raw->held && raw->socket->bytesToWrite() < kAnswerWhileBelow)
+                schedule(raw);
+        });
         connect(socket, &QLocalSocket::disconnected, this, [this, raw] { drop(raw); });
         clients_.push_back(std::move(client));
         if (socket->bytesAvailable() > 0)
@@ -171,19 +184,54 @@ void DdeServer::accept_connections() {
     }
 }
 
+// One round of a client's transactions: new bytes are read only once every transaction
+// already read has been answered, so the conversation holds at most one read of them.
 void DdeServer::receive(Client* client) {
-    if (client->dropped)
+    if (client->dropped || client->scheduled)
+        return; // a scheduled round comes first, to keep the answers in order
+    QLocalSocket* socket = client->socket;
+    const qint64 waiting = socket->bytesToWrite();
+    client->held = waiting >= kAnswerWhileBelow;
+    if (client->held)
         return;
+    DdeConversation& conversation = *client->conversation;
+    const QByteArray bytes = conversation.hasUnanswered() ? QByteArray() : socket->readAll();
     QByteArray reply;
-    const bool open = client->conversation->receive(client->socket->readAll(), reply);
+    const bool open = conversation.receive_round(bytes, reply, kAnswerWhileBelow - waiting);
     send(client, reply);
-    // A poke's value goes out to the subscribers after its OK, the poker's own link too.
+    // A poke ends its round: its value goes out after its OK, to the poker's own link too,
+    // and before the poker's next transaction is answered.
     if (poked_) {
         poked_ = false;
         set_value(poked_value_);
     }
     if (!open)
         drop(client); // the sweep closes it once what was answered has gone out
+    else if (conversation.hasUnanswered() || socket->bytesAvailable() > 0)
+        schedule(client);
+}
+
+// The next round waits for the event loop, so that one client's reads never hold the
+// window for longer than one round.
+void DdeServer::schedule(Client* client) {
+    client->scheduled = true;
+    client->held = false;
+    if (!serve_pending_) {
+        serve_pending_ = true;
+        QMetaObject::invokeMethod(this, &DdeServer::serve_scheduled, Qt::QueuedConnection);
+    }
+}
+
+void DdeServer::serve_scheduled() {
+    serve_pending_ = false;
+    // Indexed: a round may drop clients, which stay in the list until the sweep.
+    for (std::size_t i = 0; i < clients_.size(); ++i) {
+        Client* client = clients_[i].get();
+        if (client->scheduled) {
+            client->scheduled = false;
+            receive(client);
+        }
+    }
 }
 
 void DdeServer::send(Client* client, const QByteArray& bytes) {
@@ -200,11 +248,11 @@ void DdeServer::send(Client* client, const QByteArray& bytes) {
 }
 
 void DdeServer::publish(const QString& text) {
-    set_value({text.toLatin1()});
+    set_value({text.toLatin1().left(kDdeLargestPayload)});
 }
 
 void DdeServer::set_value(const QByteArrayList& lines) {
-    value_ = lines;
+    value_ = encode_item_value(lines);
     // Indexed: a client dropped meanwhile stays in the list until the sweep.
     for (std::size_t i = 0; i < clients_.size(); ++i) {
         Client* client = clients_[i].get();

@@ -2,6 +2,12 @@
 // The azimuth publication server: a Unix-domain socket of the user's, served on the
 // user-interface thread without ever waiting for a client. Each connection is one
 // conversation (see dde_protocol.h); every publication goes out to the advised ones.
+//
+// What one client can cost is bounded. Its transactions are answered in rounds of bounded
+// output, one round per event, and only while less than half the pending-output limit waits
+// for it: a client that sends faster than it reads is no longer read from (it waits on its
+// own socket) until it has taken its answers. A publication that would leave more than the
+// limit waiting for a client drops that client: it has stopped reading.
 
 #include "publish/dde_protocol.h"
 
@@ -37,7 +43,8 @@ public:
         is_caption_ = std::move(is_caption);
     }
 
-    // Replaces the item value by one line and tells every advised conversation.
+    // Replaces the item value by one line and tells every advised conversation. The text is
+    // cut to the largest payload a poke may bring, so that every client can take the value.
     void publish(const QString& text);
     int conversationCount() const;
 
@@ -45,11 +52,15 @@ signals:
     // A conversation on the "Data" topic has opened or closed.
     void conversationOpened();
     void conversationClosed();
+    // Another start of the program, finding this one running, asks it to come forward.
+    void activationRequested();
 
 private:
     struct Client;
     void accept_connections();
     void receive(Client* client);
+    void schedule(Client* client);
+    void serve_scheduled();
     void send(Client* client, const QByteArray& bytes);
     void set_value(const QByteArrayList& lines);
     void drop(Client* client);
@@ -59,9 +70,10 @@ private:
     QString path_;
     QLocalServer* server_ = nullptr;
     std::vector<std::unique_ptr<Client>> clients_;
-    QByteArrayList value_;
+    QByteArray value_ = encode_item_value({}); // as clients receive it
     std::function<bool(const QString&)> is_caption_;
     bool sweep_pending_ = false;
+    bool serve_pending_ = false;
     QByteArrayList poked_value_; // a poke's value, applied once its answer has gone out
     bool poked_ = false;
     unsigned long long socket_inode_ = 0; // of the socket this server made, removed at exit

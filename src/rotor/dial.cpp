@@ -28,7 +28,7 @@ void TForm1::redraw_dial() {
                          static_cast<int>(round_half_even(34 - 22 * std::cos(heading))));
         Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*state_.AntennaHeading, 1)));
     } else {
-        Image1->setToolTip(QString());
+        Image1->setToolTip(state_.ShowHeading ? QStringLiteral("no reading") : QString());
     }
     painter.end();
     Image1->setPixmap(picture);

@@ -1,13 +1,23 @@
 #include "rotor/heading_protocol.h"
 
+#include "geodesy/number_text.h"
+
+#include <algorithm>
 #include <array>
-#include <cstdlib>
+#include <limits>
 
 namespace kestrav {
 
 namespace {
 
 constexpr qsizetype kLongestAnswer = 256;
+// The elevations an az/el rotator can stand at, in degrees (over the zenith up to 180).
+constexpr double kLowestElevation = -90;
+constexpr double kHighestElevation = 180;
+
+QString unreadable_answer_text() {
+    return QStringLiteral("Unreadable answer from rotctld");
+}
 
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
@@ -89,6 +99,12 @@ std::optional<double> parse_plain_number(QByteArrayView text) {
     return minus ? -value : value;
 }
 
+std::optional<double> heading_reading(double degrees, HeadingRange range) {
+    if (!(degrees >= range.lowest && degrees <= range.highest)) // NaN included
+        return std::nullopt;
+    return degrees;
+}
+
 std::optional<double> parse_gs232_heading(QByteArrayView line) {
     if (line.startsWith("AZ=")) { // the GS-232B form, "AZ=aaa  EL=eee" after C2
         const qsizetype space = line.indexOf(' ');
@@ -109,24 +125,62 @@ std::optional<double> parse_easycomm_heading(QByteArrayView line) {
     return parse_plain_number(line.sliced(2, (space < 0 ? line.size() : space) - 2));
 }
 
-QByteArray rotctld_turn_command(long long tenths) {
+namespace {
+
+// Tenths of a degree as rotctld reads them: "123.4", "-5.0".
+QByteArray tenths_text(long long tenths) {
     const bool negative = tenths < 0;
     const long long magnitude = negative ? -tenths : tenths;
-    return "P " + QByteArray(negative ? "-" : "") + QByteArray::number(magnitude / 10) + '.' +
-           QByteArray::number(magnitude % 10) + " 0\n";
+    return QByteArray(negative ? "-" : "") + QByteArray::number(magnitude / 10) + '.' +
+           QByteArray::number(magnitude % 10);
+}
+
+} // namespace
+
+QByteArray rotctld_turn_command(long long tenths, std::optional<long long> elevation_tenths) {
+    return "P " + tenths_text(tenths) + ' ' +
+           (elevation_tenths ? tenths_text(*elevation_tenths) : QByteArray("0")) + '\n';
 }
 
 QByteArray rotctld_stop_command() {
     return QByteArrayLiteral("S\n");
 }
 
+bool is_rotctld_report(QByteArrayView line) {
+    return line.startsWith("RPRT");
+}
+
 std::optional<int> parse_rotctld_report(QByteArrayView line) {
     if (!line.startsWith("RPRT "))
         return std::nullopt;
-    const std::optional<double> code = parse_plain_number(line.sliced(5));
-    if (!code || *code != static_cast<int>(*code))
+    QByteArrayView number = line.sliced(5);
+    const bool negative = number.startsWith('-');
+    if (negative)
+        number = number.sliced(1);
+    if (number.isEmpty())
         return std::nullopt;
-    return static_cast<int>(*code);
+    // Accumulated as a negative number, which reaches INT_MIN.
+    long long value = 0;
+    for (char c : number) {
+        if (!is_digit(c))
+            return std::nullopt;
+        value = value * 10 - (c - '0');
+        if (value < std::numeric_limits<int>::min())
+            return std::nullopt;
+    }
+    if (!negative) {
+        if (-value > std::numeric_limits<int>::max())
+            return std::nullopt;
+        value = -value;
+    }
+    return static_cast<int>(value);
+}
+
+std::optional<long long> parse_rotctld_elevation(QByteArrayView line) {
+    const std::optional<double> degrees = parse_plain_number(line);
+    if (!degrees || *degrees < kLowestElevation || *degrees > kHighestElevation)
+        return std::nullopt;
+    return round_half_even(*degrees * 10);
 }
 
 QString hamlib_error_text(int code) {
@@ -154,10 +208,56 @@ QString hamlib_error_text(int code) {
         "Security error password not provided or crypto failure",
         "Rig is not powered on",
     };
-    const int index = std::abs(code);
-    if (index < static_cast<int>(kTexts.size()))
-        return QString::fromLatin1(kTexts[static_cast<std::size_t>(index)]);
+    // Hamlib's codes are 0 and the negative numbers of its table; never negated here, as
+    // the negation of the lowest int does not exist.
+    if (code <= 0 && code > -static_cast<int>(kTexts.size()))
+        return QString::fromLatin1(kTexts[static_cast<std::size_t>(-code)]);
     return QStringLiteral("Hamlib error %1").arg(code);
+}
+
+void RotctldAnswers::expect(Question question) {
+    open_.push_back(question == Question::Command ? Line::Report : Line::Azimuth);
+}
+
+bool RotctldAnswers::commandOpen() const {
+    return std::find(open_.begin(), open_.end(), Line::Report) != open_.end();
+}
+
+bool RotctldAnswers::positionOpen() const {
+    return std::any_of(open_.begin(), open_.end(), [](Line l) { return l != Line::Report; });
+}
+
+RotctldAnswers::Outcome RotctldAnswers::take(QByteArrayView line) {
+    Outcome outcome;
+    if (open_.empty())
+        return outcome; // nothing asked: not ours to read
+    const Line expected = open_.front();
+    open_.pop_front();
+    switch (expected) {
+    case Line::Report:
+        // A refused command is told; so is an answer that is no readable report, which ends
+        // the command as a failure.
+        if (const std::optional<int> code = parse_rotctld_report(line)) {
+            if (*code < 0)
+                outcome.failure = hamlib_error_text(*code);
+        } else {
+            outcome.failure = unreadable_answer_text();
+        }
+        break;
+    case Line::Azimuth:
+        // A report in place of the position: the position cannot be had and is simply not
+        // shown. Any other line is the azimuth line, readable or not, and the elevation
+        // follows it.
+        if (is_rotctld_report(line))
+            break;
+        outcome.heading = parse_plain_number(line);
+        open_.push_front(Line::Elevation);
+        break;
+    case Line::Elevation:
+        outcome.elevation_tenths = parse_rotctld_elevation(line);
+        break;
+    }
+    return outcome;
 }
 
 } // namespace kestrav

@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -30,6 +31,17 @@ private:
     bool discarding_ = false;
 };
 
+// The headings a rotator can report, in degrees: its own 0 to 360 scale, also with the end
+// stop at south (where the scale's 0 points south). A reported number outside them is no
+// reading. The one place that says so, for every rotator.
+struct HeadingRange {
+    double lowest;
+    double highest;
+};
+inline constexpr HeadingRange kReportedHeadings{0, 360};
+// The reading a reported number stands for: itself within the range, otherwise none.
+std::optional<double> heading_reading(double degrees, HeadingRange range = kReportedHeadings);
+
 // A GS-232 position answer: "+0nnn" (also "+0nnn+0eee" after C2) or the GS-232B form
 // "AZ=nnn" (also "AZ=nnn  EL=eee"); degrees.
 std::optional<double> parse_gs232_heading(QByteArrayView line);
@@ -39,13 +51,49 @@ std::optional<double> parse_easycomm_heading(QByteArrayView line);
 // "." and an optional leading sign; nothing else.
 std::optional<double> parse_plain_number(QByteArrayView text);
 
-// rotctld commands, each ending in LF: "P <azimuth> 0" with one decimal (tenths is the
-// azimuth times ten, rounded), "S", and the answer code "RPRT <n>" read back.
-QByteArray rotctld_turn_command(long long tenths);
+// rotctld commands, each ending in LF: "P <azimuth> <elevation>" with one decimal (tenths is
+// the azimuth times ten, rounded), the elevation "0" while none is known, and "S".
+QByteArray rotctld_turn_command(long long tenths, std::optional<long long> elevation_tenths = {});
 QByteArray rotctld_stop_command();
+// A line that rotctld means as an answer code: it starts with "RPRT".
+bool is_rotctld_report(QByteArrayView line);
+// The code of "RPRT <n>": n an integer (optional "-", digits) within the range of int; none
+// for any other line, a malformed report included.
 std::optional<int> parse_rotctld_report(QByteArrayView line);
+// The elevation of a position answer in tenths of a degree, when it is a number an elevation
+// can be (-90 to 180); none otherwise.
+std::optional<long long> parse_rotctld_elevation(QByteArrayView line);
 
-// Hamlib's text for an error code (RPRT -n), or "Hamlib error n" for one it does not name.
+// Hamlib's text for an error code (RPRT -n), or "Hamlib error n" for a number it does not
+// define.
 QString hamlib_error_text(int code);
+
+// What rotctld still owes the link, oldest first, and what each answer line means. rotctld
+// answers every command in order, a command with one "RPRT n" line, the position query with
+// two lines (azimuth, elevation) or one "RPRT n": so each line is taken as the answer, or the
+// next line of the answer, to the oldest open question, whatever it holds, and an unreadable
+// line cannot put the later answers out of step.
+class RotctldAnswers {
+public:
+    enum class Question { Command, Position };
+    // What one line told.
+    struct Outcome {
+        std::optional<QString> failure;            // a command refused, or answered unreadably
+        std::optional<double> heading;             // a position number, not yet checked for range
+        std::optional<long long> elevation_tenths; // the elevation that came with a position
+    };
+
+    void expect(Question question);
+    // The answer line to the oldest open question; nothing when none is open.
+    Outcome take(QByteArrayView line);
+    bool empty() const { return open_.empty(); }
+    bool commandOpen() const;
+    bool positionOpen() const;
+    void clear() { open_.clear(); }
+
+private:
+    enum class Line { Report, Azimuth, Elevation };
+    std::deque<Line> open_;
+};
 
 } // namespace kestrav

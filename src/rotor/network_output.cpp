@@ -1,6 +1,6 @@
 // The network interface (a client of Hamlib's rotctld) and the antenna's real heading:
 // asked once a second of the rotator in use while its connection is open, and drawn on the
-// dial as a second needle.
+// dial as a second needle while the readings keep coming.
 
 #include "app/desktop.h"
 #include "app/main_window.h"
@@ -21,6 +21,9 @@ namespace kestrav {
 namespace {
 
 constexpr int kHeadingPeriodMilliseconds = 1000;
+// A reading older than this is no longer the antenna's heading: STOP, a port closed or a
+// rotator that stopped answering.
+constexpr int kHeadingLifeMilliseconds = 3000;
 
 } // namespace
 
@@ -41,6 +44,11 @@ void TForm1::build_network_and_heading() {
     TimerHeading->setObjectName(QStringLiteral("TimerHeading"));
     TimerHeading->setInterval(kHeadingPeriodMilliseconds);
     connect(TimerHeading, &QTimer::timeout, this, &TForm1::TimerHeadingTimer);
+    TimerHeadingStale = new QTimer(this);
+    TimerHeadingStale->setObjectName(QStringLiteral("TimerHeadingStale"));
+    TimerHeadingStale->setSingleShot(true);
+    TimerHeadingStale->setInterval(kHeadingLifeMilliseconds);
+    connect(TimerHeadingStale, &QTimer::timeout, this, &TForm1::TimerHeadingStaleTimer);
 
     // Answers of the serial controllers, read by their ports' poll timers.
     const auto answers = [this](AnswerLines& lines, auto parse) {
@@ -66,11 +74,11 @@ void TForm1::network_output() {
         return;
     // rotctld's backend knows its rotator's end stop: the true azimuth goes out.
     const long long tenths = round_half_even(state_.CommandAzimuth * 10);
-    if (raw_output_display_)
-        LabelAzimut->setText(QString::fromLatin1(rotctld_turn_command(tenths).chopped(1)));
     network_error_.clear();
     update_status_lines();
     NetworkLink->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
+    if (raw_output_display_)
+        LabelAzimut->setText(QString::fromLatin1(NetworkLink->turnCommand(tenths).chopped(1)));
     NetworkLink->turn(tenths);
 }
 
@@ -98,11 +106,9 @@ void TForm1::MenuHeadingClick() {
         TimerHeading->start();
     } else {
         TimerHeading->stop();
-        state_.AntennaHeading.reset();
-        redraw_dial();
-        if (FormMap != nullptr)
-            FormMap->setHeading(std::nullopt);
+        TimerHeadingStale->stop();
     }
+    show_heading(std::nullopt);
 }
 
 void TForm1::TimerHeadingTimer() {
@@ -123,13 +129,26 @@ void TForm1::TimerHeadingTimer() {
     }
 }
 
+// A number the rotator cannot report is no reading: the needle goes rather than point
+// somewhere false.
 void TForm1::heading_received(double degrees) {
     if (!state_.ShowHeading)
         return;
-    state_.AntennaHeading = degrees;
+    const std::optional<double> reading = heading_reading(degrees);
+    if (reading)
+        TimerHeadingStale->start();
+    show_heading(reading);
+}
+
+void TForm1::TimerHeadingStaleTimer() {
+    show_heading(std::nullopt);
+}
+
+void TForm1::show_heading(std::optional<double> heading) {
+    state_.AntennaHeading = heading;
     redraw_dial();
     if (FormMap != nullptr)
-        FormMap->setHeading(degrees);
+        FormMap->setHeading(heading);
 }
 
 } // namespace kestrav

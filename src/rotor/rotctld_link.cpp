@@ -5,6 +5,8 @@ namespace kestrav {
 namespace {
 
 constexpr int kConnectMilliseconds = 2000;
+// Long enough for rotctld's own retries on a slow serial controller.
+constexpr int kAnswerMilliseconds = 5000;
 
 } // namespace
 
@@ -13,10 +15,18 @@ RotctldLink::RotctldLink(QObject* parent) : QObject(parent) {
     connect_timer_.setInterval(kConnectMilliseconds);
     connect(&connect_timer_, &QTimer::timeout, this,
             [this] { lose(QStringLiteral("Connection timed out")); });
+    answer_timer_.setSingleShot(true);
+    answer_timer_.setInterval(kAnswerMilliseconds);
+    // Late answers would be read as the answers to later questions: the connection goes.
+    // Only a command left unanswered is told; a position that cannot be had is not shown.
+    connect(&answer_timer_, &QTimer::timeout, this,
+            [this] { lose(QStringLiteral("No answer from rotctld"), answers_.commandOpen()); });
     connect(&socket_, &QTcpSocket::connected, this, [this] {
         connect_timer_.stop();
         socket_.write(queued_);
         queued_.clear();
+        if (!answers_.empty())
+            answer_timer_.start();
     });
     connect(&socket_, &QTcpSocket::readyRead, this, &RotctldLink::receive);
     connect(&socket_, &QTcpSocket::errorOccurred, this, [this] {
@@ -26,14 +36,19 @@ RotctldLink::RotctldLink(QObject* parent) : QObject(parent) {
                  ? QStringLiteral("Connection closed by rotctld")
                  : socket_.errorString());
     });
-    connect(&socket_, &QTcpSocket::disconnected, this, [this] {
-        closing_ = false;
-        expected_.clear();
-        lines_.clear();
-    });
+    connect(&socket_, &QTcpSocket::disconnected, this, &RotctldLink::reset);
+}
+
+RotctldLink::~RotctldLink() {
+    // The socket outlives the other members and tells of its closing as it goes: its
+    // handlers must not run into members already destroyed.
+    socket_.disconnect(this);
+    socket_.abort();
 }
 
 void RotctldLink::setAddress(const QString& host, quint16 port) {
+    if (host != host_ || port != port_)
+        elevation_tenths_.reset(); // another rotator
     host_ = host;
     port_ = port;
 }
@@ -44,34 +59,40 @@ bool RotctldLink::isOpen() const {
            socket_.state() == QAbstractSocket::HostLookupState;
 }
 
+QByteArray RotctldLink::turnCommand(long long tenths) const {
+    return rotctld_turn_command(tenths, elevation_tenths_);
+}
+
 void RotctldLink::turn(long long tenths) {
-    send(rotctld_turn_command(tenths), Answer::Report);
+    send(turnCommand(tenths), RotctldAnswers::Question::Command);
 }
 
 void RotctldLink::stop() {
-    send(rotctld_stop_command(), Answer::Report);
+    send(rotctld_stop_command(), RotctldAnswers::Question::Command);
 }
 
 void RotctldLink::askHeading() {
-    if (socket_.state() != QAbstractSocket::ConnectedState)
+    if (socket_.state() != QAbstractSocket::ConnectedState || answers_.positionOpen())
         return;
-    for (Answer a : expected_) {
-        if (a != Answer::Report)
-            return; // the last question is still open
-    }
-    send(rotctld_heading_query(), Answer::Position);
+    send(rotctld_heading_query(), RotctldAnswers::Question::Position);
 }
 
 void RotctldLink::close() {
-    queued_.clear();
-    connect_timer_.stop();
-    if (socket_.state() == QAbstractSocket::UnconnectedState)
-        return;
-    closing_ = true;
-    if (socket_.state() == QAbstractSocket::ConnectedState)
+    reset();
+    switch (socket_.state()) {
+    case QAbstractSocket::UnconnectedState:
+    case QAbstractSocket::ClosingState:
+        break;
+    case QAbstractSocket::ConnectedState:
+        closing_ = true;
         socket_.disconnectFromHost(); // what was written still goes out
-    else
+        break;
+    default: // looking up the host or connecting: Qt tells no disconnection from here
+        closing_ = true;
         socket_.abort();
+        closing_ = false;
+        break;
+    }
 }
 
 void RotctldLink::finish(int milliseconds) {
@@ -85,15 +106,17 @@ void RotctldLink::finish(int milliseconds) {
     }
 }
 
-void RotctldLink::send(const QByteArray& command, Answer answer) {
+void RotctldLink::send(const QByteArray& command, RotctldAnswers::Question question) {
     if (closing_) {
         // A command after a close: start afresh rather than lose it.
         socket_.abort();
-        closing_ = false;
+        reset();
     }
-    expected_.push_back(answer);
+    answers_.expect(question);
     if (socket_.state() == QAbstractSocket::ConnectedState) {
         socket_.write(command);
+        if (!answer_timer_.isActive())
+            answer_timer_.start();
         return;
     }
     queued_ += command;
@@ -105,33 +128,37 @@ void RotctldLink::send(const QByteArray& command, Answer answer) {
 
 void RotctldLink::receive() {
     for (const QByteArray& line : lines_.feed(socket_.readAll())) {
-        if (expected_.empty())
+        if (answers_.empty())
             continue; // nothing asked: not ours to read
-        const Answer answer = expected_.front();
-        const std::optional<int> report = parse_rotctld_report(line);
-        if (answer == Answer::PositionElevation) {
-            expected_.pop_front(); // the elevation, of no use here
-        } else if (report) {
-            expected_.pop_front();
-            // A position that cannot be had is simply not shown; a refused command is told.
-            if (*report < 0 && answer == Answer::Report)
-                emit failed(hamlib_error_text(*report));
-        } else if (answer == Answer::Position) {
-            expected_.front() = Answer::PositionElevation;
-            if (const std::optional<double> degrees = parse_plain_number(line))
-                emit headingReceived(*degrees);
-        }
+        const RotctldAnswers::Outcome outcome = answers_.take(line);
+        // Each answer has its own time from the one before.
+        if (answers_.empty())
+            answer_timer_.stop();
+        else
+            answer_timer_.start();
+        if (outcome.elevation_tenths)
+            elevation_tenths_ = outcome.elevation_tenths;
+        if (outcome.heading)
+            emit headingReceived(*outcome.heading);
+        if (outcome.failure)
+            emit failed(*outcome.failure);
     }
 }
 
-void RotctldLink::lose(const QString& reason) {
+void RotctldLink::lose(const QString& reason, bool tell) {
+    socket_.abort();
+    reset();
+    if (tell)
+        emit failed(reason);
+}
+
+void RotctldLink::reset() {
     connect_timer_.stop();
+    answer_timer_.stop();
     queued_.clear();
-    expected_.clear();
+    answers_.clear();
     lines_.clear();
     closing_ = false;
-    socket_.abort();
-    emit failed(reason);
 }
 
 } // namespace kestrav

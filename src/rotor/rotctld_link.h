@@ -2,8 +2,8 @@
 // The connection to Hamlib's rotator daemon (rotctld) over TCP, on the user-interface
 // thread: opened by the first command and kept, like a serial port, closed by STOP and at
 // exit. Nothing here ever waits: commands are queued while the connection is being made, and
-// what goes wrong (no connection within 2 s, a refused one, an error code in an answer) is
-// told afterwards.
+// what goes wrong (no connection within 2 s, a refused one, an error code or an unreadable
+// answer, no answer within 5 s) is told afterwards.
 
 #include "rotor/heading_protocol.h"
 
@@ -12,7 +12,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <deque>
+#include <optional>
 
 namespace kestrav {
 
@@ -20,11 +20,15 @@ class RotctldLink final : public QObject {
     Q_OBJECT
 public:
     explicit RotctldLink(QObject* parent = nullptr);
+    ~RotctldLink() override;
 
     void setAddress(const QString& host, quint16 port);
     // Connected, or being connected.
     bool isOpen() const;
-    // A turn to `tenths` of a degree, or the stop: answered by "RPRT n".
+    // The command that turns to `tenths` of a degree: it sends back the elevation of the last
+    // position read, so that an az/el rotator keeps its elevation (0 before any is read).
+    QByteArray turnCommand(long long tenths) const;
+    // A turn, or the stop: answered by "RPRT n".
     void turn(long long tenths);
     void stop();
     // Asks the position, unless an earlier question is still unanswered.
@@ -34,26 +38,32 @@ public:
     // At exit only, when no event loop will run again: waits at most `milliseconds` for the
     // connection and for the queued commands (the parking turn) to be written.
     void finish(int milliseconds);
+    // How long rotctld may take over an answer before the connection is given up.
+    void setAnswerTimeout(int milliseconds) { answer_timer_.setInterval(milliseconds); }
 
 signals:
-    // The connection could not be made or was lost, or rotctld answered an error code;
-    // `reason` says which, in Hamlib's words for its codes.
+    // The connection could not be made or was lost, or a command was refused, answered
+    // unreadably or not at all; `reason` says which, in Hamlib's words for its codes.
     void failed(const QString& reason);
     void headingReceived(double degrees);
 
 private:
-    enum class Answer { Report, Position, PositionElevation };
-    void send(const QByteArray& command, Answer answer);
+    void send(const QByteArray& command, RotctldAnswers::Question question);
     void receive();
-    void lose(const QString& reason);
+    void lose(const QString& reason, bool tell = true);
+    // Forgets everything that belongs to one connection: the queue, the open questions, a
+    // partial line and the timers. Every way a connection ends comes through here.
+    void reset();
 
     QTcpSocket socket_;
     QTimer connect_timer_;
+    QTimer answer_timer_;
     QString host_ = QStringLiteral("localhost");
     quint16 port_ = 4533;
     QByteArray queued_; // commands written once connected
-    std::deque<Answer> expected_;
+    RotctldAnswers answers_;
     AnswerLines lines_;
+    std::optional<long long> elevation_tenths_;
     bool closing_ = false;
 };
 

@@ -15,9 +15,9 @@ namespace kestrav {
 namespace {
 
 // The tree is read through XCB, which lets every request of one level go out before the
-// first reply is read: a lookup costs four round trips however many windows the desktop has
-// (one by one, a desktop of 100 framed windows took 300 round trips, some 20 ms on a local
-// server and far more over a network).
+// first reply is read: a lookup costs one round trip per level of the deepest window frame
+// plus three, however many windows the desktop has (one by one, a desktop of 100 framed windows
+// took 300 round trips, some 20 ms on a local server and far more over a network).
 
 struct FreeReply {
     void operator()(void* p) const { std::free(p); }
@@ -94,23 +94,65 @@ QByteArray class_of(const QByteArray& wm_class) {
     return c;
 }
 
-std::vector<xcb_window_t> with_class(const std::vector<xcb_window_t>& windows,
-                                     const std::vector<QByteArray>& wm_classes,
-                                     const QByteArray& wanted) {
-    std::vector<xcb_window_t> out;
-    for (size_t i = 0; i < windows.size(); ++i)
-        if (class_of(wm_classes[i]) == wanted)
-            out.push_back(windows[i]);
-    return out;
+// Whether each window carries a property, of whatever type and value.
+std::vector<xcb_get_property_cookie_t> send_has_property(xcb_connection_t* c,
+                                                         const std::vector<xcb_window_t>& windows,
+                                                         xcb_atom_t property) {
+    std::vector<xcb_get_property_cookie_t> cookies;
+    for (xcb_window_t w : windows)
+        cookies.push_back(xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
+    return cookies;
 }
 
-// The first of `windows` whose title is `wanted`, or 0.
-xcb_window_t with_title(const std::vector<xcb_window_t>& windows,
-                        const std::vector<QByteArray>& titles, const QByteArray& wanted) {
-    for (size_t i = 0; i < windows.size(); ++i)
-        if (titles[i] == wanted)
-            return windows[i];
-    return 0;
+bool read_has_property(xcb_connection_t* c, xcb_get_property_cookie_t cookie) {
+    xcb_generic_error_t* error = nullptr;
+    const auto reply = take(xcb_get_property_reply(c, cookie, &error), error);
+    return reply && reply->type != XCB_ATOM_NONE;
+}
+
+// The client window of each top-level window, as the ICCCM defines it: the top-level window
+// itself when it carries WM_STATE, else the shallowest window below it that does, at any
+// depth (window managers put a client inside one frame window or inside several nested ones);
+// a top-level window with none of them (no window manager, or a window it does not manage)
+// is its own client. The search goes down all the top-level windows together, one level per
+// round trip, asking of each window of a level at once whether it carries WM_STATE and what
+// its children are.
+std::vector<xcb_window_t> client_windows(xcb_connection_t* c, const std::vector<xcb_window_t>& top,
+                                         xcb_atom_t wm_state) {
+    std::vector<xcb_window_t> clients = top;
+    if (wm_state == XCB_ATOM_NONE)
+        return clients; // no window manager has run on this display
+    std::vector<bool> found(top.size(), false);
+    struct Level {
+        std::vector<xcb_window_t> windows;
+        std::vector<size_t> top_of; // the index in `top` of each window's top-level ancestor
+    };
+    Level level{top, {}};
+    for (size_t i = 0; i < top.size(); ++i)
+        level.top_of.push_back(i);
+    while (!level.windows.empty()) {
+        const auto state_cookies = send_has_property(c, level.windows, wm_state);
+        const auto tree_cookies = send_query_trees(c, level.windows);
+        for (size_t i = 0; i < level.windows.size(); ++i) {
+            const size_t t = level.top_of[i];
+            if (read_has_property(c, state_cookies[i]) && !found[t]) {
+                found[t] = true;
+                clients[t] = level.windows[i];
+            }
+        }
+        Level below;
+        for (size_t i = 0; i < level.windows.size(); ++i) {
+            const size_t t = level.top_of[i];
+            // Every reply is read, also those no longer needed, so that none is left queued.
+            const std::vector<xcb_window_t> children = read_children(c, {tree_cookies[i]});
+            if (found[t])
+                continue;
+            below.windows.insert(below.windows.end(), children.begin(), children.end());
+            below.top_of.insert(below.top_of.end(), children.size(), t);
+        }
+        level = std::move(below);
+    }
+    return clients;
 }
 
 // A post refused by the server (the window is gone) comes back as an X error: it is caught
@@ -162,26 +204,30 @@ WindowHandle X11WindowMessages::FindWindow(const QString& class_name, const QStr
     xcb_connection_t* c = connection_;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 
-    const std::vector<xcb_window_t> top = read_children(c, send_query_trees(c, {root}));
-    // The top level's classes and children.
-    const auto top_class_cookies = send_get_texts(c, top, XCB_ATOM_WM_CLASS);
-    const auto top_tree_cookies = send_query_trees(c, top);
-    const std::vector<xcb_window_t> top_candidates =
-        with_class(top, read_texts(c, top_class_cookies), wanted_class);
-    const std::vector<xcb_window_t> inner = read_children(c, top_tree_cookies);
-    // The top-level candidates' titles and the level below's classes.
-    const auto top_title_cookies = send_get_texts(c, top_candidates, XCB_ATOM_WM_NAME);
-    const auto inner_class_cookies = send_get_texts(c, inner, XCB_ATOM_WM_CLASS);
-    const xcb_window_t found =
-        with_title(top_candidates, read_texts(c, top_title_cookies), wanted_title);
-    const std::vector<xcb_window_t> inner_candidates =
-        with_class(inner, read_texts(c, inner_class_cookies), wanted_class);
-    if (found)
-        return found;
-    // The titles of the candidates a level down.
-    return with_title(inner_candidates,
-                      read_texts(c, send_get_texts(c, inner_candidates, XCB_ATOM_WM_NAME)),
-                      wanted_title);
+    // WM_STATE exists once a window manager has run on the display.
+    static constexpr char kWmState[] = "WM_STATE";
+    const xcb_intern_atom_cookie_t state_cookie =
+        xcb_intern_atom(c, 1, sizeof kWmState - 1, kWmState);
+    const auto root_tree_cookies = send_query_trees(c, {root});
+    xcb_generic_error_t* error = nullptr;
+    const auto state_atom = take(xcb_intern_atom_reply(c, state_cookie, &error), error);
+    const std::vector<xcb_window_t> top = read_children(c, root_tree_cookies);
+
+    const std::vector<xcb_window_t> clients =
+        client_windows(c, top, state_atom ? state_atom->atom : xcb_atom_t{XCB_ATOM_NONE});
+    // The classes of all of them, then the titles of those of the wanted class.
+    const std::vector<QByteArray> classes =
+        read_texts(c, send_get_texts(c, clients, XCB_ATOM_WM_CLASS));
+    std::vector<xcb_window_t> candidates;
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (class_of(classes[i]) == wanted_class)
+            candidates.push_back(clients[i]);
+    const std::vector<QByteArray> titles =
+        read_texts(c, send_get_texts(c, candidates, XCB_ATOM_WM_NAME));
+    for (size_t i = 0; i < candidates.size(); ++i)
+        if (titles[i] == wanted_title)
+            return candidates[i];
+    return 0;
 }
 
 std::uint32_t X11WindowMessages::RegisterWindowMessage(const QString& name) {

@@ -1,7 +1,8 @@
 #pragma once
-// Window messages over X11: the outside rotator program's window is found by walking the
-// window tree two levels down from the root (window managers put client windows inside
-// frames), a registered message is an interned atom, and a post is a 32-bit ClientMessage.
+// Window messages over X11: the outside rotator program's window is found among the client
+// windows of the top-level windows (window managers put client windows inside frames, some
+// inside frames two windows deep), a registered message is an interned atom, and a post is a
+// 32-bit ClientMessage.
 
 #include "rotor/window_messages.h"
 
@@ -17,8 +18,9 @@ public:
     // message is registered or posted.
     X11WindowMessages();
 
-    // Class and title are compared byte for byte; a top-level window is preferred to one a
-    // level further down.
+    // Class and title are compared byte for byte. The windows compared are the client windows
+    // as the ICCCM defines them: the window carrying WM_STATE in each top-level window's tree,
+    // or the top-level window itself where there is none.
     WindowHandle FindWindow(const QString& class_name, const QString& title) override;
     std::uint32_t RegisterWindowMessage(const QString& name) override;
     // data.l[0] carries wparam and data.l[1] lparam. The post waits for the server (not for

@@ -24,6 +24,13 @@ std::optional<MapSetting> read_map_setting(QStringView value) {
     return setting;
 }
 
+QSize map_opening_size(const MapSetting& setting, std::optional<QSize> room) {
+    const QSize most = room.value_or(QSize(kMapSideWithoutScreen, kMapSideWithoutScreen));
+    return {
+        std::clamp(setting.width, kMapSmallestSide, std::max(most.width(), kMapSmallestSide)),
+        std::clamp(setting.height, kMapSmallestSide, std::max(most.height(), kMapSmallestSide))};
+}
+
 QString map_setting_line(const MapSetting& setting) {
     return QStringLiteral("MAP=%1,%2,%3")
         .arg(setting.open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"))

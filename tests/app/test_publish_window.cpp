@@ -102,5 +102,38 @@ TEST_F(PublishWindowTest, QuitIsRefusedWhileAnyConversationIsOpen) {
     EXPECT_FALSE(window->isVisible());
 }
 
+// Another start of the program brings the window forward, from behind another window and
+// from minimised.
+TEST_F(PublishWindowTest, ASecondStartBringsTheWindowForward) {
+    QWidget other;
+    other.show();
+    focus(&other);
+    window->showMinimized();
+    QLocalSocket second;
+    second.connectToServer(server->socketPath());
+    second.write("ACTIVATE\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.bytesAvailable() >= 3; }, 3000));
+    EXPECT_EQ(second.readAll(), "OK\n");
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_FALSE(window->isMinimized());
+}
+
+// The server outlives the windows: once they have gone, their captions are no topic.
+TEST_F(PublishWindowTest, CaptionsGoWithTheWindows) {
+    const QByteArrayList captions = {window->windowTitle().toUtf8(),
+                                     window->formInit()->windowTitle().toUtf8()};
+    for (const QByteArray& caption : captions)
+        connect_client(caption, "");
+    clients.clear();
+    window.reset();
+    for (const QByteArray& caption : captions) {
+        QLocalSocket late;
+        late.connectToServer(server->socketPath());
+        late.write("CONNECT " + caption + "\n");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return late.bytesAvailable() >= 3; }, 3000));
+        EXPECT_EQ(late.readAll(), "NO\n") << caption.constData();
+    }
+}
+
 } // namespace
 } // namespace kestrav::test

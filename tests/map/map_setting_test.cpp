@@ -40,6 +40,25 @@ TEST(MapSetting, ReadingTheValue) {
     }
 }
 
+TEST(MapSetting, OpeningSizeFitsTheScreen) {
+    const struct {
+        int width, height;
+        std::optional<QSize> room;
+        QSize opening;
+    } rows[] = {
+        {640, 600, QSize(1024, 740), QSize(640, 600)},
+        {8192, 8192, QSize(1280, 770), QSize(1280, 770)},
+        {900, 8192, QSize(1280, 770), QSize(900, 770)},
+        {8192, 8192, std::nullopt, QSize(kMapSideWithoutScreen, kMapSideWithoutScreen)},
+        {300, 250, QSize(150, 120), QSize(kMapSmallestSide, kMapSmallestSide)},
+    };
+    for (const auto& row : rows) {
+        MapSetting setting{true, true, row.width, row.height};
+        EXPECT_EQ(map_opening_size(setting, row.room), row.opening)
+            << row.width << "x" << row.height;
+    }
+}
+
 class NoActions final : public SettingsReaderActions {
 public:
     void select_language(bool) override {}

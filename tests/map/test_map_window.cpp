@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QToolButton>
 
 #include <cmath>
@@ -233,6 +234,20 @@ TEST_F(MapWindowTest, FollowsTheMainWindowAndTheHeading) {
     EXPECT_EQ(count_along(picture(), 120, 0.3 * r, 0.9 * r, MapView::kHeading), 41);
     map->setHeading(std::nullopt);
     EXPECT_EQ(count_along(picture(), 120, 0.3 * r, 0.9 * r, MapView::kHeading), 0);
+}
+
+// A row written for a larger screen, or by hand, opens the map no larger than the screen,
+// and the size it opened at is what is kept.
+TEST_F(MapWindowTest, OpensNoLargerThanTheScreen) {
+    start("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n"
+          "MAP=OPEN,8192,8192\r\n");
+    map = window->FormMap;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map->isVisible(); }, 2000));
+    const QSize room = window->screen()->availableSize();
+    EXPECT_LE(map->width(), room.width());
+    EXPECT_LE(map->height(), room.height());
+    EXPECT_EQ(window->state().MapWindowSetting.width, map->width());
+    EXPECT_EQ(window->state().MapWindowSetting.height, map->height());
 }
 
 TEST_F(MapWindowTest, RememberedOpenWithItsSizeOnlyOnceUsed) {

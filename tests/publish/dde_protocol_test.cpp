@@ -16,18 +16,20 @@ struct Host {
     QByteArrayList value;
     int open = 0;
     int pokes = 0;
+    int activations = 0;
     DdeHost make() {
         DdeHost h;
         h.is_window_caption = [](const QString& t) {
             return t == QStringLiteral("Kestrav  V0.6b");
         };
-        h.value = [this] { return value; };
+        h.value = [this] { return encode_item_value(value); };
         h.poke = [this](const QByteArrayList& lines) {
             value = lines;
             ++pokes;
         };
         h.data_open = [this] { ++open; };
         h.data_close = [this] { --open; };
+        h.activate = [this] { ++activations; };
         return h;
     }
 };
@@ -84,6 +86,9 @@ TEST(DdeConversationTest, TransactionsByteForByte) {
          0},
         {"malformed count ends it", B("CONNECT Data\nPOKE Azimuth TEXT x\n"), B("OK\n"), false, 0},
         {"payload over the limit ends it", B("CONNECT Data\nEXECUTE 65537\n"), B("OK\n"), false, 0},
+        {"activate hands over and ends it", B("ACTIVATE\nCONNECT Data\n"), B("OK\n"), false, 0},
+        {"activate only before CONNECT", B("CONNECT Data\nACTIVATE\n"), B("OK\nNOTPROCESSED\n"),
+         true, 1},
     };
     for (const auto& row : rows) {
         Host host;
@@ -92,6 +97,7 @@ TEST(DdeConversationTest, TransactionsByteForByte) {
         EXPECT_EQ(e.reply, row.reply) << row.name;
         EXPECT_EQ(e.open, row.open) << row.name;
         EXPECT_EQ(host.open, row.open_count) << row.name;
+        EXPECT_EQ(host.activations, row.input.startsWith("ACTIVATE") ? 1 : 0) << row.name;
 
         // The same bytes one at a time give the same answers.
         Host host2;
@@ -108,13 +114,14 @@ TEST(DdeConversationTest, LinksAndLimits) {
     host.value = {"360"};
     DdeConversation c(host.make());
     EXPECT_TRUE(talk(c, "CONNECT Data\n").open);
-    EXPECT_TRUE(c.notification(host.value).isEmpty()) << "no link yet";
+    EXPECT_TRUE(c.notification(encode_item_value(host.value)).isEmpty()) << "no link yet";
     talk(c, "ADVISE Azimuth TEXT HOT\n");
-    EXPECT_EQ(c.notification(host.value), QByteArray("DATA Azimuth 6\n360\r\n\0", 21));
+    EXPECT_EQ(c.notification(encode_item_value(host.value)),
+              QByteArray("DATA Azimuth 6\n360\r\n\0", 21));
     talk(c, "ADVISE Azimuth TEXT WARM\n");
-    EXPECT_EQ(c.notification(host.value), QByteArray("CHANGED Azimuth\n"));
+    EXPECT_EQ(c.notification(encode_item_value(host.value)), QByteArray("CHANGED Azimuth\n"));
     talk(c, "UNADVISE Azimuth TEXT\n");
-    EXPECT_TRUE(c.notification(host.value).isEmpty());
+    EXPECT_TRUE(c.notification(encode_item_value(host.value)).isEmpty());
 
     // A line may hold 1 KiB with its line end; one byte more ends the conversation, also
     // while the line is still arriving.
@@ -128,12 +135,41 @@ TEST(DdeConversationTest, LinksAndLimits) {
     EXPECT_EQ(talk(d, "CONNECT Data\nPOKE Azimuth TEXT 65536\n" + largest).reply, "OK\nOK\n");
 }
 
+// A server answers in rounds: one stops once the reply holds the budget, and after a poke, so
+// that the poked value is in place before the next transaction is answered.
+TEST(DdeConversationTest, RoundsStopAtTheBudgetAndAfterEachPoke) {
+    Host host;
+    host.value = {QByteArray(100, 'x')};
+    DdeConversation c(host.make());
+    QByteArray reply;
+    EXPECT_TRUE(c.receive_round("CONNECT Data\n" + QByteArray("REQUEST Azimuth TEXT\n").repeated(3),
+                                reply, 150));
+    EXPECT_EQ(reply.count("DATA 103\n"), 2);
+    EXPECT_TRUE(c.hasUnanswered());
+    reply.clear();
+    EXPECT_TRUE(c.receive_round({}, reply, 150));
+    EXPECT_EQ(reply.count("DATA 103\n"), 1);
+    EXPECT_FALSE(c.hasUnanswered());
+
+    reply.clear();
+    EXPECT_TRUE(c.receive_round("POKE Azimuth TEXT 1\n5REQUEST Azimuth TEXT\n", reply, 1000));
+    EXPECT_EQ(reply, "OK\n");
+    EXPECT_EQ(host.pokes, 1);
+    EXPECT_TRUE(c.hasUnanswered());
+    reply.clear();
+    EXPECT_TRUE(c.receive_round({}, reply, 1000));
+    EXPECT_EQ(reply, B("DATA 4\n5\r\n\0"));
+}
+
 TEST(DdeConversationTest, ValueTexts) {
     EXPECT_EQ(encode_item_value({}), QByteArray(1, '\0'));
     EXPECT_EQ(encode_item_value({"1", "2"}), QByteArray("1\r\n2\r\n\0", 7));
     EXPECT_EQ(poked_lines(QByteArray("a\r\nb\nc\rd\0ignored", 16)),
               (QByteArrayList{"a", "b", "c", "d"}));
     EXPECT_EQ(poked_lines("123\r\n"), QByteArrayList{"123"});
+    EXPECT_EQ(encode_item_value(poked_lines(QByteArray(kDdeLargestPayload - 1, '\n') + 'a')).size(),
+              kDdeLargestValue)
+        << "the largest value a poke makes";
     EXPECT_EQ(dde_setup_error_text(EADDRINUSE),
               QStringLiteral(u"Une erreur a \u00e9t\u00e9 renvoy\u00e9e par DDE ($062)"));
     EXPECT_EQ(dde_setup_error_text(ENOMEM),

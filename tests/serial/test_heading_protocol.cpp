@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 namespace kestrav {
 namespace {
 
@@ -56,13 +59,73 @@ TEST(HeadingProtocol, RotctldTexts) {
     EXPECT_EQ(rotctld_turn_command(1234), "P 123.4 0\n");
     EXPECT_EQ(rotctld_turn_command(0), "P 0.0 0\n");
     EXPECT_EQ(rotctld_turn_command(3600), "P 360.0 0\n");
+    EXPECT_EQ(rotctld_turn_command(905, 452), "P 90.5 45.2\n");
+    EXPECT_EQ(rotctld_turn_command(905, -5), "P 90.5 -0.5\n");
     EXPECT_EQ(rotctld_stop_command(), "S\n");
-    EXPECT_EQ(parse_rotctld_report("RPRT 0"), 0);
-    EXPECT_EQ(parse_rotctld_report("RPRT -1"), -1);
-    EXPECT_EQ(parse_rotctld_report("RPRT x"), std::nullopt);
-    EXPECT_EQ(parse_rotctld_report("123.0"), std::nullopt);
+    EXPECT_EQ(parse_rotctld_elevation("45.250000"), 452);
+    EXPECT_EQ(parse_rotctld_elevation("181"), std::nullopt);
     EXPECT_EQ(hamlib_error_text(-5), QStringLiteral("Communication timed out"));
     EXPECT_EQ(hamlib_error_text(-99), QStringLiteral("Hamlib error -99"));
+    EXPECT_EQ(hamlib_error_text(INT_MIN), QStringLiteral("Hamlib error -2147483648"));
+    EXPECT_EQ(hamlib_error_text(5), QStringLiteral("Hamlib error 5"));
+}
+
+TEST(HeadingProtocol, RotctldReports) {
+    const struct {
+        const char* line;
+        bool report;
+        std::optional<int> code;
+    } rows[] = {
+        {"RPRT 0", true, 0},
+        {"RPRT -1", true, -1},
+        {"RPRT -2147483648", true, INT_MIN},
+        {"RPRT 2147483647", true, INT_MAX},
+        {"RPRT 2147483648", true, {}},
+        {"RPRT -2147483649", true, {}},
+        {"RPRT -4294967296", true, {}},
+        {"RPRT -1.5", true, {}},
+        {"RPRT 0.0", true, {}},
+        {"RPRT x", true, {}},
+        {"RPRT -", true, {}},
+        {"RPRT", true, {}},
+        {"123.0", false, {}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(is_rotctld_report(row.line), row.report) << row.line;
+        EXPECT_EQ(parse_rotctld_report(row.line), row.code) << row.line;
+    }
+}
+
+TEST(HeadingProtocol, OnlyHeadingsARotatorCanReport) {
+    for (double possible : {0.0, 0.1, 180.0, 359.9, 360.0})
+        EXPECT_EQ(heading_reading(possible), possible);
+    for (double impossible : {-0.1, -45.5, 360.1, 400.0, 720.0, 9999999999.0, std::nan("")})
+        EXPECT_EQ(heading_reading(impossible), std::nullopt) << impossible;
+}
+
+// Each line answers the oldest open question, whatever it holds, so that later answers stay
+// in step after an unreadable one.
+TEST(HeadingProtocol, RotctldAnswersStayInStep) {
+    using Q = RotctldAnswers::Question;
+    RotctldAnswers answers;
+    for (Q q : {Q::Command, Q::Position, Q::Command, Q::Position, Q::Position, Q::Command})
+        answers.expect(q);
+    EXPECT_TRUE(answers.positionOpen());
+    EXPECT_EQ(answers.take("RPRT abc").failure, QStringLiteral("Unreadable answer from rotctld"));
+    const RotctldAnswers::Outcome position = answers.take("123.500000");
+    EXPECT_EQ(position.heading, 123.5);
+    EXPECT_FALSE(position.failure);
+    EXPECT_EQ(answers.take("10.000000").elevation_tenths, 100);
+    EXPECT_EQ(answers.take("RPRT -5").failure, QStringLiteral("Communication timed out"));
+    EXPECT_FALSE(answers.take("RPRT -5").failure) << "a position that cannot be had is not told";
+    const RotctldAnswers::Outcome garbage = answers.take("abc");
+    EXPECT_FALSE(garbage.heading || garbage.failure);
+    EXPECT_FALSE(answers.take("xyz").elevation_tenths);
+    EXPECT_TRUE(answers.commandOpen());
+    EXPECT_FALSE(answers.positionOpen());
+    EXPECT_FALSE(answers.take("RPRT 0").failure);
+    EXPECT_TRUE(answers.empty());
+    EXPECT_FALSE(answers.take("RPRT -1").failure) << "nothing asked";
 }
 
 } // namespace

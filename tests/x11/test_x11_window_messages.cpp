@@ -58,14 +58,22 @@ private:
     QProcess proc_;
 };
 
-bool inside_a_frame(WindowHandle window) {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(qt_display(), static_cast<Window>(window), &root, &parent, &children, &count))
-        return false;
-    if (children)
-        XFree(children);
-    return parent != root;
+// How many windows lie between the root and the window, the window included: 1 for a
+// top-level window; 0 when the window cannot be read.
+int depth(WindowHandle window) {
+    int levels = 0;
+    for (auto w = static_cast<Window>(window);;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(qt_display(), w, &root, &parent, &children, &count))
+            return 0;
+        if (children)
+            XFree(children);
+        ++levels;
+        if (parent == root)
+            return levels;
+        w = parent;
+    }
 }
 
 bool post(WindowMessages& messages, WindowHandle window, std::int64_t wparam,
@@ -81,7 +89,7 @@ TEST(X11WindowMessages, TurnsAndStopsReachTheStandInAndAGoneWindowRefusesThePost
     const WindowHandle window = stand_in.start();
     ASSERT_NE(window, 0u);
     // Under the window manager the window has been put into a frame, one level further down.
-    EXPECT_EQ(inside_a_frame(window), qEnvironmentVariableIsSet("KESTRAV_EXPECT_WINDOW_MANAGER"));
+    EXPECT_EQ(depth(window) > 1, qEnvironmentVariableIsSet("KESTRAV_EXPECT_WINDOW_MANAGER"));
     EXPECT_EQ(messages.FindWindow(kClass, kTitle), window);
 
     struct Row {
@@ -110,6 +118,19 @@ TEST(X11WindowMessages, ClassAndTitleMustMatchExactly) {
     EXPECT_EQ(messages.FindWindow(kClass, kTitle), 0u);
     EXPECT_EQ(messages.FindWindow(kClass, QStringLiteral("ARSWIN 2")), window);
     EXPECT_EQ(messages.FindWindow(QStringLiteral("thunderform"), QStringLiteral("ARSWIN 2")), 0u);
+}
+
+// A window manager that frames a client two windows deep (the client lies three levels below
+// the root), stood in for by the program's own frames, bare or beside the running one.
+TEST(X11WindowMessages, FoundInsideFramesTwoWindowsDeep) {
+    StandIn stand_in;
+    const WindowHandle window = stand_in.start({QStringLiteral("--nested")});
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(depth(window), 3);
+    X11WindowMessages messages;
+    EXPECT_EQ(messages.FindWindow(kClass, kTitle), window);
+    EXPECT_TRUE(post(messages, window, 90));
+    EXPECT_EQ(stand_in.line(), QByteArray("AZIMUTH 90"));
 }
 
 // EA4TX chosen in the settings file; GO, STOP and closing the window as the operator does.

@@ -4,6 +4,10 @@
 // "AZIMUTH 123" for a turn, "AZIMUTH STOP" for a stop (-1); a second parameter other than 0
 // is appended as " LPARAM n". The window shows the last line. It ends when the window is
 // closed or on SIGTERM or SIGINT. It turns no antenna.
+//
+// With --nested the window is reparented into two nested windows of the stand-in's own and
+// marked with WM_STATE, as a window manager that frames client windows two deep does, so that
+// the search for the window can be tried against such a desktop under any window manager.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,8 +24,9 @@
 
 namespace {
 
-const char kUsage[] = "usage: kestrav-arswin-sim [--title TEXT]\n"
-                      "  --title TEXT   window title (default ARSWIN)\n";
+const char kUsage[] = "usage: kestrav-arswin-sim [--title TEXT] [--nested]\n"
+                      "  --title TEXT   window title (default ARSWIN)\n"
+                      "  --nested       put the window inside two nested frame windows\n";
 
 int signal_pipe[2] = {-1, -1};
 
@@ -34,7 +39,7 @@ void on_signal(int) {
 
 class StandIn {
 public:
-    StandIn(Display* display, const char* title) : display_(display) {
+    StandIn(Display* display, const char* title, bool nested) : display_(display) {
         const int screen = DefaultScreen(display_);
         window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, 260, 60, 1,
                                       BlackPixel(display_, screen), WhitePixel(display_, screen));
@@ -52,11 +57,16 @@ public:
         gc_ = XCreateGC(display_, window_, 0, nullptr);
         XSetForeground(display_, gc_, BlackPixel(display_, screen));
         XSelectInput(display_, window_, ExposureMask | StructureNotifyMask);
+        if (nested)
+            frame_twice();
+        // Mapped last: once it is reported mapped, so are the frames around it.
         XMapWindow(display_, window_);
     }
     ~StandIn() {
         XFreeGC(display_, gc_);
         XDestroyWindow(display_, window_);
+        if (frame_)
+            XDestroyWindow(display_, frame_);
     }
 
     // Handles the events queued so far; false once the window has been closed.
@@ -79,6 +89,29 @@ public:
     }
 
 private:
+    // An outer frame on the root, left alone by any window manager that runs (override
+    // redirect), an inner one in it, and the window in the inner one, marked as a client in
+    // the normal state.
+    void frame_twice() {
+        const int screen = DefaultScreen(display_);
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = BlackPixel(display_, screen);
+        frame_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, 270, 80, 0,
+                               CopyFromParent, InputOutput, CopyFromParent,
+                               CWOverrideRedirect | CWBackPixel, &attributes);
+        const Window inner =
+            XCreateSimpleWindow(display_, frame_, 2, 16, 264, 62, 0, BlackPixel(display_, screen),
+                                WhitePixel(display_, screen));
+        XReparentWindow(display_, window_, inner, 0, 0);
+        const Atom wm_state = XInternAtom(display_, "WM_STATE", False);
+        const long normal_state[2] = {NormalState, None};
+        XChangeProperty(display_, window_, wm_state, wm_state, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(normal_state), 2);
+        XMapWindow(display_, inner);
+        XMapWindow(display_, frame_);
+    }
+
     bool client_message(const XClientMessageEvent& message) {
         if (message.message_type == protocols_)
             return static_cast<Atom>(message.data.l[0]) != delete_window_;
@@ -102,6 +135,7 @@ private:
 
     Display* display_;
     Window window_;
+    Window frame_ = 0;
     GC gc_;
     Atom protocols_;
     Atom delete_window_;
@@ -114,9 +148,12 @@ private:
 
 int main(int argc, char** argv) {
     const char* title = "ARSWIN";
+    bool nested = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
             title = argv[++i];
+        } else if (std::strcmp(argv[i], "--nested") == 0) {
+            nested = true;
         } else {
             std::fputs(kUsage, std::strcmp(argv[i], "--help") == 0 ? stdout : stderr);
             return std::strcmp(argv[i], "--help") == 0 ? 0 : 2;
@@ -138,7 +175,7 @@ int main(int argc, char** argv) {
 
     int rc = 0;
     {
-        StandIn stand_in(display, title);
+        StandIn stand_in(display, title, nested);
         // Sleeps in poll() until the server or a signal has something for it.
         while (stand_in.handle_events()) {
             pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {signal_pipe[0], POLLIN, 0}};

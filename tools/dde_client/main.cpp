@@ -107,7 +107,7 @@ int read_data(Connection& server, const QByteArray& header, QByteArray& value) {
     bool ok = false;
     const qsizetype count =
         words.size() >= 2 && words[0] == "DATA" ? words.last().toLongLong(&ok) : 0;
-    if (!ok || count < 0 || count > kestrav::kDdeLargestPayload || !server.bytes(count, value))
+    if (!ok || count < 0 || count > kestrav::kDdeLargestValue || !server.bytes(count, value))
         return kLost;
     return kDone;
 }
@@ -153,9 +153,16 @@ int main(int argc, char** argv) {
         return kTopicRefused;
     }
 
+    // A value is sent with its NUL; the server takes no more than its largest payload.
+    const QByteArray text = poke ? QByteArray(argv[argc - 1]) + '\0' : QByteArray();
+    if (text.size() > kestrav::kDdeLargestPayload) {
+        std::fprintf(stderr, "kestrav-dde: a value holds at most %lld bytes\n",
+                     static_cast<long long>(kestrav::kDdeLargestPayload - 1));
+        return kUsage;
+    }
+
     QByteArray value;
     if (poke) {
-        const QByteArray text = QByteArray(argv[argc - 1]) + '\0';
         if (!server.send("POKE " + item + " TEXT " + QByteArray::number(text.size()) + '\n' +
                          text) ||
             !server.line(answer))

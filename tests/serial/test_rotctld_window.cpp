@@ -1,0 +1,141 @@
+// The main window with a scripted rotctld that answers badly: error codes Hamlib does not
+// define, unreadable reports, silence and headings no rotator can report. The window lives
+// through them, tells each failed command, takes the next good answer in step and saves its
+// settings at exit; a heading no answer renews leaves the dial.
+
+#include "rotor/rotctld_link.h"
+#include "serial/scripted_rotctld.h"
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace kestrav::test {
+namespace {
+
+class RotctldWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(rotctld.listening);
+        start();
+        window->formInit()->hide();
+        StationState& s = window->state();
+        s.SelectedInterface = RotorInterface::Network;
+        s.NetworkConfigured = true;
+        s.NetworkHost = QStringLiteral("127.0.0.1");
+        s.NetworkPort = rotctld.port();
+        s.min_step(RotorInterface::Network) = 0;
+        window->NetworkLink->setAnswerTimeout(300);
+        window->MenuHeading->trigger();
+    }
+
+    void go(const QString& azimuth) {
+        window->ComboBoxListDX->setFocus();
+        window->EditAzimut->clear();
+        type(window->EditAzimut, azimuth);
+        window->ButtonTrack->click();
+    }
+    // Asks the heading now rather than at the next tick, once rotctld has taken the turn to
+    // `azimuth`.
+    void ask_heading_after(int azimuth) {
+        const QByteArray turn = "P " + QByteArray::number(azimuth) + ".0 ";
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return std::any_of(rotctld.commands.begin(), rotctld.commands.end(),
+                                   [&](const QByteArray& c) { return c.startsWith(turn); });
+            },
+            5000));
+        const qsizetype asked = rotctld.commands.count("p");
+        // The answer to the command is read before the question can go.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                window->TimerHeadingTimer();
+                return rotctld.commands.count("p") > asked;
+            },
+            5000));
+    }
+    QString status() const { return window->LabelEtatInterface->text(); }
+
+    ScriptedRotctld rotctld;
+};
+
+TEST_F(RotctldWindowTest, HostileAnswersNeitherCrashNorWedge) {
+    // Only the range decides here whether the needle stays.
+    window->TimerHeadingStale->setInterval(600000);
+    const char* const unreadable = "Unreadable answer from rotctld";
+    const struct {
+        const char* name;
+        QByteArray turn;     // the answer to GO's turn
+        QByteArray position; // the answer to "p"
+        const char* failure; // what the status line tells, if anything
+    } rows[] = {
+        {"lowest int", "RPRT -2147483648\n", {}, "Hamlib error -2147483648"},
+        {"beyond int", "RPRT -4294967296\n", {}, unreadable},
+        {"letters", "RPRT abc\n", {}, unreadable},
+        {"fraction", "RPRT -1.5\n", {}, unreadable},
+        {"over int", "RPRT 2147483648\n", {}, unreadable},
+        {"no report", "123.0\n", {}, unreadable},
+        {"silence", "", {}, "No answer from rotctld"},
+        {"huge heading", "RPRT 0\n", "9999999999.0\n0\n", nullptr},
+        {"two turns", "RPRT 0\n", "720.000000\n0.000000\n", nullptr},
+        {"past the stop", "RPRT 0\n", "400\n0\n", nullptr},
+        {"negative", "RPRT 0\n", "-45.5\n0\n", nullptr},
+    };
+    int azimuth = 10;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        rotctld.answer = [&row](const QByteArray& command) {
+            return command == "p" ? row.position : row.turn;
+        };
+        const int beeps = desktop.beeps;
+        go(QString::number(++azimuth));
+        if (row.failure) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == beeps + 1; }, 5000));
+            EXPECT_FALSE(window->ImageLedOn->isVisible());
+            EXPECT_TRUE(status().endsWith(QStringLiteral(" / ") + QLatin1String(row.failure)))
+                << status().toStdString();
+        } else {
+            ask_heading_after(azimuth);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !window->state().AntennaHeading; }, 5000));
+            EXPECT_EQ(window->Image1->toolTip(), QStringLiteral("no reading"));
+            EXPECT_EQ(desktop.beeps, beeps);
+        }
+
+        // A good answer is read in step, whatever came before it.
+        rotctld.answer = ScriptedRotctld::well_behaved;
+        go(QString::number(++azimuth));
+        EXPECT_TRUE(window->ImageLedOn->isVisible());
+        ask_heading_after(azimuth);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 5000));
+        EXPECT_EQ(window->Image1->toolTip(), QStringLiteral("123.0°"));
+        EXPECT_EQ(desktop.beeps, beeps + (row.failure ? 1 : 0));
+        EXPECT_FALSE(status().contains(QStringLiteral("rotctld"))) << "cleared by the next GO";
+    }
+
+    window->close();
+    QFile ini(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly)) << "settings saved at exit";
+    const QByteArray saved = ini.readAll();
+    EXPECT_TRUE(saved.contains("[NETWORK]") && saved.contains("HEADING=ON"));
+}
+
+// The heading a rotator gave goes from the dial once no answer has come for 3 s: here after
+// STOP has closed the connection.
+TEST_F(RotctldWindowTest, HeadingNoAnswerRenewsLeavesTheDial) {
+    go(QStringLiteral("20"));
+    ask_heading_after(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 5000));
+    window->BitBtnStop->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->state().AntennaHeading; }, 6000));
+    EXPECT_EQ(window->Image1->toolTip(), QStringLiteral("no reading"));
+    EXPECT_FALSE(window->NetworkLink->isOpen());
+}
+
+} // namespace
+} // namespace kestrav::test
