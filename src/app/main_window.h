@@ -225,6 +225,8 @@ public:
     void publish_azimuth(const QString& text);
     // Redraws the azimuth dial from the requested azimuth.
     void redraw_dial();
+    // The dial's tooltip: the antenna's heading, or that none came, while it is asked for.
+    void update_dial_tooltip();
     // Sets the DX station from the selected entry of list n (0 = prefixes, 1-3 = personal).
     void select_list_entry(int n);
     void reject_list_entry();

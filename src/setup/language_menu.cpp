@@ -44,6 +44,7 @@ void TForm1::apply_addition_texts(const LanguageTexts& t) {
         FormMap->setTexts(t);
     if (!network_error_.isEmpty())
         update_status_lines();
+    update_dial_tooltip();
 }
 
 void TForm1::set_messages(const LanguageTexts& t) {

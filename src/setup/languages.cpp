@@ -45,6 +45,7 @@ LanguageTexts english_texts() {
     t.map_title = QStringLiteral("Kestrav map");
     t.map_no_local_station = QStringLiteral("No local station");
     t.show_heading = QStringLiteral("Show antenna heading");
+    t.no_reading = QStringLiteral("no reading");
     return t;
 }
 
@@ -86,6 +87,7 @@ LanguageTexts french_texts() {
     t.map_title = QStringLiteral("Carte Kestrav");
     t.map_no_local_station = QStringLiteral("Pas de station locale");
     t.show_heading = QStringLiteral("Afficher l'orientation de l'antenne");
+    t.no_reading = QStringLiteral("pas de lecture");
     return t;
 }
 

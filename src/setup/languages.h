@@ -19,6 +19,7 @@ struct LanguageTexts {
     // Beyond the design: the map's menu item, window title and label for a missing local
     // station, and the heading item of the unit menu.
     QString map, map_title, map_no_local_station, show_heading;
+    QString no_reading; // the dial's tooltip while the heading is asked for but not known
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum

@@ -57,19 +57,26 @@ TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
     window->state().SelectedInterface = RotorInterface::Network;
     emit window->NetworkLink->failed(QStringLiteral("Connection refused"));
     window->FormMap->open();
+    window->MenuHeading->trigger(); // asked for, nothing read yet
     const auto texts = [this] {
-        return QStringList{window->MenuMap->text(), window->MenuHeading->text(),
+        return QStringList{window->MenuMap->text(),
+                           window->MenuHeading->text(),
                            window->FormMap->windowTitle(),
                            window->FormMap->view()->scene().no_centre_label,
-                           window->LabelEtatInterface->text().section(QStringLiteral(" / "), -1)};
+                           window->LabelEtatInterface->text().section(QStringLiteral(" / "), -1),
+                           window->Image1->toolTip()};
     };
-    const QStringList english{"M&ap", "Show antenna heading", "Kestrav map", "No local station",
-                              "Connection refused"};
+    const QStringList english{"M&ap",
+                              "Show antenna heading",
+                              "Kestrav map",
+                              "No local station",
+                              "Connection refused",
+                              "no reading"};
     EXPECT_EQ(texts(), english);
     window->MenuFrancais->trigger();
     EXPECT_EQ(texts(), (QStringList{"C&arte", QStringLiteral("Afficher l'orientation de l'antenne"),
                                     "Carte Kestrav", "Pas de station locale",
-                                    QStringLiteral("Connexion refusée")}));
+                                    QStringLiteral("Connexion refusée"), "pas de lecture"}));
     window->MenuEnglish->trigger();
     EXPECT_EQ(texts(), english);
 }

@@ -33,6 +33,7 @@ const Entry kEntries[] = {
     {"map_title", &LanguageTexts::map_title, false},
     {"map_no_local_station", &LanguageTexts::map_no_local_station, false},
     {"show_heading", &LanguageTexts::show_heading, false},
+    {"no_reading", &LanguageTexts::no_reading, false},
 };
 
 const LanguageTexts& en() {
