@@ -2,6 +2,7 @@
 
 #include "app/desktop.h"
 #include "app/main_window.h"
+#include "app/widgets.h"
 #include "geodesy/number_text.h"
 #include "lists/prefix_table.h"
 #include "rotor/comm_port_driver.h"
@@ -10,6 +11,7 @@
 #include "rotor/rotctld_link.h"
 #include "rotor/rotor_protocol.h"
 #include "setup/init_dialog.h"
+#include "setup/languages.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -167,7 +169,9 @@ void TForm1::update_status_lines() {
             state_.ParkingInterface == static_cast<int>(state_.SelectedInterface) + 1)
             line += QStringLiteral(" / Parking=%1°").arg(round_half_even(state_.ParkingAzimuth));
         if (state_.SelectedInterface == RotorInterface::Network && !network_error_.isEmpty())
-            line += QStringLiteral(" / ") + network_error_;
+            line += QStringLiteral(" / ") +
+                    network_failure_text(network_error_,
+                                         french_ ? UiLanguage::French : UiLanguage::English);
         LabelEtatInterface->setText(line);
     }
 
@@ -182,6 +186,8 @@ void TForm1::update_status_lines() {
                      state_.LocalEast ? QStringLiteral("E") : QStringLiteral("W"),
                      format_fixed(state_.LocalLongitude, 3)));
     }
+    for (QLabel* line : {LabelEtatLocal, LabelEtatInterface})
+        show_whole_text_when_cut(line, PanelInterface);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -36,8 +36,7 @@ constexpr QPoint kDesignPosition(196, 100);
 const QColor kPanelGrey(224, 224, 224);
 
 QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int h, int points) {
-    auto* list = make<QComboBox>(parent, name, x, y, w, h);
-    list->setEditable(false);
+    auto* list = make<StationListBox>(parent, name, x, y, w, h);
     list->setMaxVisibleItems(15);
     list->setFont(arial(points));
     return list;
@@ -85,6 +84,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     build_network_and_heading();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));
+    apply_addition_texts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));
 }
 
 TForm1::~TForm1() {
@@ -254,7 +254,7 @@ void TForm1::build_beam_group(QWidget* client) {
     LabelAzimut = make<ClickableLabel>(g, "LabelAzimut", 98, 14, 100, 16);
     LabelAzimut->setText(QStringLiteral("Azimuth = (deg)"));
     LabelAzimut->setFont(arial(10));
-    LabelAzimut->setAlignment(Qt::AlignCenter);
+    let_grow_with_text(LabelAzimut);
     EditAzimut = make<QLineEdit>(g, "EditAzimut", 104, 32, 73, 30);
     EditAzimut->setFont(arial(14));
     EditAzimut->setText(QStringLiteral("0"));
@@ -272,7 +272,7 @@ void TForm1::build_beam_group(QWidget* client) {
     LabelDistance = make<QLabel>(g, "LabelDistance", 104, 70, 71, 16);
     LabelDistance->setText(QStringLiteral("QRB = (km)"));
     LabelDistance->setFont(arial(10));
-    LabelDistance->setAlignment(Qt::AlignCenter);
+    let_grow_with_text(LabelDistance);
     EditDistance = make<QLineEdit>(g, "EditDistance", 104, 88, 89, 30);
     EditDistance->setFont(arial(14));
     EditDistance->setReadOnly(true);

@@ -227,6 +227,8 @@ public:
     void publish_azimuth(const QString& text);
     // Redraws the azimuth dial from the requested azimuth.
     void redraw_dial();
+    // The dial's tooltip: the antenna's heading, or that none came, while it is asked for.
+    void update_dial_tooltip();
     // Sets the DX station from the selected entry of list n (0 = prefixes, 1-3 = personal).
     void select_list_entry(int n);
     void reject_list_entry();
@@ -299,6 +301,7 @@ private:
     void apply_language(bool french);
     void set_messages(const LanguageTexts& texts);
     void window_focus_changed(QWindow* window);
+    void apply_addition_texts(const LanguageTexts& texts);
 
     StationState state_;
     Desktop* desktop_;

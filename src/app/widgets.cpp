@@ -1,14 +1,68 @@
 #include "app/widgets.h"
 
+#include "app/widget_factory.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace kestrav {
+
+namespace {
+
+// The desktop style in all but one point: a selection-only drop-down list opens as a list
+// box, not as a menu.
+class ListPopupStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* answer) const override {
+        if (hint == QStyle::SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
+
+// Tab stops every 8 average character widths, as list boxes expand TABs.
+qreal tab_stop_distance(const QFontMetricsF& metrics) {
+    return 8 * metrics.averageCharWidth();
+}
+
+// Where each of the TAB-separated fields of `text` starts, from the text's left edge.
+QList<qreal> tab_field_offsets(const QString& text, const QFontMetricsF& metrics) {
+    const qreal stop = tab_stop_distance(metrics);
+    QList<qreal> offsets;
+    qreal x = 0;
+    for (const QStringView field : QStringView(text).split(u'\t')) {
+        // A TAB goes on to the next stop, a whole one further when the text ends on a stop.
+        if (!offsets.isEmpty() && stop > 0)
+            x = (std::floor(x / stop) + 1) * stop;
+        offsets.append(x);
+        x += metrics.horizontalAdvance(field.toString());
+    }
+    return offsets;
+}
+
+// The width of `text` with its TABs expanded.
+qreal tab_expanded_width(const QString& text, const QFontMetricsF& metrics) {
+    const qsizetype last_tab = text.lastIndexOf(u'\t');
+    return tab_field_offsets(text, metrics).constLast() +
+           metrics.horizontalAdvance(text.mid(last_tab + 1));
+}
+
+} // namespace
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
     // Reached with Tab like the other controls; the arrow keys then step it.
@@ -68,10 +122,7 @@ void ClickableLabel::mouseDoubleClickEvent(QMouseEvent* event) {
 
 Panel::Panel(QWidget* parent, const QColor& background, Bevel outer, Bevel inner, int bevel_width)
     : QWidget(parent), outer_(outer), inner_(inner), bevel_width_(bevel_width) {
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, background);
-    setPalette(p);
+    set_background(this, background);
 }
 
 void Panel::paintEvent(QPaintEvent*) {
@@ -116,6 +167,100 @@ void PictureButton::paintEvent(QPaintEvent*) {
     painter.drawItemText(QRect(0, top + picture_.height() + shift, width(), line),
                          Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, palette(),
                          isEnabled(), caption, QPalette::ButtonText);
+}
+
+void show_whole_text_when_cut(QLabel* line, const QWidget* panel) {
+    const QPoint left = line->mapTo(panel, QPoint(0, 0));
+    const int room = std::min(line->width(), panel->width() - left.x());
+    const bool cut = line->fontMetrics().horizontalAdvance(line->text()) > room;
+    line->setToolTip(cut ? line->text() : QString());
+}
+
+int TabbedEntryDelegate::textMargin(const QWidget* widget) {
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+}
+
+void TabbedEntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QString text = item.text;
+    // The style draws the row (selection, hover, focus); the fields come on top.
+    item.text.clear();
+    const QWidget* widget = item.widget;
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+
+    const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (item.state & QStyle::State_Active) ? QPalette::Active
+                                                                             : QPalette::Inactive;
+    const QPalette::ColorRole role =
+        (item.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
+    const QFontMetricsF metrics(item.font);
+    const int margin = textMargin(widget);
+    const qreal baseline =
+        item.rect.top() + (item.rect.height() - metrics.height()) / 2 + metrics.ascent();
+    painter->save();
+    painter->setClipRect(item.rect);
+    painter->setFont(item.font);
+    painter->setPen(item.palette.color(group, role));
+    const QList<qreal> offsets = tab_field_offsets(text, metrics);
+    const QStringList fields = text.split(u'\t');
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        painter->drawText(QPointF(item.rect.left() + margin + offsets[i], baseline), fields[i]);
+    painter->restore();
+}
+
+QSize TabbedEntryDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const QFontMetricsF metrics(item.font);
+    size.setWidth(static_cast<int>(std::ceil(tab_expanded_width(item.text, metrics))) +
+                  2 * textMargin(item.widget));
+    return size;
+}
+
+StationListBox::StationListBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+    // Owned by the list itself; a widget does not own the style it is given.
+    auto* style = new ListPopupStyle(QApplication::style()->name());
+    style->setParent(this);
+    setStyle(style);
+    setItemDelegate(new TabbedEntryDelegate(this));
+}
+
+void StationListBox::showPopup() {
+    QComboBox::showPopup();
+    QWidget* popup = view()->window();
+    if (popup == this || !popup->isVisible())
+        return;
+    const QFontMetricsF metrics(view()->font());
+    qreal widest = 0;
+    for (int i = 0; i < count(); ++i)
+        widest = std::max(widest, tab_expanded_width(itemText(i), metrics));
+    // Beside the entries: the popup's own margins, the view's frame and, on a list longer than
+    // the rows shown, the scroll bar.
+    int around = popup->width() - view()->width() + 2 * view()->frameWidth();
+    if (count() > maxVisibleItems())
+        around += view()->verticalScrollBar()->sizeHint().width();
+    const int needed =
+        static_cast<int>(std::ceil(widest)) + 2 * TabbedEntryDelegate::textMargin(view()) + around;
+    if (needed <= popup->width())
+        return;
+    QRect wider = popup->geometry();
+    wider.setWidth(needed);
+    // Widened to the right, and moved back left as far as the screen's edge asks.
+    if (const QScreen* s = screen()) {
+        const QRect room = s->availableGeometry();
+        if (wider.right() > room.right())
+            wider.moveRight(room.right());
+        if (wider.left() < room.left())
+            wider.moveLeft(room.left());
+    }
+    popup->setGeometry(wider);
 }
 
 } // namespace kestrav

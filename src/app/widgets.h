@@ -1,9 +1,11 @@
 #pragma once
 // Small controls the two windows need that Qt does not offer as such.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QWidget>
 
 class QToolButton;
@@ -50,9 +52,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
-// A panel on a flat background colour with up to two lowered bevels, dark above and to the left
-// and light below and to the right: an outer one along its edge and an inner one just inside
-// it, each of the same width.
+// A panel on a fixed background colour, its texts in the colour that reads on it, with up to
+// two lowered bevels, dark above and to the left and light below and to the right: an outer
+// one along its edge and an inner one just inside it, each of the same width.
 class Panel : public QWidget {
     Q_OBJECT
 public:
@@ -81,6 +83,35 @@ protected:
 
 private:
     QPixmap picture_;
+};
+
+// A text line cut by the panel it stands in (a status line) carries its whole text in its
+// tooltip; a line that fits has none.
+void show_whole_text_when_cut(QLabel* line, const QWidget* panel);
+
+// Draws a list's entries as a list box shows them: the fields of an entry are separated by
+// TABs, and each TAB moves on to the next tab stop, one every 8 average character widths of
+// the font.
+class TabbedEntryDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Room left and right of the text inside a row.
+    static int textMargin(const QWidget* widget);
+};
+
+// A drop-down list of station entries (selection only) that opens as a list box: a list of at
+// most maxVisibleItems() rows with a scroll bar, whatever the desktop style would draw for a
+// drop-down list (some draw a menu as tall as the screen), its entries drawn with expanded
+// TABs, and as wide as the widest entry needs.
+class StationListBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit StationListBox(QWidget* parent = nullptr);
+    void showPopup() override;
 };
 
 } // namespace kestrav

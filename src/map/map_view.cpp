@@ -215,7 +215,9 @@ void MapView::draw_rose(QPainter& painter) {
     painter.setPen(QPen(QColor(90, 100, 120, 60), 1));
     for (int az = 0; az < 360; az += 30)
         painter.drawLine(c, to_widget(map_point(az, 1)));
-    painter.setPen(QPen(QColor(50, 50, 60), 1.5));
+    // The rim, its ticks and the headings stand on the window's own background, outside the
+    // sea: they take the window's text colour, which reads on it under any theme.
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1.5));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(c, r, r);
     QFont label_font(font().family(), 8);
@@ -297,9 +299,9 @@ void MapView::draw_overlay(QPainter& painter) {
         painter.drawEllipse(c, 4, 4);
         painter.setPen(Qt::black);
         label_beside(painter, c, path_azimuth, scene_.centre_label);
-    } else {
+    } else if (!scene_.no_centre_label.isEmpty()) {
         painter.setPen(Qt::black);
-        label_beside(painter, c, 0, tr("No local station"));
+        label_beside(painter, c, 0, scene_.no_centre_label);
     }
 }
 
@@ -331,6 +333,15 @@ void MapView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     draw_overlay(painter);
     draw_readout(painter);
+}
+
+void MapView::changeEvent(QEvent* event) {
+    // The rose is drawn in the palette's colours: a new theme draws the base picture anew.
+    if (event->type() == QEvent::PaletteChange) {
+        base_key_.reset();
+        update();
+    }
+    QWidget::changeEvent(event);
 }
 
 void MapView::mousePressEvent(QMouseEvent* event) {

@@ -21,6 +21,7 @@ struct MapScene {
     bool has_centre = false; // a local station is known
     GeoPoint centre;         // the projection's centre even without one (the map stays drawn)
     QString centre_label;
+    QString no_centre_label; // shown at the centre while no local station is known
     bool has_dx = false;
     GeoPoint dx;
     QString dx_label;
@@ -60,6 +61,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -6,6 +6,7 @@
 #include "map/map_view.h"
 #include "settings/map_setting.h"
 #include "setup/init_dialog.h"
+#include "setup/languages.h"
 #include "setup/window_placement.h"
 
 #include <QAction>
@@ -58,7 +59,7 @@ MapWindow::MapWindow(TForm1& main_window)
     : QWidget(&main_window, Qt::Window | Qt::WindowDoesNotAcceptFocus), main_(main_window),
       view_(new MapView(this)) {
     setObjectName(QStringLiteral("FormMap"));
-    setWindowTitle(QStringLiteral("Kestrav map"));
+    setTexts(language_texts(UiLanguage::English));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
@@ -74,6 +75,13 @@ MapWindow::MapWindow(TForm1& main_window)
     // The map opens with the main window when it was open at the last exit, and closes
     // with it.
     main_.installEventFilter(this);
+}
+
+void MapWindow::setTexts(const LanguageTexts& texts) {
+    setWindowTitle(texts.map_title);
+    no_local_station_ = texts.map_no_local_station;
+    if (isVisible())
+        refresh();
 }
 
 void MapWindow::setHeading(std::optional<double> heading) {
@@ -148,6 +156,7 @@ void MapWindow::refresh() {
     scene.centre = {signed_degrees(state.LocalLatitude, state.LocalNorth),
                     signed_degrees(state.LocalLongitude, state.LocalEast)};
     scene.centre_label = state.LocalLocator;
+    scene.no_centre_label = no_local_station_;
     scene.has_dx = main_.EditDXLocator->text().size() == 6 &&
                    !main_.EditDXLattitude->text().isEmpty() &&
                    !main_.EditDXLongitude->text().isEmpty();
@@ -256,8 +265,7 @@ void place_dx_station(TForm1& w, GeoPoint p) {
 
 // The menu item, placed after the unit menu; F3 opens the map from anywhere in the window.
 void TForm1::build_map_menu(QMenuBar* bar) {
-    // Alt+M already opens "My Lists"; the map takes the A.
-    MenuMap = bar->addAction(QStringLiteral("M&ap"));
+    MenuMap = bar->addAction(language_texts(UiLanguage::English).map);
     MenuMap->setObjectName(QStringLiteral("MenuMap"));
     MenuMap->setShortcut(QKeySequence(Qt::Key_F3));
     connect(MenuMap, &QAction::triggered, this, &TForm1::MenuMapClick);

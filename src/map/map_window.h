@@ -13,6 +13,7 @@
 
 namespace kestrav {
 
+struct LanguageTexts;
 class MapView;
 class TForm1;
 
@@ -29,6 +30,8 @@ public:
     // Takes the stations, azimuth, long path and unit from the main window at once. Changes
     // in the main window call it on the next turn of the event loop, once for a burst.
     void refresh();
+    // The window's title and labels in the main window's language.
+    void setTexts(const LanguageTexts& texts);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -45,6 +48,7 @@ private:
     TForm1& main_;
     MapView* view_;
     QTimer refresh_timer_;
+    QString no_local_station_;
     bool following_ = false;
     bool placed_ = false;
     bool fitting_ = false; // shown for the first time, not yet exposed

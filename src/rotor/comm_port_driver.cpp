@@ -7,7 +7,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 namespace kestrav {
 
@@ -42,17 +44,34 @@ QString TCommPortDriver::deviceName(int ordinal) {
     return QStringLiteral("COM") + QChar(code);
 }
 
-QString TCommPortDriver::devicePath() const {
-    if (comPort_ > 8)
+QString serial_open_failure_text(const QString& path, int error) {
+    switch (error) {
+    case EBUSY:
+    case EWOULDBLOCK:
+        return QStringLiteral("%1: in use by another program").arg(path);
+    case ENOTTY:
+        return QStringLiteral("%1: not a serial port").arg(path);
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("%1: %2; serial ports are open to the dialout group: "
+                              "sudo adduser $USER dialout, then log in again")
+            .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    default:
+        return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+QString TCommPortDriver::devicePath(int ordinal) const {
+    if (ordinal < 0 || ordinal > 8)
         return {};
-    const QString name = deviceName(comPort_);
+    const QString name = deviceName(ordinal);
     if (!portDirectory_.isEmpty()) {
         const QString link = QDir(portDirectory_).filePath(QStringLiteral("ports/") + name);
         const QFileInfo info(link);
         if (info.exists() || info.isSymLink())
             return link;
     }
-    return QStringLiteral("/dev/ttyS") + QString::number(comPort_);
+    return QStringLiteral("/dev/ttyS") + QString::number(ordinal);
 }
 
 void TCommPortDriver::setComPort(int ordinal) {
@@ -119,8 +138,15 @@ bool TCommPortDriver::OpenPort() {
     if (IsOpen())
         return true;
     const QString path = devicePath();
-    if (path.isEmpty() || !device_->open(path))
+    if (path.isEmpty()) {
+        openFailure_ = QStringLiteral("COM%1: no such port (COM1 to COM9 only)").arg(comPort_ + 1);
         return false;
+    }
+    if (!device_->open(path)) {
+        openFailure_ = serial_open_failure_text(path, device_->openError());
+        return false;
+    }
+    openFailure_.clear();
     device_->applyLineSettings(lineSettings());
     device_->purge(true, false);
     pollTimer_.start(std::max<int>(1, pollingDelay_));

@@ -59,6 +59,11 @@ enum TComPortSwHandshaking : int { shNONE, shXONXOFF };
 
 class TCommPortDriver;
 
+// Why a serial device could not be opened, for the operator: the path and the system's
+// reason, worded for the cases an operator can act on (a port held by another program, a
+// missing permission, a path that is no serial port).
+QString serial_open_failure_text(const QString& path, int error);
+
 // Called from the poll timer with the bytes just read; the buffer stays the component's and
 // is overwritten at the next tick.
 using TComPortReceiveDataEvent =
@@ -85,8 +90,13 @@ public:
     // "COM" + the character 49 + ordinal (mod 256): "COM1".."COM9" for 0..8, other names
     // (such as "COM0" for 255) for the rest.
     static QString deviceName(int ordinal);
-    // The path OpenPort would open for the current ComPort; empty when it names no device.
-    QString devicePath() const;
+    // The path OpenPort would open for the current ComPort, or for another ordinal; empty
+    // when it names no device.
+    QString devicePath() const { return devicePath(comPort_); }
+    QString devicePath(int ordinal) const;
+    // Why the last OpenPort failed, naming the device ("/dev/ttyS1: No such file or
+    // directory"); empty when it succeeded.
+    const QString& openFailure() const { return openFailure_; }
 
     // Low 8 bits kept (-1 becomes 255). An open port stays on its device; the new value is
     // used by the next OpenPort.
@@ -152,6 +162,7 @@ private:
     QTimer pollTimer_;
     std::vector<char> receiveBuffer_;
     QString portDirectory_;
+    QString openFailure_;
 
     int comPort_ = pnCOM2;
     TComPortBaudRate speed_ = br9600;

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 
 #include "geodesy/number_text.h"
+#include "setup/languages.h"
 #include <QLabel>
 
 #include <QPainter>
@@ -26,12 +27,21 @@ void TForm1::redraw_dial() {
         painter.setPen(QPen(QColor(0, 0, 200), 2, Qt::SolidLine));
         painter.drawLine(34, 34, static_cast<int>(round_half_even(22 * std::sin(heading) + 34)),
                          static_cast<int>(round_half_even(34 - 22 * std::cos(heading))));
-        Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*state_.AntennaHeading, 1)));
-    } else {
-        Image1->setToolTip(state_.ShowHeading ? QStringLiteral("no reading") : QString());
     }
     painter.end();
     Image1->setPixmap(picture);
+    update_dial_tooltip();
+}
+
+void TForm1::update_dial_tooltip() {
+    if (state_.ShowHeading && state_.AntennaHeading) {
+        Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*state_.AntennaHeading, 1)));
+    } else if (state_.ShowHeading) {
+        Image1->setToolTip(
+            language_texts(french_ ? UiLanguage::French : UiLanguage::English).no_reading);
+    } else {
+        Image1->setToolTip(QString());
+    }
 }
 
 } // namespace kestrav

@@ -47,6 +47,9 @@ public:
     // Releases the exclusive hold and closes; nothing when closed.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // Why the last open failed, as an errno value (EBUSY when another open holds the device,
+    // ENOTTY when it is no terminal); 0 after an open that succeeded.
+    virtual int openError() const = 0;
 
     // Results are not reported: a line setting the device refuses is left as it was.
     virtual void applyLineSettings(const SerialLineSettings& settings) = 0;

@@ -1,6 +1,7 @@
 #include "rotor/serial_device_fake.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace kestrav {
 
@@ -11,8 +12,11 @@ FakeSerialDevice::~FakeSerialDevice() {
 }
 
 bool FakeSerialDevice::open(const QString& path) {
-    if (line_->open || line_->faults.busy || !line_->presentPaths.contains(path))
+    if (line_->open || line_->faults.busy || !line_->presentPaths.contains(path)) {
+        open_error_ = line_->presentPaths.contains(path) ? EBUSY : ENOENT;
         return false;
+    }
+    open_error_ = 0;
     line_->open = true;
     line_->openedPath = path;
     ++line_->opens;

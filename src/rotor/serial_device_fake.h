@@ -54,6 +54,7 @@ public:
     bool open(const QString& path) override;
     void close() override;
     bool isOpen() const override;
+    int openError() const override { return open_error_; }
     void applyLineSettings(const SerialLineSettings& settings) override;
     void purge(bool input, bool output) override;
     int outputQueued() override;
@@ -65,6 +66,7 @@ public:
 private:
     std::shared_ptr<FakeSerialLine> line_;
     bool gone_ = false;
+    int open_error_ = 0;
 };
 
 // A clock reading the line's counter, for the port component under test.

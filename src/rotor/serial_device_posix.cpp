@@ -80,19 +80,30 @@ PosixSerialDevice::~PosixSerialDevice() {
 }
 
 bool PosixSerialDevice::open(const QString& path) {
-    if (fd_ >= 0 || path.isEmpty())
+    if (fd_ >= 0) {
+        open_error_ = EBUSY;
         return false;
+    }
+    if (path.isEmpty()) {
+        open_error_ = ENOENT;
+        return false;
+    }
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        open_error_ = errno;
         return false;
+    }
     // A failed attempt must not touch TIOCEXCL: that would end another holder's exclusivity.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const bool terminal = isatty(fd) != 0;
+    if (!terminal || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        open_error_ = terminal ? EBUSY : ENOTTY;
         ::close(fd);
         return false;
     }
     ioctl(fd, TIOCEXCL);
     fd_ = fd;
+    open_error_ = 0;
     return true;
 }
 

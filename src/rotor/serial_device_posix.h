@@ -21,6 +21,7 @@ public:
     // rate under bytes still queued for the line (a stop command sent just before closing).
     void close() override;
     bool isOpen() const override { return fd_ >= 0; }
+    int openError() const override { return open_error_; }
 
     // Raw mode; the rate through the classic table or, outside it, termios2.
     void applyLineSettings(const SerialLineSettings& settings) override;
@@ -35,6 +36,7 @@ public:
 
 private:
     int fd_ = -1;
+    int open_error_ = 0;
 };
 
 } // namespace kestrav

@@ -54,6 +54,18 @@ void RadioGroup::setItemText(int index, const QString& text) {
     button(index)->setText(text);
 }
 
+void RadioGroup::setItemToolTips(std::function<QString(int)> describe) {
+    describe_ = std::move(describe);
+    updateItemToolTips();
+}
+
+void RadioGroup::updateItemToolTips() {
+    if (!describe_)
+        return;
+    for (int i = 0; i < count(); ++i)
+        button(i)->setToolTip(describe_(i));
+}
+
 void RadioGroup::resizeEvent(QResizeEvent* event) {
     QGroupBox::resizeEvent(event);
     lay_out_items();
@@ -79,6 +91,12 @@ void RadioGroup::lay_out_items() {
 
 // Tab and Backtab land on the chosen item, as the arrow keys then move from there.
 bool RadioGroup::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && describe_) {
+        for (int i = 0; i < count(); ++i) {
+            if (watched == button(i))
+                button(i)->setToolTip(describe_(i));
+        }
+    }
     if (event->type() == QEvent::FocusIn && index_ != -1 && watched != button(index_)) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {

@@ -5,6 +5,7 @@
 #include <QSpinBox>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class QButtonGroup;
@@ -30,6 +31,10 @@ public:
     QString itemText(int index) const;
     void setItemText(int index, const QString& text);
     QRadioButton* button(int index) const { return buttons_.at(static_cast<std::size_t>(index)); }
+    // Each item's tooltip is `describe(index)`, worked out now, again by updateItemToolTips(),
+    // and again each time a tooltip is about to show, so that it tells how things stand then.
+    void setItemToolTips(std::function<QString(int)> describe);
+    void updateItemToolTips();
 
 signals:
     void clicked();
@@ -46,6 +51,7 @@ private:
     std::vector<QRadioButton*> buttons_;
     int columns_;
     int index_ = -1;
+    std::function<QString(int)> describe_;
 };
 
 // A spin box changed with its arrows (buttons, Up and Down keys) only; its text cannot be

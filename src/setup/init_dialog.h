@@ -228,6 +228,8 @@ private:
     void stop_chosen(InterfaceTab& tab);
     void step_changed(InterfaceTab& tab);
     void com_chosen(InterfaceTab& tab);
+    // Each COM item's tooltip names the device it stands for and, after a refusal, why.
+    void describe_com_items(InterfaceTab& tab);
     void baud_chosen(InterfaceTab& tab);
     void show_com_tab(InterfaceTab& tab);
     void test_go(InterfaceTab& tab);

@@ -133,6 +133,8 @@ void TFormInit::build_interface_controls() {
             t.probe = t.which == RotorInterface::Gs232 ? CommPortDriverGS : CommPortDriverEasy;
         build_tab(t, traits);
         connect_tab(t);
+        if (t.probe != nullptr)
+            describe_com_items(t);
     }
     // The captions come once every page is in: the tab bar then measures them once, when it
     // is first shown, rather than all of them again at each insertion.

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -141,7 +142,9 @@ void TFormInit::com_chosen(InterfaceTab& t) {
     if (t.probe->IsOpen())
         t.probe->ClosePort();
     t.probe->setComPort(chosen);
-    if (t.probe->OpenPort()) {
+    const bool opened = t.probe->OpenPort();
+    t.port->updateItemToolTips();
+    if (opened) {
         t.probe->ClosePort();
         *t.port_field = chosen;
         return;
@@ -149,6 +152,24 @@ void TFormInit::com_chosen(InterfaceTab& t) {
     main_.desktop().beep();
     t.port->setItemIndex(-1);
     *t.port_field = -1;
+}
+
+// "COM2 = /dev/ttyS1", or the device a ports/COMn link leads to; below it, after the item was
+// refused, the reason ("/dev/ttyS1: No such file or directory").
+void TFormInit::describe_com_items(InterfaceTab& t) {
+    const TCommPortDriver* probe = t.probe;
+    t.port->setItemToolTips([probe](int item) {
+        const QString path = probe->devicePath(item);
+        const QFileInfo link(path);
+        QString text = TCommPortDriver::deviceName(item) + QStringLiteral(" = ");
+        if (link.isSymLink())
+            text += QStringLiteral("%1 (through %2)").arg(link.symLinkTarget(), path);
+        else
+            text += path;
+        if (probe->ComPort() == item && !probe->openFailure().isEmpty())
+            text += QLatin1Char('\n') + probe->openFailure();
+        return text;
+    });
 }
 
 void TFormInit::RadioGroupPortGSClick() {

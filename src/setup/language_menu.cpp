@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
+#include "map/map_window.h"
 #include "setup/languages.h"
 
 #include <QAction>
@@ -29,6 +30,21 @@ void TForm1::apply_language(bool french) {
     MenuAPropos->setText(t.about);
     MenuAide->setText(t.help);
     set_messages(t);
+    apply_addition_texts(t);
+}
+
+// The texts of what the design did not have (the map, the heading, the network interface's
+// failures) follow the same language; the window calls this again once it has built them all.
+void TForm1::apply_addition_texts(const LanguageTexts& t) {
+    if (MenuMap != nullptr)
+        MenuMap->setText(t.map);
+    if (MenuHeading != nullptr)
+        MenuHeading->setText(t.show_heading);
+    if (FormMap != nullptr)
+        FormMap->setTexts(t);
+    if (!network_error_.isEmpty())
+        update_status_lines();
+    update_dial_tooltip();
 }
 
 void TForm1::set_messages(const LanguageTexts& t) {

@@ -40,6 +40,12 @@ LanguageTexts english_texts() {
                                   "\n"
                                   "New releases can be downloaded from:\n") +
                    QString::fromUtf16(kDownloadSite);
+    // Alt+M already opens "My Lists"; the map takes the A.
+    t.map = QStringLiteral("M&ap");
+    t.map_title = QStringLiteral("Kestrav map");
+    t.map_no_local_station = QStringLiteral("No local station");
+    t.show_heading = QStringLiteral("Show antenna heading");
+    t.no_reading = QStringLiteral("no reading");
     return t;
 }
 
@@ -77,8 +83,31 @@ LanguageTexts french_texts() {
                        "Les nouvelles versions peuvent \u00eatre t\u00e9l\u00e9charg\u00e9es "
                        "sur :\n") +
         QString::fromUtf16(kDownloadSite);
+    t.map = QStringLiteral("C&arte"); // Alt+A in both languages
+    t.map_title = QStringLiteral("Carte Kestrav");
+    t.map_no_local_station = QStringLiteral("Pas de station locale");
+    t.show_heading = QStringLiteral("Afficher l'orientation de l'antenne");
+    t.no_reading = QStringLiteral("pas de lecture");
     return t;
 }
+
+// The network failures the program words itself, and the connection failures the socket
+// reports, in French.
+struct NetworkFailure {
+    const char16_t* english;
+    const char16_t* french;
+};
+constexpr NetworkFailure kNetworkFailures[] = {
+    {u"Connection timed out", u"D\u00e9lai de connexion d\u00e9pass\u00e9"},
+    {u"Connection closed by rotctld", u"Connexion ferm\u00e9e par rotctld"},
+    {u"No answer from rotctld", u"Pas de r\u00e9ponse de rotctld"},
+    {u"Unreadable answer from rotctld", u"R\u00e9ponse illisible de rotctld"},
+    {u"Connection refused", u"Connexion refus\u00e9e"},
+    {u"Host not found", u"H\u00f4te introuvable"},
+    {u"Network unreachable", u"R\u00e9seau inaccessible"},
+    {u"Socket operation timed out", u"D\u00e9lai d\u00e9pass\u00e9"},
+    {u"The remote host closed the connection", u"L'h\u00f4te distant a ferm\u00e9 la connexion"},
+};
 
 } // namespace
 
@@ -91,6 +120,20 @@ const LanguageTexts& language_texts(UiLanguage language) {
 QString language_menu_caption(UiLanguage language) {
     return language == UiLanguage::French ? QStringLiteral("&Fran\u00e7ais")
                                           : QStringLiteral("&English");
+}
+
+QString network_failure_text(const QString& reason, UiLanguage language) {
+    if (language != UiLanguage::French)
+        return reason;
+    for (const NetworkFailure& f : kNetworkFailures) {
+        if (reason == QStringView(f.english))
+            return QString::fromUtf16(f.french);
+    }
+    // "Hamlib error -N": an error number rotctld gave without a text of its own.
+    static const QString hamlib = QStringLiteral("Hamlib error ");
+    if (reason.startsWith(hamlib))
+        return QStringLiteral("Erreur Hamlib ") + reason.mid(hamlib.size());
+    return reason;
 }
 
 QString help_window_title(UiLanguage language) {

@@ -15,7 +15,11 @@ struct LanguageTexts {
     QString quit, my_lists, unit, language, label_azimut, about, help, help_file;
     QString cannot_create_settings, cannot_open_file, arswin_not_running, dde_conversation_open;
     QString settings_cut, list_cut; // a settings or list file longer than the program reads
-    QString about_text; // the About box text, several lines
+    QString about_text;             // the About box text, several lines
+    // Beyond the design: the map's menu item, window title and label for a missing local
+    // station, and the heading item of the unit menu.
+    QString map, map_title, map_no_local_station, show_heading;
+    QString no_reading; // the dial's tooltip while the heading is asked for but not known
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum
@@ -31,6 +35,11 @@ inline constexpr char kStartupHelpFile[] = "Kestrav_EN.HLP";
 // Caption of the language's own item in the language menu: "&English" or "&Français". These
 // two captions do not change with the language.
 QString language_menu_caption(UiLanguage language);
+
+// Why the network interface's last GO did not reach the rotator, in the language: the
+// program's own reasons and the usual connection failures are translated; any other text
+// (rotctld's or Hamlib's own) is shown as it came.
+QString network_failure_text(const QString& reason, UiLanguage language);
 
 // Title of the help viewer window: "Kestrav Help" or "Aide Kestrav".
 QString help_window_title(UiLanguage language);

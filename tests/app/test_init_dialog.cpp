@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +20,9 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
+
+#include <cerrno>
+#include <cstring>
 
 namespace kestrav::test {
 namespace {
@@ -96,6 +101,56 @@ TEST_F(DialogTest, StoredComPortsAreProbedAtTheFirstShowingOnly) {
     EXPECT_EQ(desktop.beeps, 2);
     EXPECT_EQ(init()->RadioGroupPortGS->itemIndex(), 0);
     EXPECT_EQ(state().Gs232Com, 0);
+}
+
+TEST_F(DialogTest, ComItemsNameTheirDeviceAndWhyTheyWereRefused) {
+    com1 = std::make_unique<PtyPort>(dir.path(), QStringLiteral("COM1"));
+    ASSERT_TRUE(com1->ok());
+    const QString gone = dir.filePath(QStringLiteral("gone"));
+    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM2"), gone));
+    start();
+    RadioGroup* group = init()->RadioGroupPortEasy;
+    const QString link1 = dir.filePath(QStringLiteral("ports/COM1"));
+    const QString link2 = dir.filePath(QStringLiteral("ports/COM2"));
+    const QString com1_device =
+        QStringLiteral("COM1 = %1 (through %2)").arg(QFileInfo(link1).symLinkTarget(), link1);
+    const QString com2_device = QStringLiteral("COM2 = %1 (through %2)").arg(gone, link2);
+    EXPECT_EQ(group->button(0)->toolTip(), com1_device);
+    EXPECT_EQ(group->button(1)->toolTip(), com2_device);
+    EXPECT_EQ(group->button(2)->toolTip(), QStringLiteral("COM3 = /dev/ttyS2"));
+
+    // Refused with the beep as before; the item now also says why.
+    const int beeps = desktop.beeps;
+    click(group, 1);
+    EXPECT_EQ(desktop.beeps, beeps + 1);
+    EXPECT_EQ(group->itemIndex(), -1);
+    const QString missing = QString::fromLocal8Bit(std::strerror(ENOENT));
+    EXPECT_EQ(group->button(1)->toolTip(),
+              com2_device + QStringLiteral("\n%1: %2").arg(link2, missing));
+
+    // Held by another program.
+    TCommPortDriver other;
+    other.setPortDirectory(dir.path());
+    other.setComPort(pnCOM1);
+    ASSERT_TRUE(other.OpenPort());
+    click(group, 0);
+    EXPECT_EQ(group->button(0)->toolTip(),
+              com1_device + QStringLiteral("\n%1: in use by another program").arg(link1));
+    EXPECT_EQ(group->button(1)->toolTip(), com2_device) << "only the last refusal is told";
+
+    // A link made while the dialog is open shows at the next tooltip; a port that opens
+    // leaves no reason behind.
+    other.ClosePort();
+    ASSERT_TRUE(QFile::remove(link2));
+    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM2"), QFileInfo(link1).symLinkTarget()));
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), group->button(1)->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(group->button(1), &hover);
+    EXPECT_EQ(
+        group->button(1)->toolTip(),
+        QStringLiteral("COM2 = %1 (through %2)").arg(QFileInfo(link1).symLinkTarget(), link2));
+    click(group, 0);
+    EXPECT_EQ(group->itemIndex(), 0);
+    EXPECT_EQ(group->button(0)->toolTip(), com1_device);
 }
 
 TEST_F(DialogTest, LptItemsRefusedPortTestAndClose) {

@@ -1,6 +1,9 @@
 // English and French in the main window, help and About.
 
 #include "app/widgets.h"
+#include "map/map_view.h"
+#include "map/map_window.h"
+#include "rotor/rotctld_link.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -37,6 +40,52 @@ TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
                            "&About Kestrav", "&Help", "&Init", "QRB = (km)", "&Km"}));
     // The dialog keeps its English texts.
     EXPECT_EQ(window->formInit()->windowTitle(), QStringLiteral("Kestrav - Initialisation"));
+}
+
+TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
+    start();
+    // The heading item is a check item of its own after the unit choice.
+    const QList<QAction*> units = window->MenuUnit->actions();
+    ASSERT_EQ(units.size(), 4);
+    EXPECT_EQ(units[0], window->MenuKm);
+    EXPECT_EQ(units[1], window->MenuMile);
+    EXPECT_TRUE(units[2]->isSeparator());
+    EXPECT_EQ(units[3], window->MenuHeading);
+    EXPECT_TRUE(window->MenuHeading->isCheckable());
+    EXPECT_EQ(window->MenuHeading->actionGroup(), nullptr);
+
+    window->state().SelectedInterface = RotorInterface::Network;
+    emit window->NetworkLink->failed(QStringLiteral("Connection refused"));
+    window->FormMap->open();
+    window->MenuHeading->trigger(); // asked for, nothing read yet
+    const auto texts = [this] {
+        return QStringList{window->MenuMap->text(),
+                           window->MenuHeading->text(),
+                           window->FormMap->windowTitle(),
+                           window->FormMap->view()->scene().no_centre_label,
+                           window->LabelEtatInterface->text().section(QStringLiteral(" / "), -1),
+                           window->Image1->toolTip()};
+    };
+    const QStringList english{"M&ap",
+                              "Show antenna heading",
+                              "Kestrav map",
+                              "No local station",
+                              "Connection refused",
+                              "no reading"};
+    EXPECT_EQ(texts(), english);
+    window->MenuFrancais->trigger();
+    EXPECT_EQ(texts(), (QStringList{"C&arte", QStringLiteral("Afficher l'orientation de l'antenne"),
+                                    "Carte Kestrav", "Pas de station locale",
+                                    QStringLiteral("Connexion refusée"), "pas de lecture"}));
+    window->MenuEnglish->trigger();
+    EXPECT_EQ(texts(), english);
+}
+
+TEST_F(LanguageWindowTest, AStoredFrenchReachesTheItemsBuiltAfterTheSettingsAreRead) {
+    start("LANGUAGE=FRENCH\r\n");
+    EXPECT_EQ(window->MenuHeading->text(), QStringLiteral("Afficher l'orientation de l'antenne"));
+    EXPECT_EQ(window->MenuMap->text(), QStringLiteral("C&arte"));
+    EXPECT_EQ(window->FormMap->windowTitle(), QStringLiteral("Carte Kestrav"));
 }
 
 TEST_F(LanguageWindowTest, F1OpensTheHelpOfTheCurrentLanguage) {

@@ -1,11 +1,16 @@
 // Choosing stations from the prefix list and from personal lists loaded through the menu.
 
+#include "app/widgets.h"
 #include "support/window_fixture.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QScrollBar>
+
+#include <cmath>
 
 #include <sys/stat.h>
 
@@ -49,6 +54,76 @@ TEST_F(ListsWindowTest, PrefixTableIsSortedIgnoringCase) {
     for (int i = 1; i < list->count(); ++i)
         EXPECT_LE(list->itemText(i - 1).compare(list->itemText(i), Qt::CaseInsensitive), 0) << i;
     EXPECT_GE(list->findText(QStringLiteral("1A\tMalta (Eu)\t35.83N\t14.58E")), 0);
+}
+
+// The list opens below itself as a list box: 15 rows and a scroll bar; the entry `row`, once
+// scrolled to, shows its name from the first tab stop after the prefix (8 average character
+// widths apart) and ends inside the view.
+void expect_list_box_showing_whole_entry(QComboBox* list, int row) {
+    SCOPED_TRACE(list->objectName().toStdString());
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    const int row_height = view->visualRect(list->model()->index(0, 0)).height();
+    ASSERT_GT(row_height, 0);
+    EXPECT_EQ(view->viewport()->height() / row_height, 15);
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+
+    const QModelIndex index = list->model()->index(row, 0);
+    view->scrollTo(index);
+    const QRect rect = view->visualRect(index);
+    const QImage image = view->viewport()->grab(rect).toImage();
+    const auto ink_in_column = [&](int x) {
+        for (int y = 0; y < image.height(); ++y)
+            if (qGray(image.pixel(x, y)) < 128)
+                return true;
+        return false;
+    };
+    int last_ink = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (ink_in_column(x))
+            last_ink = x;
+
+    const QStringList fields = list->itemText(row).split(u'\t');
+    ASSERT_GE(fields.size(), 2);
+    const QFontMetricsF metrics(view->font());
+    const qreal stop = 8 * metrics.averageCharWidth();
+    qreal end = 0;
+    qreal name_start = 0;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            end = (std::floor(end / stop) + 1) * stop;
+        if (i == 1)
+            name_start = end;
+        end += metrics.horizontalAdvance(fields[i]);
+    }
+    const int margin = TabbedEntryDelegate::textMargin(view);
+    const int prefix_end = margin + static_cast<int>(metrics.horizontalAdvance(fields[0]));
+    const int name_x = margin + static_cast<int>(name_start);
+    int first_name_ink = prefix_end + 2;
+    while (first_name_ink < image.width() && !ink_in_column(first_name_ink))
+        ++first_name_ink;
+    EXPECT_NEAR(first_name_ink, name_x, 2) << "the name starts at the tab stop";
+    EXPECT_NEAR(last_ink, margin + end, 3) << "the whole entry is painted";
+    EXPECT_LE(margin + end, rect.width()) << "inside the view";
+    list->hidePopup();
+}
+
+TEST_F(ListsWindowTest, ListsOpenAsListBoxesShowingTheWholeEntry) {
+    QComboBox* prefixes = window->ComboBoxListDX;
+    const QFontMetricsF metrics(prefixes->view()->font());
+    int widest = 0;
+    for (int i = 1; i < prefixes->count(); ++i)
+        if (metrics.horizontalAdvance(prefixes->itemText(i)) >
+            metrics.horizontalAdvance(prefixes->itemText(widest)))
+            widest = i;
+    expect_list_box_showing_whole_entry(prefixes, widest);
+
+    QComboBox* perso = window->ComboBoxPerso3;
+    for (int i = 0; i < 20; ++i)
+        perso->addItem(QStringLiteral("F%1\tStation %1\t48N\t2E").arg(i));
+    perso->addItem(QStringLiteral("TX7T\tMarquesas Islands, French Polynesia\t8.91S\t140.10W"));
+    expect_list_box_showing_whole_entry(perso, perso->count() - 1);
 }
 
 TEST_F(ListsWindowTest, ChoosingACountrySetsTheStationAndTheBearing) {

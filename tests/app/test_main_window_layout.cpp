@@ -3,15 +3,21 @@
 
 #include "app/widgets.h"
 #include "app/window_placement.h"
+#include "map/map_view.h"
 #include "map/map_window.h"
+#include "rotor/rotctld_link.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
+
+#include <cmath>
 
 namespace kestrav::test {
 namespace {
@@ -54,13 +60,13 @@ TEST_F(LayoutTest, EveryControlStandsInItsParentAtItsDesignPlaceAndFont) {
         {"ImageTitre", "PanelTitre", 16, 6, 33, 35, '-', 0, false},
         {"LabelTitre", "PanelTitre", 80, 4, 70, 36, 'T', 11, true},
         {"GroupBoxBeam", "client", 240, 60, 225, 133, 'A', 10, true},
-        {"LabelAzimut", "GroupBoxBeam", 98, 14, 100, 16, 'A', 10, true},
+        {"LabelAzimut", "GroupBoxBeam", 98, 14, -1, -1, 'A', 10, true},
         {"EditAzimut", "GroupBoxBeam", 104, 32, 73, 30, 'A', 14, true},
         {"UpDownAzimut", "GroupBoxBeam", 176, 32, 17, 30, '-', 0, false},
         {"Image1", "GroupBoxBeam", 16, 25, 68, 68, '-', 0, false},
         {"Image2", "GroupBoxBeam", 16, 25, 68, 68, '-', 0, false},
         {"SpeedButtonLP", "GroupBoxBeam", 40, 96, 25, 25, 'A', 10, true},
-        {"LabelDistance", "GroupBoxBeam", 104, 70, 71, 16, 'A', 10, true},
+        {"LabelDistance", "GroupBoxBeam", 104, 70, -1, -1, 'A', 10, true},
         {"EditDistance", "GroupBoxBeam", 104, 88, 89, 30, 'A', 14, true},
         {"PanelLampe", "client", 240, 202, 225, 45, '-', 0, false},
         {"ButtonTrack", "PanelLampe", 5, 5, 42, 36, 'A', 18, true},
@@ -155,6 +161,99 @@ TEST_F(LayoutTest, PicturesHaveTheirDesignSizesAndTheLedsAreTransparent) {
     EXPECT_LE(stop.height() + window->BitBtnStop->fontMetrics().height(), 36 - 4);
     for (int side : {16, 32, 48})
         EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
+}
+
+TEST_F(LayoutTest, CaptionsGrowWithTheirTextAndCutStatusLinesCarryTheWholeText) {
+    start(kLocalStation);
+    // Sized to their text by the design: the text starts at the design's left edge and a
+    // longer one grows to the right, within the group.
+    window->MenuMile->trigger();
+    for (QLabel* label : {window->LabelDistance, static_cast<QLabel*>(window->LabelAzimut)}) {
+        SCOPED_TRACE(label->text().toStdString());
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+        EXPECT_TRUE(label->alignment().testFlag(Qt::AlignLeft));
+        EXPECT_LE(label->geometry().right(), window->GroupBoxBeam->width() - 1);
+    }
+    EXPECT_EQ(window->LabelDistance->text(), QStringLiteral("QRB = (mile)"));
+
+    // A status line cut by its panel carries its whole text in its tooltip.
+    window->state().SelectedInterface = RotorInterface::Network;
+    window->state().NetworkHost = QStringLiteral("rotator.example.org");
+    emit window->NetworkLink->failed(QStringLiteral("Connection refused"));
+    QLabel* line = window->LabelEtatInterface;
+    ASSERT_TRUE(line->text().endsWith(QStringLiteral(" / Connection refused")));
+    EXPECT_GT(line->fontMetrics().horizontalAdvance(line->text()), window->PanelInterface->width());
+    EXPECT_EQ(line->toolTip(), line->text());
+    window->state().SelectedInterface = RotorInterface::Gs232;
+    window->update_status_lines();
+    EXPECT_EQ(line->text(), QStringLiteral(" Ant = GS232 / no COM"));
+    EXPECT_TRUE(line->toolTip().isEmpty()) << "a line that fits has none";
+}
+
+// The contrast ratio of two colours, from 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A desktop with a dark theme: light texts on dark backgrounds.
+QPalette dark_palette() {
+    QPalette p;
+    const QColor dark(45, 45, 48);
+    const QColor text(230, 230, 230);
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Base})
+        p.setColor(role, dark);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        p.setColor(role, text);
+    return p;
+}
+
+TEST_F(LayoutTest, UnderADarkThemeTextsOnTheDesignsColoursStayReadable) {
+    const QPalette desktop_palette = QApplication::palette();
+    QApplication::setPalette(dark_palette());
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(desktop_palette); });
+    start(kLocalStation);
+
+    // Every caption drawn on a background the design fixes, in both windows.
+    int checked = 0;
+    for (QWidget* top :
+         {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(window->formInit())}) {
+        for (QWidget* w : top->findChildren<QWidget*>()) {
+            if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w) &&
+                !qobject_cast<QGroupBox*>(w))
+                continue;
+            const QWidget* filled = w;
+            while (filled != top && !filled->autoFillBackground())
+                filled = filled->parentWidget();
+            const QColor background = filled->palette().color(QPalette::Window);
+            if (filled == top || background == dark_palette().color(QPalette::Window))
+                continue;
+            ++checked;
+            EXPECT_GE(contrast(w->palette().color(QPalette::WindowText), background), 4.5)
+                << w->objectName().toStdString() << " on " << filled->objectName().toStdString();
+        }
+    }
+    EXPECT_GE(checked, 20);
+
+    // The map's compass rose stands on the window's own background: its headings read on it.
+    MapView map;
+    map.resize(300, 300);
+    map.setScene(MapScene{});
+    const QImage image = map.grab().toImage();
+    const QColor background = image.pixelColor(2, 2);
+    const QPointF north(map.discCentre().x(), map.discCentre().y() - map.discRadius() - 17);
+    double best = 1;
+    for (int x = int(north.x()) - 8; x <= int(north.x()) + 8; ++x)
+        for (int y = int(north.y()) - 7; y <= int(north.y()) + 7; ++y)
+            best = std::max(best, contrast(image.pixelColor(x, y), background));
+    EXPECT_GE(best, 4.5) << "the N of the rose";
 }
 
 // Counts the columns from the left edge that are dark and from the right edge that are light,

@@ -17,6 +17,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(ls "$scratch"/out/kestrav_*.deb)
 info=$(dpkg-deb -I "$deb") # read whole: grep -q ending a pipe early would fail it under pipefail
 grep -q '^ Depends: .*libqt6widgets6' <<<"$info" || fail "no dependency on Qt Widgets"
+grep -q '^ Depends: .*fonts-liberation' <<<"$info" || fail "no dependency on the design's fonts"
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 

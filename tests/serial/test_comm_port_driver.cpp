@@ -12,6 +12,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -152,12 +154,15 @@ TEST_F(PtyPort, BusyPortRefusesASecondOpenAndStaysExclusive) {
     ASSERT_TRUE(first->OpenPort());
     EXPECT_FALSE(second->OpenPort());
     EXPECT_FALSE(second->IsOpen());
+    EXPECT_EQ(second->openFailure(),
+              linkPath("COM1") + QStringLiteral(": in use by another program"));
     // The refused attempt must not have loosened the holder's exclusive use.
     EXPECT_FALSE(second->OpenPort());
     EXPECT_FALSE(port_lock_free(pty.slaveName));
     EXPECT_TRUE(first->WriteText("S\r"));
     first->ClosePort();
     EXPECT_TRUE(second->OpenPort());
+    EXPECT_TRUE(second->openFailure().isEmpty()) << "the reason goes with the refusal";
 }
 
 TEST_F(PtyPort, PortHeldByAnotherProcessDoesNotOpen) {
@@ -216,18 +221,28 @@ TEST_F(PtyPort, MissingOrUnusableDevicesDoNotOpen) {
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
     ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM3"), plain.fileName()));
+    const QString missing = QString::fromLocal8Bit(std::strerror(ENOENT));
     const struct {
         const char* name;
         int ordinal;
-    } rows[] = {{"dangling link, no fall-back to /dev/ttyS1", 1},
-                {"link to a plain file", 2},
-                {"unset port 255 (COM0)", 255},
-                {"beyond COM9", 9}};
+        QString reason; // why, as the dialog's tooltip tells it
+    } rows[] = {{"dangling link, no fall-back to /dev/ttyS1", 1, linkPath("COM2") + ": " + missing},
+                {"link to a plain file", 2, linkPath("COM3") + ": not a serial port"},
+                {"unset port 255 (COM0)", 255, "COM256: no such port (COM1 to COM9 only)"},
+                {"beyond COM9", 9, "COM10: no such port (COM1 to COM9 only)"}};
     for (const auto& row : rows) {
         auto driver = makeDriver(row.ordinal);
         EXPECT_FALSE(driver->OpenPort()) << row.name;
         EXPECT_FALSE(driver->IsOpen()) << row.name;
+        EXPECT_EQ(driver->openFailure(), row.reason) << row.name;
     }
+    // A refused permission says how to get it (tests run as root, which no mode refuses).
+    const QString denied = serial_open_failure_text(QStringLiteral("/dev/ttyS1"), EACCES);
+    EXPECT_TRUE(denied.startsWith(QStringLiteral("/dev/ttyS1: ") +
+                                  QString::fromLocal8Bit(std::strerror(EACCES))));
+    EXPECT_TRUE(denied.contains(QStringLiteral("adduser $USER dialout")));
+    EXPECT_EQ(serial_open_failure_text(QStringLiteral("/dev/ttyS1"), ENOENT),
+              QStringLiteral("/dev/ttyS1: ") + missing);
 }
 
 TEST_F(PtyPort, ComPortChangedWhileOpenTakesEffectAtTheNextOpen) {

@@ -29,6 +29,11 @@ const Entry kEntries[] = {
     {"arswin_not_running", &LanguageTexts::arswin_not_running, false},
     {"dde_conversation_open", &LanguageTexts::dde_conversation_open, false},
     {"about_text", &LanguageTexts::about_text, false},
+    {"map", &LanguageTexts::map, true},
+    {"map_title", &LanguageTexts::map_title, false},
+    {"map_no_local_station", &LanguageTexts::map_no_local_station, false},
+    {"show_heading", &LanguageTexts::show_heading, false},
+    {"no_reading", &LanguageTexts::no_reading, false},
 };
 
 const LanguageTexts& en() {
@@ -93,11 +98,14 @@ TEST(LanguageTable, AcceleratorsDoNotClashWithinAMenu) {
     for (UiLanguage lang : {UiLanguage::English, UiLanguage::French}) {
         const LanguageTexts& t = language_texts(lang);
         // The menu bar: the language items plus "&Init", which never changes; "?" has none.
-        const QString bar[] = {t.quit, QStringLiteral("&Init"), t.my_lists, t.unit, t.language};
+        const QString bar[] = {t.quit,    QStringLiteral("&Init"), t.my_lists, t.unit, t.map,
+                               t.language};
         QSet<QChar> letters;
         for (const QString& caption : bar)
             letters.insert(accelerator(caption));
-        EXPECT_EQ(letters.size(), 5) << "menu bar, language " << int(lang);
+        EXPECT_EQ(letters.size(), 6) << "menu bar, language " << int(lang);
+        // The map keeps its letter whatever the language.
+        EXPECT_EQ(accelerator(t.map), QLatin1Char('a'));
         EXPECT_NE(accelerator(t.about), accelerator(t.help))
             << "\"?\" menu, language " << int(lang);
     }
@@ -153,6 +161,27 @@ TEST(LanguageTable, AboutTextIsASeveralLineNoticeWithTheDownloadSite) {
         EXPECT_TRUE(about.contains(QLatin1String("https://kestrav.example.org")));
         EXPECT_EQ(about.count(QLatin1String("://")), 1) << "only the placeholder site";
         EXPECT_TRUE(about.contains(QLatin1String("Kestrav")));
+    }
+}
+
+TEST(LanguageTable, NetworkFailuresInFrenchAndOtherTextsAsTheyCame) {
+    const struct {
+        const char* english;
+        const char16_t* french;
+    } rows[] = {
+        {"Connection timed out", u"D\u00e9lai de connexion d\u00e9pass\u00e9"},
+        {"Connection closed by rotctld", u"Connexion ferm\u00e9e par rotctld"},
+        {"Connection refused", u"Connexion refus\u00e9e"},
+        {"Host not found", u"H\u00f4te introuvable"},
+        {"Hamlib error -42", u"Erreur Hamlib -42"},
+        {"Invalid parameter", u"Invalid parameter"}, // rotctld's own words
+        {"", u""},
+    };
+    for (const auto& row : rows) {
+        const QString english = QString::fromLatin1(row.english);
+        EXPECT_EQ(network_failure_text(english, UiLanguage::English), english);
+        EXPECT_EQ(network_failure_text(english, UiLanguage::French),
+                  QString::fromUtf16(row.french));
     }
 }
 
