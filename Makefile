@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build, run and test on a Debian machine (as root or with sudo).
 #   make run    installs what is missing, builds, starts Kestrav
 #   make test   installs what is missing, builds, runs every test
