@@ -31,6 +31,8 @@ TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
     : QWidget(parent, Qt::Window), main_(main_window), state_(main_window.state()) {
     setObjectName(QStringLiteral("FormInit"));
     setWindowTitle(QStringLiteral("Kestrav - Initialisation"));
+    // A window of its own, so it does not inherit the main window's icon: it is given it.
+    setWindowIcon(main_window.windowIcon());
     resize(420, 329);
     // The dialog's type, set before any control exists so that each inherits it at once.
     setFont(arial(8));
