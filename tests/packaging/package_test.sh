@@ -68,9 +68,22 @@ for p in $protocols; do
     grep -q -w -- "$p" <<<"$page" || fail "kestrav-rotator-sim(1) lacks the protocol $p"
 done
 
-# A new user's first start: the main window and the initialisation dialog open.
+# The command line: --help and --version answer without a display; without one the start
+# ends with a message and status 1, not an abort.
 home=$scratch/home
 mkdir -p "$home/run" && chmod 700 "$home/run"
+headless() {
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home" XDG_RUNTIME_DIR="$home/run" "$@"
+}
+[ "$(headless "$root/usr/bin/kestrav" --version)" = "kestrav $version" ] || fail "kestrav --version"
+headless "$root/usr/bin/kestrav" --help | grep -q -- '--version' || fail "kestrav --help"
+status=0
+headless "$root/usr/bin/kestrav" >"$scratch/out.log" 2>"$scratch/err.log" || status=$?
+[ "$status" -eq 1 ] || fail "kestrav without a display: status $status, $(cat "$scratch/err.log")"
+grep -q '^kestrav: cannot open display' "$scratch/err.log" || fail "no message without a display"
+"$root/usr/bin/kestrav-dde" --help | grep -q '^usage: kestrav-dde' || fail "kestrav-dde --help"
+
+# A new user's first start: the main window and the initialisation dialog open.
 HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME= \
     "$root/usr/bin/kestrav" >"$scratch/program.log" 2>&1 &
 pid=$!
@@ -89,6 +102,11 @@ for w in "$main" "$dialog"; do
     xprop -id "$w" WM_CLASS | grep -q "\"$wm_class\"\$" ||
         fail "window class $(xprop -id "$w" WM_CLASS), the desktop entry says $wm_class"
 done
+# An item name that does not exist is answered with the names that do.
+status=0
+XDG_RUNTIME_DIR=$home/run "$root/usr/bin/kestrav-dde" request azimuth 2>"$scratch/err.log" || status=$?
+[ "$status" -eq 4 ] && grep -q 'Azimuth' "$scratch/err.log" ||
+    fail "kestrav-dde with an unknown item: status $status, $(cat "$scratch/err.log")"
 icon=$(xprop -id "$main" _NET_WM_ICON)
 grep -q 'Icon (48 x 48)' <<<"$icon" || fail "the main window has no icon"
 [ "$(xprop -id "$dialog" _NET_WM_ICON)" = "$icon" ] || fail "the dialog's icon is another picture"
