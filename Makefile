@@ -1,6 +1,7 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build, run and test on a Debian machine (as root or with sudo).
-#   make run    installs what is missing, builds, starts Kestrav
-#   make test   installs what is missing, builds, runs every test
+#   make run    installs what is missing, builds the program and its tools, starts Kestrav
+#   make test   installs what is missing, builds everything, runs every test
 #   make package builds the Debian package (build/kestrav_<version>_<arch>.deb)
 
 BUILD ?= build
@@ -9,7 +10,7 @@ JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := $(shell grep -v '^\s*\#' debian-packages.txt)
 
-.PHONY: deps build run test bench package format clean
+.PHONY: deps configure build programs run test bench package format clean
 
 deps:
 	@missing=""; \
@@ -22,11 +23,18 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
 	fi
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+# Everything: the program, its tools, the tests and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# The program and the tools installed beside it only, for `make run`.
+programs: configure
+	cmake --build $(BUILD) -j$(JOBS) --target kestrav_programs
+
+run: programs
 	$(BUILD)/kestrav
 
 test: build

@@ -1,5 +1,6 @@
 // Kestrav: points a directional antenna at a distant station.
 
+#include "app/command_line.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/platform_choice.h"
@@ -18,8 +19,12 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = kestrav::answer_command_line(argc, argv))
+        return *status;
     kestrav::apply_platform_choice(argc, argv);
+    kestrav::DisplayOpenGuard display_guard;
     QApplication app(argc, argv);
+    display_guard.release();
     // Before anything another program can see (the publication socket): a signal that comes
     // during the start waits in the pipe and ends the program normally once it runs.
     kestrav::ShutdownSignals signals_;

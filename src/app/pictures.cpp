@@ -80,34 +80,44 @@ QPixmap stop_picture() {
     return pm;
 }
 
-namespace {
-
-QPixmap window_icon_picture(int size) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+// A compass disc with a beam antenna across it and the red beam heading, drawn on a
+// 256-unit square and scaled, so that every size is drawn rather than shrunk.
+QImage application_icon_image(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const double c = size / 2.0;
-    const double r = size / 2.0 - size / 16.0;
-    p.setPen(QPen(QColor(0, 0, 120), size / 16.0));
-    p.setBrush(QColor(224, 255, 224));
-    p.drawEllipse(QPointF(c, c), r, r);
-    // The needle toward the north-east, as after a first bearing.
-    const double a = 50 * 3.14159265358979323846 / 180;
-    p.setPen(QPen(Qt::red, size / 10.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(c, c), QPointF(c + 0.8 * r * std::sin(a), c - 0.8 * r * std::cos(a)));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 120));
-    p.drawEllipse(QPointF(c, c), size / 12.0, size / 12.0);
-    return pm;
-}
+    p.scale(size / 256.0, size / 256.0);
 
-} // namespace
+    p.setPen(QPen(QColor(30, 60, 30), 10));
+    p.setBrush(QColor(232, 248, 232));
+    p.drawEllipse(QPointF(128, 128), 118, 118);
+    p.setPen(QPen(QColor(30, 60, 30), 8, Qt::SolidLine, Qt::RoundCap));
+    for (int deg = 0; deg < 360; deg += 90) {
+        const double a = deg * M_PI / 180;
+        p.drawLine(QPointF(128 + 92 * std::sin(a), 128 - 92 * std::cos(a)),
+                   QPointF(128 + 112 * std::sin(a), 128 - 112 * std::cos(a)));
+    }
+    // The beam heading, towards the north-east.
+    const double heading = 50 * M_PI / 180;
+    p.setPen(QPen(QColor(210, 0, 0), 14, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(128, 128),
+               QPointF(128 + 96 * std::sin(heading), 128 - 96 * std::cos(heading)));
+    // The antenna: a boom with four elements, seen from above, across the heading.
+    p.translate(128, 128);
+    p.rotate(50);
+    p.setPen(QPen(QColor(0, 0, 150), 12, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(0, 70), QPointF(0, -70));
+    for (const auto& [y, half] :
+         {std::pair{60.0, 58.0}, {20.0, 52.0}, {-20.0, 46.0}, {-60.0, 40.0}})
+        p.drawLine(QPointF(-half, y), QPointF(half, y));
+    return image;
+}
 
 QIcon window_icon() {
     QIcon icon;
     for (int size : {16, 32, 48})
-        icon.addPixmap(window_icon_picture(size));
+        icon.addPixmap(QPixmap::fromImage(application_icon_image(size)));
     return icon;
 }
 

@@ -92,7 +92,7 @@ TEST(HelpPages, CoverTheProgramsKeyWords) {
         QStringLiteral("GO STOP AUTO LP COM1 ports/COM1 /dev/ttyUSB0 /dev/serial/by-id/ dialout "
                        "~/.config/kestrav/ Kestrav.ini .ksv .txt [ TAB F1 F4 Km Mile PourSat "
                        "FODTrack EA4TX ARSWIN GS-232 EasyComm LPT1 Delta parking INTERFACE LOCAL "
-                       "DXCC Azimuth N S W E")
+                       "DXCC Azimuth N S W E Network rotctld Host Port F3")
             .split(QLatin1Char(' '));
     for (const Page& page : kPages) {
         const QString text = page_text(page);

@@ -91,12 +91,21 @@ void print_value(const QByteArray& value) {
     std::fflush(stdout);
 }
 
-int usage() {
+// On standard output when asked for with --help, on standard error after a wrong command.
+int usage(std::FILE* to = stderr) {
     std::fputs("usage: kestrav-dde [--service NAME] request [ITEM]\n"
                "       kestrav-dde [--service NAME] watch [ITEM]\n"
-               "       kestrav-dde [--service NAME] poke ITEM VALUE\n",
-               stderr);
+               "       kestrav-dde [--service NAME] poke ITEM VALUE\n"
+               "ITEM is Azimuth unless given (the letter case counts).\n",
+               to);
     return kUsage;
+}
+
+// Names the items there are, so that a misspelt one can be put right.
+int no_item(const QByteArray& item) {
+    std::fprintf(stderr, "kestrav-dde: no item %s; the items are: %s\n", item.constData(),
+                 kestrav::kDdeItem);
+    return kNoItem;
 }
 
 // Reads "DATA <n>" (or "DATA <item> <n>") and the n bytes after it.
@@ -115,6 +124,10 @@ int read_data(Connection& server, const QByteArray& header, QByteArray& value) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        usage(stdout);
+        return kDone;
+    }
     QString service = QStringLiteral("kestrav");
     int i = 1;
     if (i + 1 < argc && std::strcmp(argv[i], "--service") == 0) {
@@ -171,18 +184,19 @@ int main(int argc, char** argv) {
         if (!server.send("REQUEST " + item + " TEXT\n") || !server.line(answer))
             return kLost;
     }
-    if (answer == "NOTPROCESSED") {
-        std::fprintf(stderr, "kestrav-dde: no item %s\n", item.constData());
-        return kNoItem;
-    }
+    if (answer == "NOTPROCESSED")
+        return no_item(item);
     if (!poke) {
         if (const int status = read_data(server, answer, value))
             return status;
         print_value(value);
     }
     if (command == "watch") {
-        if (!server.send("ADVISE " + item + " TEXT HOT\n") || !server.line(answer) ||
-            answer != "OK")
+        if (!server.send("ADVISE " + item + " TEXT HOT\n") || !server.line(answer))
+            return kLost;
+        if (answer == "NOTPROCESSED")
+            return no_item(item);
+        if (answer != "OK")
             return kLost;
         for (;;) {
             if (!server.line(answer))
