@@ -32,13 +32,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int connect_client(const QByteArray& path) {
+// A connection to the publication socket at `path`.
+int open_socket(const QByteArray& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strcpy(address.sun_path, path.constData());
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         std::abort();
+    return fd;
+}
+
+int connect_client(const QByteArray& path) {
+    const int fd = open_socket(path);
     const char hello[] = "CONNECT Data\nADVISE Azimuth TEXT HOT\n";
     if (::write(fd, hello, sizeof hello - 1) != sizeof hello - 1)
         std::abort();
@@ -157,12 +163,7 @@ long peak_resident_mb() {
 }
 
 void flood(const QByteArray& path, bool reads) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.constData());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        std::abort();
+    const int fd = open_socket(path);
     std::atomic<bool> done{false};
     const auto start = Clock::now();
     std::thread client([&] {

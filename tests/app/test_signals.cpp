@@ -33,28 +33,38 @@ bool open_conversation(QLocalSocket& client, const QString& socket) {
         10000);
 }
 
-class SignalShutdown : public ::testing::TestWithParam<int> {};
-
-TEST_P(SignalShutdown, ParksSavesAndEnds) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+// A copy of the program in `dir`, started offscreen with `settings` as its settings file and
+// its publication socket in `dir`.
+void start_kestrav(const QTemporaryDir& dir, const char* settings, QProcess& program) {
     const QString exe = dir.filePath(QStringLiteral("kestrav"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KESTRAV_EXECUTABLE), exe));
-    PtyPair pty;
-    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM1"), pty.slaveName));
     QFile ini(dir.filePath(QStringLiteral("Kestrav.ini")));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\nANT=GS232\r\n"
-              "PORT_GS232=1\r\nBAUD_GS232=9600\r\nPARKING=GS232\r\nAZIMUT_PARKING=180\r\n");
+    ini.write(settings);
     ini.close();
-
-    QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
     program.setProcessEnvironment(env);
     program.start(exe, {});
     ASSERT_TRUE(program.waitForStarted(5000));
+}
+
+class SignalShutdown : public ::testing::TestWithParam<int> {};
+
+TEST_P(SignalShutdown, ParksSavesAndEnds) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    PtyPair pty;
+    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM1"), pty.slaveName));
+    QProcess program;
+    ASSERT_NO_FATAL_FAILURE(
+        start_kestrav(dir,
+                      "QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n"
+                      "ANT=GS232\r\nPORT_GS232=1\r\nBAUD_GS232=9600\r\nPARKING=GS232\r\n"
+                      "AZIMUT_PARKING=180\r\n",
+                      program));
+    QFile ini(dir.filePath(QStringLiteral("Kestrav.ini")));
 
     // A client holds a conversation open: a signal is no question, it does not wait.
     const QString socket = dir.filePath(QStringLiteral("dde/kestrav"));
@@ -82,21 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SignalShutdownUnattended, ParkingThroughAnAbsentOutsideProgramStillSaves) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString exe = dir.filePath(QStringLiteral("kestrav"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(KESTRAV_EXECUTABLE), exe));
+    QProcess program; // offscreen: no X11, so no outside rotator program either
+    ASSERT_NO_FATAL_FAILURE(
+        start_kestrav(dir,
+                      "QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n"
+                      "ANT=EA4TX\r\nPARKING=EA4TX\r\nAZIMUT_PARKING=90\r\n",
+                      program));
     QFile ini(dir.filePath(QStringLiteral("Kestrav.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\nANT=EA4TX\r\n"
-              "PARKING=EA4TX\r\nAZIMUT_PARKING=90\r\n");
-    ini.close();
-
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")); // no X11
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-    program.setProcessEnvironment(env);
-    program.start(exe, {});
-    ASSERT_TRUE(program.waitForStarted(5000));
     // The socket is set up after the signal handlers.
     const bool up = QTest::qWaitFor(
         [&] { return QFile::exists(dir.filePath(QStringLiteral("dde/kestrav"))); }, 10000);
