@@ -30,7 +30,7 @@ namespace kestrav {
 TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
     : QWidget(parent, Qt::Window), main_(main_window), state_(main_window.state()) {
     setObjectName(QStringLiteral("FormInit"));
-    setWindowTitle(QStringLiteral("Kestrav - Initialisation"));
+    setWindowTitle(QLatin1String(kInitDialogTitle));
     // Like the main window: a fixed size, with minimise and close but no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
