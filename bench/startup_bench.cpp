@@ -1,7 +1,8 @@
 // Start-up time of Kestrav: from the start of the process to its main window being mapped on
 // the X server, over repeated runs, with and without a full settings file and three personal
 // lists of 5,000 entries each; and for the local station alone, with the map closed and with
-// the map open (to the main window and to the map being mapped).
+// the map open (to the main window and to the map being mapped); and, as the floor, a bare Qt
+// Widgets window with one label (bench_startup_baseline, built beside this program).
 //
 //   bench_startup <path to kestrav> [runs]
 //
@@ -33,6 +34,7 @@ namespace {
 
 const char* kTitle = "Kestrav  V0.6b";
 const char* kMapTitle = "Kestrav map";
+const char* kBaselineTitle = "Kestrav baseline";
 
 bool is_window_titled(Display* dpy, Window w, const char* title) {
     char* name = nullptr;
@@ -132,7 +134,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path base = fs::temp_directory_path() / ("kestrav-bench-" + std::to_string(getpid()));
-    enum class Settings { NoFile, Full, Station, StationWithMap };
+    const fs::path baseline = fs::absolute(argv[0]).parent_path() / "bench_startup_baseline";
+    if (!fs::exists(baseline)) {
+        std::fprintf(stderr, "%s is missing\n", baseline.c_str());
+        return 1;
+    }
+    enum class Settings { NoFile, Full, Station, StationWithMap, Baseline };
     struct Scenario {
         const char* name;
         const char* dir;
@@ -144,13 +151,15 @@ int main(int argc, char** argv) {
         {"JN18EU, map closed", "station", Settings::Station, kTitle},
         {"JN18EU, map open: main window", "map", Settings::StationWithMap, kTitle},
         {"JN18EU, map open: map window", "map", Settings::StationWithMap, kMapTitle},
+        {"baseline: Qt window, one label", "baseline", Settings::Baseline, kBaselineTitle},
     };
 
     constexpr std::size_t kScenarios = std::size(scenarios);
     for (const Scenario& s : scenarios) {
         const fs::path dir = base / s.dir;
         fs::create_directories(dir);
-        fs::copy_file(source, dir / "kestrav", fs::copy_options::overwrite_existing);
+        fs::copy_file(s.settings == Settings::Baseline ? baseline : source, dir / "kestrav",
+                      fs::copy_options::overwrite_existing);
         for (const char* page : {"Kestrav_En.html", "Kestrav_Fr.html"})
             if (fs::exists(source.parent_path() / page))
                 fs::copy_file(source.parent_path() / page, dir / page,
@@ -170,7 +179,7 @@ int main(int argc, char** argv) {
             fs::remove(dir / "Kestrav.ini");
             if (s.settings == Settings::Full)
                 write_lists_and_settings(dir);
-            else if (s.settings != Settings::NoFile)
+            else if (s.settings == Settings::Station || s.settings == Settings::StationWithMap)
                 write_station_settings(dir, s.settings == Settings::StationWithMap);
             const double ms = one_run(dpy, dir / "kestrav", s.title);
             if (ms < 0) {
@@ -191,6 +200,8 @@ int main(int argc, char** argv) {
     std::printf("  ratio full / empty: %.2f\n", medians[1] / medians[0]);
     std::printf("  ratio map open / closed: main window %.2f, map window %.2f\n",
                 medians[3] / medians[2], medians[4] / medians[2]);
+    std::printf("  ratio to the baseline: no settings %.2f, full %.2f, JN18EU %.2f\n",
+                medians[0] / medians[5], medians[1] / medians[5], medians[2] / medians[5]);
     fs::remove_all(base);
     XCloseDisplay(dpy);
     return 0;

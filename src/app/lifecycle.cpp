@@ -60,7 +60,7 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!shown_once_) {
         shown_once_ = true;
         windowHandle()->installEventFilter(this);
-        if (!FormInit->isVisible())
+        if (!formInitVisible())
             activateWindow();
         FormActivate();
     }
@@ -88,7 +88,7 @@ bool TForm1::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         const QWindow* left =
             focus_window_ == windowHandle() ? previous_focus_window_.data() : focus_window_.data();
-        if (left != nullptr && left == FormInit->windowHandle())
+        if (left != nullptr && FormInit != nullptr && left == FormInit->windowHandle())
             FormActivate();
     }
     return result;
@@ -96,7 +96,7 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::FormShow() {
     if (state_.LocalLocator.isEmpty())
-        FormInit->showBeside(this);
+        formInit()->showBeside(this);
     else
         ComboBoxListDX->setFocus();
 }
@@ -111,13 +111,14 @@ void TForm1::FormActivate() {
     if (state_.EasyCommCom != -1)
         CommPortDriverEasy->setComPort(state_.EasyCommCom);
     update_status_lines();
-    if (FormInit->locatorText().size() == 6) {
+    // The dialog's locator is empty until the dialog was first shown.
+    if (FormInit != nullptr && FormInit->locatorText().size() == 6) {
         compute_bearing();
     } else {
         EditAzimut->clear();
         EditDistance->clear();
     }
-    if (FormInit->isVisible() && state_.LocalLocator.isEmpty())
+    if (formInitVisible() && state_.LocalLocator.isEmpty())
         FormInit->raise();
 }
 
@@ -192,7 +193,8 @@ void TForm1::update_status_lines() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (FormClose()) {
-        FormInit->hide();
+        if (FormInit != nullptr)
+            FormInit->hide();
         event->accept();
     } else {
         event->ignore();
@@ -250,7 +252,7 @@ void TForm1::MenuInitClick() {
     state_.LastSentAzimuth = -10;
     CommPortDriverGS->ClosePort();
     CommPortDriverEasy->ClosePort();
-    FormInit->showBeside(this);
+    formInit()->showBeside(this);
 }
 
 void TForm1::MenuQuitterClick() {

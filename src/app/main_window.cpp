@@ -77,9 +77,9 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     state_.Messages.help_file = QLatin1String(kStartupHelpFile);
     build_window();
     FormCreate();
-    // The initialisation dialog is created once, hidden, after the main window.
-    // It is a window of its own, beside the main window, not a child of it.
-    FormInit = new TFormInit(*this, nullptr);
+    // The initialisation dialog is created once, hidden, the first time it is needed: when it
+    // opens at a first start or from the menu. Until then nothing reads it; the main window
+    // comes up without waiting for its pages.
     connect_publication();
     build_network_and_heading();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
@@ -89,6 +89,18 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
 
 TForm1::~TForm1() {
     delete FormInit;
+    FormInit = nullptr;
+}
+
+TFormInit* TForm1::formInit() {
+    // A window of its own, beside the main window, not a child of it.
+    if (FormInit == nullptr)
+        FormInit = new TFormInit(*this, nullptr);
+    return FormInit;
+}
+
+bool TForm1::formInitVisible() const {
+    return FormInit != nullptr && FormInit->isVisible();
 }
 
 void TForm1::build_window() {
@@ -260,11 +272,13 @@ void TForm1::build_beam_group(QWidget* client) {
     EditAzimut->setText(QStringLiteral("0"));
     UpDownAzimut = make<UpDown>(g, "UpDownAzimut", 176, 32, 17, 30);
     UpDownAzimut->setRange(0, 359);
+    // Both dials start from the same background, drawn once and shared.
+    const QPixmap dial = dial_background_picture();
     Image2 = make<QLabel>(g, "Image2", 16, 25, 68, 68);
-    Image2->setPixmap(dial_background_picture());
+    Image2->setPixmap(dial);
     Image2->hide();
     Image1 = make<QLabel>(g, "Image1", 16, 25, 68, 68);
-    Image1->setPixmap(dial_background_picture());
+    Image1->setPixmap(dial);
     SpeedButtonLP = make<QToolButton>(g, "SpeedButtonLP", 40, 96, 25, 25);
     SpeedButtonLP->setText(QStringLiteral("LP"));
     SpeedButtonLP->setCheckable(true);
@@ -409,7 +423,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         // A window manager gives the keyboard to the window shown last: at a first start the
         // dialog, shown before the main window, asks for it back, and stands beside the
         // main window's real frame.
-        if (FormInit->isVisible() && state_.LocalLocator.isEmpty())
+        if (formInitVisible() && state_.LocalLocator.isEmpty())
             FormInit->showBeside(this, true);
     }
     return QMainWindow::eventFilter(watched, event);

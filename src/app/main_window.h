@@ -59,7 +59,10 @@ public:
 
     StationState& state() { return state_; }
     Desktop& desktop() { return *desktop_; }
-    TFormInit* formInit() const { return FormInit; }
+    // The initialisation dialog, built the first time it is asked for.
+    TFormInit* formInit();
+    // Whether the dialog exists and is shown; asking does not build it.
+    bool formInitVisible() const;
     bool longPath() const { return long_path_; }
     bool french() const { return french_; }
     bool mile() const { return mile_; }
@@ -149,6 +152,7 @@ public:
     QTimer* TimerHeading = nullptr;
     QTimer* TimerHeadingStale = nullptr;
 
+    // Built on first use (see formInit()): the start does not wait for its six pages.
     TFormInit* FormInit = nullptr;
 
     // The great-circle map, a window of its own opened from the menu

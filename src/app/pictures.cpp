@@ -22,6 +22,9 @@ QPixmap dial_background_picture() {
                    QPointF(34 + 30 * std::sin(a), 34 - 30 * std::cos(a)));
     }
     QFont f(QStringLiteral("Arial"));
+    // Hinted like the windows' Arial, so that the family's fallbacks, looked up once per
+    // family and hint, are not looked up a second time for the dial.
+    f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(8);
     f.setBold(true);
     p.setFont(f);

@@ -19,11 +19,46 @@ std::optional<double> read_table_number(QString text) {
     return read_number(text);
 }
 
+bool is_digit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Most table fields are already written as general notation would write them ("45,5N",
+// "114E"): digits, no leading zero, a fraction without trailing zeros, the letter last. Only
+// the separator changes then, and the start is spared reading and formatting 1,100 numbers.
+std::optional<QString> rewrite_plain_coordinate(const QString& field, QChar letter,
+                                                QChar separator) {
+    const qsizetype size = field.size();
+    if (size < 2 || size > 16 || field.back() != letter || field.indexOf(letter) != size - 1)
+        return std::nullopt;
+    const qsizetype comma = field.indexOf(u',');
+    const qsizetype whole_end = comma < 0 ? size - 1 : comma;
+    for (qsizetype i = 0; i < size - 1; ++i)
+        if (i != comma && !is_digit(field.at(i)))
+            return std::nullopt;
+    if (whole_end == 0 || (whole_end > 1 && field.at(0) == u'0'))
+        return std::nullopt;
+    if (comma >= 0) {
+        // A fraction of its own digits, not ending in 0, not so small that general notation
+        // would switch to an exponent.
+        if (comma + 1 == size - 1 || field.at(size - 2) == u'0' ||
+            (field.at(0) == u'0' && field.at(comma + 1) == u'0'))
+            return std::nullopt;
+        QString text = field;
+        text[comma] = separator;
+        return text;
+    }
+    return field;
+}
+
 // Rewrites one coordinate field: the first `primary` letter (or else the first
 // `alternative`) is taken out, the rest read in table notation and written back in
 // general notation with `separator`, followed by the letter.
 std::optional<QString> rewrite_coordinate(const QString& field, QChar primary, QChar alternative,
                                           QChar separator) {
+    for (QChar letter : {primary, alternative})
+        if (std::optional<QString> plain = rewrite_plain_coordinate(field, letter, separator))
+            return plain;
     qsizetype at = field.indexOf(primary);
     if (at < 0)
         at = field.indexOf(alternative);

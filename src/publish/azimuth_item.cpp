@@ -5,8 +5,6 @@
 #include "publish/dde_server.h"
 #include "setup/init_dialog.h"
 
-#include <QPointer>
-
 namespace kestrav {
 
 void TForm1::connect_publication() {
@@ -22,16 +20,15 @@ void TForm1::connect_publication() {
         raise();
         activateWindow();
     });
-    // A conversation may be opened on the caption of either window; it offers no item. The
-    // server outlives the windows: the check goes with them (the dialog goes first).
-    dde_server_->setCaptionCheck(
-        [this, dialog = QPointer<const QWidget>(FormInit)](const QString& topic) {
-            for (const QWidget* w : {static_cast<const QWidget*>(this), dialog.data()}) {
-                if (w != nullptr && topic.compare(w->windowTitle(), Qt::CaseInsensitive) == 0)
-                    return true;
-            }
-            return false;
-        });
+    // A conversation may be opened on the caption of either window, the dialog's even before
+    // it was first built; it offers no item. The server outlives the windows: the check goes
+    // with them (the dialog goes first).
+    dde_server_->setCaptionCheck([this](const QString& topic) {
+        const QString dialog =
+            FormInit != nullptr ? FormInit->windowTitle() : QLatin1String(kInitDialogTitle);
+        return topic.compare(windowTitle(), Qt::CaseInsensitive) == 0 ||
+               topic.compare(dialog, Qt::CaseInsensitive) == 0;
+    });
     connect(this, &QObject::destroyed, dde_server_,
             [server = dde_server_] { server->setCaptionCheck({}); });
 }

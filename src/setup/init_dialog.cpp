@@ -30,7 +30,7 @@ namespace kestrav {
 TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
     : QWidget(parent, Qt::Window), main_(main_window), state_(main_window.state()) {
     setObjectName(QStringLiteral("FormInit"));
-    setWindowTitle(QStringLiteral("Kestrav - Initialisation"));
+    setWindowTitle(QLatin1String(kInitDialogTitle));
     // A window of its own, so it does not inherit the main window's icon: it is given it.
     setWindowIcon(main_window.windowIcon());
     // Like the main window: a fixed size, with minimise and close but no maximise.

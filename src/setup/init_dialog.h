@@ -28,6 +28,9 @@ class TCommPortDriver;
 class TForm1;
 struct StationState;
 
+// The dialog's caption, also answered for while the dialog is not built yet.
+inline constexpr char kInitDialogTitle[] = "Kestrav - Initialisation";
+
 class TFormInit : public QWidget {
     Q_OBJECT
 public:

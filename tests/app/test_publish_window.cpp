@@ -5,6 +5,8 @@
 #include "support/window_fixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QLocalSocket>
 
 namespace kestrav::test {
@@ -133,6 +135,33 @@ TEST_F(PublishWindowTest, CaptionsGoWithTheWindows) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return late.bytesAvailable() >= 3; }, 3000));
         EXPECT_EQ(late.readAll(), "NO\n") << caption.constData();
     }
+}
+
+// With a local station the dialog is not built at start, yet its caption is a topic already.
+TEST_F(PublishWindowTest, DialogNotBuiltAtStartStillAnswersToItsCaption) {
+    window.reset();
+    const QByteArray settings = "QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n";
+    QFile file(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+    file.close();
+    MainWindowContext context;
+    context.desktop = &desktop;
+    context.dde_server = server.get();
+    context.exe_directory = context.app_directory = dir.path() + u'/';
+    context.settings_file_exists = true;
+    window = std::make_unique<TForm1>(context);
+    window->show();
+    const auto dialogs = [] {
+        int n = 0;
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            n += w->objectName() == QStringLiteral("FormInit");
+        return n;
+    };
+    EXPECT_EQ(dialogs(), 0);
+    connect_client("KESTRAV - INITIALISATION", "");
+    EXPECT_EQ(dialogs(), 0);
+    EXPECT_EQ(window->formInit()->windowTitle(), QStringLiteral("Kestrav - Initialisation"));
+    EXPECT_EQ(dialogs(), 1);
 }
 
 } // namespace
