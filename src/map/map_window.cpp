@@ -27,15 +27,6 @@ namespace {
 
 constexpr int kFirstSide = 560;
 
-// What the screen of the main window can show of a window framed like it; none without a
-// screen.
-std::optional<QSize> room_on_screen(const QWidget& main_window) {
-    const QScreen* screen = main_window.screen();
-    if (!screen)
-        return std::nullopt;
-    return screen->availableSize() - (main_window.frameGeometry().size() - main_window.size());
-}
-
 double signed_degrees(double magnitude, bool positive) {
     return positive ? magnitude : -magnitude;
 }
@@ -94,8 +85,6 @@ void MapWindow::open() {
     if (!placed_) {
         placed_ = true;
         setWindowIcon(main_.windowIcon());
-        QSize size = setting.used ? map_opening_size(setting, room_on_screen(main_))
-                                  : QSize(kFirstSide, kFirstSide);
         // Wholly on the main window's screen, beside the main window where there is room:
         // a size stored on a larger screen, or a large scale factor, shrinks the map to fit.
         // Its frame, not known before it is shown, is taken to be the main window's.
@@ -104,16 +93,17 @@ void MapWindow::open() {
                              main_.geometry().top() - main_frame.top(),
                              main_frame.right() - main_.geometry().right(),
                              main_frame.bottom() - main_.geometry().bottom());
-        if (const QScreen* screen = main_.screen()) {
-            const QRect available = screen->availableGeometry();
-            size = size.boundedTo(available.size().shrunkBy(frame))
-                       .expandedTo(QSize(kMapSmallestSide, kMapSmallestSide));
-            resize(size);
-            placed_at_ = place_beside(main_frame, size.grownBy(frame), available);
-        } else {
-            resize(size);
-            placed_at_ = main_frame.topRight() + QPoint(8, 0);
-        }
+        const QScreen* screen = main_.screen();
+        MapSetting wanted = setting;
+        if (!setting.used)
+            wanted.width = wanted.height = kFirstSide;
+        const QSize size = map_opening_size(
+            wanted, screen ? std::optional(screen->availableGeometry().size().shrunkBy(frame))
+                           : std::nullopt);
+        resize(size);
+        placed_at_ =
+            screen ? place_beside(main_frame, size.grownBy(frame), screen->availableGeometry())
+                   : main_frame.topRight() + QPoint(8, 0);
         move(placed_at_);
     }
     setting.used = true;
