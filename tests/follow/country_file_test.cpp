@@ -48,6 +48,7 @@ TEST(CountryFile, LookupRules) {
         {"DL1ABC/M", "Fed. Rep. of Germany"},
         {"EA1XYZ/QRP", "Spain"},
         {"DL1ABC/MM", nullptr},      // at sea
+        {"DL1ABC/AM", nullptr},      // in the air, not Spain (AM)
         {"KG4AB", "Guantanamo Bay"}, // two-letter suffix
         {"KG4AC", "Guantanamo Bay"}, // exact
         {"KG4ABC", "United States"}, // three letters: the fourth US call area
