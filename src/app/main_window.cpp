@@ -6,6 +6,7 @@
 #include "app/widget_factory.h"
 #include "app/widgets.h"
 #include "app/window_placement.h"
+#include "follow/follow_wsjtx.h"
 #include "rotor/comm_port_driver.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
@@ -82,6 +83,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     // comes up without waiting for its pages.
     connect_publication();
     build_network_and_heading();
+    Follow = new FollowWsjtx(
+        state_.WsjtxFollowing, [this](const DxTarget& t) { set_dx_station(t); }, MenuListe, this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));
     apply_addition_texts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));

@@ -118,6 +118,8 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
         lines << QStringLiteral("HEADING=ON");
     if (state.MapWindowSetting.used)
         lines << map_setting_line(state.MapWindowSetting);
+    if (state.WsjtxFollowing.used)
+        lines << follow_setting_line(state.WsjtxFollowing);
     return lines;
 }
 

@@ -46,6 +46,8 @@ LanguageTexts english_texts() {
     t.map_no_local_station = QStringLiteral("No local station");
     t.show_heading = QStringLiteral("Show antenna heading");
     t.no_reading = QStringLiteral("no reading");
+    t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
+    t.dx_call = QStringLiteral("DX call:");
     return t;
 }
 
@@ -88,6 +90,8 @@ LanguageTexts french_texts() {
     t.map_no_local_station = QStringLiteral("Pas de station locale");
     t.show_heading = QStringLiteral("Afficher l'orientation de l'antenne");
     t.no_reading = QStringLiteral("pas de lecture");
+    t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
+    t.dx_call = QStringLiteral("Indicatif DX :");
     return t;
 }
 

@@ -20,6 +20,8 @@ struct LanguageTexts {
     // station, and the heading item of the unit menu.
     QString map, map_title, map_no_local_station, show_heading;
     QString no_reading; // the dial's tooltip while the heading is asked for but not known
+    // Following WSJT-X (under "My Lists") and the map's call-sign field.
+    QString follow_wsjtx, dx_call;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum
