@@ -3,7 +3,7 @@
 // and the menus. It owns the one StationState and the initialisation dialog.
 
 #include "app/station_state.h"
-#include "rotor/heading_protocol.h"
+#include "rotor/rotor_controller.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -58,6 +58,8 @@ public:
     ~TForm1() override;
 
     StationState& state() { return state_; }
+    // The rotator's policy and its drivers.
+    RotorController& controller() { return *controller_; }
     Desktop& desktop() { return *desktop_; }
     // The initialisation dialog, built the first time it is asked for.
     TFormInit* formInit();
@@ -284,21 +286,10 @@ private:
     // always when asked (a test azimuth equal to the one shown).
     void write_azimuth_text(const QString& text, bool always_handle = false);
     void set_tracking_indication(bool on);
-    void send_to_selected_interface();
-    bool take_step(RotorInterface which);
-    void serial_output(RotorInterface which);
-    void serial_stop(TCommPortDriver* driver, const QByteArray& command);
-    // PourSat and FODTrack: the calibrated byte through the port's write sequence.
-    void lpt_output(RotorInterface which);
-    // EA4TX: the azimuth posted to the outside rotator program; and its stop.
-    void ea4tx_output();
-    void arswin_stop();
-    // Network: the azimuth to rotctld; its stop; a failure told after the fact.
-    void build_network_and_heading();
-    void network_output();
-    void network_stop();
-    void network_failed(const QString& reason);
-    // The antenna's heading on the dial and the map; none removes it.
+    void build_rotor_controller();
+    void build_heading_menu();
+    void show_command_text(RotorInterface which, const QString& text);
+    void command_failed(GoFailure failure, const QString& reason);
     void show_heading(std::optional<double> heading);
     void park();
     void read_configuration();
@@ -321,10 +312,8 @@ private:
     bool closing_on_signal_ = false;
     std::unique_ptr<Desktop> unattended_desktop_; // stands in for desktop_ once a signal came
     QString network_error_;                       // shown in the status line until the next GO
-    AnswerLines gs232_answers_;
-    AnswerLines easycomm_answers_;
+    RotorController* controller_ = nullptr;
     QString published_azimuth_;
-    bool output_failed_ = false;
     bool raw_output_display_ = false;
     QString saved_azimut_caption_;
     bool test_command_pending_ = false;

@@ -185,9 +185,9 @@ void TFormInit::show_com_tab(InterfaceTab& t) {
 
 void TFormInit::FormActivate() {
     setFixedSize(design_size());
-    if (state_.ParkingInterface < 1 || state_.ParkingInterface > kAllRotorInterfaceCount)
+    if (!state_.ParkingInterface)
         return;
-    InterfaceTab& t = tab(static_cast<RotorInterface>(state_.ParkingInterface - 1));
+    InterfaceTab& t = tab(*state_.ParkingInterface);
     t.test_azimuth->setValue(static_cast<int>(round_half_even(state_.ParkingAzimuth)));
     t.parking->setChecked(true);
 }
@@ -206,12 +206,12 @@ void TFormInit::FormClose() {
     CommPortDriverEasy->ClosePort();
     main_.lower_test_command();
     // Parking is the interface in use, when its tab's box is ticked; nothing otherwise.
-    state_.ParkingInterface = 0;
+    state_.ParkingInterface.reset();
     const int chosen = RadioGroupRotor->itemIndex();
     if (chosen != -1) {
         const InterfaceTab& t = tabs_[static_cast<std::size_t>(chosen)];
         if (t.parking->isChecked()) {
-            state_.ParkingInterface = chosen + 1;
+            state_.ParkingInterface = static_cast<RotorInterface>(chosen);
             state_.ParkingAzimuth = t.test_azimuth->value();
         }
     }

@@ -27,7 +27,7 @@ void TFormInit::RadioGroupRotorClick() {
     if (state_.SelectedInterface == RotorInterface::Network)
         state_.NetworkConfigured = true;
     // The next GO is sent whatever the minimum step.
-    state_.LastSentAzimuth = -10;
+    state_.LastSentAzimuth = kNothingSent;
     main_.update_status_lines();
 }
 
@@ -242,7 +242,7 @@ void TFormInit::parking_changed(InterfaceTab& t) {
         return;
     }
     if (!t.parking->isChecked()) {
-        state_.ParkingInterface = 0;
+        state_.ParkingInterface.reset();
         return;
     }
     for (InterfaceTab& other : tabs_) {
@@ -251,7 +251,7 @@ void TFormInit::parking_changed(InterfaceTab& t) {
             other.parking->setChecked(false);
         }
     }
-    state_.ParkingInterface = static_cast<int>(t.which) + 1;
+    state_.ParkingInterface = t.which;
     state_.ParkingAzimuth = t.test_azimuth->value();
 }
 

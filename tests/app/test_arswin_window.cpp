@@ -116,13 +116,14 @@ TEST_F(ArswinWindowTest, RefusedPostBeepsAndFailsOnlyTheTurn) {
 // At close the stop goes out once more unless the antenna is being parked through EA4TX.
 TEST_F(ArswinWindowTest, CloseStopsUnlessParkedThroughThisInterface) {
     struct Row {
-        int parking;
+        std::optional<RotorInterface> parking;
         std::vector<std::int64_t> sent;
     };
     const Row rows[] = {
-        {0, {-1, -1}},
-        {3, {-1, 180}},
-        {4, {-1, -1}}, // parking set for GS232 is no parking through the selected EA4TX
+        {std::nullopt, {-1, -1}},
+        {RotorInterface::Ea4tx, {-1, 180}},
+        {RotorInterface::Gs232,
+         {-1, -1}}, // parking set for GS232 is no parking through the selected EA4TX
     };
     for (const Row& r : rows) {
         window_messages.posts.clear();
@@ -130,7 +131,7 @@ TEST_F(ArswinWindowTest, CloseStopsUnlessParkedThroughThisInterface) {
         window->state().ParkingAzimuth = 180;
         window->state().LastSentAzimuth = -10;
         ASSERT_TRUE(window->close());
-        EXPECT_EQ(sent(), r.sent) << "parking " << r.parking;
+        EXPECT_EQ(sent(), r.sent) << "parking " << (r.parking ? static_cast<int>(*r.parking) : -1);
         window->show();
     }
 }

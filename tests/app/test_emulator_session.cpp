@@ -131,7 +131,7 @@ TEST_F(EmulatorSession, CommandsArriveByteForByte) {
 
 TEST_F(EmulatorSession, ExitParksOnTheEmulator) {
     go(RotorInterface::EasyComm, StopSide::N, QStringLiteral("10"));
-    window->state().ParkingInterface = 5;
+    window->state().ParkingInterface = RotorInterface::EasyComm;
     window->state().ParkingAzimuth = 180;
     window->close();
     const QByteArray expected("AZ010.0\rSA\rAZ180.0\r");
@@ -223,7 +223,7 @@ TEST_F(NetworkSession, GoStopHeadingAndParking) {
     no_more_readings();
 
     // Parking at exit goes out before the program ends.
-    window->state().ParkingInterface = 6;
+    window->state().ParkingInterface = RotorInterface::Network;
     window->state().ParkingAzimuth = 180;
     window->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return received(20).contains("W180"); }, 5000));

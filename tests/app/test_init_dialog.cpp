@@ -234,7 +234,7 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
     click(init()->CheckBoxParkFOD);
     EXPECT_EQ(desktop.beeps, 2);
     EXPECT_FALSE(init()->CheckBoxParkFOD->isChecked());
-    EXPECT_EQ(state().ParkingInterface, 0);
+    EXPECT_FALSE(state().ParkingInterface);
 
     // Two tests with the same azimuth are both sent, whatever the minimum step.
     set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("90"));
@@ -254,10 +254,10 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
 
     // Parking: ticked sets it, unticked ends it; one box at most is ticked.
     click(init()->CheckBoxParkGS);
-    EXPECT_EQ(state().ParkingInterface, 4);
+    EXPECT_EQ(state().ParkingInterface, RotorInterface::Gs232);
     EXPECT_EQ(state().ParkingAzimuth, 400);
     click(init()->CheckBoxParkGS);
-    EXPECT_EQ(state().ParkingInterface, 0);
+    EXPECT_FALSE(state().ParkingInterface);
     click(init()->RadioGroupRotor, 2); // EA4TX
     click(init()->CheckBoxParkEA);
     click(init()->RadioGroupRotor, 3);
@@ -265,7 +265,7 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
     EXPECT_FALSE(init()->CheckBoxParkEA->isChecked());
     click(init()->CheckBoxParkGS);
     init()->close();
-    EXPECT_EQ(state().ParkingInterface, 0);
+    EXPECT_FALSE(state().ParkingInterface);
     EXPECT_EQ(desktop.beeps, 3);
 }
 
@@ -483,7 +483,7 @@ TEST_F(DialogTest, NetworkTabSetsUpTheNetworkInterface) {
     set_test_azimuth(init()->SpinEditNetPort, QStringLiteral("1"));
     set_test_azimuth(init()->SpinEditAzTestNet, QStringLiteral("90"));
     click(init()->CheckBoxParkNet);
-    EXPECT_EQ(state().ParkingInterface, 6);
+    EXPECT_EQ(state().ParkingInterface, RotorInterface::Network);
 
     // Nobody listens on port 1: the test GO is refused after the fact.
     click(init()->BitBtnTestNet);
@@ -559,7 +559,7 @@ TEST_F(DialogTest, QuittingAfterAnotherInterfaceWasChosenDoesNotPark) {
     start_with_gs232_on_com1();
     set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("180"));
     click(init()->CheckBoxParkGS);
-    ASSERT_EQ(state().ParkingInterface, 4);
+    ASSERT_EQ(state().ParkingInterface, RotorInterface::Gs232);
     init()->close();
     window->MenuInitClick();
     click(init()->RadioGroupRotor, 4); // EasyComm, on COM1 too

@@ -348,7 +348,7 @@ TEST_F(RotorTest, EnterPressesTheFocusedButton) {
 TEST_F(RotorTest, ExitParksOrStopsAndClosesThePort) {
     go(QStringLiteral("90"));
     ASSERT_EQ(port->read(), QByteArray("W090\r"));
-    window->state().ParkingInterface = 4;
+    window->state().ParkingInterface = RotorInterface::Gs232;
     window->state().ParkingAzimuth = 180;
     window->close();
     EXPECT_FALSE(window->isVisible());
@@ -362,12 +362,13 @@ TEST_F(RotorTest, ExitWithoutParkingSendsOnlyTheStop) {
     select(RotorInterface::EasyComm);
     go(QStringLiteral("90"));
     ASSERT_EQ(port->read(), QByteArray("AZ090.0\r"));
-    window->state().ParkingInterface = 4; // parking set for another interface than this one
+    window->state().ParkingInterface =
+        RotorInterface::Gs232; // parking set for another interface than this one
     window->state().ParkingAzimuth = 180;
     window->close();
     // No parking turn through an interface parking was not set for.
     EXPECT_EQ(port->read(), QByteArray("SA\r"));
-    EXPECT_EQ(window->state().ParkingInterface, 0);
+    EXPECT_FALSE(window->state().ParkingInterface);
     EXPECT_FALSE(window->CommPortDriverEasy->IsOpen());
 }
 

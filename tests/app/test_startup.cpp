@@ -91,18 +91,22 @@ TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
     StationState& s = window->state();
     struct Row {
         RotorInterface iface;
-        int lpt, com, parking;
+        int lpt, com;
+        std::optional<RotorInterface> parking;
         const char* expected;
     };
     const Row rows[] = {
-        {RotorInterface::PourSat, -1, -1, 1, " Ant = PourSat / no LPT"},
-        {RotorInterface::PourSat, 1, -1, 1, " Ant = PourSat / LPT2 / Parking=180°"},
-        {RotorInterface::FodTrack, -1, -1, 0, " Ant = FODTRack / no LPT"},
-        {RotorInterface::FodTrack, 2, -1, 0, " Ant = FODTrack / LPT3"},
-        {RotorInterface::Ea4tx, -1, -1, 3, " Ant = EA4TX /ARSWIN / Parking=180°"},
-        {RotorInterface::Gs232, -1, -1, 4, " Ant = GS232 / no COM"},
-        {RotorInterface::Gs232, 1, 1, 5, " Ant = GS232 / COM2 / 4800"},
-        {RotorInterface::EasyComm, -1, 0, 5, " Ant = EasyComm / COM1 / 9600 / Parking=180°"},
+        {RotorInterface::PourSat, -1, -1, RotorInterface::PourSat, " Ant = PourSat / no LPT"},
+        {RotorInterface::PourSat, 1, -1, RotorInterface::PourSat,
+         " Ant = PourSat / LPT2 / Parking=180°"},
+        {RotorInterface::FodTrack, -1, -1, std::nullopt, " Ant = FODTRack / no LPT"},
+        {RotorInterface::FodTrack, 2, -1, std::nullopt, " Ant = FODTrack / LPT3"},
+        {RotorInterface::Ea4tx, -1, -1, RotorInterface::Ea4tx,
+         " Ant = EA4TX /ARSWIN / Parking=180°"},
+        {RotorInterface::Gs232, -1, -1, RotorInterface::Gs232, " Ant = GS232 / no COM"},
+        {RotorInterface::Gs232, 1, 1, RotorInterface::EasyComm, " Ant = GS232 / COM2 / 4800"},
+        {RotorInterface::EasyComm, -1, 0, RotorInterface::EasyComm,
+         " Ant = EasyComm / COM1 / 9600 / Parking=180°"},
     };
     s.Gs232BaudText = QStringLiteral("4800");
     s.EasyCommBaudText = QStringLiteral("9600");

@@ -4,10 +4,10 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
-#include "rotor/parallel_port_fake.h"
-#include "rotor/window_messages_fake.h"
 #include "setup/init_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/parallel_port_fake.h"
+#include "support/window_messages_fake.h"
 
 #include <QLineEdit>
 #include <QTemporaryDir>
