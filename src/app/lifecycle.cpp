@@ -104,14 +104,16 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormActivate() {
+    TCommPortDriver* gs232 = controller_->serialPort(RotorInterface::Gs232);
+    TCommPortDriver* easycomm = controller_->serialPort(RotorInterface::EasyComm);
     if (state_.Gs232BaudIndex != -1)
-        CommPortDriverGS->setComPortSpeed(state_.Gs232BaudIndex);
+        gs232->setComPortSpeed(state_.Gs232BaudIndex);
     if (state_.EasyCommBaudIndex != -1)
-        CommPortDriverEasy->setComPortSpeed(state_.EasyCommBaudIndex);
+        easycomm->setComPortSpeed(state_.EasyCommBaudIndex);
     if (state_.Gs232Com != -1)
-        CommPortDriverGS->setComPort(state_.Gs232Com);
+        gs232->setComPort(state_.Gs232Com);
     if (state_.EasyCommCom != -1)
-        CommPortDriverEasy->setComPort(state_.EasyCommCom);
+        easycomm->setComPort(state_.EasyCommCom);
     update_status_lines();
     // The dialog's locator is empty until the dialog was first shown.
     if (FormInit != nullptr && FormInit->locatorText().size() == 6) {

@@ -1,5 +1,5 @@
-#include "app/main_window.h"
 #include "app/design_sizes.h"
+#include "app/main_window_hosts.h"
 
 #include "app/desktop.h"
 #include "app/fonts.h"
@@ -71,6 +71,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     : QMainWindow(parent), desktop_(context.desktop), parallel_port_(context.parallel_port),
       window_messages_(context.window_messages), dde_server_(context.dde_server) {
     setObjectName(QStringLiteral("Form1"));
+    hosts_ = std::make_unique<Hosts>(*this);
     state_.ExeDirectory = context.exe_directory;
     state_.AppDirectory = context.app_directory;
     state_.SettingsFileExists = context.settings_file_exists;
@@ -96,7 +97,7 @@ TForm1::~TForm1() {
 TFormInit* TForm1::formInit() {
     // A window of its own, beside the main window, not a child of it.
     if (FormInit == nullptr)
-        FormInit = new TFormInit(*this, nullptr);
+        FormInit = new TFormInit(*hosts_, nullptr);
     return FormInit;
 }
 
@@ -360,7 +361,7 @@ void TForm1::build_menus() {
     MenuKm->setChecked(true);
     connect(MenuKm, &QAction::triggered, this, &TForm1::MenuKmClick);
     connect(MenuMile, &QAction::triggered, this, &TForm1::MenuMileClick);
-    build_map_menu(bar);
+    build_map_menu();
 
     MenuLangue = bar->addMenu(QStringLiteral("&Language"));
     MenuLangue->setObjectName(QStringLiteral("MenuLangue"));

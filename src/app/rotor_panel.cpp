@@ -182,11 +182,6 @@ void TForm1::build_rotor_controller() {
     seams.parallel_port = parallel_port_;
     seams.window_messages = window_messages_;
     controller_ = new RotorController(state_, seams, this);
-    CommPortDriverGS = seams.gs232;
-    CommPortDriverEasy = seams.easycomm;
-    NetworkLink = link;
-    TimerHeading = controller_->findChild<QTimer*>(QStringLiteral("TimerHeading"));
-    TimerHeadingStale = controller_->findChild<QTimer*>(QStringLiteral("TimerHeadingStale"));
 
     connect(controller_, &RotorController::commandText, this, &TForm1::show_command_text);
     connect(controller_, &RotorController::commandHandedOver, this,
@@ -259,10 +254,6 @@ void TForm1::TimerHeadingTimer() {
 
 void TForm1::TimerHeadingStaleTimer() {
     controller_->headingExpired();
-}
-
-void TForm1::heading_received(double degrees) {
-    controller_->headingReceived(degrees);
 }
 
 // The antenna's heading on the dial and the map; none removes it.
