@@ -1,7 +1,7 @@
 #pragma once
-// The one record of shared state, owned by the main window. Every handler of the main
-// window and of the initialisation dialog reads and writes these fields directly; there is
-// no other copy, and every accepted change is saved at exit.
+// The one record of shared state, owned by the main window. The main window's handlers, the
+// initialisation dialog, the map and the rotator controller read and write these fields
+// directly; there is no other copy, and every accepted change is saved at exit.
 
 #include "rotor/rotor_types.h"
 #include "settings/map_setting.h"
