@@ -7,6 +7,7 @@
 #include "geodesy/bearing.h"
 #include "geodesy/locator.h"
 #include "map/map_window.h"
+#include "settings/settings_writer.h"
 #include "support/child_process.h"
 #include "support/window_fixture.h"
 
@@ -45,8 +46,8 @@ protected:
         ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
         s.WsjtxFollowing.port = probe.localPort();
         probe.close();
-        window->Follow->action()->trigger();
-        ASSERT_TRUE(window->Follow->action()->isChecked());
+        window->findChild<FollowWsjtx*>()->action()->trigger();
+        ASSERT_TRUE(window->findChild<FollowWsjtx*>()->action()->isChecked());
     }
 
     void status(const QString& call, const QString& grid, const QString& id = "WSJT-X") {
@@ -85,9 +86,9 @@ protected:
 };
 
 TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
-    window->SpeedButtonAuto->setChecked(true);
+    ui().SpeedButtonAuto->setChecked(true);
     status("VK2ABC", "QF56");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->EditDXLocator->text() == "QF56MM"; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "QF56MM"; }));
     const QByteArray first = command_to(-33.5, 151);
     EXPECT_EQ(received(first.size()), first);
     EXPECT_EQ(window->state().DxLabel, "VK2ABC  QF56");
@@ -100,8 +101,8 @@ TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
         status(keys, "");
         QTest::qWait(100);
     }
-    EXPECT_EQ(window->EditDXLocator->text(), "QF56MM");
-    const Country spain = *window->Follow->countries().lookup(u"EA4XY");
+    EXPECT_EQ(ui().EditDXLocator->text(), "QF56MM");
+    const Country spain = *window->findChild<FollowWsjtx*>()->countries().lookup(u"EA4XY");
     const QByteArray both = first + command_to(spain.latitude, spain.longitude);
     EXPECT_EQ(received(both.size()), both);
     EXPECT_GE(typed.elapsed(), 400 + kCallSettleMs - 100);
@@ -117,38 +118,34 @@ TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
     EXPECT_EQ(received(third.size()), third);
     QTest::qWait(kCallSettleMs + 200);
     EXPECT_EQ(log_now(), third);
-    EXPECT_EQ(window->EditDXLocator->text(), "PM95MM");
+    EXPECT_EQ(ui().EditDXLocator->text(), "PM95MM");
 }
 
 TEST_F(FollowSession, AutoUpSendsNothingAndTheRowIsWritten) {
-    window->SpeedButtonAuto->setChecked(false);
+    ui().SpeedButtonAuto->setChecked(false);
     status("VK2ABC", "QF56");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->EditDXLocator->text() == "QF56MM"; }));
-    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "QF56MM"; }));
+    EXPECT_FALSE(ui().EditAzimut->text().isEmpty());
     QTest::qWait(200);
     EXPECT_EQ(log_now(), QByteArray());
 
-    window->Follow->action()->trigger(); // off: nothing followed any more
+    window->findChild<FollowWsjtx*>()->action()->trigger(); // off: nothing followed any more
     status("JA1XYZ", "PM95");
     QTest::qWait(200);
-    EXPECT_EQ(window->EditDXLocator->text(), "QF56MM");
-    window->save_configuration();
-    QFile ini(dir.path() + "/Kestrav.ini");
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = ini.readAll().trimmed().split('\n');
-    EXPECT_EQ(lines.back().trimmed(), QStringLiteral("WSJTX=OFF,127.0.0.1,%1")
-                                          .arg(window->state().WsjtxFollowing.port)
-                                          .toLatin1());
+    EXPECT_EQ(ui().EditDXLocator->text(), "QF56MM");
+    const QStringList lines = settings_lines(window->state(), false, false);
+    EXPECT_EQ(lines.back(), QStringLiteral("WSJTX=OFF,127.0.0.1,%1")
+                                .arg(window->state().WsjtxFollowing.port));
 }
 
 TEST_F(FollowSession, MapCallFieldAndFrenchItem) {
-    window->MenuMap->trigger();
-    MapWindow* map = window->FormMap;
+    ui().MenuMap->trigger();
+    MapWindow* map = ui().FormMap;
     QTest::keyClicks(map->callField(), "ja1xyz");
     QTest::keyClick(map->callField(), Qt::Key_Return);
-    const Country japan = *window->Follow->countries().lookup(u"JA1XYZ");
+    const Country japan = *window->findChild<FollowWsjtx*>()->countries().lookup(u"JA1XYZ");
     EXPECT_TRUE(window->state().DxLabel.startsWith("JA1XYZ  "));
-    EXPECT_EQ(window->EditDXLocator->text(),
+    EXPECT_EQ(ui().EditDXLocator->text(),
               position_to_locator(std::fabs(japan.latitude), japan.latitude >= 0,
                                   std::fabs(japan.longitude), japan.longitude >= 0));
     map->callField()->setText("QQ"); // no country: a beep, the station stays
@@ -156,11 +153,11 @@ TEST_F(FollowSession, MapCallFieldAndFrenchItem) {
     EXPECT_EQ(desktop.beeps, 1);
     EXPECT_TRUE(window->state().DxLabel.startsWith("JA1XYZ  "));
 
-    window->MenuFrancais->trigger();
-    EXPECT_EQ(window->Follow->action()->text(), "Suivre &WSJT-X");
+    ui().MenuFrancais->trigger();
+    EXPECT_EQ(window->findChild<FollowWsjtx*>()->action()->text(), "Suivre &WSJT-X");
     // Its accelerator is the only W of its menu.
-    for (QAction* other : window->MenuListe->actions()) {
-        if (other != window->Follow->action()) {
+    for (QAction* other : ui().MenuListe->actions()) {
+        if (other != window->findChild<FollowWsjtx*>()->action()) {
             EXPECT_FALSE(other->text().contains("&W", Qt::CaseInsensitive));
         }
     }
