@@ -7,13 +7,13 @@
 // The main window runs offscreen; the controller's end is the master side of a
 // pseudo-terminal linked as ports/COM1, watched from the same event loop.
 
-#include "silent_desktop.h"
-#include "window_part.h"
 #include "app/main_window.h"
 #include "follow/country_source.h"
 #include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_message.h"
 #include "geodesy/number_text.h"
+#include "silent_desktop.h"
+#include "window_part.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,9 +89,8 @@ int latency(int count) {
     const QString grids[] = {QStringLiteral("QF56"), QStringLiteral("PM95"),
                              QStringLiteral("FN20")};
     for (int i = 0; i < count; ++i) {
-        const QByteArray datagram =
-            kestrav::build_wsjtx_status(QStringLiteral("WSJT-X"), QStringLiteral("K1ABC"),
-                                        grids[i % 3]);
+        const QByteArray datagram = kestrav::build_wsjtx_status(
+            QStringLiteral("WSJT-X"), QStringLiteral("K1ABC"), grids[i % 3]);
         arrived.setEnabled(true);
         t0 = Clock::now();
         sender.writeDatagram(datagram, QHostAddress::LocalHost, s.WsjtxFollowing.port);

@@ -3,8 +3,8 @@
 // initialisation dialog, the map and the rotator controller read and write these fields
 // directly; there is no other copy, and every accepted change is saved at exit.
 
-#include "rotor/rotor_types.h"
 #include "follow/follow_setting.h"
+#include "rotor/rotor_types.h"
 #include "settings/map_setting.h"
 
 #include <QString>

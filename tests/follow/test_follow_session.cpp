@@ -134,8 +134,8 @@ TEST_F(FollowSession, AutoUpSendsNothingAndTheRowIsWritten) {
     QTest::qWait(200);
     EXPECT_EQ(ui().EditDXLocator->text(), "QF56MM");
     const QStringList lines = settings_lines(window->state(), false, false);
-    EXPECT_EQ(lines.back(), QStringLiteral("WSJTX=OFF,127.0.0.1,%1")
-                                .arg(window->state().WsjtxFollowing.port));
+    EXPECT_EQ(lines.back(),
+              QStringLiteral("WSJTX=OFF,127.0.0.1,%1").arg(window->state().WsjtxFollowing.port));
 }
 
 TEST_F(FollowSession, MapCallFieldAndFrenchItem) {

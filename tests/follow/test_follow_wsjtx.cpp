@@ -43,7 +43,9 @@ protected:
         StationState& s = window->state();
         s.Gs232Com = 0;
         s.SelectedInterface = RotorInterface::Gs232;
-        window->findChild<FollowWsjtx*>()->action()->trigger(); // WSJT-X's default: 127.0.0.1 port 2237
+        window->findChild<FollowWsjtx*>()
+            ->action()
+            ->trigger(); // WSJT-X's default: 127.0.0.1 port 2237
 
         // A WSJT-X of its own: settings, log and lock file in the test's directory.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
