@@ -86,6 +86,7 @@ MapView::MapView(QWidget* parent) : QWidget(parent) {
     addAction(shading_action_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(shading_action_, &QAction::toggled, this, [this](bool shown) {
+        update_sun_lines();
         update();
         emit shadingToggled(shown);
     });
@@ -102,6 +103,7 @@ void MapView::setTexts(const LanguageTexts& texts) {
     light_names_[0] = texts.map_daylight;
     light_names_[1] = texts.map_twilight;
     light_names_[2] = texts.map_darkness;
+    update_sun_lines();
     update();
 }
 
@@ -112,6 +114,7 @@ void MapView::setSunTime(const QDateTime& utc) {
     if (same_minute)
         return;
     sun_ = sun_position(*sun_time_);
+    update_sun_lines();
     update();
 }
 
@@ -125,7 +128,15 @@ void MapView::setScene(const MapScene& scene) {
         projection_ = AzimuthalProjection(scene.centre);
         land_ready_ = false;
     }
+    const bool stations_moved =
+        scene.has_centre != scene_.has_centre || scene.has_dx != scene_.has_dx ||
+        scene.centre.latitude != scene_.centre.latitude ||
+        scene.centre.longitude != scene_.centre.longitude ||
+        scene.dx.latitude != scene_.dx.latitude || scene.dx.longitude != scene_.dx.longitude ||
+        scene.centre_label != scene_.centre_label || scene.dx_label != scene_.dx_label;
     scene_ = scene;
+    if (stations_moved)
+        update_sun_lines();
     update();
 }
 
@@ -431,9 +442,11 @@ void MapView::draw_readout(QPainter& painter) {
     boxed_text(painter, QPointF(4, height() - 4), text, Qt::AlignLeft | Qt::AlignBottom);
 }
 
-QStringList MapView::sunLines() const {
+void MapView::update_sun_lines() {
+    sun_lines_.clear();
+    sun_text_ = QImage();
     if (!sun_time_ || !shadingShown() || !scene_.has_centre)
-        return {};
+        return;
     const QDate today = sun_time_->date();
     const auto light_name = [&](GeoPoint p) {
         switch (daylight_at(p, sun_)) {
@@ -455,13 +468,12 @@ QStringList MapView::sunLines() const {
         return sun_times_.arg(label, events.sunrise->toString(QStringLiteral("HH:mm")),
                               events.sunset->toString(QStringLiteral("HH:mm")), light_name(p));
     };
-    QStringList lines{station_line(scene_.centre_label, scene_.centre)};
+    sun_lines_ << station_line(scene_.centre_label, scene_.centre);
     if (scene_.has_dx) {
-        lines << station_line(scene_.dx_label, scene_.dx);
-        lines << sun_paths_.arg(light_name(scene_.centre), scene_.centre_label,
-                                light_name(scene_.dx), scene_.dx_label);
+        sun_lines_ << station_line(scene_.dx_label, scene_.dx);
+        sun_lines_ << sun_paths_.arg(light_name(scene_.centre), scene_.centre_label,
+                                     light_name(scene_.dx), scene_.dx_label);
     }
-    return lines;
 }
 
 // The Sun over its subsolar point, and the times and light at both stations in the top
@@ -471,20 +483,34 @@ void MapView::draw_sun(QPainter& painter) {
     painter.setPen(QPen(QColor(200, 90, 0), 1.5));
     painter.setBrush(QColor(255, 210, 0));
     painter.drawEllipse(at, 6, 6);
-    const QStringList lines = sunLines();
-    if (lines.isEmpty())
+    if (sun_lines_.isEmpty())
         return;
-    QFont f = font();
-    f.setBold(false);
-    f.setPointSizeF(f.pointSizeF() * 0.9);
-    painter.setFont(f);
-    painter.setPen(Qt::black);
-    const QFontMetricsF fm(f);
-    double y = 4;
-    for (const QString& line : lines) {
-        boxed_text(painter, QPointF(4, y), line, Qt::AlignLeft | Qt::AlignTop);
-        y += fm.height() + 3;
+    // The text is laid out once per change of its lines and then only copied.
+    const qreal ratio = devicePixelRatioF();
+    if (sun_text_.isNull() || sun_text_.devicePixelRatio() != ratio) {
+        QFont f = font();
+        f.setBold(false);
+        f.setPointSizeF(f.pointSizeF() * 0.9);
+        const QFontMetricsF fm(f);
+        double widest = 0;
+        for (const QString& line : sun_lines_)
+            widest = std::max(widest, fm.horizontalAdvance(line));
+        const QSizeF size(widest + 8, sun_lines_.size() * (fm.height() + 3) + 1);
+        sun_text_ =
+            QImage((size * ratio).toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
+        sun_text_.setDevicePixelRatio(ratio);
+        sun_text_.fill(Qt::transparent);
+        QPainter text(&sun_text_);
+        text.setRenderHint(QPainter::Antialiasing);
+        text.setFont(f);
+        text.setPen(Qt::black);
+        double y = 0;
+        for (const QString& line : sun_lines_) {
+            boxed_text(text, QPointF(0, y), line, Qt::AlignLeft | Qt::AlignTop);
+            y += fm.height() + 3;
+        }
     }
+    painter.drawImage(QPointF(4, 4), sun_text_);
 }
 
 void MapView::paintEvent(QPaintEvent*) {
@@ -500,6 +526,10 @@ void MapView::paintEvent(QPaintEvent*) {
 
 void MapView::changeEvent(QEvent* event) {
     // The rose is drawn in the palette's colours: a new theme draws the base picture anew.
+    if (event->type() == QEvent::FontChange) {
+        sun_text_ = QImage();
+        update();
+    }
     if (event->type() == QEvent::PaletteChange) {
         base_key_.reset();
         shade_key_.reset();

@@ -59,7 +59,7 @@ public:
     void setTexts(const LanguageTexts& texts);
     // The lines of text giving sunrise and sunset at both stations and the light at each
     // end of the paths; none without a time or with the shading hidden.
-    QStringList sunLines() const;
+    QStringList sunLines() const { return sun_lines_; }
 
     // The disc in widget coordinates, and the two ways between it and the Earth.
     QPointF discCentre() const;
@@ -105,6 +105,9 @@ private:
     // The base picture with night and twilight laid over it, drawn once per minute and base.
     const QImage& shaded_picture();
     void draw_sun(QPainter& painter);
+    // The lines worked out again when the time's minute, a station, the texts or the item
+    // change, not at each paint.
+    void update_sun_lines();
     void draw_base(QPainter& painter);
     void draw_rose(QPainter& painter);
     void draw_path(QPainter& painter, bool long_path, const QColor& colour);
@@ -140,6 +143,8 @@ private:
     QImage shaded_;
     QString sun_times_, sun_polar_, no_sunrise_, no_sunset_, sun_paths_;
     QString light_names_[3]; // daylight, twilight, darkness
+    QStringList sun_lines_;
+    QImage sun_text_; // the lines drawn, empty until the next paint needs them
 
     std::optional<QPointF> pressed_at_;
     std::optional<QPointF> hover_;
