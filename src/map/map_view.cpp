@@ -289,6 +289,12 @@ const QImage& MapView::shaded_picture() {
                 line[column] = shaded(line[column], light);
         }
     }
+    // The Sun over its subsolar point, beneath the paths and labels.
+    QPainter painter(&shaded_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(200, 90, 0), 1.5));
+    painter.setBrush(QColor(255, 210, 0));
+    painter.drawEllipse(toWidget(sun_.subsolar), 6, 6);
     shade_key_ = key;
     return shaded_;
 }
@@ -476,13 +482,8 @@ void MapView::update_sun_lines() {
     }
 }
 
-// The Sun over its subsolar point, and the times and light at both stations in the top
-// left corner.
+// The times and light at both stations in the top left corner.
 void MapView::draw_sun(QPainter& painter) {
-    const QPointF at = toWidget(sun_.subsolar);
-    painter.setPen(QPen(QColor(200, 90, 0), 1.5));
-    painter.setBrush(QColor(255, 210, 0));
-    painter.drawEllipse(at, 6, 6);
     if (sun_lines_.isEmpty())
         return;
     // The text is laid out once per change of its lines and then only copied.
