@@ -82,25 +82,4 @@ TEST(Sun, RisingAndSettingAgainstTheReference) {
     }
 }
 
-TEST(Sun, LightByTheSunsElevation) {
-    const SunPosition sun = sun_position(utc("2026-03-20T14:46:00"));
-    const GeoPoint s = sun.subsolar;
-    EXPECT_EQ(daylight_at(s, sun), Daylight::Day);
-    EXPECT_EQ(daylight_at({-s.latitude, s.longitude + 180}, sun), Daylight::Night);
-    // Along the equator away from the Sun, at the elevations -0.5, -3, -9 and -15 degrees:
-    // 90.5, 93, 99 and 105 degrees of arc from the subsolar point.
-    const struct {
-        double arc;
-        Daylight light;
-    } rows[] = {{89.5, Daylight::Day},
-                {90.5, Daylight::Day},
-                {91, Daylight::CivilTwilight},
-                {95.9, Daylight::CivilTwilight},
-                {96.1, Daylight::NauticalTwilight},
-                {101.9, Daylight::NauticalTwilight},
-                {102.1, Daylight::Night}};
-    for (const auto& row : rows)
-        EXPECT_EQ(daylight_at({0, s.longitude + row.arc}, sun), row.light) << row.arc;
-}
-
 } // namespace
