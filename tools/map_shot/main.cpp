@@ -1,6 +1,7 @@
 // Takes the picture of the map window shown in the README: the main window runs offscreen
 // for JN18EU with the map open as the settings file left it, Japan is chosen from the prefix
-// list, the long path is switched on and the antenna reports a heading of 40 degrees.
+// list, the long path is switched on and the antenna reports a heading of 40 degrees; day and
+// night are drawn for 21 June 2026, 19:45 UTC, the Sun setting over the own station.
 //
 //   kestrav-map-shot <output.png> [width height]
 
@@ -8,6 +9,7 @@
 #include "map_session.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QToolButton>
 
 #include <cstdio>
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
     if (!window)
         return 1;
     QCoreApplication::processEvents(); // the map reopens as it was left
+    window->FormMap->setClock(
+        [] { return QDateTime::fromString(QStringLiteral("2026-06-21T19:45:00Z"), Qt::ISODate); });
     window->SpeedButtonLP->click();
     window->FormMap->setHeading(40);
     window->FormMap->refresh();
