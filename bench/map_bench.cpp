@@ -1,7 +1,8 @@
 // Redraw time of the map window: for a new azimuth (the up-down arrows step it, as the
 // operator does) and for a new local station (the coastline projected again), each from the
-// change to the map painted; and the first paint of a freshly opened map, which reads the
-// coastlines too.
+// change to the map painted, with day and night shown and hidden; for a new minute, which
+// shades night and twilight anew; and the first paint of a freshly opened map, which reads
+// the coastlines too.
 //
 //   bench_map [redraws]
 //
@@ -15,6 +16,7 @@
 #include "window_part.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QToolButton>
 #include <QWindow>
 
@@ -88,6 +90,9 @@ int main(int argc, char** argv) {
     window_part<QToolButton>(*window, "SpeedButtonLP")->click();
 
     kestrav::MapWindow* map = window_part<kestrav::MapWindow>(*window, "FormMap");
+    // A fixed time, the Sun over the Atlantic: night, twilight and day all on the map.
+    QDateTime now = QDateTime::fromString(QStringLiteral("2026-03-20T14:46:00Z"), Qt::ISODate);
+    map->setClock([&now] { return now; });
     const Timing first;
     map->open();
     // The offscreen platform exposes a new window on its next turn of the event loop.
@@ -98,15 +103,26 @@ int main(int argc, char** argv) {
                 " (processor %.2f ms)\n",
                 first.wall_ms(), first.cpu_used_ms());
 
-    measure("new azimuth", count, map,
-            [&](int) { window_part<kestrav::UpDown>(*window, "UpDownAzimut")->stepUp(); });
-    // Local stations spread over the globe, each one new to the map.
-    kestrav::StationState& s = window->state();
-    measure("new local station", count, map, [&](int i) {
-        s.LocalLatitude = (i * 37) % 170 * 0.5 + 0.25;
-        s.LocalNorth = i % 2 == 0;
-        s.LocalLongitude = (i * 53) % 359 * 0.5 + 0.25;
-        s.LocalEast = i % 3 != 0;
+    kestrav::MapView* view = map->view();
+    for (const bool shown : {false, true}) {
+        view->setShadingShown(shown);
+        std::printf(" day and night %s\n", shown ? "shown" : "hidden");
+        measure("new azimuth", count, map,
+                [&](int) { window_part<kestrav::UpDown>(*window, "UpDownAzimut")->stepUp(); });
+        // Local stations spread over the globe, each one new to the map.
+        kestrav::StationState& s = window->state();
+        measure("new local station", count, map, [&](int i) {
+            s.LocalLatitude = (i * 37) % 170 * 0.5 + 0.25;
+            s.LocalNorth = i % 2 == 0;
+            s.LocalLongitude = (i * 53) % 359 * 0.5 + 0.25;
+            s.LocalEast = i % 3 != 0;
+        });
+    }
+    // Each minute the Sun moves a quarter of a degree and the shading is drawn anew.
+    view->setShadingShown(true);
+    measure("new minute", count, map, [&](int) {
+        now = now.addSecs(60);
+        map->setClock([&now] { return now; });
     });
     return 0;
 }

@@ -40,6 +40,10 @@ public:
     MapPoint forward_vector(EarthVector v) const;
     // The position at a point of the map; a point beyond the rim has none.
     bool inverse(MapPoint m, GeoPoint& p) const;
+    // The centre's unit vector and the local east and north there.
+    EarthVector up() const { return up_; }
+    EarthVector east() const { return east_; }
+    EarthVector north() const { return north_; }
 
 private:
     GeoPoint centre_;

@@ -2,6 +2,7 @@
 
 #include "geodesy/bearing.h"
 #include "geodesy/number_text.h"
+#include "setup/languages.h"
 
 #include <QFile>
 #include <QMouseEvent>
@@ -78,6 +79,47 @@ MapView::MapView(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::CrossCursor);
     // Everything is painted, the whole widget each time.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    shading_action_ = new QAction(this);
+    shading_action_->setObjectName(QStringLiteral("MapShading"));
+    shading_action_->setCheckable(true);
+    shading_action_->setChecked(true);
+    addAction(shading_action_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(shading_action_, &QAction::toggled, this, [this](bool shown) {
+        update_sun_lines();
+        update();
+        emit shadingToggled(shown);
+    });
+    setTexts(language_texts(UiLanguage::English));
+}
+
+void MapView::setTexts(const LanguageTexts& texts) {
+    shading_action_->setText(texts.map_day_and_night);
+    sun_times_ = texts.map_sun_times;
+    sun_polar_ = texts.map_sun_polar;
+    no_sunrise_ = texts.map_no_sunrise;
+    no_sunset_ = texts.map_no_sunset;
+    sun_paths_ = texts.map_sun_paths;
+    light_names_[0] = texts.map_daylight;
+    light_names_[1] = texts.map_twilight;
+    light_names_[2] = texts.map_darkness;
+    update_sun_lines();
+    update();
+}
+
+void MapView::setSunTime(const QDateTime& utc) {
+    const bool same_minute =
+        sun_time_ && sun_time_->toMSecsSinceEpoch() / 60000 == utc.toMSecsSinceEpoch() / 60000;
+    sun_time_ = utc.toUTC();
+    if (same_minute)
+        return;
+    sun_ = sun_position(*sun_time_);
+    update_sun_lines();
+    update();
+}
+
+void MapView::setShadingShown(bool shown) {
+    shading_action_->setChecked(shown);
 }
 
 void MapView::setScene(const MapScene& scene) {
@@ -86,7 +128,15 @@ void MapView::setScene(const MapScene& scene) {
         projection_ = AzimuthalProjection(scene.centre);
         land_ready_ = false;
     }
+    const bool stations_moved =
+        scene.has_centre != scene_.has_centre || scene.has_dx != scene_.has_dx ||
+        scene.centre.latitude != scene_.centre.latitude ||
+        scene.centre.longitude != scene_.centre.longitude ||
+        scene.dx.latitude != scene_.dx.latitude || scene.dx.longitude != scene_.dx.longitude ||
+        scene.centre_label != scene_.centre_label || scene.dx_label != scene_.dx_label;
     scene_ = scene;
+    if (stations_moved)
+        update_sun_lines();
     update();
 }
 
@@ -176,6 +226,77 @@ const QImage& MapView::base_picture() {
     draw_base(painter);
     base_key_ = key;
     return base_;
+}
+
+QRgb MapView::shaded(QRgb colour, Daylight light) {
+    int a = 0;
+    switch (light) {
+    case Daylight::Day:
+        return colour;
+    case Daylight::CivilTwilight:
+        a = kCivilShade;
+        break;
+    case Daylight::NauticalTwilight:
+        a = kNauticalShade;
+        break;
+    case Daylight::Night:
+        a = kNightShade;
+        break;
+    }
+    const auto mix = [a](int c, int shade) { return (c * (255 - a) + shade * a + 127) / 255; };
+    return qRgba(mix(qRed(colour), kShade.red()), mix(qGreen(colour), kShade.green()),
+                 mix(qBlue(colour), kShade.blue()), qAlpha(colour));
+}
+
+// Each pixel of the disc takes the light of the place it shows: the sine of the Sun's
+// elevation there is the dot product of the place's unit vector and the Sun's, worked out
+// from the pixel's heading and distance without going through latitude and longitude.
+const QImage& MapView::shaded_picture() {
+    const QImage& base = base_picture();
+    const ShadeKey key{*base_key_, sun_time_->toMSecsSinceEpoch() / 60000};
+    if (shade_key_ == key)
+        return shaded_;
+    shaded_ = base.copy();
+    const EarthVector s = to_vector(sun_.subsolar);
+    const auto dot = [&s](EarthVector v) { return v.x * s.x + v.y * s.y + v.z * s.z; };
+    const double up = dot(projection_.up());
+    const double east = dot(projection_.east());
+    const double north = dot(projection_.north());
+    const double ratio = key.base.ratio;
+    const QPointF c = discCentre() * ratio;
+    const double r = discRadius() * ratio;
+    const int first_row = std::max(0, static_cast<int>(std::floor(c.y() - r)));
+    const int last_row = std::min(shaded_.height() - 1, static_cast<int>(std::ceil(c.y() + r)));
+    for (int row = first_row; row <= last_row; ++row) {
+        const double my = (c.y() - (row + 0.5)) / r;
+        const double half = std::sqrt(std::max(0.0, 1 - my * my));
+        const int first = std::max(0, static_cast<int>(std::floor(c.x() - half * r)));
+        const int last =
+            std::min(shaded_.width() - 1, static_cast<int>(std::ceil(c.x() + half * r)));
+        auto* line = reinterpret_cast<QRgb*>(shaded_.scanLine(row));
+        for (int column = first; column <= last; ++column) {
+            const double mx = ((column + 0.5) - c.x()) / r;
+            const double rr = mx * mx + my * my;
+            if (rr > 1)
+                continue;
+            const double m = std::sqrt(rr);
+            const double arc = m * kPi;
+            // sin(arc) / m tends to pi at the centre.
+            const double along = m > 1e-12 ? std::sin(arc) / m : kPi;
+            const double elevation_sine = std::cos(arc) * up + along * (mx * east + my * north);
+            const Daylight light = daylight_at(elevation_sine);
+            if (light != Daylight::Day)
+                line[column] = shaded(line[column], light);
+        }
+    }
+    // The Sun over its subsolar point, beneath the paths and labels.
+    QPainter painter(&shaded_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(200, 90, 0), 1.5));
+    painter.setBrush(QColor(255, 210, 0));
+    painter.drawEllipse(toWidget(sun_.subsolar), 6, 6);
+    shade_key_ = key;
+    return shaded_;
 }
 
 void MapView::draw_base(QPainter& painter) {
@@ -327,18 +448,92 @@ void MapView::draw_readout(QPainter& painter) {
     boxed_text(painter, QPointF(4, height() - 4), text, Qt::AlignLeft | Qt::AlignBottom);
 }
 
+void MapView::update_sun_lines() {
+    sun_lines_.clear();
+    sun_text_ = QImage();
+    if (!sun_time_ || !shadingShown() || !scene_.has_centre)
+        return;
+    const QDate today = sun_time_->date();
+    const auto light_name = [&](GeoPoint p) {
+        switch (daylight_at(p, sun_)) {
+        case Daylight::Day:
+            return light_names_[0];
+        case Daylight::CivilTwilight:
+        case Daylight::NauticalTwilight:
+            return light_names_[1];
+        case Daylight::Night:
+            break;
+        }
+        return light_names_[2];
+    };
+    const auto station_line = [&](const QString& label, GeoPoint p) {
+        const SunEvents events = sun_events(p, today);
+        if (!events.sunrise)
+            return sun_polar_.arg(label, events.polar_day ? no_sunset_ : no_sunrise_,
+                                  light_name(p));
+        return sun_times_.arg(label, events.sunrise->toString(QStringLiteral("HH:mm")),
+                              events.sunset->toString(QStringLiteral("HH:mm")), light_name(p));
+    };
+    sun_lines_ << station_line(scene_.centre_label, scene_.centre);
+    if (scene_.has_dx) {
+        sun_lines_ << station_line(scene_.dx_label, scene_.dx);
+        sun_lines_ << sun_paths_.arg(light_name(scene_.centre), scene_.centre_label,
+                                     light_name(scene_.dx), scene_.dx_label);
+    }
+}
+
+// The times and light at both stations in the top left corner.
+void MapView::draw_sun(QPainter& painter) {
+    if (sun_lines_.isEmpty())
+        return;
+    // The text is laid out once per change of its lines and then only copied.
+    const qreal ratio = devicePixelRatioF();
+    if (sun_text_.isNull() || sun_text_.devicePixelRatio() != ratio) {
+        QFont f = font();
+        f.setBold(false);
+        f.setPointSizeF(f.pointSizeF() * 0.9);
+        const QFontMetricsF fm(f);
+        double widest = 0;
+        for (const QString& line : sun_lines_)
+            widest = std::max(widest, fm.horizontalAdvance(line));
+        const QSizeF size(widest + 8, sun_lines_.size() * (fm.height() + 3) + 1);
+        sun_text_ =
+            QImage((size * ratio).toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
+        sun_text_.setDevicePixelRatio(ratio);
+        sun_text_.fill(Qt::transparent);
+        QPainter text(&sun_text_);
+        text.setRenderHint(QPainter::Antialiasing);
+        text.setFont(f);
+        text.setPen(Qt::black);
+        double y = 0;
+        for (const QString& line : sun_lines_) {
+            boxed_text(text, QPointF(0, y), line, Qt::AlignLeft | Qt::AlignTop);
+            y += fm.height() + 3;
+        }
+    }
+    painter.drawImage(QPointF(4, 4), sun_text_);
+}
+
 void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), base_picture());
+    const bool sun = sun_time_ && shadingShown();
+    painter.drawImage(QPointF(0, 0), sun ? shaded_picture() : base_picture());
     painter.setRenderHint(QPainter::Antialiasing);
+    if (sun)
+        draw_sun(painter);
     draw_overlay(painter);
     draw_readout(painter);
 }
 
 void MapView::changeEvent(QEvent* event) {
     // The rose is drawn in the palette's colours: a new theme draws the base picture anew.
+    if (event->type() == QEvent::FontChange) {
+        sun_text_ = QImage();
+        update();
+    }
     if (event->type() == QEvent::PaletteChange) {
         base_key_.reset();
+        shade_key_.reset();
         update();
     }
     QWidget::changeEvent(event);

@@ -6,8 +6,11 @@
 
 #include "map/azimuthal_projection.h"
 #include "map/land_outline.h"
+#include "map/sun.h"
 
+#include <QAction>
 #include <QColor>
+#include <QDateTime>
 #include <QImage>
 #include <QPainterPath>
 #include <QWidget>
@@ -30,6 +33,8 @@ struct MapScene {
     bool miles = false;
 };
 
+struct LanguageTexts;
+
 // The embedded coastlines, read on first use; empty when the data cannot be read.
 const LandOutline& embedded_land_outline();
 
@@ -43,6 +48,18 @@ public:
     // The antenna's real heading, or none while it is unknown or not asked for.
     void setHeading(std::optional<double> heading);
     std::optional<double> heading() const { return heading_; }
+    // The time the Sun is placed for; the shading is drawn anew when its minute changes.
+    void setSunTime(const QDateTime& utc);
+    std::optional<QDateTime> sunTime() const { return sun_time_; }
+    // Night and twilight shaded, the subsolar point marked and the times of sunrise and
+    // sunset at both stations shown; on by default, its item in the map's context menu.
+    void setShadingShown(bool shown);
+    bool shadingShown() const { return shading_action_->isChecked(); }
+    QAction* shadingAction() const { return shading_action_; }
+    void setTexts(const LanguageTexts& texts);
+    // The lines of text giving sunrise and sunset at both stations and the light at each
+    // end of the paths; none without a time or with the shading hidden.
+    QStringList sunLines() const { return sun_lines_; }
 
     // The disc in widget coordinates, and the two ways between it and the Earth.
     QPointF discCentre() const;
@@ -55,9 +72,18 @@ public:
     static inline const QColor kShortPath{220, 0, 0};
     static inline const QColor kLongPath{0, 70, 200};
     static inline const QColor kHeading{0, 150, 60};
+    // The colour laid over a place in civil twilight, nautical twilight and night, and how
+    // much of it (of 255); day is left as it is.
+    static inline const QColor kShade{10, 20, 60};
+    static constexpr int kCivilShade = 60;
+    static constexpr int kNauticalShade = 100;
+    static constexpr int kNightShade = 140;
+    // A colour of the map as it shows under the given light.
+    static QRgb shaded(QRgb colour, Daylight light);
 
 signals:
     void pointClicked(kestrav::GeoPoint p);
+    void shadingToggled(bool shown);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -76,6 +102,12 @@ private:
     QPainterPath land_path();
     // Sea, land, rings and rose, drawn once per centre, size and unit.
     const QImage& base_picture();
+    // The base picture with night and twilight laid over it, drawn once per minute and base.
+    const QImage& shaded_picture();
+    void draw_sun(QPainter& painter);
+    // The lines worked out again when the time's minute, a station, the texts or the item
+    // change, not at each paint.
+    void update_sun_lines();
     void draw_base(QPainter& painter);
     void draw_rose(QPainter& painter);
     void draw_path(QPainter& painter, bool long_path, const QColor& colour);
@@ -98,6 +130,21 @@ private:
     };
     std::optional<BaseKey> base_key_;
     QImage base_;
+
+    std::optional<QDateTime> sun_time_;
+    SunPosition sun_;
+    QAction* shading_action_;
+    struct ShadeKey {
+        BaseKey base;
+        qint64 minute = 0;
+        bool operator==(const ShadeKey&) const = default;
+    };
+    std::optional<ShadeKey> shade_key_;
+    QImage shaded_;
+    QString sun_times_, sun_polar_, no_sunrise_, no_sunset_, sun_paths_;
+    QString light_names_[3]; // daylight, twilight, darkness
+    QStringList sun_lines_;
+    QImage sun_text_; // the lines drawn, empty until the next paint needs them
 
     std::optional<QPointF> pressed_at_;
     std::optional<QPointF> hover_;

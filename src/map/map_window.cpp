@@ -55,6 +55,12 @@ MapWindow::MapWindow(MapHost& host)
     refresh_timer_.setSingleShot(true);
     refresh_timer_.setInterval(0);
     connect(&refresh_timer_, &QTimer::timeout, this, &MapWindow::refresh);
+    clock_ = [] { return QDateTime::currentDateTimeUtc(); };
+    minute_timer_.setSingleShot(true);
+    minute_timer_.setTimerType(Qt::PreciseTimer);
+    connect(&minute_timer_, &QTimer::timeout, this, &MapWindow::follow_sun);
+    connect(view_, &MapView::shadingToggled, this,
+            [this](bool shown) { host_.mapStation().MapWindowSetting.shading_hidden = !shown; });
     connect(view_, &MapView::pointClicked, this, [this](GeoPoint p) { host_.placeDxStation(p); });
     // The map opens with the main window when it was open at the last exit, and closes
     // with it.
@@ -64,9 +70,26 @@ MapWindow::MapWindow(MapHost& host)
 void MapWindow::setTexts(const LanguageTexts& texts) {
     setWindowTitle(texts.map_title);
     call_label_->setText(texts.dx_call);
+    view_->setTexts(texts);
     no_local_station_ = texts.map_no_local_station;
     if (isVisible())
         refresh();
+}
+
+void MapWindow::setClock(Clock clock) {
+    clock_ = std::move(clock);
+    if (isVisible())
+        follow_sun();
+}
+
+void MapWindow::follow_sun() {
+    const QDateTime now = clock_();
+    view_->setSunTime(now);
+    if (!isVisible())
+        return;
+    // Just after the turn of the next minute by the system clock.
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    minute_timer_.start(static_cast<int>(60000 - ms % 60000 + 20));
 }
 
 void MapWindow::setHeading(std::optional<double> heading) {
@@ -107,8 +130,11 @@ void MapWindow::open() {
     setting.height = height();
     refresh();
     const bool first_showing = !isVisible() && windowHandle() == nullptr;
+    // The row read at start may hide the shading.
+    view_->setShadingShown(!setting.shading_hidden);
     show();
     raise();
+    follow_sun();
     // The frame the window manager gives the map may differ from the main window's (a
     // resizable window has a grip below, say): once the map stands framed, it is brought
     // wholly onto the screen.

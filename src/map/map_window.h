@@ -7,12 +7,14 @@
 #include "map/azimuthal_projection.h"
 #include "map/map_host.h"
 
+#include <QDateTime>
 #include <QTimer>
 #include <QWidget>
 
 class QLabel;
 class QLineEdit;
 
+#include <functional>
 #include <optional>
 
 namespace kestrav {
@@ -37,6 +39,10 @@ public:
     void refresh();
     // The window's title and labels in the main window's language.
     void setTexts(const LanguageTexts& texts);
+    // Where the map reads the time for the Sun: the system clock in UTC unless another is
+    // handed in. The Sun is placed anew at each minute while the map is shown.
+    using Clock = std::function<QDateTime()>;
+    void setClock(Clock clock);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,6 +53,8 @@ private:
     void follow_main_window();
     void reopen_at_start();
     void schedule_refresh();
+    // The Sun placed for the clock's time, and the next placing set for the next minute.
+    void follow_sun();
     // Once framed: the real frame brought wholly onto the screen, smaller if need be.
     void fit_on_screen();
     void call_entered();
@@ -58,6 +66,8 @@ private:
     QLabel* call_label_;
     QLineEdit* call_field_;
     QTimer refresh_timer_;
+    Clock clock_;
+    QTimer minute_timer_;
     QString no_local_station_;
     bool following_ = false;
     bool placed_ = false;

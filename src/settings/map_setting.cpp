@@ -10,7 +10,9 @@ namespace kestrav {
 
 std::optional<MapSetting> read_map_setting(QStringView value) {
     const QList<QStringView> fields = value.split(u',');
-    if (fields.size() != 3 || (fields[0] != u"OPEN" && fields[0] != u"CLOSED"))
+    if (fields.size() < 3 || fields.size() > 4 ||
+        (fields[0] != u"OPEN" && fields[0] != u"CLOSED") ||
+        (fields.size() == 4 && fields[3] != u"NOSUN"))
         return std::nullopt;
     const std::optional<int> width = read_integer(fields[1]);
     const std::optional<int> height = read_integer(fields[2]);
@@ -21,6 +23,7 @@ std::optional<MapSetting> read_map_setting(QStringView value) {
     setting.open = fields[0] == u"OPEN";
     setting.width = std::clamp(*width, kMapSmallestSide, kMapLargestSide);
     setting.height = std::clamp(*height, kMapSmallestSide, kMapLargestSide);
+    setting.shading_hidden = fields.size() == 4;
     return setting;
 }
 
@@ -33,9 +36,10 @@ QSize map_opening_size(const MapSetting& setting, std::optional<QSize> room) {
 
 QString map_setting_line(const MapSetting& setting) {
     return QStringLiteral("MAP=%1,%2,%3")
-        .arg(setting.open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"))
-        .arg(setting.width)
-        .arg(setting.height);
+               .arg(setting.open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"))
+               .arg(setting.width)
+               .arg(setting.height) +
+           (setting.shading_hidden ? QStringLiteral(",NOSUN") : QString());
 }
 
 } // namespace kestrav

@@ -1,7 +1,8 @@
 #pragma once
 // The map window's row of the settings file, "MAP=OPEN,640,600" or "MAP=CLOSED,640,600": whether
-// the map was open at exit and its size. The row exists only once the map has been used, so
-// a file of someone who never opened it stays as it always was.
+// the map was open at exit and its size, followed by ",NOSUN" when day and night are hidden.
+// The row exists only once the map has been used, so a file of someone who never opened it
+// stays as it always was, and it keeps its three fields while day and night are shown.
 
 #include <QSize>
 #include <QString>
@@ -16,6 +17,7 @@ struct MapSetting {
     bool open = false;
     int width = 0;
     int height = 0;
+    bool shading_hidden = false; // day and night are not drawn
 };
 
 inline constexpr int kMapSmallestSide = 200;
@@ -24,7 +26,8 @@ inline constexpr int kMapLargestSide = 8192;
 inline constexpr int kMapSideWithoutScreen = 4096;
 
 // The value after "MAP=". The word is OPEN or CLOSED in upper case; each side is a whole
-// number, brought into kMapSmallestSide to kMapLargestSide. Anything else is not a map row.
+// number, brought into kMapSmallestSide to kMapLargestSide; a fourth field NOSUN hides day
+// and night. Anything else is not a map row.
 std::optional<MapSetting> read_map_setting(QStringView value);
 
 // The size the map window opens at: the row's, each side brought within `room`, what the

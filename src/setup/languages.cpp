@@ -48,6 +48,15 @@ LanguageTexts english_texts() {
     t.no_reading = QStringLiteral("no reading");
     t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
     t.dx_call = QStringLiteral("DX call:");
+    t.map_day_and_night = QStringLiteral("Day and night");
+    t.map_sun_times = QStringLiteral("%1: sunrise %2, sunset %3 UTC, %4");
+    t.map_sun_polar = QStringLiteral("%1: %2, %3");
+    t.map_no_sunrise = QStringLiteral("no sunrise");
+    t.map_no_sunset = QStringLiteral("no sunset");
+    t.map_sun_paths = QStringLiteral("Short and long path: %1 at %2, %3 at %4");
+    t.map_daylight = QStringLiteral("daylight");
+    t.map_twilight = QStringLiteral("twilight");
+    t.map_darkness = QStringLiteral("darkness");
     return t;
 }
 
@@ -92,6 +101,15 @@ LanguageTexts french_texts() {
     t.no_reading = QStringLiteral("pas de lecture");
     t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
     t.dx_call = QStringLiteral("Indicatif DX :");
+    t.map_day_and_night = QStringLiteral("Jour et nuit");
+    t.map_sun_times = QStringLiteral("%1 : lever %2, coucher %3 UTC, %4");
+    t.map_sun_polar = QStringLiteral("%1 : %2, %3");
+    t.map_no_sunrise = QStringLiteral("pas de lever du soleil");
+    t.map_no_sunset = QStringLiteral("pas de coucher du soleil");
+    t.map_sun_paths = QStringLiteral("Chemin court et long : %1 \u00e0 %2, %3 \u00e0 %4");
+    t.map_daylight = QStringLiteral("jour");
+    t.map_twilight = QStringLiteral("cr\u00e9puscule");
+    t.map_darkness = QStringLiteral("nuit");
     return t;
 }
 

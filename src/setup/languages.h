@@ -22,6 +22,12 @@ struct LanguageTexts {
     QString no_reading; // the dial's tooltip while the heading is asked for but not known
     // Following WSJT-X (under "My Lists") and the map's call-sign field.
     QString follow_wsjtx, dx_call;
+    // The map's day and night: its context-menu item; a station's sunrise and sunset (%1
+    // the station, %2 and %3 the times in UTC, %4 its light) or, in polar day or night, %2
+    // "no sunset" or "no sunrise"; the light at the ends of the paths (%1 and %3 the light,
+    // %2 and %4 the stations); the three lights.
+    QString map_day_and_night, map_sun_times, map_sun_polar, map_no_sunrise, map_no_sunset;
+    QString map_sun_paths, map_daylight, map_twilight, map_darkness;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum

@@ -17,6 +17,7 @@ TEST(MapSetting, ReadingTheValue) {
         bool open = false;
         int width = 0;
         int height = 0;
+        bool shading_hidden = false;
     } rows[] = {
         {"OPEN,640,600", true, true, 640, 600},
         {"CLOSED,300,200", true, false, 300, 200},
@@ -24,6 +25,9 @@ TEST(MapSetting, ReadingTheValue) {
         {"open,640,600", false},
         {"OPEN,640", false},
         {"OPEN,640,600,1", false},
+        {"CLOSED,640,600,NOSUN", true, false, 640, 600, true},
+        {"OPEN,640,600,nosun", false},
+        {"OPEN,640,600,NOSUN,NOSUN", false},
         {"OPEN,a,600", false},
         {"OPEN,640,", false},
         {"", false},
@@ -37,6 +41,7 @@ TEST(MapSetting, ReadingTheValue) {
         EXPECT_EQ(s->open, row.open) << row.value;
         EXPECT_EQ(s->width, row.width) << row.value;
         EXPECT_EQ(s->height, row.height) << row.value;
+        EXPECT_EQ(s->shading_hidden, row.shading_hidden) << row.value;
     }
 }
 
@@ -84,6 +89,9 @@ TEST(MapSetting, WrittenLastAndOnlyOnceUsed) {
     EXPECT_EQ(lines.back(), QStringLiteral("MAP=OPEN,700,500"));
     state.MapWindowSetting.open = false;
     EXPECT_EQ(settings_lines(state, false, false).back(), QStringLiteral("MAP=CLOSED,700,500"));
+    state.MapWindowSetting.shading_hidden = true;
+    EXPECT_EQ(settings_lines(state, false, false).back(),
+              QStringLiteral("MAP=CLOSED,700,500,NOSUN"));
 }
 
 } // namespace

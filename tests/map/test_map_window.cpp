@@ -5,6 +5,7 @@
 #include "geodesy/number_text.h"
 #include "map/map_view.h"
 #include "map/map_window.h"
+#include "map/sun.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QToolButton>
 
@@ -72,6 +74,12 @@ protected:
 
     QString ini() const { return dir.path() + QStringLiteral("/Kestrav.ini"); }
 
+    static QDateTime utc(const char* text) {
+        QDateTime t = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
+        t.setTimeSpec(Qt::UTC);
+        return t;
+    }
+
     MapWindow* map = nullptr;
     MapView* view = nullptr;
 };
@@ -120,6 +128,8 @@ TEST_F(MapWindowTest, JapanFromParisShortAndLongPathOnTheDrawnMap) {
     set_local(QStringLiteral("JN18EU"));
     choose_prefix(QStringLiteral("JA\t"));
     open_map();
+    // Afternoon over Africa and the Atlantic: both lie in daylight.
+    map->setClock([] { return utc("2026-03-20T14:46:00"); });
     map->resize(600, 600);
     const double azimuth = window->state().RequestedAzimuth;
     ASSERT_EQ(ui().EditAzimut->text(), QStringLiteral("33.4"));
@@ -234,6 +244,91 @@ TEST_F(MapWindowTest, FollowsTheMainWindowAndTheHeading) {
     EXPECT_EQ(count_along(picture(), 120, 0.3 * r, 0.9 * r, MapView::kHeading), 41);
     map->setHeading(std::nullopt);
     EXPECT_EQ(count_along(picture(), 120, 0.3 * r, 0.9 * r, MapView::kHeading), 0);
+}
+
+// Night and twilight at a fixed time, drawn over the map and hidden by the context-menu item,
+// which is kept in the map's row.
+TEST_F(MapWindowTest, DayAndNightAtAFixedTime) {
+    start();
+    set_local(QStringLiteral("JN18EU"));
+    open_map();
+    map->resize(640, 640);
+    QDateTime now = utc("2026-03-20T14:46:00"); // the Sun over 0 N 39.65 W
+    map->setClock([&now] { return now; });
+    const SunPosition sun = sun_position(now);
+    const QImage shown = picture();
+    view->shadingAction()->trigger();
+    const QImage hidden = picture();
+    EXPECT_TRUE(window->state().MapWindowSetting.shading_hidden);
+    const double lon = sun.subsolar.longitude;
+    // Along the equator: day beside the Sun, at -3 and -9 degrees of elevation on either
+    // side twilight, and night at the antipode.
+    const struct {
+        GeoPoint place;
+        Daylight light;
+    } rows[] = {{{10, lon}, Daylight::Day},
+                {{0, lon + 93}, Daylight::CivilTwilight},
+                {{0, lon - 93}, Daylight::CivilTwilight},
+                {{0, lon + 99}, Daylight::NauticalTwilight},
+                {{0, lon + 180}, Daylight::Night}};
+    for (const auto& row : rows) {
+        const QPoint at = view->toWidget(row.place).toPoint();
+        EXPECT_EQ(shown.pixel(at), MapView::shaded(hidden.pixel(at), row.light))
+            << row.place.latitude << " " << row.place.longitude;
+    }
+    EXPECT_NE(
+        MapView::shaded(hidden.pixel(view->toWidget({0, lon + 180}).toPoint()), Daylight::Night),
+        hidden.pixel(view->toWidget({0, lon + 180}).toPoint()));
+    EXPECT_EQ(shown.pixelColor(view->toWidget(sun.subsolar).toPoint()), QColor(255, 210, 0))
+        << "the subsolar point is marked";
+
+    // Twelve hours on, the place beside the Sun lies in the night.
+    view->shadingAction()->trigger();
+    now = now.addSecs(12 * 3600);
+    map->setClock([&now] { return now; });
+    const QPoint beside = view->toWidget({10, lon}).toPoint();
+    EXPECT_EQ(picture().pixel(beside), MapView::shaded(hidden.pixel(beside), Daylight::Night));
+
+    // Sunrise and sunset at both stations, the polar cases, in both languages.
+    now = utc("2026-06-21T12:00:00");
+    map->setClock([&now] { return now; });
+    type(ui().EditDXLocator, QStringLiteral("JP99LP")); // Tromso
+    QCoreApplication::processEvents();
+    QStringList lines = view->sunLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(
+        QRegularExpression(
+            QStringLiteral("^JN18EU: sunrise 0[34]:\\d\\d, sunset 19:\\d\\d UTC, daylight$"))
+            .match(lines[0])
+            .hasMatch())
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("JP99LP: no sunset, daylight"));
+    EXPECT_EQ(lines[2],
+              QStringLiteral("Short and long path: daylight at JN18EU, daylight at JP99LP"));
+    now = utc("2026-12-21T23:00:00");
+    map->setClock([&now] { return now; });
+    window->MenuFrancaisClick();
+    lines = view->sunLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1], QStringLiteral("JP99LP : pas de lever du soleil, nuit"));
+    EXPECT_EQ(lines[2],
+              QStringLiteral("Chemin court et long : nuit \u00e0 JN18EU, nuit \u00e0 JP99LP"));
+    EXPECT_EQ(view->shadingAction()->text(), QStringLiteral("Jour et nuit"));
+
+    // Hidden, it is kept with the map's row and hidden again at the next start.
+    view->shadingAction()->trigger();
+    EXPECT_TRUE(view->sunLines().isEmpty());
+    window->close();
+    QFile file(ini());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    file.close();
+    EXPECT_TRUE(saved.endsWith("MAP=OPEN,640,640,NOSUN\r\n")) << saved.right(40).toStdString();
+    window.reset();
+    QFile::setPermissions(ini(), QFile::ReadOwner | QFile::WriteOwner);
+    start(saved);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui().FormMap->isVisible(); }, 2000));
+    EXPECT_FALSE(ui().FormMap->view()->shadingShown());
 }
 
 // A row written for a larger screen, or by hand, opens the map no larger than the screen,

@@ -1,6 +1,7 @@
 // Takes the picture of the map window shown in the README: the main window runs offscreen
 // for JN18EU with the map open as the settings file left it, Japan is chosen from the prefix
-// list, the long path is switched on and the antenna reports a heading of 40 degrees.
+// list, the long path is switched on and the antenna reports a heading of 40 degrees; day and
+// night are drawn for 21 June 2026, 19:45 UTC, the Sun setting over the own station.
 //
 //   kestrav-map-shot <output.png> [width height]
 
@@ -9,6 +10,7 @@
 #include "window_part.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QToolButton>
 
 #include <cstdio>
@@ -30,12 +32,11 @@ int main(int argc, char** argv) {
     if (!window)
         return 1;
     QCoreApplication::processEvents(); // the map reopens as it was left
+    auto* map = window_part<kestrav::MapWindow>(*window, "FormMap");
+    map->setClock(
+        [] { return QDateTime::fromString(QStringLiteral("2026-06-21T19:45:00Z"), Qt::ISODate); });
     window_part<QToolButton>(*window, "SpeedButtonLP")->click();
-    window_part<kestrav::MapWindow>(*window, "FormMap")->setHeading(40);
-    window_part<kestrav::MapWindow>(*window, "FormMap")->refresh();
-    return window_part<kestrav::MapWindow>(*window, "FormMap")
-                   ->grab()
-                   .save(QString::fromLocal8Bit(argv[1]))
-               ? 0
-               : 1;
+    map->setHeading(40);
+    map->refresh();
+    return map->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
