@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/fonts.h"
 #include "app/pictures.h"
+#include "app/rotctld_service.h"
 #include "app/widget_factory.h"
 #include "app/widgets.h"
 #include "app/window_placement.h"
@@ -82,6 +83,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     // comes up without waiting for its pages.
     connect_publication();
     build_network_and_heading();
+    install_rotctld_server(*this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));
     apply_addition_texts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));

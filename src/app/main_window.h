@@ -152,6 +152,9 @@ public:
     QTimer* TimerHeading = nullptr;
     QTimer* TimerHeadingStale = nullptr;
 
+    // Kestrav's own rotctld server: its item under "&Unit" opens its settings dialog.
+    QAction* MenuServeRotctld = nullptr;
+
     // Built on first use (see formInit()): the start does not wait for its six pages.
     TFormInit* FormInit = nullptr;
 

@@ -5,6 +5,7 @@
 
 #include "rotor/rotor_types.h"
 #include "settings/map_setting.h"
+#include "settings/serve_setting.h"
 
 #include <QString>
 #include <array>
@@ -56,8 +57,8 @@ struct StationState {
     int Gs232BaudIndex = 0; // index into the 13 speeds, -1 none
     int EasyCommBaudIndex = 0;
     std::array<int, kAllRotorInterfaceCount> MinSteps{1, 1, 1, 1, 1, 1};
-    std::array<StopSide, kAllRotorInterfaceCount> StopSides{
-        StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N};
+    std::array<StopSide, kAllRotorInterfaceCount> StopSides{StopSide::N, StopSide::N, StopSide::N,
+                                                            StopSide::N, StopSide::N, StopSide::N};
     double PourSatCalAz = 0.5138901;
     double FodTrackCalAz = 0.711;
     double PourSatZero = 0;
@@ -90,6 +91,8 @@ struct StationState {
 
     // The map window: open or closed and its size, saved only once it has been used.
     MapSetting MapWindowSetting;
+    // Kestrav's own rotctld server for other programs: off unless the row is there.
+    ServeSetting ServeRotctld;
 
     int& min_step(RotorInterface i) { return MinSteps[static_cast<int>(i)]; }
     StopSide& stop_side(RotorInterface i) { return StopSides[static_cast<int>(i)]; }

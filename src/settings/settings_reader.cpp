@@ -2,6 +2,7 @@
 
 #include "geodesy/number_text.h"
 #include "rotor/rotor_protocol.h"
+#include "settings/serve_setting.h"
 #include "settings/settings_words.h"
 
 #include <array>
@@ -35,6 +36,7 @@ enum class Handling {
     NetworkHost,
     NetworkPort,
     Heading,
+    ServeRotctld,
 };
 
 struct KnownKey {
@@ -80,6 +82,7 @@ constexpr KnownKey kKnownKeys[] = {
     {u"HOST_NETWORK=", Handling::NetworkHost},
     {u"PORT_NETWORK=", Handling::NetworkPort},
     {u"HEADING=", Handling::Heading},
+    {u"SERVE_ROTCTLD=", Handling::ServeRotctld},
 };
 
 const KnownKey* find_key(QStringView key) {
@@ -194,6 +197,10 @@ private:
         }
         case Handling::Heading:
             state_.ShowHeading = value == u"ON";
+            break;
+        case Handling::ServeRotctld:
+            if (const std::optional<ServeSetting> serve = read_serve_setting(value))
+                state_.ServeRotctld = *serve;
             break;
         case Handling::PourSatCalAz:
             apply_calibration(value, state_.PourSatCalAz);
