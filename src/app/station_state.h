@@ -57,8 +57,8 @@ struct StationState {
     int Gs232BaudIndex = 0; // index into the 13 speeds, -1 none
     int EasyCommBaudIndex = 0;
     std::array<int, kAllRotorInterfaceCount> MinSteps{1, 1, 1, 1, 1, 1};
-    std::array<StopSide, kAllRotorInterfaceCount> StopSides{StopSide::N, StopSide::N, StopSide::N,
-                                                            StopSide::N, StopSide::N, StopSide::N};
+    std::array<StopSide, kAllRotorInterfaceCount> StopSides{
+        StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N};
     double PourSatCalAz = 0.5138901;
     double FodTrackCalAz = 0.711;
     double PourSatZero = 0;
