@@ -7,6 +7,8 @@
 
 #include "rotor/rotctld_protocol.h"
 
+#include <QList>
+
 #include <cmath>
 
 using namespace kestrav;

@@ -2,6 +2,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace kestrav {
 
@@ -106,10 +107,16 @@ bool RotctldServer::answer_line(QTcpSocket* socket, Client& client, QByteArrayVi
     if (!send(socket, answer.text))
         return false;
     if (client.garbage_lines > kGarbageLineLimit || answer.close) {
-        // Answers already queued still go out before the connection ends.
+        // Answers already queued still go out before the connection ends, unless the client
+        // leaves them unread for long.
         clients_.remove(socket);
+        socket->disconnect(this);
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(kClosingMilliseconds, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
         socket->disconnectFromHost();
-        socket->deleteLater();
         return false;
     }
     return true;

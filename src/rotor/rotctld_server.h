@@ -24,6 +24,8 @@ public:
     static constexpr qint64 kPendingOutputLimit = 64 * 1024;
     // Lines in a row that hold no command of the protocol before the client is dropped.
     static constexpr int kGarbageLineLimit = 8;
+    // How long the last answers of a client that quits or is sent away may take to leave.
+    static constexpr int kClosingMilliseconds = 5000;
 
     RotctldServer(RotatorService& rotator, QObject* parent = nullptr);
     ~RotctldServer() override;
