@@ -53,6 +53,7 @@ public:
             return Outcome::Refused;
         enter_azimuth(azimuth);
         form_.ButtonTrack->click();
+        show_entered_azimuth(azimuth);
         return reached(azimuth) ? Outcome::Done : Outcome::Failed;
     }
 
@@ -90,22 +91,24 @@ private:
         }
     }
 
-    // The azimuth as if typed: no DX station selected any more, the field, the arrows, the
-    // published azimuth and the dial follow it.
+    // The azimuth as if typed: the field and the requested azimuth, all GO reads.
     void enter_azimuth(double azimuth) {
+        form_.state().RequestedAzimuth = azimuth;
+        const QSignalBlocker blocker(form_.EditAzimut);
+        form_.EditAzimut->setText(format_general(azimuth, 15));
+        form_.EditAzimut->setCursorPosition(0);
+    }
+
+    // What typing also does, left until the command is on its way: no DX station selected any
+    // more, and the arrows, the published azimuth and the dial follow the field.
+    void show_entered_azimuth(double azimuth) {
         for (QLineEdit* field : {form_.EditDXLocator, form_.EditDXLattitude, form_.EditDXLongitude,
                                  form_.EditDistance}) {
             const QSignalBlocker blocker(field);
             field->clear();
         }
         form_.clear_list_selections();
-        form_.state().RequestedAzimuth = azimuth;
         const long long whole = round_half_even(azimuth);
-        {
-            const QSignalBlocker blocker(form_.EditAzimut);
-            form_.EditAzimut->setText(format_general(azimuth, 15));
-            form_.EditAzimut->setCursorPosition(0);
-        }
         form_.UpDownAzimut->setPosition(static_cast<int>(whole));
         form_.publish_azimuth(QString::number(whole));
         form_.redraw_dial();
