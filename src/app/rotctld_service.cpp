@@ -159,7 +159,9 @@ const LanguageTexts& texts_of(const TForm1& form) {
 } // namespace
 
 void install_rotctld_server(TForm1& form) {
-    auto* server = new RotctldServer(*new WindowRotator(form), &form);
+    auto* rotator = new WindowRotator(form);
+    auto* server = new RotctldServer(*rotator, &form);
+    rotator->setParent(server); // goes after the server has closed every client
     server->setObjectName(QStringLiteral("RotctldServer"));
 
     form.MenuServeRotctld = new QAction(texts_of(form).serve_rotctld, &form);

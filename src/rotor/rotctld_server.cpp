@@ -1,8 +1,11 @@
 #include "rotor/rotctld_server.h"
 
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <utility>
 
 namespace kestrav {
 
@@ -61,40 +64,64 @@ void RotctldServer::accept_clients() {
     }
 }
 
+// A command may run a nested event loop (a message box of the window, say): meanwhile no
+// other input is taken, and the socket being answered may go; both are checked after each
+// answer, and whatever came in meanwhile is read once the answer is done.
 void RotctldServer::read_client(QTcpSocket* socket) {
-    auto it = clients_.find(socket);
-    if (it == clients_.end())
+    if (answering_) {
+        reads_deferred_ = true;
         return;
-    Client& client = *it;
-    client.input += socket->readAll();
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = client.input.indexOf('\n', start);
-        if (end < 0)
-            break;
-        const QByteArrayView line = QByteArrayView(client.input).sliced(start, end - start);
-        start = end + 1;
-        if (client.discarding) { // the end of a line already answered as too long
-            client.discarding = false;
-            continue;
-        }
-        // The limit counts the line end, as a client's buffer of kRotctldLineLimit would.
-        const bool too_long = line.size() + 1 > kRotctldLineLimit;
-        if (!answer_line(socket, client, line, too_long))
-            return;
     }
-    client.input.remove(0, start);
-    if (client.input.size() >= kRotctldLineLimit && !client.discarding) {
-        // No line end within the limit: the line is refused now, its rest skipped later.
-        client.input.clear();
-        client.discarding = true;
-        answer_line(socket, client, {}, true);
-    } else if (client.discarding) {
-        client.input.clear();
+    answering_ = true;
+    answered_ = socket;
+    read_lines(socket);
+    answering_ = false;
+    answered_ = nullptr;
+    if (std::exchange(delete_answered_, false))
+        socket->deleteLater(); // dropped while answered: its signal has returned now
+    if (reads_deferred_) {
+        reads_deferred_ = false;
+        QTimer::singleShot(0, this, [this] {
+            for (QTcpSocket* s : clients_.keys())
+                read_client(s);
+        });
     }
 }
 
-bool RotctldServer::answer_line(QTcpSocket* socket, Client& client, QByteArrayView line,
+void RotctldServer::read_lines(QTcpSocket* socket) {
+    const QPointer<QTcpSocket> alive(socket);
+    auto it = clients_.find(socket);
+    if (it == clients_.end())
+        return;
+    it->input += socket->readAll();
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype end = it->input.indexOf('\n', start);
+        if (end < 0)
+            break;
+        const QByteArray line = it->input.sliced(start, end - start);
+        start = end + 1;
+        if (it->discarding) { // the end of a line already answered as too long
+            it->discarding = false;
+            continue;
+        }
+        // The limit counts the line end, as a client's buffer of kRotctldLineLimit would.
+        if (!answer_line(alive, line, line.size() + 1 > kRotctldLineLimit))
+            return;
+        it = clients_.find(socket);
+    }
+    it->input.remove(0, start);
+    if (it->input.size() >= kRotctldLineLimit && !it->discarding) {
+        // No line end within the limit: the line is refused now, its rest skipped later.
+        it->input.clear();
+        it->discarding = true;
+        answer_line(alive, {}, true);
+    } else if (it->discarding) {
+        it->input.clear();
+    }
+}
+
+bool RotctldServer::answer_line(const QPointer<QTcpSocket>& socket, const QByteArray& line,
                                 bool oversized) {
     RotctldAnswer answer;
     if (oversized) {
@@ -103,20 +130,24 @@ bool RotctldServer::answer_line(QTcpSocket* socket, Client& client, QByteArrayVi
     } else {
         answer = rotctld_answer(line, rotator_);
     }
-    client.garbage_lines = answer.garbage ? client.garbage_lines + 1 : 0;
+    auto it = clients_.find(socket.data());
+    if (socket.isNull() || it == clients_.end())
+        return false; // dropped while its command ran
+    it->garbage_lines = answer.garbage ? it->garbage_lines + 1 : 0;
     if (!send(socket, answer.text))
         return false;
-    if (client.garbage_lines > kGarbageLineLimit || answer.close) {
+    if (it->garbage_lines > kGarbageLineLimit || answer.close) {
         // Answers already queued still go out before the connection ends, unless the client
         // leaves them unread for long.
-        clients_.remove(socket);
-        socket->disconnect(this);
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(kClosingMilliseconds, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
+        QTcpSocket* closing = socket.data();
+        clients_.erase(it);
+        closing->disconnect(this);
+        connect(closing, &QTcpSocket::disconnected, closing, &QObject::deleteLater);
+        QTimer::singleShot(kClosingMilliseconds, closing, [closing] {
+            closing->abort();
+            closing->deleteLater();
         });
-        socket->disconnectFromHost();
+        closing->disconnectFromHost();
         return false;
     }
     return true;
@@ -138,7 +169,11 @@ void RotctldServer::drop(QTcpSocket* socket) {
         return;
     socket->disconnect(this);
     socket->abort();
-    socket->deleteLater();
+    // Deleted in a nested event loop, the socket would be gone under its own signal.
+    if (socket == answered_)
+        delete_answered_ = true;
+    else
+        socket->deleteLater();
 }
 
 } // namespace kestrav

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
+#include <QPointer>
 
 class QTcpServer;
 class QTcpSocket;
@@ -49,8 +50,9 @@ private:
     };
     void accept_clients();
     void read_client(QTcpSocket* socket);
+    void read_lines(QTcpSocket* socket);
     // Answers a line, or refuses one over the length limit; false when the client has gone.
-    bool answer_line(QTcpSocket* socket, Client& client, QByteArrayView line, bool oversized);
+    bool answer_line(const QPointer<QTcpSocket>& socket, const QByteArray& line, bool oversized);
     bool send(QTcpSocket* socket, const QByteArray& text);
     void drop(QTcpSocket* socket);
 
@@ -59,6 +61,10 @@ private:
     QHash<QTcpSocket*, Client> clients_;
     QString error_;
     bool address_in_use_ = false;
+    bool answering_ = false;         // a command is being answered
+    bool reads_deferred_ = false;    // input came in meanwhile
+    QTcpSocket* answered_ = nullptr; // the client whose line is being answered
+    bool delete_answered_ = false;   // it was dropped meanwhile
 };
 
 } // namespace kestrav

@@ -3,10 +3,13 @@
 
 #include "rotor/rotctld_server.h"
 
+#include <QEventLoop>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,7 +18,20 @@ namespace {
 
 class StandingRotator final : public RotatorService {
 public:
-    Outcome go_to(double) override { return Outcome::Done; }
+    // A GO that runs the event loop for a while, as a message box of the window does.
+    Outcome go_to(double) override {
+        if (++gos == 1 && during_first_go)
+            during_first_go();
+        if (nested_loop_ms > 0) {
+            QEventLoop loop;
+            QTimer::singleShot(nested_loop_ms, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return Outcome::Done;
+    }
+    int nested_loop_ms = 0;
+    std::function<void()> during_first_go;
+    int gos = 0;
     void stop() override {}
     Outcome park() override { return Outcome::Done; }
     double position() override { return 45; }
@@ -88,6 +104,23 @@ TEST_F(RotctldServerTest, OversizedLinesAndGarbage) {
     EXPECT_EQ(answers, QByteArray("RPRT -1\n").repeated(3) + "45.00\n0.00\n" +
                            QByteArray("RPRT -1\n").repeated(RotctldServer::kGarbageLineLimit + 1));
     EXPECT_TRUE(closed(*c));
+}
+
+// While a GO runs a nested event loop, other clients wait their turn and a client that goes
+// away meanwhile is no harm.
+TEST_F(RotctldServerTest, CommandsThatRunTheEventLoop) {
+    auto leaving = connect_client();
+    auto waiting = connect_client();
+    rotator.nested_loop_ms = 300;
+    rotator.during_first_go = [&] {
+        waiting->write("P 3 0\np\n");
+        waiting->flush();
+        leaving->abort();
+    };
+    leaving->write("P 1 0\nP 2 0\n");
+    EXPECT_EQ(read(*waiting, 18), "RPRT 0\n45.00\n0.00\n");
+    EXPECT_EQ(rotator.gos, 2) << "the leaving client's second line is not answered";
+    EXPECT_EQ(server.clientCount(), 1);
 }
 
 // A client that asks and never reads is dropped, the others served meanwhile.
