@@ -10,6 +10,8 @@ namespace kestrav {
 // Registers the stand-ins with Qt's font matching; once per process, before any window.
 void install_font_substitutes();
 
+// The windows' Arial (shown in Liberation Sans, which has Arial's metrics, when Arial is absent).
+QFont arial(int points, bool bold = true);
 QFont ms_sans_serif(int points);
 QFont times_new_roman(int points, bool bold, bool italic);
 

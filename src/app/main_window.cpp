@@ -7,6 +7,7 @@
 #include "app/widget_factory.h"
 #include "app/widgets.h"
 #include "app/window_placement.h"
+#include "follow/follow_wsjtx.h"
 #include "rotor/comm_port_driver.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
@@ -83,6 +84,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     // comes up without waiting for its pages.
     connect_publication();
     build_network_and_heading();
+    Follow = new FollowWsjtx(
+        state_.WsjtxFollowing, [this](const DxTarget& t) { set_dx_station(t); }, MenuListe, this);
     install_rotctld_server(*this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));

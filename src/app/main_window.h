@@ -30,6 +30,8 @@ namespace kestrav {
 class ClickableLabel;
 class DdeServer;
 class Desktop;
+struct DxTarget;
+class FollowWsjtx;
 struct LanguageTexts;
 class MapWindow;
 class Panel;
@@ -161,6 +163,12 @@ public:
     // The great-circle map, a window of its own opened from the menu
     QAction* MenuMap = nullptr;
     MapWindow* FormMap = nullptr;
+
+    // Following the station WSJT-X is working: its check item under "&My Lists".
+    FollowWsjtx* Follow = nullptr;
+    // Sets the DX station as when a list entry is chosen: fields, bearing, publication,
+    // dial, map, and AUTO's command; the map labels it with the target's label.
+    void set_dx_station(const DxTarget& target);
 
 public slots:
     // Start-up and shut-down

@@ -1,5 +1,7 @@
 #include "app/pictures.h"
 
+#include "app/fonts.h"
+
 #include <QPainter>
 #include <QRadialGradient>
 #include <cmath>
@@ -21,12 +23,8 @@ QPixmap dial_background_picture() {
         p.drawLine(QPointF(34 + inner * std::sin(a), 34 - inner * std::cos(a)),
                    QPointF(34 + 30 * std::sin(a), 34 - 30 * std::cos(a)));
     }
-    QFont f(QStringLiteral("Arial"));
-    // Hinted like the windows' Arial, so that the family's fallbacks, looked up once per
-    // family and hint, are not looked up a second time for the dial.
-    f.setStyleHint(QFont::SansSerif);
+    QFont f = arial(8);
     f.setPixelSize(8);
-    f.setBold(true);
     p.setFont(f);
     p.drawText(QRectF(29, 5, 10, 9), Qt::AlignCenter, QStringLiteral("N"));
     p.drawText(QRectF(29, 54, 10, 9), Qt::AlignCenter, QStringLiteral("S"));

@@ -4,6 +4,7 @@
 // no other copy, and every accepted change is saved at exit.
 
 #include "rotor/rotor_types.h"
+#include "follow/follow_setting.h"
 #include "settings/map_setting.h"
 #include "settings/serve_setting.h"
 
@@ -93,6 +94,13 @@ struct StationState {
     MapSetting MapWindowSetting;
     // Kestrav's own rotctld server for other programs: off unless the row is there.
     ServeSetting ServeRotctld;
+
+    // Following WSJT-X: on or off, its address and port, saved only once it has been used.
+    FollowSetting WsjtxFollowing;
+    // What the map calls the DX station set from WSJT-X or a call sign ("VK2ABC  QF56"),
+    // while the DX locator is still DxLabelLocator.
+    QString DxLabel;
+    QString DxLabelLocator;
 
     int& min_step(RotorInterface i) { return MinSteps[static_cast<int>(i)]; }
     StopSide& stop_side(RotorInterface i) { return StopSides[static_cast<int>(i)]; }

@@ -8,19 +8,12 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/fonts.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace kestrav {
-
-// The windows' Arial (shown in Liberation Sans, which has Arial's metrics, when Arial is absent).
-inline QFont arial(int points, bool bold = true) {
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSize(points);
-    f.setBold(bold);
-    return f;
-}
 
 // The text colour that reads on a background: black, or white on a dark one.
 inline QColor text_colour_on(const QColor& background) {

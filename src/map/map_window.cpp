@@ -1,7 +1,9 @@
 #include "map/map_window.h"
 
+#include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/window_placement.h"
+#include "follow/follow_wsjtx.h"
 #include "geodesy/number_text.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"
@@ -13,6 +15,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
@@ -48,12 +52,24 @@ QString list_entry_label(const TForm1& w) {
 
 MapWindow::MapWindow(TForm1& main_window)
     : QWidget(&main_window, Qt::Window | Qt::WindowDoesNotAcceptFocus), main_(main_window),
-      view_(new MapView(this)) {
+      view_(new MapView(this)), call_label_(new QLabel(this)), call_field_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("FormMap"));
+    call_field_->setObjectName(QStringLiteral("EditDXCall"));
+    call_field_->setMaxLength(20);
+    call_label_->setBuddy(call_field_);
     setTexts(language_texts(UiLanguage::English));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
+    layout->setSpacing(0);
+    auto* call_row = new QHBoxLayout;
+    call_row->setContentsMargins(4, 2, 4, 2);
+    call_row->addWidget(call_label_);
+    call_row->addWidget(call_field_, 1);
+    layout->addLayout(call_row);
+    layout->addWidget(view_, 1);
+    connect(call_field_, &QLineEdit::returnPressed, this, &MapWindow::call_entered);
+    connect(call_field_, &QLineEdit::editingFinished, this, [this] { take_keyboard(false); });
+    call_field_->installEventFilter(this);
     // The map is looked at, and clicked, while the operator goes on typing in the main
     // window: neither showing it nor a click on it takes the keyboard or the activation away
     // from the main window, whose every activation would run its start-of-use steps again.
@@ -70,6 +86,7 @@ MapWindow::MapWindow(TForm1& main_window)
 
 void MapWindow::setTexts(const LanguageTexts& texts) {
     setWindowTitle(texts.map_title);
+    call_label_->setText(texts.dx_call);
     no_local_station_ = texts.map_no_local_station;
     if (isVisible())
         refresh();
@@ -153,6 +170,9 @@ void MapWindow::refresh() {
     scene.dx = {signed_degrees(state.DxLatitude, main_.CheckBoxLattitudeNordDX->isChecked()),
                 signed_degrees(state.DxLongitude, main_.CheckBoxLongitudeEstDX->isChecked())};
     scene.dx_label = list_entry_label(main_);
+    if (scene.dx_label.isEmpty() && !state.DxLabel.isEmpty() &&
+        state.DxLabelLocator == main_.EditDXLocator->text())
+        scene.dx_label = state.DxLabel;
     if (scene.dx_label.isEmpty())
         scene.dx_label = main_.EditDXLocator->text();
     if (!main_.EditAzimut->text().isEmpty())
@@ -204,7 +224,31 @@ void MapWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
+// The map never takes the keyboard from the main window, but for its call field: a click
+// there lets the map window be activated until the call is entered or the field left.
+void MapWindow::take_keyboard(bool take) {
+    if (QWindow* window = windowHandle()) {
+        if (window->flags().testFlag(Qt::WindowDoesNotAcceptFocus) == !take)
+            return;
+        window->setFlag(Qt::WindowDoesNotAcceptFocus, !take);
+        if (take) {
+            activateWindow();
+            call_field_->setFocus(Qt::MouseFocusReason);
+        }
+    }
+}
+
+void MapWindow::call_entered() {
+    const QString call = call_field_->text().trimmed();
+    if (call.isEmpty() || main_.Follow == nullptr)
+        return;
+    if (!main_.Follow->setDxFromCall(call))
+        main_.desktop().beep();
+}
+
 bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == call_field_ && event->type() == QEvent::MouseButtonPress)
+        take_keyboard(true);
     if (fitting_ && watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         fitting_ = false;

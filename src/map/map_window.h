@@ -9,6 +9,9 @@
 #include <QTimer>
 #include <QWidget>
 
+class QLabel;
+class QLineEdit;
+
 #include <optional>
 
 namespace kestrav {
@@ -23,6 +26,8 @@ public:
     explicit MapWindow(TForm1& main_window);
 
     MapView* view() const { return view_; }
+    // The call-sign field: Enter sets the DX station at the call's country.
+    QLineEdit* callField() const { return call_field_; }
     // The antenna's real heading as the rotator reports it; none hides it.
     void setHeading(std::optional<double> heading);
     // Shows the map (or brings it forward) and notes that it has been used.
@@ -44,9 +49,13 @@ private:
     void schedule_refresh();
     // Once framed: the real frame brought wholly onto the screen, smaller if need be.
     void fit_on_screen();
+    void call_entered();
+    void take_keyboard(bool take);
 
     TForm1& main_;
     MapView* view_;
+    QLabel* call_label_;
+    QLineEdit* call_field_;
     QTimer refresh_timer_;
     QString no_local_station_;
     bool following_ = false;

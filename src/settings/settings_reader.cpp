@@ -18,6 +18,7 @@ enum class Handling {
     Language,
     Locator,
     Map,
+    Wsjtx,
     Latitude,
     Longitude,
     Unit,
@@ -54,6 +55,7 @@ constexpr KnownKey kKnownKeys[] = {
     {u"LONGITUDE=", Handling::Longitude},
     {u"UNIT=", Handling::Unit},
     {u"MAP=", Handling::Map},
+    {u"WSJTX=", Handling::Wsjtx},
     {u"ANT=", Handling::Ant},
     {u"LPT_POURSAT=", Handling::Lpt, R::PourSat},
     {u"LPT_FODTRACK=", Handling::Lpt, R::FodTrack},
@@ -157,6 +159,10 @@ private:
             // A value that is no map row is passed over, as an unknown key is.
             if (const std::optional<MapSetting> map = read_map_setting(value))
                 state_.MapWindowSetting = *map;
+            break;
+        case Handling::Wsjtx:
+            if (const std::optional<FollowSetting> follow = read_follow_setting(value))
+                state_.WsjtxFollowing = *follow;
             break;
         case Handling::Ant: {
             // Reset first: an unknown word after a good one leaves no interface.

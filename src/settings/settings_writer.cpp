@@ -121,6 +121,8 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
         lines << map_setting_line(state.MapWindowSetting);
     if (state.ServeRotctld.on)
         lines << serve_setting_line(state.ServeRotctld);
+    if (state.WsjtxFollowing.used)
+        lines << follow_setting_line(state.WsjtxFollowing);
     return lines;
 }
 

@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
+#include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
 #include "setup/languages.h"
 
@@ -44,6 +45,8 @@ void TForm1::apply_addition_texts(const LanguageTexts& t) {
         MenuServeRotctld->setText(t.serve_rotctld);
     if (FormMap != nullptr)
         FormMap->setTexts(t);
+    if (Follow != nullptr)
+        Follow->setTexts(t);
     if (!network_error_.isEmpty())
         update_status_lines();
     update_dial_tooltip();

@@ -57,6 +57,8 @@ LanguageTexts english_texts() {
     t.serve_port_taken = QStringLiteral(
         "Port %1 is already in use (by a rotctld?): Kestrav does not serve rotctld there.");
     t.serve_failed = QStringLiteral("Kestrav cannot serve rotctld on port %1: %2");
+    t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
+    t.dx_call = QStringLiteral("DX call:");
     return t;
 }
 
@@ -110,6 +112,8 @@ LanguageTexts french_texts() {
     t.serve_port_taken = QStringLiteral(
         "Le port %1 est déjà utilisé (par un rotctld ?) : Kestrav n'y sert pas rotctld.");
     t.serve_failed = QStringLiteral("Kestrav ne peut pas servir rotctld sur le port %1 : %2");
+    t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
+    t.dx_call = QStringLiteral("Indicatif DX :");
     return t;
 }
 

@@ -24,6 +24,8 @@ struct LanguageTexts {
     // (%1 the port; %2 the system's reason).
     QString serve_rotctld, serve_title, serve_enable, serve_port, serve_local, serve_all;
     QString serve_warning, serve_port_taken, serve_failed;
+    // Following WSJT-X (under "My Lists") and the map's call-sign field.
+    QString follow_wsjtx, dx_call;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum

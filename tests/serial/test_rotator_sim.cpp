@@ -116,6 +116,36 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"forced_easycomm_ignores_gs232", "W045", Ec, Ec, "", 12, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A rotator that turns 450 degrees: positions past 360 answered and reached through the
+// overlap, commands beyond 450 refused, the bearing of an overlap position one turn less.
+TEST(SimRotator, OverlapOfA450DegreeRotator) {
+    SimRotator r(100, EndStop::North, 350, 450);
+    EXPECT_TRUE(handle_command("W380", SimProtocol::Gs232, r).understood);
+    r.advance(0.2);
+    EXPECT_DOUBLE_EQ(r.position(), 370) << "on through north, not back through south";
+    EXPECT_DOUBLE_EQ(r.trueBearing(), 10);
+    r.advance(1);
+    EXPECT_EQ(gs232_position_reply(r, false), "+0380\r\n");
+    EXPECT_EQ(easycomm_position_reply(r), "AZ380.0");
+    const struct {
+        const char* line;
+        SimProtocol protocol;
+        bool understood;
+        double target;
+    } rows[] = {{"W450", SimProtocol::Gs232, true, 450},
+                {"W451", SimProtocol::Gs232, false, 450},
+                {"R", SimProtocol::Gs232, true, 450},
+                {"L", SimProtocol::Gs232, true, 0},
+                {"AZ420.5", SimProtocol::EasyComm, true, 420.5},
+                {"AZ450.1", SimProtocol::EasyComm, false, 420.5}};
+    for (const auto& row : rows) {
+        const SimOutcome out = handle_command(row.line, row.protocol, r);
+        EXPECT_EQ(out.understood, row.understood) << row.line;
+        EXPECT_DOUBLE_EQ(r.target(), row.target) << row.line;
+    }
+    EXPECT_DOUBLE_EQ(SimRotator(6, EndStop::South, 400, 450).trueBearing(), 220);
+}
+
 TEST(SimReplies, PositionRoundedForEachProtocol) {
     const struct {
         double position;

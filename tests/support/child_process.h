@@ -1,7 +1,6 @@
 #pragma once
-// A child process that never outlives the test. Should the test process die without unwinding
-// (an abort, a crash, the test runner's time limit), the kernel kills the child; on every other
-// path the destructor kills it by its process id, if it still runs, and reaps it.
+// A child process that never outlives the test: killed by the kernel should the test die
+// without unwinding, else by its process id in the destructor, and reaped.
 
 #include <QProcess>
 
@@ -17,7 +16,7 @@ public:
     ChildProcess() {
         setChildProcessModifier([test = ::getpid()] {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (::getppid() != test) // the test died before the line above
+            if (::getppid() != test)
                 ::_exit(1);
         });
     }

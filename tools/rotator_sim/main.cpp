@@ -36,6 +36,7 @@ struct Options {
     double speed = 6;
     EndStop stop = EndStop::North;
     double start = 0;
+    double range = 360;
     std::string log;
     double exitAfter = -1;
 };
@@ -48,6 +49,9 @@ const char kUsage[] =
     "  --speed DEG_PER_S      turning speed (default 6)\n"
     "  --stop north|south     end stop; with south the controller's 0 points south\n"
     "  --start DEG            starting position on the controller's scale (default 0)\n"
+    "  --range 360|450        the scale: 0 to 360, or 0 to 450 for a rotator with a 90-degree\n"
+    "                         overlap past its end stop (default 360); positions beyond it\n"
+    "                         are refused\n"
     "  --log FILE             append every received byte to FILE\n"
     "  --exit-after SECONDS   end by itself after this time\n";
 
@@ -106,6 +110,13 @@ std::optional<Options> parse_options(int argc, char** argv) {
                 o.stop = EndStop::South;
             else
                 return std::nullopt;
+        } else if (arg == "--range") {
+            if (v == "360")
+                o.range = 360;
+            else if (v == "450")
+                o.range = 450;
+            else
+                return std::nullopt;
         } else if (arg == "--speed" || arg == "--start" || arg == "--exit-after") {
             const std::optional<double> n = number_arg(value);
             if (!n || *n < 0)
@@ -153,7 +164,7 @@ class Emulator {
 public:
     Emulator(const Options& options, int master, int logFd)
         : options_(options), master_(master), logFd_(logFd),
-          rotator_(options.speed, options.stop, options.start), start_(Clock::now()),
+          rotator_(options.speed, options.stop, options.start, options.range), start_(Clock::now()),
           last_(start_) {}
 
     int run() {
@@ -283,9 +294,9 @@ int main(int argc, char** argv) {
     if (!options->link.empty() && !make_link(options->link, slaveName))
         return 1;
 
-    std::printf("ready pty=%s link=%s protocol=%s speed=%g stop=%s\n", slaveName,
+    std::printf("ready pty=%s link=%s protocol=%s speed=%g stop=%s range=%g\n", slaveName,
                 options->link.c_str(), protocol_name(options->protocol), options->speed,
-                options->stop == EndStop::North ? "north" : "south");
+                options->stop == EndStop::North ? "north" : "south", options->range);
     std::fflush(stdout);
 
     Emulator emulator(*options, master, logFd);

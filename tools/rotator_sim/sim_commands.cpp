@@ -63,7 +63,7 @@ SimOutcome handle_gs232(const std::string& line, SimRotator& rotator, bool bForm
     } else if (line == "S" || line == "A") {
         rotator.stop();
     } else if (line == "R") {
-        rotator.setTarget(360);
+        rotator.setTarget(rotator.range());
     } else if (line == "L") {
         rotator.setTarget(0);
     } else if (line.size() > 1 && line[0] == 'W') {
@@ -73,7 +73,8 @@ SimOutcome handle_gs232(const std::string& line, SimRotator& rotator, bool bForm
         double elevation = 0;
         const bool ok = !parts.empty() && parts.size() <= 2 && read_number(parts[0], azimuth) &&
                         (parts.size() < 2 || read_number(parts[1], elevation)) &&
-                        parts[0].find('.') == std::string::npos && azimuth >= 0 && azimuth <= 360;
+                        parts[0].find('.') == std::string::npos && azimuth >= 0 &&
+                        azimuth <= rotator.range();
         if (ok)
             rotator.setTarget(azimuth);
         out.understood = ok;
@@ -100,7 +101,12 @@ SimOutcome handle_easycomm(const std::string& line, SimRotator& rotator) {
             // no elevation axis
         } else if (word.rfind("AZ", 0) == 0 &&
                    read_number(std::string_view(word).substr(2), value)) {
-            rotator.setTarget(value);
+            // Beyond the scale of a rotator with an overlap, the controller ignores the command
+            // (EasyComm has no error reply); on a 360 scale it turns to the nearer end.
+            if (rotator.range() <= 360 || (value >= 0 && value <= rotator.range()))
+                rotator.setTarget(value);
+            else
+                out.understood = false;
         } else if (word.rfind("EL", 0) == 0 &&
                    read_number(std::string_view(word).substr(2), value)) {
             // no elevation axis

@@ -1,0 +1,68 @@
+#include "follow/wsjtx_listener.h"
+
+#include <QNetworkDatagram>
+
+namespace kestrav {
+
+WsjtxListener::WsjtxListener(const CountryTable& countries, QObject* parent, qint64 settle_ms,
+                             std::function<qint64()> now)
+    : QObject(parent), socket_(this), logic_(countries, settle_ms), now_(std::move(now)) {
+    elapsed_.start();
+    if (!now_)
+        now_ = [this] { return elapsed_.elapsed(); };
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &WsjtxListener::settle);
+    connect(&socket_, &QUdpSocket::readyRead, this, &WsjtxListener::read_datagrams);
+}
+
+bool WsjtxListener::start(const QString& address, quint16 port) {
+    stop();
+    const QHostAddress group(address);
+    const bool multicast = group.isMulticast();
+    const QHostAddress any = group.protocol() == QAbstractSocket::IPv6Protocol
+                                 ? QHostAddress(QHostAddress::AnyIPv6)
+                                 : QHostAddress(QHostAddress::AnyIPv4);
+    if (!socket_.bind(any, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
+        return false;
+    if (multicast && !socket_.joinMulticastGroup(group)) {
+        socket_.close();
+        return false;
+    }
+    return true;
+}
+
+void WsjtxListener::stop() {
+    socket_.close();
+    timer_.stop();
+    logic_.reset();
+}
+
+void WsjtxListener::read_datagrams() {
+    while (socket_.hasPendingDatagrams()) {
+        // Read whole even when oversized, so that the next datagram starts clean.
+        const QNetworkDatagram datagram = socket_.receiveDatagram();
+        const std::optional<WsjtxMessage> message = parse_wsjtx_datagram(datagram.data());
+        if (!message)
+            continue;
+        if (const std::optional<DxTarget> target = logic_.receive(*message, now_()))
+            emit dxStation(*target);
+    }
+    arm_timer();
+}
+
+void WsjtxListener::arm_timer() {
+    const std::optional<qint64> deadline = logic_.deadline();
+    if (!deadline) {
+        timer_.stop();
+        return;
+    }
+    timer_.start(static_cast<int>(std::max<qint64>(0, *deadline - now_())));
+}
+
+void WsjtxListener::settle() {
+    if (const std::optional<DxTarget> target = logic_.settle(now_()))
+        emit dxStation(*target);
+    arm_timer();
+}
+
+} // namespace kestrav

@@ -1,0 +1,119 @@
+#include "follow/follow_logic.h"
+
+#include "follow/follow_setting.h"
+
+#include "setup/qstring_printer.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrav {
+namespace {
+
+WsjtxMessage status(const QString& call, const QString& grid, const QString& id = "WSJT-X") {
+    WsjtxMessage m;
+    m.type = WsjtxType::Status;
+    m.id = id;
+    m.dx_call = call;
+    m.dx_grid = grid;
+    return m;
+}
+
+const CountryTable& countries() {
+    static const CountryTable t = CountryTable::from_country_file(
+        u"Australia: 30: 55: OC: -23.70: -132.33: -10.0: VK:\n VK;\n"
+        u"Spain: 14: 37: EU: 40.37: 4.88: -1.0: EA:\n EA;\n");
+    return t;
+}
+
+TEST(GridTarget, SquaresAndSubsquares) {
+    const struct {
+        const char* grid;
+        double latitude, longitude;
+    } rows[] = {{"JN18", 48.5, 3.0},
+                {"QF56", -33.5, 151.0},
+                {"jn18eu", 48.854, 2.375},
+                {"AA00", -89.5, -179.0},
+                {"RR99", 89.5, 179.0}};
+    for (const auto& row : rows) {
+        const std::optional<DxTarget> t = grid_target(QString::fromLatin1(row.grid));
+        ASSERT_TRUE(t) << row.grid;
+        EXPECT_NEAR(t->latitude, row.latitude, 0.01) << row.grid;
+        EXPECT_NEAR(t->longitude, row.longitude, 0.01) << row.grid;
+    }
+    for (const char* bad : {"", "JN1", "JN18E", "SN18", "JNA8", "JN18YY", "JN18eu1"})
+        EXPECT_FALSE(grid_target(QString::fromLatin1(bad))) << bad;
+}
+
+TEST(FollowLogic, GridAtOnceAndOnlyOnChange) {
+    FollowLogic f(countries());
+    const auto t = f.receive(status("VK2ABC", "QF56"), 0);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->label, "VK2ABC  QF56");
+    // The same call and grid again (a frequency change, say) sets nothing.
+    EXPECT_FALSE(f.receive(status("VK2ABC", "QF56"), 10));
+    EXPECT_TRUE(f.receive(status("VK2ABC", "QF55"), 20));
+    EXPECT_FALSE(f.deadline());
+}
+
+TEST(FollowLogic, CallSettlesBeforeItsCountryIsUsed) {
+    FollowLogic f(countries());
+    qint64 now = 0;
+    for (const char* typed : {"E", "EA", "EA4", "EA4X", "EA4XY"}) {
+        EXPECT_FALSE(f.receive(status(typed, ""), now)) << typed;
+        now += 200;
+        EXPECT_FALSE(f.settle(now)) << typed; // never while still being typed
+    }
+    ASSERT_TRUE(f.deadline());
+    EXPECT_EQ(*f.deadline(), now - 200 + kCallSettleMs);
+    EXPECT_FALSE(f.settle(*f.deadline() - 1));
+    const auto t = f.settle(*f.deadline());
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->label, "EA4XY  Spain");
+    EXPECT_NEAR(t->longitude, -4.88, 1e-9);
+    EXPECT_FALSE(f.deadline());
+    // An incomplete call, or one without a country, never sets anything.
+    f.receive(status("EA", ""), now);
+    EXPECT_FALSE(f.deadline());
+    f.receive(status("ZZ1ZZ", ""), now);
+    EXPECT_FALSE(f.settle(now + kCallSettleMs));
+}
+
+TEST(FollowLogic, GridArrivingCancelsTheWaitingCall) {
+    FollowLogic f(countries());
+    f.receive(status("VK2ABC", ""), 0);
+    EXPECT_TRUE(f.receive(status("VK2ABC", "QF56"), 100));
+    EXPECT_FALSE(f.settle(kCallSettleMs + 100));
+}
+
+TEST(FollowLogic, InstancesAreKeptApartAndCloseForgetsOne) {
+    FollowLogic f(countries());
+    EXPECT_TRUE(f.receive(status("VK2ABC", "QF56", "A"), 0));
+    EXPECT_TRUE(f.receive(status("EA4XY", "IN80", "B"), 10));
+    // A's unchanged repeat does not take the antenna back from B.
+    EXPECT_FALSE(f.receive(status("VK2ABC", "QF56", "A"), 20));
+    f.receive(status("EA4XY", "", "B"), 30);
+    // Another instance's unchanged Status does not stop B's call settling; B closing does.
+    EXPECT_FALSE(f.receive(status("VK2ABC", "QF56", "A"), 40));
+    EXPECT_TRUE(f.deadline());
+    WsjtxMessage close;
+    close.type = WsjtxType::Close;
+    close.id = "B";
+    f.receive(close, 50);
+    EXPECT_FALSE(f.deadline());
+    // After a Close the instance starts afresh: its first Status counts again.
+    EXPECT_TRUE(f.receive(status("EA4XY", "IN80", "B"), 60));
+}
+
+TEST(FollowSetting, RowBothWays) {
+    const auto s = read_follow_setting(u"ON,239.255.0.1,2238");
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(s->used && s->on);
+    EXPECT_EQ(follow_setting_line(*s), "WSJTX=ON,239.255.0.1,2238");
+    EXPECT_EQ(follow_setting_line(*read_follow_setting(u"OFF,::1,2237")), "WSJTX=OFF,::1,2237");
+    for (const char16_t* bad : {u"", u"on,127.0.0.1,2237", u"ON,localhost,2237", u"ON,127.0.0.1,0",
+                                u"ON,127.0.0.1,65536", u"ON,127.0.0.1", u"ON,127.0.0.1,22,1"})
+        EXPECT_FALSE(read_follow_setting(bad)) << QString::fromUtf16(bad).toStdString();
+}
+
+} // namespace
+} // namespace kestrav

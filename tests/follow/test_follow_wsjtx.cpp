@@ -1,0 +1,147 @@
+// Following Debian's real WSJT-X: it runs on the private X server the test script starts,
+// its DX Grid and DX Call fields are typed into with xdotool, and the Status datagrams it
+// sends to 127.0.0.1:2237 move Kestrav's DX station (the main window offscreen) and, with
+// AUTO down, the antenna at the rotator controller emulator.
+
+#include "follow/follow_wsjtx.h"
+#include "geodesy/bearing.h"
+#include "support/child_process.h"
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace kestrav::test {
+namespace {
+
+// Where WSJT-X 2.6.1 puts its DX Call and DX Grid fields, from its main window's corner.
+constexpr int kDxCallX = 176;
+constexpr int kDxGridX = 261;
+constexpr int kDxFieldsY = 507;
+
+class RealWsjtx : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs the X server of run-under-xvfb.sh";
+        log = dir.path() + QStringLiteral("/received.log");
+        QDir().mkpath(dir.path() + QStringLiteral("/ports"));
+        QDir().mkpath(dir.path() + QStringLiteral("/wsjtx/tmp"));
+        emulator.start(QStringLiteral(KESTRAV_ROTATOR_SIM),
+                       {QStringLiteral("--link"), dir.path() + QStringLiteral("/ports/COM1"),
+                        QStringLiteral("--protocol"), QStringLiteral("auto"),
+                        QStringLiteral("--log"), log});
+        ASSERT_TRUE(emulator.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return emulator.canReadLine(); }, 5000));
+        start();
+        set_local(QStringLiteral("JN18EU"));
+        window->formInit()->hide();
+        StationState& s = window->state();
+        s.Gs232Com = 0;
+        s.SelectedInterface = RotorInterface::Gs232;
+        window->Follow->action()->trigger(); // WSJT-X's default: 127.0.0.1 port 2237
+
+        // A WSJT-X of its own: settings, log and lock file in the test's directory.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString home = dir.path() + QStringLiteral("/wsjtx");
+        env.insert("HOME", home);
+        env.insert("XDG_CONFIG_HOME", home + "/config");
+        env.insert("XDG_DATA_HOME", home + "/data");
+        env.insert("TMPDIR", home + "/tmp");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        wsjtx.setProcessEnvironment(env);
+        wsjtx.start(QStringLiteral("wsjtx"), {});
+        ASSERT_TRUE(wsjtx.waitForStarted(10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                wsjtx_window =
+                    xdotool({"search", "--onlyvisible", "--name", "^WSJT-X +v"}).trimmed();
+                return !wsjtx_window.isEmpty();
+            },
+            30000));
+        wsjtx_window = wsjtx_window.split('\n').front();
+    }
+
+    QByteArray xdotool(const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral("xdotool"), args);
+        p.waitForFinished(5000);
+        return p.readAllStandardOutput();
+    }
+
+    // Clicks a field of WSJT-X's and types into it, a key every 100 ms as a person would.
+    void type_into(int x, const QString& keys, bool clear_first = false) {
+        const QString w = QString::fromLatin1(wsjtx_window);
+        xdotool({"windowactivate", "--sync", w});
+        xdotool({"mousemove", "--window", w, QString::number(x), QString::number(kDxFieldsY),
+                 "click", "1"});
+        if (clear_first)
+            xdotool({"key", "--delay", "100", "ctrl+a", "BackSpace"});
+        if (!keys.isEmpty())
+            xdotool({"type", "--delay", "100", keys});
+    }
+
+    QByteArray command_to(double latitude, double longitude) {
+        const Bearing b = great_circle_bearing(48.854167, 2.375, latitude, longitude);
+        return QStringLiteral("W%1\r")
+            .arg(std::lround(b.azimuth), 3, 10, QLatin1Char('0'))
+            .toLatin1();
+    }
+
+    QByteArray log_now() const {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    bool dx_locator_becomes(const QString& locator) {
+        return QTest::qWaitFor([&] { return window->EditDXLocator->text() == locator; }, 3000);
+    }
+
+    ChildProcess emulator;
+    ChildProcess wsjtx;
+    QByteArray wsjtx_window;
+    QString log;
+};
+
+TEST_F(RealWsjtx, GridCallAndChangedCallWithAutoDownThenUp) {
+    window->SpeedButtonAuto->setChecked(true);
+    // WSJT-X shows its window before it takes keys: the first grid is typed again until it
+    // arrives.
+    bool arrived = false;
+    for (int attempt = 0; attempt < 5 && !arrived; ++attempt) {
+        type_into(kDxGridX, "QF56", true);
+        arrived = dx_locator_becomes("QF56MM");
+    }
+    ASSERT_TRUE(arrived);
+    QByteArray expected = command_to(-33.5, 151);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_now() == expected; }, 5000)) << log_now().data();
+
+    // The grid emptied, a call without grid typed letter by letter: its country once settled.
+    type_into(kDxGridX, "", true);
+    type_into(kDxCallX, "EA4XY");
+    const Country spain = *window->Follow->countries().lookup(u"EA4XY");
+    expected += command_to(spain.latitude, spain.longitude);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_now() == expected; }, 10000)) << log_now().data();
+    EXPECT_EQ(window->state().DxLabel, "EA4XY  " + spain.name);
+
+    // The call changed letter by letter into another country's.
+    xdotool({"key", "--delay", "100", "BackSpace", "BackSpace", "BackSpace", "8", "Z", "Z"});
+    const Country canaries = *window->Follow->countries().lookup(u"EA8ZZ");
+    expected += command_to(canaries.latitude, canaries.longitude);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_now() == expected; }, 10000)) << log_now().data();
+
+    // AUTO up: the fields follow, the antenna does not.
+    window->SpeedButtonAuto->setChecked(false);
+    type_into(kDxGridX, "PM95");
+    ASSERT_TRUE(dx_locator_becomes("PM95MM"));
+    QTest::qWait(500);
+    EXPECT_EQ(log_now(), expected);
+    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+}
+
+} // namespace
+} // namespace kestrav::test
