@@ -44,13 +44,15 @@ TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
 
 TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
     start();
-    // The heading item is a check item of its own after the unit choice.
+    // The heading item is a check item of its own after the unit choice, the rotctld server's
+    // item last.
     const QList<QAction*> units = window->MenuUnit->actions();
-    ASSERT_EQ(units.size(), 4);
+    ASSERT_EQ(units.size(), 5);
     EXPECT_EQ(units[0], window->MenuKm);
     EXPECT_EQ(units[1], window->MenuMile);
     EXPECT_TRUE(units[2]->isSeparator());
     EXPECT_EQ(units[3], window->MenuHeading);
+    EXPECT_EQ(units[4], window->MenuServeRotctld);
     EXPECT_TRUE(window->MenuHeading->isCheckable());
     EXPECT_EQ(window->MenuHeading->actionGroup(), nullptr);
 
@@ -64,19 +66,22 @@ TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
                            window->FormMap->windowTitle(),
                            window->FormMap->view()->scene().no_centre_label,
                            window->LabelEtatInterface->text().section(QStringLiteral(" / "), -1),
-                           window->Image1->toolTip()};
+                           window->Image1->toolTip(),
+                           window->MenuServeRotctld->text()};
     };
     const QStringList english{"M&ap",
                               "Show antenna heading",
                               "Kestrav map",
                               "No local station",
                               "Connection refused",
-                              "no reading"};
+                              "no reading",
+                              "Serve rotctld..."};
     EXPECT_EQ(texts(), english);
     window->MenuFrancais->trigger();
     EXPECT_EQ(texts(), (QStringList{"C&arte", QStringLiteral("Afficher l'orientation de l'antenne"),
                                     "Carte Kestrav", "Pas de station locale",
-                                    QStringLiteral("Connexion refusée"), "pas de lecture"}));
+                                    QStringLiteral("Connexion refusée"), "pas de lecture",
+                                    "Servir rotctld..."}));
     window->MenuEnglish->trigger();
     EXPECT_EQ(texts(), english);
 }
@@ -86,6 +91,7 @@ TEST_F(LanguageWindowTest, AStoredFrenchReachesTheItemsBuiltAfterTheSettingsAreR
     EXPECT_EQ(window->MenuHeading->text(), QStringLiteral("Afficher l'orientation de l'antenne"));
     EXPECT_EQ(window->MenuMap->text(), QStringLiteral("C&arte"));
     EXPECT_EQ(window->FormMap->windowTitle(), QStringLiteral("Carte Kestrav"));
+    EXPECT_EQ(window->MenuServeRotctld->text(), QStringLiteral("Servir rotctld..."));
 }
 
 TEST_F(LanguageWindowTest, F1OpensTheHelpOfTheCurrentLanguage) {
