@@ -41,6 +41,8 @@ void TForm1::apply_addition_texts(const LanguageTexts& t) {
         MenuMap->setText(t.map);
     if (MenuHeading != nullptr)
         MenuHeading->setText(t.show_heading);
+    if (MenuServeRotctld != nullptr)
+        MenuServeRotctld->setText(t.serve_rotctld);
     if (FormMap != nullptr)
         FormMap->setTexts(t);
     if (hosts_->follow != nullptr)

@@ -88,6 +88,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     hosts_->follow = new FollowWsjtx(
         state_.WsjtxFollowing, [this](const DxTarget& t) { hosts_->setDxStation(t); }, MenuListe,
         this);
+    hosts_->installRotctldServer();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));
     apply_addition_texts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));

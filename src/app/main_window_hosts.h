@@ -33,6 +33,11 @@ public:
     void handOverTestAzimuth(int azimuth) override { w_.hand_over_test_azimuth(azimuth); }
     void dropTestCommand() override { w_.test_command_pending_ = false; }
 
+    // Kestrav's rotctld server: its item under "&Unit", and what a client asks done as the
+    // operator would do it.
+    class RotctldService;
+    void installRotctldServer();
+
     // Following WSJT-X: its check item under "&My Lists".
     FollowWsjtx* follow = nullptr;
 

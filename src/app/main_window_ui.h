@@ -94,6 +94,8 @@ struct MainWindowUi {
 
     // The antenna heading's menu item, under "&Unit"
     QAction* MenuHeading = nullptr;
+    // Kestrav's own rotctld server: its item under "&Unit" opens its settings dialog.
+    QAction* MenuServeRotctld = nullptr;
 
     // The great-circle map, a window of its own opened from the menu
     QAction* MenuMap = nullptr;

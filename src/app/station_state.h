@@ -6,6 +6,7 @@
 #include "follow/follow_setting.h"
 #include "rotor/rotor_types.h"
 #include "settings/map_setting.h"
+#include "settings/serve_setting.h"
 
 #include <QString>
 #include <array>
@@ -95,6 +96,8 @@ struct StationState {
 
     // The map window: open or closed and its size, saved only once it has been used.
     MapSetting MapWindowSetting;
+    // Kestrav's own rotctld server for other programs: off unless the row is there.
+    ServeSetting ServeRotctld;
 
     // Following WSJT-X: on or off, its address and port, saved only once it has been used.
     FollowSetting WsjtxFollowing;

@@ -2,6 +2,7 @@
 
 #include "geodesy/number_text.h"
 #include "rotor/rotor_protocol.h"
+#include "settings/serve_setting.h"
 #include "settings/settings_words.h"
 
 #include <array>
@@ -36,6 +37,7 @@ enum class Handling {
     NetworkHost,
     NetworkPort,
     Heading,
+    ServeRotctld,
 };
 
 struct KnownKey {
@@ -82,6 +84,7 @@ constexpr KnownKey kKnownKeys[] = {
     {u"HOST_NETWORK=", Handling::NetworkHost},
     {u"PORT_NETWORK=", Handling::NetworkPort},
     {u"HEADING=", Handling::Heading},
+    {u"SERVE_ROTCTLD=", Handling::ServeRotctld},
 };
 
 const KnownKey* find_key(QStringView key) {
@@ -200,6 +203,10 @@ private:
         }
         case Handling::Heading:
             state_.ShowHeading = value == u"ON";
+            break;
+        case Handling::ServeRotctld:
+            if (const std::optional<ServeSetting> serve = read_serve_setting(value))
+                state_.ServeRotctld = *serve;
             break;
         case Handling::PourSatCalAz:
             apply_calibration(value, state_.PourSatCalAz);

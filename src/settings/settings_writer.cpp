@@ -1,6 +1,7 @@
 #include "settings/settings_writer.h"
 
 #include "geodesy/number_text.h"
+#include "settings/serve_setting.h"
 #include "settings/settings_words.h"
 
 namespace kestrav {
@@ -116,6 +117,8 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
         lines << QStringLiteral("HEADING=ON");
     if (state.MapWindowSetting.used)
         lines << map_setting_line(state.MapWindowSetting);
+    if (state.ServeRotctld.on)
+        lines << serve_setting_line(state.ServeRotctld);
     if (state.WsjtxFollowing.used)
         lines << follow_setting_line(state.WsjtxFollowing);
     return lines;

@@ -13,7 +13,8 @@ namespace kestrav {
 // path that is not empty and holds no line break (such a path could not be read back and
 // would split into a line of its own); the parking line only when a parking interface is
 // set. With the initial state that makes 33 lines. The network rows follow only once the
-// network interface has been set up, and "HEADING=ON" only while the heading is shown.
+// network interface has been set up, "HEADING=ON" only while the heading is shown, and the
+// rotctld server's row only while it is on.
 QStringList settings_lines(const StationState& state, bool french, bool mile);
 
 } // namespace kestrav

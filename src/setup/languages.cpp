@@ -46,6 +46,17 @@ LanguageTexts english_texts() {
     t.map_no_local_station = QStringLiteral("No local station");
     t.show_heading = QStringLiteral("Show antenna heading");
     t.no_reading = QStringLiteral("no reading");
+    t.serve_rotctld = QStringLiteral("Serve rotctld...");
+    t.serve_title = QStringLiteral("Serve rotctld");
+    t.serve_enable = QStringLiteral("Serve rotctld to other programs");
+    t.serve_port = QStringLiteral("Port:");
+    t.serve_local = QStringLiteral("This computer only (localhost)");
+    t.serve_all = QStringLiteral("All network interfaces");
+    t.serve_warning = QStringLiteral("The rotctld protocol has no authentication: anyone who "
+                                     "can reach this port can turn the antenna.");
+    t.serve_port_taken = QStringLiteral(
+        "Port %1 is already in use (by a rotctld?): Kestrav does not serve rotctld there.");
+    t.serve_failed = QStringLiteral("Kestrav cannot serve rotctld on port %1: %2");
     t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
     t.dx_call = QStringLiteral("DX call:");
     t.map_day_and_night = QStringLiteral("Day and night");
@@ -99,6 +110,17 @@ LanguageTexts french_texts() {
     t.map_no_local_station = QStringLiteral("Pas de station locale");
     t.show_heading = QStringLiteral("Afficher l'orientation de l'antenne");
     t.no_reading = QStringLiteral("pas de lecture");
+    t.serve_rotctld = QStringLiteral("Servir rotctld...");
+    t.serve_title = QStringLiteral("Servir rotctld");
+    t.serve_enable = QStringLiteral("Servir rotctld aux autres programmes");
+    t.serve_port = QStringLiteral("Port :");
+    t.serve_local = QStringLiteral("Cet ordinateur seulement (localhost)");
+    t.serve_all = QStringLiteral("Toutes les interfaces réseau");
+    t.serve_warning = QStringLiteral("Le protocole rotctld n'a pas d'authentification : "
+                                     "quiconque atteint ce port peut tourner l'antenne.");
+    t.serve_port_taken = QStringLiteral(
+        "Le port %1 est déjà utilisé (par un rotctld ?) : Kestrav n'y sert pas rotctld.");
+    t.serve_failed = QStringLiteral("Kestrav ne peut pas servir rotctld sur le port %1 : %2");
     t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
     t.dx_call = QStringLiteral("Indicatif DX :");
     t.map_day_and_night = QStringLiteral("Jour et nuit");

@@ -20,6 +20,10 @@ struct LanguageTexts {
     // station, and the heading item of the unit menu.
     QString map, map_title, map_no_local_station, show_heading;
     QString no_reading; // the dial's tooltip while the heading is asked for but not known
+    // Kestrav's own rotctld server: the menu item, its dialog, and why it cannot listen
+    // (%1 the port; %2 the system's reason).
+    QString serve_rotctld, serve_title, serve_enable, serve_port, serve_local, serve_all;
+    QString serve_warning, serve_port_taken, serve_failed;
     // Following WSJT-X (under "My Lists") and the map's call-sign field.
     QString follow_wsjtx, dx_call;
     // The map's day and night: its context-menu item; a station's sunrise and sunset (%1

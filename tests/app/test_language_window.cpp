@@ -44,13 +44,15 @@ TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
 
 TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
     start();
-    // The heading item is a check item of its own after the unit choice.
+    // The heading item is a check item of its own after the unit choice, the rotctld server's
+    // item last.
     const QList<QAction*> units = ui().MenuUnit->actions();
-    ASSERT_EQ(units.size(), 4);
+    ASSERT_EQ(units.size(), 5);
     EXPECT_EQ(units[0], ui().MenuKm);
     EXPECT_EQ(units[1], ui().MenuMile);
     EXPECT_TRUE(units[2]->isSeparator());
     EXPECT_EQ(units[3], ui().MenuHeading);
+    EXPECT_EQ(units[4], ui().MenuServeRotctld);
     EXPECT_TRUE(ui().MenuHeading->isCheckable());
     EXPECT_EQ(ui().MenuHeading->actionGroup(), nullptr);
 
@@ -64,19 +66,22 @@ TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
                            ui().FormMap->windowTitle(),
                            ui().FormMap->view()->scene().no_centre_label,
                            ui().LabelEtatInterface->text().section(QStringLiteral(" / "), -1),
-                           ui().Image1->toolTip()};
+                           ui().Image1->toolTip(),
+                           ui().MenuServeRotctld->text()};
     };
     const QStringList english{"M&ap",
                               "Show antenna heading",
                               "Kestrav map",
                               "No local station",
                               "Connection refused",
-                              "no reading"};
+                              "no reading",
+                              "Serve rotctld..."};
     EXPECT_EQ(texts(), english);
     ui().MenuFrancais->trigger();
     EXPECT_EQ(texts(), (QStringList{"C&arte", QStringLiteral("Afficher l'orientation de l'antenne"),
                                     "Carte Kestrav", "Pas de station locale",
-                                    QStringLiteral("Connexion refusée"), "pas de lecture"}));
+                                    QStringLiteral("Connexion refusée"), "pas de lecture",
+                                    "Servir rotctld..."}));
     ui().MenuEnglish->trigger();
     EXPECT_EQ(texts(), english);
 }
@@ -86,6 +91,7 @@ TEST_F(LanguageWindowTest, AStoredFrenchReachesTheItemsBuiltAfterTheSettingsAreR
     EXPECT_EQ(ui().MenuHeading->text(), QStringLiteral("Afficher l'orientation de l'antenne"));
     EXPECT_EQ(ui().MenuMap->text(), QStringLiteral("C&arte"));
     EXPECT_EQ(ui().FormMap->windowTitle(), QStringLiteral("Carte Kestrav"));
+    EXPECT_EQ(ui().MenuServeRotctld->text(), QStringLiteral("Servir rotctld..."));
 }
 
 TEST_F(LanguageWindowTest, F1OpensTheHelpOfTheCurrentLanguage) {

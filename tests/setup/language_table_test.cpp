@@ -34,6 +34,15 @@ const Entry kEntries[] = {
     {"map_no_local_station", &LanguageTexts::map_no_local_station, false},
     {"show_heading", &LanguageTexts::show_heading, false},
     {"no_reading", &LanguageTexts::no_reading, false},
+    {"serve_rotctld", &LanguageTexts::serve_rotctld, false},
+    {"serve_title", &LanguageTexts::serve_title, false},
+    {"serve_enable", &LanguageTexts::serve_enable, false},
+    {"serve_port", &LanguageTexts::serve_port, false},
+    {"serve_local", &LanguageTexts::serve_local, false},
+    {"serve_all", &LanguageTexts::serve_all, false},
+    {"serve_warning", &LanguageTexts::serve_warning, false},
+    {"serve_port_taken", &LanguageTexts::serve_port_taken, false},
+    {"serve_failed", &LanguageTexts::serve_failed, false},
 };
 
 const LanguageTexts& en() {

@@ -1,0 +1,86 @@
+#include "setup/serve_dialog.h"
+
+#include "setup/languages.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace kestrav {
+
+ServeDialog::ServeDialog(const LanguageTexts& texts, const ServeSetting& current, Apply apply,
+                         QWidget* parent)
+    : QDialog(parent), apply_(std::move(apply)) {
+    setObjectName(QStringLiteral("ServeDialog"));
+    setWindowTitle(texts.serve_title);
+
+    serve_ = new QCheckBox(texts.serve_enable, this);
+    serve_->setObjectName(QStringLiteral("CheckServe"));
+    serve_->setChecked(current.on);
+    port_ = new QSpinBox(this);
+    port_->setObjectName(QStringLiteral("SpinPort"));
+    port_->setRange(1, 65535);
+    port_->setValue(current.port);
+    local_ = new QRadioButton(texts.serve_local, this);
+    local_->setObjectName(QStringLiteral("RadioLocal"));
+    all_ = new QRadioButton(texts.serve_all, this);
+    all_->setObjectName(QStringLiteral("RadioAll"));
+    (current.address == QLatin1String(kServeAnyAddress) ? all_ : local_)->setChecked(true);
+    warning_ = new QLabel(texts.serve_warning, this);
+    warning_->setObjectName(QStringLiteral("LabelWarning"));
+    warning_->setWordWrap(true);
+    error_ = new QLabel(this);
+    error_->setObjectName(QStringLiteral("LabelError"));
+    error_->setWordWrap(true);
+    error_->hide();
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ServeDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ServeDialog::reject);
+
+    auto* form = new QFormLayout;
+    form->addRow(texts.serve_port, port_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(serve_);
+    layout->addLayout(form);
+    layout->addWidget(local_);
+    layout->addWidget(all_);
+    layout->addWidget(warning_);
+    layout->addWidget(error_);
+    layout->addWidget(buttons);
+
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(serve_), static_cast<QAbstractButton*>(all_)})
+        connect(b, &QAbstractButton::toggled, this, &ServeDialog::update_controls);
+    update_controls();
+}
+
+ServeSetting ServeDialog::setting() const {
+    return ServeSetting{serve_->isChecked(),
+                        QLatin1String(all_->isChecked() ? kServeAnyAddress : kServeLocalAddress),
+                        port_->value()};
+}
+
+void ServeDialog::accept() {
+    const QString reason = apply_(setting());
+    if (!reason.isEmpty()) {
+        error_->setText(reason);
+        error_->show();
+        return;
+    }
+    QDialog::accept();
+}
+
+void ServeDialog::update_controls() {
+    const bool on = serve_->isChecked();
+    for (QWidget* w :
+         {static_cast<QWidget*>(port_), static_cast<QWidget*>(local_), static_cast<QWidget*>(all_)})
+        w->setEnabled(on);
+    warning_->setVisible(on && all_->isChecked());
+}
+
+} // namespace kestrav

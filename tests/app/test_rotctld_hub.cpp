@@ -1,0 +1,224 @@
+// Kestrav serving rotctld, with Hamlib's own rotctl ("NET rotctl", model 2) as the client:
+// through GS-232 to the rotator controller emulator on a pseudo-terminal, and through PourSat
+// to the recording parallel port.
+
+#include "rotor/comm_port_driver.h"
+#include "rotor/rotctld_server.h"
+#include "settings/settings_writer.h"
+#include "support/child_process.h"
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace kestrav::test {
+namespace {
+
+quint16 free_port() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+}
+
+class HubTest : public WindowTest {
+protected:
+    void start_serving() {
+        port = free_port();
+        start(QStringLiteral("SERVE_ROTCTLD=127.0.0.1,%1\r\n").arg(port).toLatin1());
+        window->formInit()->hide();
+        ASSERT_TRUE(server()->isListening());
+    }
+    RotctldServer* server() const { return window->findChild<RotctldServer*>(); }
+
+    // Hamlib's rotctl with `commands`, run to its end while the window keeps serving.
+    QString rotctl(const QStringList& commands) {
+        ChildProcess client;
+        client.setProcessChannelMode(QProcess::MergedChannels);
+        client.start(QStringLiteral("rotctl"),
+                     QStringList{QStringLiteral("-m"), QStringLiteral("2"), QStringLiteral("-r"),
+                                 QStringLiteral("127.0.0.1:%1").arg(port)} +
+                         commands);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QProcess::NotRunning; }, 10000));
+        return QString::fromLatin1(client.readAll());
+    }
+
+    // One line to the server on a connection of its own, and the answer of `lines` lines.
+    QByteArray ask(const QByteArray& line, int lines = 1) {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, port);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return s.state() == QAbstractSocket::ConnectedState; }));
+        s.write(line + '\n');
+        QByteArray answer;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                answer += s.readAll();
+                return answer.count('\n') >= lines;
+            },
+            5000));
+        return answer;
+    }
+
+    quint16 port = 0;
+};
+
+class GsHub : public HubTest {
+protected:
+    void SetUp() override {
+        HubTest::SetUp();
+        log = dir.path() + QStringLiteral("/received.log");
+        QDir().mkpath(dir.path() + QStringLiteral("/ports"));
+        emulator.start(QStringLiteral(KESTRAV_ROTATOR_SIM),
+                       {QStringLiteral("--link"), dir.path() + QStringLiteral("/ports/COM1"),
+                        QStringLiteral("--protocol"), QStringLiteral("auto"),
+                        QStringLiteral("--log"), log, QStringLiteral("--speed"),
+                        QStringLiteral("360")});
+        ASSERT_TRUE(emulator.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return emulator.canReadLine(); }, 5000));
+        ASSERT_TRUE(emulator.readLine().startsWith("ready"));
+        start_serving();
+        StationState& s = window->state();
+        s.SelectedInterface = RotorInterface::Gs232;
+        s.Gs232Com = 0;
+    }
+    // The commands the emulator has received, heading questions left out, once they end with
+    // `tail` (or after 10 s).
+    QByteArray received_until(const QByteArray& tail) {
+        QByteArray now;
+        (void)QTest::qWaitFor(
+            [&] {
+                QFile f(log);
+                now = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+                now.replace("C\r", "");
+                return now.endsWith(tail);
+            },
+            10000);
+        return now;
+    }
+    ChildProcess emulator;
+    QString log;
+};
+
+TEST_F(GsHub, RotctlTurnsReadsStopsAndParks) {
+    // P: as typed into the field and GO pressed.
+    EXPECT_EQ(rotctl({QStringLiteral("P"), QStringLiteral("123"), QStringLiteral("0")}), QString());
+    EXPECT_EQ(received_until("W123\r"), "W123\r");
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("123"));
+    EXPECT_EQ(window->publishedAzimuth(), QStringLiteral("123"));
+    EXPECT_TRUE(ui().ImageLedOn->isVisible() || ui().TimerBlink->isActive());
+    // p: the last azimuth sent while no heading is asked for...
+    EXPECT_EQ(rotctl({QStringLiteral("p")}), QStringLiteral("123.00\n0.00\n"));
+    // ...and the emulator's own heading once it is.
+    ui().MenuHeading->trigger();
+    const StationState& s = window->state();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading == 123.0; }, 8000));
+    window->state().AntennaHeading = 122; // a reading the sending did not write
+    EXPECT_EQ(rotctl({QStringLiteral("p")}), QStringLiteral("122.00\n0.00\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading == 123.0; }, 8000));
+
+    // S: STOP. K: the parking azimuth, or "not available" without one.
+    EXPECT_EQ(rotctl({QStringLiteral("S")}), QString());
+    EXPECT_EQ(received_until("S\r"), "W123\rS\r");
+    EXPECT_TRUE(rotctl({QStringLiteral("K")}).contains(QStringLiteral("Feature not available")));
+    window->state().ParkingInterface = RotorInterface::Gs232;
+    window->state().ParkingAzimuth = 200;
+    EXPECT_EQ(rotctl({QStringLiteral("K")}), QString());
+    EXPECT_EQ(received_until("W200\r"), "W123\rS\rW200\r");
+    EXPECT_EQ(desktop.beeps, 0);
+}
+
+TEST_F(GsHub, RulesOfTheWindowApply) {
+    StationState& s = window->state();
+    s.min_step(RotorInterface::Gs232) = 5;
+    s.stop_side(RotorInterface::Gs232) = StopSide::S;
+    EXPECT_EQ(ask("P 90 0"), "RPRT 0\n");
+    EXPECT_EQ(ask("P 92 0"), "RPRT 0\n") << "within the minimum step: dropped, not refused";
+    EXPECT_EQ(ask("P 360.5 0"), "RPRT -1\n");
+    // The operator's GO still works beside the client's; the last command wins.
+    ui().EditAzimut->setText(QStringLiteral("300"));
+    s.RequestedAzimuth = 300;
+    ui().ButtonTrack->click();
+    EXPECT_EQ(received_until("W120\r"), "W270\rW120\r");
+    EXPECT_EQ(ask("p", 2), "300.00\n0.00\n");
+    s.SelectedInterface = RotorInterface::None;
+    EXPECT_EQ(ask("P 10 0"), "RPRT -1\n");
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("300")) << "a refusal changes nothing";
+}
+
+class LptHub : public HubTest {
+protected:
+    void SetUp() override {
+        HubTest::SetUp();
+        start_serving();
+        window->state().SelectedInterface = RotorInterface::PourSat;
+        window->state().PourSatLpt = 0;
+    }
+};
+
+TEST_F(LptHub, RotctlTurnsThePourSatInterface) {
+    EXPECT_EQ(rotctl({QStringLiteral("P"), QStringLiteral("180"), QStringLiteral("0"),
+                      QStringLiteral("p")}),
+              QStringLiteral("180.00\n0.00\n"));
+    std::vector<int> data;
+    for (const LptWriteRecord& w : lpt.writes)
+        if (w.address == 0x378)
+            data.push_back(w.value);
+    EXPECT_EQ(data, (std::vector<int>{93, 1}));
+    // Refused: no port chosen, and a port that fails; nothing more is written.
+    lpt.writes.clear();
+    window->state().PourSatLpt = -1;
+    EXPECT_EQ(ask("P 90 0"), "RPRT -1\n");
+    EXPECT_TRUE(lpt.writes.empty());
+    window->state().PourSatLpt = 0;
+    lpt.fault = LptFault::StateWithoutSucces;
+    EXPECT_EQ(ask("P 91 0"), "RPRT -6\n");
+}
+
+// The settings dialog: serving on, a port that is taken, serving off; the row follows.
+TEST_F(HubTest, DialogTurnsServingOnAndOff) {
+    start();
+    window->formInit()->hide();
+    EXPECT_FALSE(server()->isListening());
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost));
+    for (const quint16 wanted : {taken.serverPort(), free_port()}) {
+        ui().MenuServeRotctld->trigger();
+        auto* dialog = window->findChild<QDialog*>(QStringLiteral("ServeDialog"));
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QCheckBox*>(QStringLiteral("CheckServe"))->setChecked(true);
+        dialog->findChild<QSpinBox*>(QStringLiteral("SpinPort"))->setValue(wanted);
+        dialog->findChild<QRadioButton*>(QStringLiteral("RadioAll"))->setChecked(true);
+        EXPECT_TRUE(dialog->findChild<QLabel*>(QStringLiteral("LabelWarning"))->isVisible());
+        dialog->accept();
+        if (wanted == taken.serverPort()) {
+            const QLabel* error = dialog->findChild<QLabel*>(QStringLiteral("LabelError"));
+            EXPECT_TRUE(error->text().contains(QStringLiteral("already in use")));
+            EXPECT_FALSE(window->state().ServeRotctld.on);
+            dialog->reject();
+        }
+        QTest::qWait(0);
+    }
+    EXPECT_TRUE(server()->isListening());
+    EXPECT_EQ(window->state().ServeRotctld.address, QStringLiteral("0.0.0.0"));
+    EXPECT_TRUE(
+        settings_lines(window->state(), false, false)
+            .contains(QStringLiteral("SERVE_ROTCTLD=0.0.0.0,%1").arg(server()->serverPort())));
+}
+
+// A start on a port another program holds is told, once the window is up.
+TEST_F(HubTest, TakenPortIsToldAtStart) {
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost));
+    start(QStringLiteral("SERVE_ROTCTLD=127.0.0.1,%1\r\n").arg(taken.serverPort()).toLatin1());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.boxes.empty(); }));
+    EXPECT_TRUE(desktop.boxes.back().text.contains(QStringLiteral("already in use")));
+    EXPECT_TRUE(window->state().ServeRotctld.on) << "the row stays for the next start";
+}
+
+} // namespace
+} // namespace kestrav::test

@@ -1,0 +1,148 @@
+// Kestrav's rotctld server on 127.0.0.1 against real sockets: sixteen clients and a refused
+// seventeenth, a client that never reads, oversized lines, garbage and "q".
+
+#include "rotor/rotctld_server.h"
+
+#include <QEventLoop>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kestrav::test {
+namespace {
+
+class StandingRotator final : public RotatorService {
+public:
+    // A GO that runs the event loop for a while, as a message box of the window does.
+    Outcome go_to(double) override {
+        if (++gos == 1 && during_first_go)
+            during_first_go();
+        if (nested_loop_ms > 0) {
+            QEventLoop loop;
+            QTimer::singleShot(nested_loop_ms, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return Outcome::Done;
+    }
+    int nested_loop_ms = 0;
+    std::function<void()> during_first_go;
+    int gos = 0;
+    void stop() override {}
+    Outcome park() override { return Outcome::Done; }
+    double position() override { return 45; }
+    Range range() const override { return {}; }
+    QString info() const override { return QStringLiteral("Kestrav"); }
+};
+
+class RotctldServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0)); }
+
+    std::unique_ptr<QTcpSocket> connect_client() {
+        auto s = std::make_unique<QTcpSocket>();
+        s->connectToHost(QHostAddress::LocalHost, server.serverPort());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return s->state() == QAbstractSocket::ConnectedState; }));
+        return s;
+    }
+
+    // What `s` receives until it holds `size` bytes or the server has closed it.
+    static QByteArray read(QTcpSocket& s, qsizetype size) {
+        QByteArray got;
+        (void)QTest::qWaitFor(
+            [&] {
+                got += s.readAll();
+                return got.size() >= size || s.state() == QAbstractSocket::UnconnectedState;
+            },
+            5000);
+        return got + s.readAll();
+    }
+
+    static bool closed(QTcpSocket& s) {
+        return QTest::qWaitFor([&] { return s.state() == QAbstractSocket::UnconnectedState; });
+    }
+
+    StandingRotator rotator;
+    RotctldServer server{rotator};
+};
+
+TEST_F(RotctldServerTest, SixteenClientsAndTheSeventeenthRefused) {
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < RotctldServer::kMaxClients; ++i)
+        clients.push_back(connect_client());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 16; }));
+    auto refused = connect_client();
+    EXPECT_TRUE(closed(*refused));
+    for (auto& c : clients) {
+        c->write("p\n");
+        EXPECT_EQ(read(*c, 11), "45.00\n0.00\n");
+    }
+    // A place that frees is taken again.
+    clients.front()->write("q\n");
+    EXPECT_TRUE(closed(*clients.front()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 15; }));
+    auto next = connect_client();
+    next->write("p\n");
+    EXPECT_EQ(read(*next, 11), "45.00\n0.00\n");
+}
+
+TEST_F(RotctldServerTest, OversizedLinesAndGarbage) {
+    auto c = connect_client();
+    // A line over the limit is refused once, ended or not, and the next one answered.
+    c->write(QByteArray(300, 'p') + "\np\n" + QByteArray(1000, ' ') + "P 1 2\np\n");
+    EXPECT_EQ(read(*c, 38), "RPRT -1\n45.00\n0.00\nRPRT -1\n45.00\n0.00\n");
+    c->write(QByteArray(kRotctldLineLimit - 1, ' ') + "\n");
+    c->write("p\n");
+    EXPECT_EQ(read(*c, 11), "45.00\n0.00\n") << "a line of 255 bytes and its end is taken";
+    // Lines of garbage in a row: answered until the limit, then the client goes.
+    c->write(QByteArray("Z\n").repeated(3) + "p\n" + QByteArray("Z\n").repeated(20));
+    const QByteArray answers = read(*c, 1000);
+    EXPECT_EQ(answers, QByteArray("RPRT -1\n").repeated(3) + "45.00\n0.00\n" +
+                           QByteArray("RPRT -1\n").repeated(RotctldServer::kGarbageLineLimit + 1));
+    EXPECT_TRUE(closed(*c));
+}
+
+// While a GO runs a nested event loop, other clients wait their turn and a client that goes
+// away meanwhile is no harm.
+TEST_F(RotctldServerTest, CommandsThatRunTheEventLoop) {
+    auto leaving = connect_client();
+    auto waiting = connect_client();
+    rotator.nested_loop_ms = 300;
+    rotator.during_first_go = [&] {
+        waiting->write("P 3 0\np\n");
+        waiting->flush();
+        leaving->abort();
+    };
+    leaving->write("P 1 0\nP 2 0\n");
+    EXPECT_EQ(read(*waiting, 18), "RPRT 0\n45.00\n0.00\n");
+    EXPECT_EQ(rotator.gos, 2) << "the leaving client's second line is not answered";
+    EXPECT_EQ(server.clientCount(), 1);
+}
+
+// A client that asks and never reads is dropped, the others served meanwhile.
+TEST_F(RotctldServerTest, ClientThatNeverReadsIsDropped) {
+    auto reader = connect_client();
+    QTcpSocket silent;
+    silent.setReadBufferSize(1); // Qt stops taking its answers off the socket
+    silent.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return silent.state() == QAbstractSocket::ConnectedState; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 2; }));
+    // Each line asks for a hundred capability dumps, some 30 KiB of answers.
+    QByteArray line = QByteArray("1 ").repeated(100) + '\n';
+    for (int i = 0; i < 2000 && server.clientCount() == 2; ++i) {
+        silent.write(line);
+        QTest::qWait(0);
+        if (i % 50 == 0) {
+            reader->write("p\n");
+            ASSERT_EQ(read(*reader, 11), "45.00\n0.00\n");
+        }
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1; }));
+}
+
+} // namespace
+} // namespace kestrav::test

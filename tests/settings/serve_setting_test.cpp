@@ -1,0 +1,57 @@
+// The rotctld server's row of the settings file: read, written last, and absent while off.
+
+#include "settings/serve_setting.h"
+#include "settings/settings_reader.h"
+#include "settings/settings_writer.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrav;
+
+namespace {
+
+class NoActions final : public SettingsReaderActions {
+public:
+    void select_language(bool) override {}
+    void select_unit(bool) override {}
+    void load_personal_list(int) override {}
+    void set_com_port(RotorInterface, int) override {}
+    void set_com_speed(RotorInterface, int) override {}
+    void beep() override {}
+    void report_bad_number(const QString&) override {}
+};
+
+TEST(ServeSetting, ReadWrittenLastAndOnlyWhileOn) {
+    const struct {
+        const char* row;
+        bool on;
+        const char* address = "127.0.0.1";
+        int port = kServeDefaultPort;
+    } rows[] = {
+        {"SERVE_ROTCTLD=127.0.0.1,4533", true},
+        {"SERVE_ROTCTLD=0.0.0.0,14533", true, "0.0.0.0", 14533},
+        {"SERVE_ROTCTLD=::1,4534", true, "::1", 4534},
+        {"SERVE_ROTCTLD=127.0.0.1,0", false},
+        {"SERVE_ROTCTLD=127.0.0.1,65536", false},
+        {"SERVE_ROTCTLD=127.0.0.1", false},
+        {"SERVE_ROTCTLD=,4533", false},
+        {"SERVE_ROTCTLD=local host,4533", false},
+        {"SERVE_ROTCTLD=127.0.0.1,45x", false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.row);
+        StationState state;
+        NoActions actions;
+        read_settings({QString::fromLatin1(r.row)}, state, actions);
+        EXPECT_EQ(state.ServeRotctld.on, r.on);
+        const QStringList lines = settings_lines(state, false, false);
+        ASSERT_EQ(lines.size(), r.on ? 34 : 33);
+        if (!r.on)
+            continue;
+        EXPECT_EQ(state.ServeRotctld.address, QLatin1String(r.address));
+        EXPECT_EQ(state.ServeRotctld.port, r.port);
+        EXPECT_EQ(lines.back(), QString::fromLatin1(r.row));
+    }
+}
+
+} // namespace
