@@ -84,7 +84,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     connect_publication();
     build_network_and_heading();
     Follow = new FollowWsjtx(
-        state_.WsjtxFollowing, [this](const DxTarget& t) { set_dx_station(t); }, MenuListe, this);
+        state_.WsjtxFollowing, [this](const DxTarget& t) { set_dx_station(t); },
+        [this]() -> Desktop& { return desktop(); }, MenuListe, this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));
     apply_addition_texts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));

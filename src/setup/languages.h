@@ -22,6 +22,11 @@ struct LanguageTexts {
     QString no_reading; // the dial's tooltip while the heading is asked for but not known
     // Following WSJT-X (under "My Lists") and the map's call-sign field.
     QString follow_wsjtx, dx_call;
+    // Its address dialog and country file: the two items, the dialog's title and labels,
+    // and what the operator is told when something is refused. %1, %2, %3 are filled in.
+    QString follow_address_item, follow_country_item, follow_title, follow_address, follow_port,
+        follow_bad_address, follow_bad_port, follow_cannot_listen, country_file_unreadable,
+        country_file_malformed;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum
