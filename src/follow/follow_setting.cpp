@@ -12,7 +12,8 @@ std::optional<FollowSetting> read_follow_setting(QStringView value) {
         // The path is the rest of the row, commas and all.
         const qsizetype start = fields[0].size() + fields[1].size() + fields[2].size() + 3;
         country_file = value.mid(start);
-        if (!country_file.startsWith(u'/'))
+        if (!country_file.startsWith(u'/') || country_file.contains(u'\r') ||
+            country_file.contains(u'\n'))
             return std::nullopt;
         fields.resize(3);
     }
