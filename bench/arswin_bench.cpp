@@ -14,6 +14,7 @@
 #include "geodesy/number_text.h"
 #include "rotor/x11_window_messages.h"
 #include "silent_desktop.h"
+#include "window_part.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -29,6 +30,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+using kestrav::bench::window_part;
 
 namespace {
 
@@ -73,7 +76,7 @@ std::vector<double> run(kestrav::TForm1& window, QProcess& stand_in, int count) 
     for (int i = 0; i < count; ++i) {
         s.RequestedAzimuth = (i * 7) % 360;
         const auto t0 = std::chrono::steady_clock::now();
-        window.ButtonTrack->click();
+        window_part<QPushButton>(window, "ButtonTrack")->click();
         while (!stand_in.canReadLine())
             if (!stand_in.waitForReadyRead(2000))
                 return {};
@@ -118,7 +121,7 @@ int main(int argc, char** argv) {
     s.LocalLocator = QStringLiteral("JN18EU"); // no dialog
     s.SelectedInterface = kestrav::RotorInterface::Ea4tx;
     s.min_step(kestrav::RotorInterface::Ea4tx) = 0;
-    window.EditAzimut->setText(QStringLiteral("0"));
+    window_part<QLineEdit>(window, "EditAzimut")->setText(QStringLiteral("0"));
 
     Display* own = XOpenDisplay(nullptr);
     int rc = 0;

@@ -8,6 +8,7 @@
 // pseudo-terminal linked as ports/COM1, watched from the same event loop.
 
 #include "silent_desktop.h"
+#include "window_part.h"
 #include "app/main_window.h"
 #include "follow/country_source.h"
 #include "follow/follow_wsjtx.h"
@@ -64,8 +65,8 @@ int latency(int count) {
     probe.bind(QHostAddress::LocalHost, 0);
     s.WsjtxFollowing.port = probe.localPort();
     probe.close();
-    window.Follow->action()->trigger();
-    window.SpeedButtonAuto->setChecked(true);
+    window.findChild<kestrav::FollowWsjtx*>()->action()->trigger();
+    kestrav::bench::window_part<QToolButton>(window, "SpeedButtonAuto")->setChecked(true);
 
     QUdpSocket sender;
     QSocketNotifier arrived(master, QSocketNotifier::Read);

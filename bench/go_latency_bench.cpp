@@ -7,10 +7,11 @@
 // The main window runs offscreen; the controller's end is the master side of a
 // pseudo-terminal linked as ports/COM1, read by this process as an emulator would.
 
-#include "silent_desktop.h"
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
+#include "silent_desktop.h"
+#include "window_part.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,6 +32,8 @@
 #include <pty.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+using kestrav::bench::window_part;
 
 namespace {
 
@@ -67,7 +70,7 @@ int main(int argc, char** argv) {
     s.SelectedInterface = kestrav::RotorInterface::Gs232;
     s.Gs232Com = 0;
     s.min_step(kestrav::RotorInterface::Gs232) = 0;
-    window.EditAzimut->setText(QStringLiteral("0"));
+    window_part<QLineEdit>(window, "EditAzimut")->setText(QStringLiteral("0"));
 
     std::vector<double> us;
     us.reserve(count);
@@ -75,7 +78,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) {
         s.RequestedAzimuth = i % 360;
         const auto t0 = std::chrono::steady_clock::now();
-        window.ButtonTrack->click();
+        window_part<QPushButton>(window, "ButtonTrack")->click();
         int got = 0;
         while (got < 5) { // "Wnnn" CR
             pollfd p{master, POLLIN, 0};
@@ -97,7 +100,7 @@ int main(int argc, char** argv) {
         count, at(0.5), at(0.99), us.back());
 
     // Idle with the port open: the event loop runs, the poll timer ticks every 50 ms.
-    const bool open = window.CommPortDriverGS->IsOpen();
+    const bool open = window_part<kestrav::TCommPortDriver>(window, "CommPortDriverGS")->IsOpen();
     const double c0 = cpu_seconds();
     const auto w0 = std::chrono::steady_clock::now();
     QEventLoop loop;

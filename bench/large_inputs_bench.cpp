@@ -12,6 +12,7 @@
 #include "lists/personal_list.h"
 #include "settings/settings_file.h"
 #include "silent_desktop.h"
+#include "window_part.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +25,8 @@
 #include <cstdio>
 
 #include <sys/resource.h>
+
+using kestrav::bench::window_part;
 
 namespace {
 
@@ -80,8 +83,8 @@ void everything(const QString& dir) {
         entries_over_bound(dir, n);
         settings += "PERSO" + QByteArray::number(n) + "=" + list_path(dir, n) + "\r\n";
     }
-    settings += QByteArray("ZERO_FODTRACK=bad\r\n")
-                    .repeated(kestrav::kLargestSettingsFileBytes / 19 + 1);
+    settings +=
+        QByteArray("ZERO_FODTRACK=bad\r\n").repeated(kestrav::kLargestSettingsFileBytes / 19 + 1);
     write_file(dir + QStringLiteral("/Kestrav.ini"), settings);
 }
 
@@ -93,8 +96,7 @@ const Scenario kScenarios[] = {
 };
 
 double ms_since(std::chrono::steady_clock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-        .count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
 int run_scenario(int index) {
@@ -117,7 +119,7 @@ int run_scenario(int index) {
         return 1;
     const double shown_ms = ms_since(t0);
 
-    QComboBox* fullest = window.ComboBoxPerso1;
+    QComboBox* fullest = window_part<QComboBox>(window, "ComboBoxPerso1");
     const auto t1 = std::chrono::steady_clock::now();
     fullest->showPopup();
     QApplication::processEvents();
@@ -126,8 +128,8 @@ int run_scenario(int index) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("| %s | %.0f ms | %.0f ms (%d entries) | %.0f MB | %d |\n", scenario.name,
-                shown_ms, popup_ms, fullest->count(), usage.ru_maxrss / 1024.0, desktop.boxes);
+    std::printf("| %s | %.0f ms | %.0f ms (%d entries) | %.0f MB | %d |\n", scenario.name, shown_ms,
+                popup_ms, fullest->count(), usage.ru_maxrss / 1024.0, desktop.boxes);
     window.state().PersoPathNames = {};
     return 0;
 }
@@ -148,8 +150,7 @@ int main(int argc, char** argv) {
                 "|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (int i = 0; i < static_cast<int>(std::size(kScenarios)); ++i) {
-        const int status = QProcess::execute(QString::fromLocal8Bit(argv[0]),
-                                             {QString::number(i)});
+        const int status = QProcess::execute(QString::fromLocal8Bit(argv[0]), {QString::number(i)});
         if (status != 0)
             return status;
     }

@@ -5,7 +5,7 @@
 //   bench_lpt_sequence [runs]
 
 #include "rotor/lpt_sequence.h"
-#include "rotor/parallel_port_fake.h"
+#include "support/parallel_port_fake.h"
 
 #include <algorithm>
 #include <chrono>

@@ -12,6 +12,7 @@
 #include "map/map_view.h"
 #include "map/map_window.h"
 #include "map_session.h"
+#include "window_part.h"
 
 #include <QApplication>
 #include <QToolButton>
@@ -23,6 +24,8 @@
 #include <vector>
 
 #include <time.h>
+
+using kestrav::bench::window_part;
 
 namespace {
 
@@ -82,9 +85,9 @@ int main(int argc, char** argv) {
     kestrav::TForm1* window = session.window();
     if (!window)
         return 1;
-    window->SpeedButtonLP->click();
+    window_part<QToolButton>(*window, "SpeedButtonLP")->click();
 
-    kestrav::MapWindow* map = window->FormMap;
+    kestrav::MapWindow* map = window_part<kestrav::MapWindow>(*window, "FormMap");
     const Timing first;
     map->open();
     // The offscreen platform exposes a new window on its next turn of the event loop.
@@ -95,7 +98,8 @@ int main(int argc, char** argv) {
                 " (processor %.2f ms)\n",
                 first.wall_ms(), first.cpu_used_ms());
 
-    measure("new azimuth", count, map, [&](int) { window->UpDownAzimut->stepUp(); });
+    measure("new azimuth", count, map,
+            [&](int) { window_part<kestrav::UpDown>(*window, "UpDownAzimut")->stepUp(); });
     // Local stations spread over the globe, each one new to the map.
     kestrav::StationState& s = window->state();
     measure("new local station", count, map, [&](int i) {

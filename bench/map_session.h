@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "silent_desktop.h"
+#include "window_part.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -37,7 +38,7 @@ public:
         const QDeadlineTimer deadline(2000);
         while (!window_->isActiveWindow() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        QComboBox* prefixes = window_->ComboBoxListDX;
+        QComboBox* prefixes = window_part<QComboBox>(*window_, "ComboBoxListDX");
         prefixes->setCurrentIndex(prefixes->findText(QStringLiteral("JA\t"), Qt::MatchStartsWith));
         window_->ComboBoxListDXClick();
     }

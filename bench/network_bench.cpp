@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
 #include "silent_desktop.h"
+#include "window_part.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,6 +38,8 @@
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
+
+using kestrav::bench::window_part;
 
 namespace {
 
@@ -122,10 +125,9 @@ std::vector<double> time_gos(kestrav::TForm1& window, Controller& controller, in
         window.state().RequestedAzimuth = azimuth;
         const std::size_t from = controller.count();
         const auto t0 = Clock::now();
-        window.ButtonTrack->click();
-        const auto at = controller.wait_for(QByteArray(prefix_format) +
-                                                QByteArray::number(azimuth).rightJustified(3, '0'),
-                                            from);
+        window_part<QPushButton>(window, "ButtonTrack")->click();
+        const auto at = controller.wait_for(
+            QByteArray(prefix_format) + QByteArray::number(azimuth).rightJustified(3, '0'), from);
         if (!at)
             std::abort();
         us.push_back(std::chrono::duration<double, std::micro>(*at - t0).count());
@@ -157,7 +159,7 @@ int main(int argc, char** argv) {
     context.exe_directory = context.app_directory = dir.path() + QLatin1Char('/');
     kestrav::TForm1 window(context);
     kestrav::StationState& s = window.state();
-    window.EditAzimut->setText(QStringLiteral("0"));
+    window_part<QLineEdit>(window, "EditAzimut")->setText(QStringLiteral("0"));
 
     // The direct path: GS232 on COM1.
     s.SelectedInterface = kestrav::RotorInterface::Gs232;
@@ -191,7 +193,7 @@ int main(int argc, char** argv) {
     const Figures network = summarise(time_gos(window, controller, count, "W"));
 
     // The heading: the controller's position moves; how long until the needle's state has it.
-    window.MenuHeading->trigger();
+    window_part<QAction>(window, "MenuHeading")->trigger();
     std::vector<double> heading_ms;
     for (int i = 0; i < 20; ++i) {
         // Changes fall anywhere in the second between two questions.

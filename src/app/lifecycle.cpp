@@ -1,5 +1,6 @@
 // Start-up and shut-down of the main window, and the two status lines.
 
+#include "app/design_sizes.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
@@ -34,8 +35,9 @@ void TForm1::FormCreate() {
     // the screen's logical resolution against the 96 dots per inch of the design.
     state_.ScaleX = logicalDpiX() / 96.0;
     state_.ScaleY = logicalDpiY() / 96.0;
-    centralWidget()->setFixedSize(static_cast<int>(std::lround(474 * state_.ScaleX)),
-                                  static_cast<int>(std::lround(296 * state_.ScaleX)));
+    centralWidget()->setFixedSize(
+        static_cast<int>(std::lround(kClientDesignSize.width() * state_.ScaleX)),
+        static_cast<int>(std::lround(kClientDesignSize.height() * state_.ScaleX)));
     // The window takes its final size before it is placed and shown, so that the window
     // manager places the frame, not the client area, at the given corner.
     adjustSize();
@@ -102,14 +104,16 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormActivate() {
+    TCommPortDriver* gs232 = controller_->serialPort(RotorInterface::Gs232);
+    TCommPortDriver* easycomm = controller_->serialPort(RotorInterface::EasyComm);
     if (state_.Gs232BaudIndex != -1)
-        CommPortDriverGS->setComPortSpeed(state_.Gs232BaudIndex);
+        gs232->setComPortSpeed(state_.Gs232BaudIndex);
     if (state_.EasyCommBaudIndex != -1)
-        CommPortDriverEasy->setComPortSpeed(state_.EasyCommBaudIndex);
+        easycomm->setComPortSpeed(state_.EasyCommBaudIndex);
     if (state_.Gs232Com != -1)
-        CommPortDriverGS->setComPort(state_.Gs232Com);
+        gs232->setComPort(state_.Gs232Com);
     if (state_.EasyCommCom != -1)
-        CommPortDriverEasy->setComPort(state_.EasyCommCom);
+        easycomm->setComPort(state_.EasyCommCom);
     update_status_lines();
     // The dialog's locator is empty until the dialog was first shown.
     if (FormInit != nullptr && FormInit->locatorText().size() == 6) {
@@ -166,8 +170,7 @@ void TForm1::update_status_lines() {
         break;
     }
     if (!line.isEmpty()) {
-        if (parking_allowed &&
-            state_.ParkingInterface == static_cast<int>(state_.SelectedInterface) + 1)
+        if (parking_allowed && controller_->parkingDue())
             line += QStringLiteral(" / Parking=%1°").arg(round_half_even(state_.ParkingAzimuth));
         if (state_.SelectedInterface == RotorInterface::Network && !network_error_.isEmpty())
             line += QStringLiteral(" / ") +
@@ -206,52 +209,17 @@ bool TForm1::FormClose() {
         desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
         return false;
     }
-    // Parking belongs to the interface it was set for: after another interface was chosen
-    // in the dialog still open, nothing is parked and no parking is kept for the next run.
-    if (state_.ParkingInterface != static_cast<int>(state_.SelectedInterface) + 1)
-        state_.ParkingInterface = 0;
-    stop_all();
+    controller_->beginShutDown();
     park();
-    // Access to the parallel port in use is closed, whether or not it was ever opened.
-    if (parallel_port_ != nullptr && (state_.SelectedInterface == RotorInterface::PourSat ||
-                                      state_.SelectedInterface == RotorInterface::FodTrack)) {
-        const int lpt = state_.SelectedInterface == RotorInterface::PourSat ? state_.PourSatLpt
-                                                                            : state_.FodTrackLpt;
-        if (parallel_port_->IsWinNT() && lpt != -1) {
-            const std::uint16_t address = lpt_base_address(state_.LptAddresses, lpt);
-            parallel_port_->DisablePorts(address, address);
-        }
-    }
-    // The interface the antenna is parked with gets no final stop, so that it completes the
-    // move; the ports are closed in any case.
-    if (state_.SelectedInterface == RotorInterface::Ea4tx && state_.ParkingInterface != 3)
-        arswin_stop();
-    if (state_.SelectedInterface == RotorInterface::Gs232) {
-        if (state_.ParkingInterface != 4)
-            CommPortDriverGS->WriteText(gs232_shutdown_command());
-        CommPortDriverGS->ClosePort();
-    }
-    if (state_.SelectedInterface == RotorInterface::EasyComm) {
-        if (state_.ParkingInterface != 5)
-            CommPortDriverEasy->WriteText(easycomm_shutdown_command());
-        CommPortDriverEasy->ClosePort();
-    }
-    if (state_.SelectedInterface == RotorInterface::Network) {
-        if (state_.ParkingInterface != 6)
-            NetworkLink->stop();
-        // No event loop runs after this: the parking turn or the stop is written now.
-        NetworkLink->finish(2000);
-        NetworkLink->close();
-    }
+    controller_->finishShutDown();
     save_configuration();
     return true;
 }
 
 void TForm1::MenuInitClick() {
     stop_all();
-    state_.LastSentAzimuth = -10;
-    CommPortDriverGS->ClosePort();
-    CommPortDriverEasy->ClosePort();
+    controller_->forgetLastSent();
+    controller_->closeSerialPorts();
     formInit()->showBeside(this);
 }
 

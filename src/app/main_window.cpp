@@ -1,4 +1,5 @@
-#include "app/main_window.h"
+#include "app/design_sizes.h"
+#include "app/main_window_hosts.h"
 
 #include "app/desktop.h"
 #include "app/fonts.h"
@@ -71,6 +72,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     : QMainWindow(parent), desktop_(context.desktop), parallel_port_(context.parallel_port),
       window_messages_(context.window_messages), dde_server_(context.dde_server) {
     setObjectName(QStringLiteral("Form1"));
+    hosts_ = std::make_unique<Hosts>(*this);
     state_.ExeDirectory = context.exe_directory;
     state_.AppDirectory = context.app_directory;
     state_.SettingsFileExists = context.settings_file_exists;
@@ -82,9 +84,9 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     // opens at a first start or from the menu. Until then nothing reads it; the main window
     // comes up without waiting for its pages.
     connect_publication();
-    build_network_and_heading();
-    Follow = new FollowWsjtx(
-        state_.WsjtxFollowing, [this](const DxTarget& t) { set_dx_station(t); },
+    build_heading_menu();
+    hosts_->follow = new FollowWsjtx(
+        state_.WsjtxFollowing, [this](const DxTarget& t) { hosts_->setDxStation(t); },
         [this]() -> Desktop& { return desktop(); }, MenuListe, this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));
@@ -99,7 +101,7 @@ TForm1::~TForm1() {
 TFormInit* TForm1::formInit() {
     // A window of its own, beside the main window, not a child of it.
     if (FormInit == nullptr)
-        FormInit = new TFormInit(*this, nullptr);
+        FormInit = new TFormInit(*hosts_, nullptr);
     return FormInit;
 }
 
@@ -120,9 +122,7 @@ void TForm1::build_window() {
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    // The design's 482 x 350 window less a frame of 4 pixels each side, the caption and the
-    // menu bar: the room the controls were laid out in.
-    client->setFixedSize(474, 296);
+    client->setFixedSize(kClientDesignSize);
     set_background(client, QApplication::palette().color(QPalette::Button));
     setCentralWidget(client);
     // The window keeps its design size: it cannot be resized or maximised.
@@ -174,13 +174,7 @@ void TForm1::build_window() {
     connect(TimerTrackOK, &QTimer::timeout, this, &TForm1::TimerTrackOKTimer);
     TimerTrackOK->start();
 
-    CommPortDriverGS = new TCommPortDriver(this);
-    CommPortDriverGS->setObjectName(QStringLiteral("CommPortDriverGS"));
-    CommPortDriverGS->setComPortSpeed(br110);
-    CommPortDriverEasy = new TCommPortDriver(this);
-    CommPortDriverEasy->setObjectName(QStringLiteral("CommPortDriverEasy"));
-    for (TCommPortDriver* driver : {CommPortDriverGS, CommPortDriverEasy})
-        driver->setPortDirectory(state_.AppDirectory);
+    build_rotor_controller();
 
     // Keyboard focus order of the DX group, then the BEAM group and the command panel.
     QWidget* order[] = {EditDXLocator,
@@ -278,10 +272,10 @@ void TForm1::build_beam_group(QWidget* client) {
     UpDownAzimut->setRange(0, 359);
     // Both dials start from the same background, drawn once and shared.
     const QPixmap dial = dial_background_picture();
-    Image2 = make<QLabel>(g, "Image2", 16, 25, 68, 68);
+    Image2 = make<QLabel>(g, "Image2", 16, 25, kDialSize, kDialSize);
     Image2->setPixmap(dial);
     Image2->hide();
-    Image1 = make<QLabel>(g, "Image1", 16, 25, 68, 68);
+    Image1 = make<QLabel>(g, "Image1", 16, 25, kDialSize, kDialSize);
     Image1->setPixmap(dial);
     SpeedButtonLP = make<QToolButton>(g, "SpeedButtonLP", 40, 96, 25, 25);
     SpeedButtonLP->setText(QStringLiteral("LP"));
@@ -371,7 +365,7 @@ void TForm1::build_menus() {
     MenuKm->setChecked(true);
     connect(MenuKm, &QAction::triggered, this, &TForm1::MenuKmClick);
     connect(MenuMile, &QAction::triggered, this, &TForm1::MenuMileClick);
-    build_map_menu(bar);
+    build_map_menu();
 
     MenuLangue = bar->addMenu(QStringLiteral("&Language"));
     MenuLangue->setObjectName(QStringLiteral("MenuLangue"));

@@ -1,5 +1,6 @@
 #include "app/pictures.h"
 
+#include "app/design_sizes.h"
 #include "app/fonts.h"
 
 #include <QPainter>
@@ -9,19 +10,20 @@
 namespace kestrav {
 
 QPixmap dial_background_picture() {
-    QPixmap pm(68, 68);
+    QPixmap pm(kDialSize, kDialSize);
     pm.fill(QColor(224, 255, 224));
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(Qt::white);
-    p.drawEllipse(QPointF(34, 34), 30, 30);
+    p.drawEllipse(QPointF(kDialCentre, kDialCentre), kDialRadius, kDialRadius);
     // A tick every 30 degrees, longer at the four cardinal points.
     for (int deg = 0; deg < 360; deg += 30) {
         const double a = deg * 3.14159265358979323846 / 180;
         const double inner = deg % 90 == 0 ? 24 : 27;
-        p.drawLine(QPointF(34 + inner * std::sin(a), 34 - inner * std::cos(a)),
-                   QPointF(34 + 30 * std::sin(a), 34 - 30 * std::cos(a)));
+        p.drawLine(QPointF(kDialCentre + inner * std::sin(a), kDialCentre - inner * std::cos(a)),
+                   QPointF(kDialCentre + kDialRadius * std::sin(a),
+                           kDialCentre - kDialRadius * std::cos(a)));
     }
     QFont f = arial(8);
     f.setPixelSize(8);

@@ -1,7 +1,7 @@
 #pragma once
-// The one record of shared state, owned by the main window. Every handler of the main
-// window and of the initialisation dialog reads and writes these fields directly; there is
-// no other copy, and every accepted change is saved at exit.
+// The one record of shared state, owned by the main window. The main window's handlers, the
+// initialisation dialog, the map and the rotator controller read and write these fields
+// directly; there is no other copy, and every accepted change is saved at exit.
 
 #include "rotor/rotor_types.h"
 #include "follow/follow_setting.h"
@@ -15,6 +15,9 @@ namespace kestrav {
 
 inline constexpr int kLptCount = 3;
 inline constexpr int kPersonalListCount = 3;
+// The last azimuth sent before any was, or after STOP: far enough below every azimuth that
+// the next command passes the step test whatever the minimum step.
+inline constexpr double kNothingSent = -10;
 
 // Texts that follow the user-interface language; the language menu fills them (English
 // before any language action, with the start-up help file name).
@@ -45,7 +48,7 @@ struct StationState {
     double Distance = 0;       // km
     double DistanceFactor = 1; // display unit per km
     double CommandAzimuth = 0;
-    double LastSentAzimuth = -10; // -10 lets the next command through the step test
+    double LastSentAzimuth = kNothingSent;
 
     RotorInterface SelectedInterface = RotorInterface::None;
     int PourSatLpt = -1; // 0..2 = LPT1..LPT3, -1 none
@@ -57,14 +60,15 @@ struct StationState {
     int Gs232BaudIndex = 0; // index into the 13 speeds, -1 none
     int EasyCommBaudIndex = 0;
     std::array<int, kAllRotorInterfaceCount> MinSteps{1, 1, 1, 1, 1, 1};
-    std::array<StopSide, kAllRotorInterfaceCount> StopSides{
-        StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N, StopSide::N};
+    std::array<StopSide, kAllRotorInterfaceCount> StopSides{StopSide::N, StopSide::N, StopSide::N,
+                                                            StopSide::N, StopSide::N, StopSide::N};
     double PourSatCalAz = 0.5138901;
     double FodTrackCalAz = 0.711;
     double PourSatZero = 0;
     double FodTrackZero = 0;
     double ParkingAzimuth = 0;
-    int ParkingInterface = 0; // 0 none, else RotorInterface value + 1
+    // The interface the antenna is parked with at exit; none: no parking.
+    std::optional<RotorInterface> ParkingInterface;
 
     // The network rotator (rotctld); its rows are written only once it has been set up.
     bool NetworkConfigured = false;

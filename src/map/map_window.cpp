@@ -1,29 +1,19 @@
 #include "map/map_window.h"
 
-#include "app/desktop.h"
-#include "app/main_window.h"
+#include "app/station_state.h"
 #include "app/window_placement.h"
-#include "follow/follow_wsjtx.h"
-#include "geodesy/number_text.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"
-#include "setup/init_dialog.h"
 #include "setup/languages.h"
 #include "setup/window_placement.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QScreen>
-#include <QToolButton>
 #include <QVBoxLayout>
-
-#include <cmath>
+#include <QWindow>
 
 namespace kestrav {
 
@@ -35,24 +25,12 @@ double signed_degrees(double magnitude, bool positive) {
     return positive ? magnitude : -magnitude;
 }
 
-// The prefix or call and the name of the list entry the DX station was chosen from, or
-// nothing when it was typed.
-QString list_entry_label(const TForm1& w) {
-    for (int n = 0; n <= kPersonalListCount; ++n) {
-        const QComboBox* list = w.station_list(n);
-        if (list->currentIndex() < 0)
-            continue;
-        const QStringList fields = list->currentText().split(u'\t');
-        return fields.size() >= 2 ? fields[0] + QStringLiteral("  ") + fields[1] : fields[0];
-    }
-    return {};
-}
-
 } // namespace
 
-MapWindow::MapWindow(TForm1& main_window)
-    : QWidget(&main_window, Qt::Window | Qt::WindowDoesNotAcceptFocus), main_(main_window),
-      view_(new MapView(this)), call_label_(new QLabel(this)), call_field_(new QLineEdit(this)) {
+MapWindow::MapWindow(MapHost& host)
+    : QWidget(&host.mapHostWindow(), Qt::Window | Qt::WindowDoesNotAcceptFocus), host_(host),
+      host_window_(&host.mapHostWindow()), view_(new MapView(this)), call_label_(new QLabel(this)),
+      call_field_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("FormMap"));
     call_field_->setObjectName(QStringLiteral("EditDXCall"));
     call_field_->setMaxLength(20);
@@ -77,11 +55,10 @@ MapWindow::MapWindow(TForm1& main_window)
     refresh_timer_.setSingleShot(true);
     refresh_timer_.setInterval(0);
     connect(&refresh_timer_, &QTimer::timeout, this, &MapWindow::refresh);
-    connect(view_, &MapView::pointClicked, this,
-            [this](GeoPoint p) { place_dx_station(main_, p); });
+    connect(view_, &MapView::pointClicked, this, [this](GeoPoint p) { host_.placeDxStation(p); });
     // The map opens with the main window when it was open at the last exit, and closes
     // with it.
-    main_.installEventFilter(this);
+    host_window_->installEventFilter(this);
 }
 
 void MapWindow::setTexts(const LanguageTexts& texts) {
@@ -98,19 +75,20 @@ void MapWindow::setHeading(std::optional<double> heading) {
 
 void MapWindow::open() {
     follow_main_window();
-    MapSetting& setting = main_.state().MapWindowSetting;
+    MapSetting& setting = host_.mapStation().MapWindowSetting;
     if (!placed_) {
         placed_ = true;
-        setWindowIcon(main_.windowIcon());
+        const QWidget& main = host_.mapHostWindow();
+        setWindowIcon(main.windowIcon());
         // Wholly on the main window's screen, beside the main window where there is room:
         // a size stored on a larger screen, or a large scale factor, shrinks the map to fit.
         // Its frame, not known before it is shown, is taken to be the main window's.
-        const QRect main_frame = main_.frameGeometry();
-        const QMargins frame(main_.geometry().left() - main_frame.left(),
-                             main_.geometry().top() - main_frame.top(),
-                             main_frame.right() - main_.geometry().right(),
-                             main_frame.bottom() - main_.geometry().bottom());
-        const QScreen* screen = main_.screen();
+        const QRect main_frame = main.frameGeometry();
+        const QMargins frame(main.geometry().left() - main_frame.left(),
+                             main.geometry().top() - main_frame.top(),
+                             main_frame.right() - main.geometry().right(),
+                             main_frame.bottom() - main.geometry().bottom());
+        const QScreen* screen = main.screen();
         MapSetting wanted = setting;
         if (!setting.used)
             wanted.width = wanted.height = kFirstSide;
@@ -143,7 +121,7 @@ void MapWindow::open() {
 // At its first exposure the frame's size is known, though not always yet where the window
 // manager put it: that is where the map was moved to.
 void MapWindow::fit_on_screen() {
-    const QScreen* screen = main_.screen();
+    const QScreen* screen = host_.mapHostWindow().screen();
     if (screen == nullptr)
         return;
     const QRect available = screen->availableGeometry();
@@ -157,28 +135,21 @@ void MapWindow::fit_on_screen() {
 }
 
 void MapWindow::refresh() {
-    const StationState& state = main_.state();
+    const StationState& state = host_.mapStation();
     MapScene scene;
     scene.has_centre = !state.LocalLocator.isEmpty();
     scene.centre = {signed_degrees(state.LocalLatitude, state.LocalNorth),
                     signed_degrees(state.LocalLongitude, state.LocalEast)};
     scene.centre_label = state.LocalLocator;
     scene.no_centre_label = no_local_station_;
-    scene.has_dx = main_.EditDXLocator->text().size() == 6 &&
-                   !main_.EditDXLattitude->text().isEmpty() &&
-                   !main_.EditDXLongitude->text().isEmpty();
-    scene.dx = {signed_degrees(state.DxLatitude, main_.CheckBoxLattitudeNordDX->isChecked()),
-                signed_degrees(state.DxLongitude, main_.CheckBoxLongitudeEstDX->isChecked())};
-    scene.dx_label = list_entry_label(main_);
-    if (scene.dx_label.isEmpty() && !state.DxLabel.isEmpty() &&
-        state.DxLabelLocator == main_.EditDXLocator->text())
-        scene.dx_label = state.DxLabel;
-    if (scene.dx_label.isEmpty())
-        scene.dx_label = main_.EditDXLocator->text();
-    if (!main_.EditAzimut->text().isEmpty())
+    const MapDxView dx = host_.mapDxView();
+    scene.has_dx = dx.has_dx;
+    scene.dx = dx.dx;
+    scene.dx_label = dx.label;
+    if (dx.has_azimuth)
         scene.azimuth = state.RequestedAzimuth;
-    scene.long_path = main_.longPath();
-    scene.miles = main_.mile();
+    scene.long_path = dx.long_path;
+    scene.miles = dx.miles;
     view_->setScene(scene);
 }
 
@@ -193,30 +164,16 @@ void MapWindow::follow_main_window() {
     if (following_)
         return;
     following_ = true;
-    const auto follow = [this](auto* sender, auto signal) {
-        connect(sender, signal, this, &MapWindow::schedule_refresh);
-    };
-    TFormInit* init = main_.formInit();
-    for (QLineEdit* field : {main_.EditDXLocator, main_.EditDXLattitude, main_.EditDXLongitude,
-                             main_.EditAzimut, main_.EditDistance, init->EditLocalLocator,
-                             init->EditLocalLattitude, init->EditLocalLongitude})
-        follow(field, &QLineEdit::textChanged);
-    for (QCheckBox* box : {main_.CheckBoxLattitudeNordDX, main_.CheckBoxLongitudeEstDX,
-                           init->CheckBoxLattitudeNord, init->CheckBoxLongitudeEst})
-        follow(box, &QCheckBox::toggled);
-    for (int n = 0; n <= kPersonalListCount; ++n)
-        follow(main_.station_list(n), &QComboBox::currentIndexChanged);
-    follow(main_.SpeedButtonLP, &QToolButton::toggled);
-    follow(main_.MenuKm, &QAction::toggled);
+    host_.followMapChanges(this, [this] { schedule_refresh(); });
 }
 
 void MapWindow::closeEvent(QCloseEvent* event) {
-    main_.state().MapWindowSetting.open = false;
+    host_.mapStation().MapWindowSetting.open = false;
     QWidget::closeEvent(event);
 }
 
 void MapWindow::resizeEvent(QResizeEvent* event) {
-    MapSetting& setting = main_.state().MapWindowSetting;
+    MapSetting& setting = host_.mapStation().MapWindowSetting;
     if (setting.used) {
         setting.width = width();
         setting.height = height();
@@ -240,10 +197,8 @@ void MapWindow::take_keyboard(bool take) {
 
 void MapWindow::call_entered() {
     const QString call = call_field_->text().trimmed();
-    if (call.isEmpty() || main_.Follow == nullptr)
-        return;
-    if (!main_.Follow->setDxFromCall(call))
-        main_.desktop().beep();
+    if (!call.isEmpty())
+        host_.placeDxCall(call);
 }
 
 bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -257,7 +212,7 @@ bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     // Only the event's type is looked at before it is known to be a show: the main window
     // is hidden once more while it is being destroyed.
-    if (watched == &main_ && !event->spontaneous()) {
+    if (watched == host_window_ && !event->spontaneous()) {
         if (event->type() == QEvent::Hide)
             hide();
         else if (event->type() == QEvent::Show && !placed_)
@@ -268,47 +223,9 @@ bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // Opened once the main window is up when the map was open at the last exit.
 void MapWindow::reopen_at_start() {
-    const MapSetting& setting = main_.state().MapWindowSetting;
+    const MapSetting& setting = host_.mapStation().MapWindowSetting;
     if (setting.used && setting.open)
         QTimer::singleShot(0, this, &MapWindow::open);
-}
-
-void place_dx_station(TForm1& w, GeoPoint p) {
-    const bool north = p.latitude >= 0;
-    const double latitude = std::min(std::fabs(p.latitude), 89.99);
-    // The text, once rounded, is what the locator is made from: 180 E holds no locator, its
-    // twin 180 W does.
-    const QString longitude_text = format_fixed(std::fabs(p.longitude), 3);
-    const double longitude = read_number(longitude_text).value_or(0);
-    const bool east = p.longitude >= 0 && longitude < 180;
-    const QString latitude_text = format_fixed(latitude, 3);
-
-    // The boxes and fields are set from code, so their own handlers stay quiet; one
-    // computation follows, as after the last keystroke of a typed position.
-    w.CheckBoxLattitudeNordDX->setChecked(north);
-    w.CheckBoxLattitudeSudDX->setChecked(!north);
-    w.CheckBoxLongitudeEstDX->setChecked(east);
-    w.CheckBoxLongitudeOuestDX->setChecked(!east);
-    w.state().DxLatitude = read_number(latitude_text).value_or(0);
-    w.EditDXLattitude->setText(latitude_text);
-    w.state().DxLongitude = longitude;
-    w.EditDXLongitude->setText(longitude_text);
-    w.clear_list_selections();
-    w.update_dx_locator();
-}
-
-// The menu item, placed after the unit menu; F3 opens the map from anywhere in the window.
-void TForm1::build_map_menu(QMenuBar* bar) {
-    MenuMap = bar->addAction(language_texts(UiLanguage::English).map);
-    MenuMap->setObjectName(QStringLiteral("MenuMap"));
-    MenuMap->setShortcut(QKeySequence(Qt::Key_F3));
-    connect(MenuMap, &QAction::triggered, this, &TForm1::MenuMapClick);
-    addAction(MenuMap);
-    FormMap = new MapWindow(*this);
-}
-
-void TForm1::MenuMapClick() {
-    FormMap->open();
 }
 
 } // namespace kestrav

@@ -5,6 +5,7 @@
 // file once it has been used.
 
 #include "map/azimuthal_projection.h"
+#include "map/map_host.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -18,12 +19,11 @@ namespace kestrav {
 
 struct LanguageTexts;
 class MapView;
-class TForm1;
 
 class MapWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MapWindow(TForm1& main_window);
+    explicit MapWindow(MapHost& host);
 
     MapView* view() const { return view_; }
     // The call-sign field: Enter sets the DX station at the call's country.
@@ -52,7 +52,8 @@ private:
     void call_entered();
     void take_keyboard(bool take);
 
-    TForm1& main_;
+    MapHost& host_;
+    QWidget* host_window_; // compared with while the host is being destroyed
     MapView* view_;
     QLabel* call_label_;
     QLineEdit* call_field_;
@@ -63,11 +64,5 @@ private:
     bool fitting_ = false; // shown for the first time, not yet exposed
     QPoint placed_at_;     // where its frame was put at the first showing
 };
-
-// Sets the DX station to a position as if the operator had typed its latitude and longitude
-// with their hemispheres: the fields, the locator, the bearing, its publication and AUTO
-// follow. Latitudes beyond 89.99 degrees, which no locator holds, are taken as 89.99, and the
-// meridian of 180 degrees as 180 W.
-void place_dx_station(TForm1& main_window, GeoPoint p);
 
 } // namespace kestrav

@@ -10,7 +10,7 @@ constexpr int kAnswerMilliseconds = 5000;
 
 } // namespace
 
-RotctldLink::RotctldLink(QObject* parent) : QObject(parent) {
+RotctldLink::RotctldLink(QObject* parent) : RotatorLink(parent) {
     connect_timer_.setSingleShot(true);
     connect_timer_.setInterval(kConnectMilliseconds);
     connect(&connect_timer_, &QTimer::timeout, this,

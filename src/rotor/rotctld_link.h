@@ -6,6 +6,7 @@
 // answer, no answer within 5 s) is told afterwards.
 
 #include "rotor/heading_protocol.h"
+#include "rotor/rotor_controller.h"
 
 #include <QObject>
 #include <QString>
@@ -16,36 +17,33 @@
 
 namespace kestrav {
 
-class RotctldLink final : public QObject {
+class RotctldLink final : public RotatorLink {
     Q_OBJECT
 public:
     explicit RotctldLink(QObject* parent = nullptr);
     ~RotctldLink() override;
 
-    void setAddress(const QString& host, quint16 port);
+    void setAddress(const QString& host, quint16 port) override;
     // Connected, or being connected.
-    bool isOpen() const;
+    bool isOpen() const override;
     // The command that turns to `tenths` of a degree: it sends back the elevation of the last
     // position read, so that an az/el rotator keeps its elevation (0 before any is read).
-    QByteArray turnCommand(long long tenths) const;
+    QByteArray turnCommand(long long tenths) const override;
     // A turn, or the stop: answered by "RPRT n".
-    void turn(long long tenths);
-    void stop();
+    void turn(long long tenths) override;
+    void stop() override;
     // Asks the position, unless an earlier question is still unanswered.
-    void askHeading();
+    void askHeading() override;
     // Lets what was sent go out, then closes. Nothing when closed.
-    void close();
+    void close() override;
     // At exit only, when no event loop will run again: waits at most `milliseconds` for the
     // connection and for the queued commands (the parking turn) to be written.
-    void finish(int milliseconds);
+    void finish(int milliseconds) override;
     // How long rotctld may take over an answer before the connection is given up.
     void setAnswerTimeout(int milliseconds) { answer_timer_.setInterval(milliseconds); }
 
-signals:
-    // The connection could not be made or was lost, or a command was refused, answered
-    // unreadably or not at all; `reason` says which, in Hamlib's words for its codes.
-    void failed(const QString& reason);
-    void headingReceived(double degrees);
+    // failed(): the connection could not be made or was lost, or a command was refused,
+    // answered unreadably or not at all; `reason` says which, in Hamlib's words for its codes.
 
 private:
     void send(const QByteArray& command, RotctldAnswers::Question question);

@@ -222,7 +222,7 @@ private:
             // Not reset first: an unknown word keeps the parking interface read before.
             const int index = interface_word_index(value);
             if (index >= 0)
-                state_.ParkingInterface = index + 1;
+                state_.ParkingInterface = static_cast<RotorInterface>(index);
             break;
         }
         }

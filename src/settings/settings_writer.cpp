@@ -99,10 +99,8 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
 
     lines << QStringLiteral("AZIMUT_PARKING=") +
                  QString::number(round_half_even(state.ParkingAzimuth));
-    if (state.ParkingInterface >= 1 && state.ParkingInterface <= kAllRotorInterfaceCount) {
-        const auto parking = static_cast<R>(state.ParkingInterface - 1);
-        lines << QStringLiteral("PARKING=") + word(parking);
-    }
+    if (state.ParkingInterface)
+        lines << QStringLiteral("PARKING=") + word(*state.ParkingInterface);
 
     // What goes beyond the five interfaces is written only when in use, after everything
     // else, so a file without it stays as it always was.

@@ -2,7 +2,7 @@
 
 #include "app/desktop.h"
 #include "app/field_text.h"
-#include "app/main_window.h"
+#include "app/station_state.h"
 #include "app/widget_factory.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
@@ -27,12 +27,12 @@
 
 namespace kestrav {
 
-TFormInit::TFormInit(TForm1& main_window, QWidget* parent)
-    : QWidget(parent, Qt::Window), main_(main_window), state_(main_window.state()) {
+TFormInit::TFormInit(InitDialogHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window), main_(host), state_(host.dialogStation()) {
     setObjectName(QStringLiteral("FormInit"));
     setWindowTitle(QLatin1String(kInitDialogTitle));
     // A window of its own, so it does not inherit the main window's icon: it is given it.
-    setWindowIcon(main_window.windowIcon());
+    setWindowIcon(host.dialogIcon());
     // Like the main window: a fixed size, with minimise and close but no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -185,15 +185,15 @@ void TFormInit::show_com_tab(InterfaceTab& t) {
 
 void TFormInit::FormActivate() {
     setFixedSize(design_size());
-    if (state_.ParkingInterface < 1 || state_.ParkingInterface > kAllRotorInterfaceCount)
+    if (!state_.ParkingInterface)
         return;
-    InterfaceTab& t = tab(static_cast<RotorInterface>(state_.ParkingInterface - 1));
+    InterfaceTab& t = tab(*state_.ParkingInterface);
     t.test_azimuth->setValue(static_cast<int>(round_half_even(state_.ParkingAzimuth)));
     t.parking->setChecked(true);
 }
 
 void TFormInit::FormClose() {
-    ParallelPortLibrary* port = main_.parallelPort();
+    ParallelPortLibrary* port = main_.dialogParallelPort();
     if (port != nullptr && port->IsWinNT()) {
         for (RotorInterface which : {RotorInterface::PourSat, RotorInterface::FodTrack}) {
             if (tab(which).port->itemIndex() != -1) {
@@ -204,14 +204,14 @@ void TFormInit::FormClose() {
     }
     CommPortDriverGS->ClosePort();
     CommPortDriverEasy->ClosePort();
-    main_.lower_test_command();
+    main_.dropTestCommand();
     // Parking is the interface in use, when its tab's box is ticked; nothing otherwise.
-    state_.ParkingInterface = 0;
+    state_.ParkingInterface.reset();
     const int chosen = RadioGroupRotor->itemIndex();
     if (chosen != -1) {
         const InterfaceTab& t = tabs_[static_cast<std::size_t>(chosen)];
         if (t.parking->isChecked()) {
-            state_.ParkingInterface = chosen + 1;
+            state_.ParkingInterface = static_cast<RotorInterface>(chosen);
             state_.ParkingAzimuth = t.test_azimuth->value();
         }
     }
@@ -258,7 +258,7 @@ void TFormInit::EditLocalLongitudeChange() {
 void TFormInit::coordinate_changed(QLineEdit* field, double& working, double& stored) {
     if (!field->hasFocus())
         return;
-    const CoordinateText c = apply_coordinate_rules(field, main_.desktop());
+    const CoordinateText c = apply_coordinate_rules(field, main_.dialogDesktop());
     if (c.empty) {
         EditLocalLocator->clear();
     } else if (c.readable) {

@@ -5,6 +5,7 @@
 // settings file keeps it at exit. The dialog's texts are English whatever the language.
 
 #include "rotor/rotor_types.h"
+#include "setup/init_dialog_host.h"
 
 #include <QWidget>
 
@@ -25,7 +26,6 @@ namespace kestrav {
 class RadioGroup;
 struct TabTraits;
 class TCommPortDriver;
-class TForm1;
 struct StationState;
 
 // The dialog's caption, also answered for while the dialog is not built yet.
@@ -34,7 +34,7 @@ inline constexpr char kInitDialogTitle[] = "Kestrav - Initialisation";
 class TFormInit : public QWidget {
     Q_OBJECT
 public:
-    TFormInit(TForm1& main_window, QWidget* parent);
+    TFormInit(InitDialogHost& host, QWidget* parent);
 
     // The locator text as last processed by the locator field's handler or written by
     // update_local_locator; emptying the field from code leaves it unchanged.
@@ -239,7 +239,7 @@ private:
     void parking_changed(InterfaceTab& tab);
     std::uint16_t chosen_lpt_address(const InterfaceTab& tab) const;
 
-    TForm1& main_;
+    InitDialogHost& main_;
     StationState& state_;
     std::array<InterfaceTab, kAllRotorInterfaceCount> tabs_;
     bool loading_ = false;

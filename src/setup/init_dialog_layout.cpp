@@ -1,7 +1,7 @@
 // The interface part of the initialisation dialog: the "INTERFACE" choice and one tab per
 // interface, built at their design positions, with the probe ports and the focus order.
 
-#include "app/main_window.h"
+#include "app/station_state.h"
 #include "app/widget_factory.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotor_protocol.h"

@@ -2,7 +2,7 @@
 // settings, the COM probes, the test commands and parking. Each writes the state at once.
 
 #include "app/desktop.h"
-#include "app/main_window.h"
+#include "app/station_state.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
@@ -27,8 +27,8 @@ void TFormInit::RadioGroupRotorClick() {
     if (state_.SelectedInterface == RotorInterface::Network)
         state_.NetworkConfigured = true;
     // The next GO is sent whatever the minimum step.
-    state_.LastSentAzimuth = -10;
-    main_.update_status_lines();
+    state_.LastSentAzimuth = kNothingSent;
+    main_.interfaceChanged();
 }
 
 // "LPT1 [378h]": the port's base address in upper-case hexadecimal, at least three digits.
@@ -55,7 +55,7 @@ void TFormInit::lpt_chosen(InterfaceTab& t) {
     }
     t.port->setItemIndex(-1);
     *t.port_field = -1;
-    main_.desktop().beep();
+    main_.dialogDesktop().beep();
 }
 
 void TFormInit::RadioGroupHNVLPTClick() {
@@ -74,7 +74,7 @@ void TFormInit::calibration_changed(InterfaceTab& t) {
 void TFormInit::zero_changed(InterfaceTab& t) {
     const double zero = read_number(t.zero->text()).value_or(0);
     if (zero > 90 || zero < -90) {
-        main_.desktop().beep();
+        main_.dialogDesktop().beep();
         *t.zero_field = 0;
         t.zero->clear();
         return;
@@ -149,7 +149,7 @@ void TFormInit::com_chosen(InterfaceTab& t) {
         *t.port_field = chosen;
         return;
     }
-    main_.desktop().beep();
+    main_.dialogDesktop().beep();
     t.port->setItemIndex(-1);
     *t.port_field = -1;
 }
@@ -199,17 +199,17 @@ void TFormInit::ComboBoxBaudEasyClick() {
 // only the tab of that interface can test.
 void TFormInit::test_go(InterfaceTab& t) {
     if (RadioGroupRotor->itemIndex() != static_cast<int>(t.which)) {
-        main_.desktop().beep();
+        main_.dialogDesktop().beep();
         return;
     }
-    ParallelPortLibrary* port = main_.parallelPort();
+    ParallelPortLibrary* port = main_.dialogParallelPort();
     if (t.which == RotorInterface::PourSat || t.which == RotorInterface::FodTrack) {
         if (port != nullptr && port->IsWinNT() && t.port->itemIndex() != -1) {
             const std::uint16_t address = chosen_lpt_address(t);
             port->EnablePorts(address, address);
         }
     }
-    main_.hand_over_test_azimuth(t.test_azimuth->value());
+    main_.handOverTestAzimuth(t.test_azimuth->value());
 }
 
 void TFormInit::BitBtnTestHNVClick() {
@@ -238,11 +238,11 @@ void TFormInit::parking_changed(InterfaceTab& t) {
             const QSignalBlocker blocker(t.parking);
             t.parking->setChecked(false);
         }
-        main_.desktop().beep();
+        main_.dialogDesktop().beep();
         return;
     }
     if (!t.parking->isChecked()) {
-        state_.ParkingInterface = 0;
+        state_.ParkingInterface.reset();
         return;
     }
     for (InterfaceTab& other : tabs_) {
@@ -251,7 +251,7 @@ void TFormInit::parking_changed(InterfaceTab& t) {
             other.parking->setChecked(false);
         }
     }
-    state_.ParkingInterface = static_cast<int>(t.which) + 1;
+    state_.ParkingInterface = t.which;
     state_.ParkingAzimuth = t.test_azimuth->value();
 }
 

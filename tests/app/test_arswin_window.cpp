@@ -22,11 +22,11 @@ protected:
     }
 
     void go(const QString& azimuth) {
-        window->ComboBoxListDX->setFocus();
-        window->EditAzimut->clear();
-        type(window->EditAzimut, azimuth);
-        ASSERT_EQ(window->EditAzimut->text(), azimuth);
-        window->ButtonTrack->click();
+        ui().ComboBoxListDX->setFocus();
+        ui().EditAzimut->clear();
+        type(ui().EditAzimut, azimuth);
+        ASSERT_EQ(ui().EditAzimut->text(), azimuth);
+        ui().ButtonTrack->click();
     }
 
     // The wparams of the accepted posts of the "AZIMUTH" message to the fake's window.
@@ -42,7 +42,7 @@ protected:
         return out;
     }
 
-    bool led_on() const { return window->ImageLedOn->isVisible(); }
+    bool led_on() const { return ui().ImageLedOn->isVisible(); }
 };
 
 TEST_F(ArswinWindowTest, TurnsSendTheRoundedTrueAzimuthAndStopSendsMinusOne) {
@@ -62,14 +62,14 @@ TEST_F(ArswinWindowTest, TurnsSendTheRoundedTrueAzimuthAndStopSendsMinusOne) {
         window->state().LastSentAzimuth = -10;
         go(QString::fromLatin1(r.azimuth));
         EXPECT_EQ(sent(), std::vector<std::int64_t>{r.sent}) << r.azimuth;
-        EXPECT_EQ(window->LabelAzimut->text(), QString::number(r.sent));
+        EXPECT_EQ(ui().LabelAzimut->text(), QString::number(r.sent));
         EXPECT_TRUE(led_on());
         EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth,
                          QString::fromLatin1(r.azimuth).toDouble());
 
-        window->BitBtnStop->click();
+        ui().BitBtnStop->click();
         EXPECT_EQ(sent(), (std::vector<std::int64_t>{r.sent, -1}));
-        EXPECT_EQ(window->LabelAzimut->text(), QStringLiteral("-1"));
+        EXPECT_EQ(ui().LabelAzimut->text(), QStringLiteral("-1"));
         EXPECT_FALSE(led_on());
         // The stop forgets the last sent azimuth: the next turn goes out whatever the step.
         EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, -10);
@@ -81,7 +81,7 @@ TEST_F(ArswinWindowTest, TurnsSendTheRoundedTrueAzimuthAndStopSendsMinusOne) {
 TEST_F(ArswinWindowTest, MissingProgramWarnsOnATurnInTheCurrentLanguageOnly) {
     window_messages.windowPresent = false;
     go(QStringLiteral("45"));
-    window->BitBtnStop->click(); // silent
+    ui().BitBtnStop->click(); // silent
     // Below the minimum step nothing is looked up, so nothing is reported either.
     window->state().min_step(RotorInterface::Ea4tx) = 2;
     window->state().LastSentAzimuth = 10;
@@ -106,7 +106,7 @@ TEST_F(ArswinWindowTest, RefusedPostBeepsAndFailsOnlyTheTurn) {
     EXPECT_EQ(desktop.beeps, 1);
     EXPECT_FALSE(led_on());
     EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, 45);
-    window->BitBtnStop->click();
+    ui().BitBtnStop->click();
     EXPECT_EQ(desktop.beeps, 2);
     ASSERT_EQ(window_messages.posts.size(), 2u);
     EXPECT_EQ(window_messages.posts[1].wparam, -1);
@@ -116,13 +116,14 @@ TEST_F(ArswinWindowTest, RefusedPostBeepsAndFailsOnlyTheTurn) {
 // At close the stop goes out once more unless the antenna is being parked through EA4TX.
 TEST_F(ArswinWindowTest, CloseStopsUnlessParkedThroughThisInterface) {
     struct Row {
-        int parking;
+        std::optional<RotorInterface> parking;
         std::vector<std::int64_t> sent;
     };
     const Row rows[] = {
-        {0, {-1, -1}},
-        {3, {-1, 180}},
-        {4, {-1, -1}}, // parking set for GS232 is no parking through the selected EA4TX
+        {std::nullopt, {-1, -1}},
+        {RotorInterface::Ea4tx, {-1, 180}},
+        {RotorInterface::Gs232,
+         {-1, -1}}, // parking set for GS232 is no parking through the selected EA4TX
     };
     for (const Row& r : rows) {
         window_messages.posts.clear();
@@ -130,7 +131,7 @@ TEST_F(ArswinWindowTest, CloseStopsUnlessParkedThroughThisInterface) {
         window->state().ParkingAzimuth = 180;
         window->state().LastSentAzimuth = -10;
         ASSERT_TRUE(window->close());
-        EXPECT_EQ(sent(), r.sent) << "parking " << r.parking;
+        EXPECT_EQ(sent(), r.sent) << "parking " << (r.parking ? static_cast<int>(*r.parking) : -1);
         window->show();
     }
 }

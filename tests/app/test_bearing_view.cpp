@@ -23,18 +23,18 @@ protected:
 
     // Types a DX position into the coordinate fields and boxes, as the operator does.
     void enter_dx(double lat, bool north, double lon, bool east) {
-        erase(window->EditDXLattitude);
-        erase(window->EditDXLongitude);
-        QCheckBox* ns = north ? window->CheckBoxLattitudeNordDX : window->CheckBoxLattitudeSudDX;
-        QCheckBox* ew = east ? window->CheckBoxLongitudeEstDX : window->CheckBoxLongitudeOuestDX;
+        erase(ui().EditDXLattitude);
+        erase(ui().EditDXLongitude);
+        QCheckBox* ns = north ? ui().CheckBoxLattitudeNordDX : ui().CheckBoxLattitudeSudDX;
+        QCheckBox* ew = east ? ui().CheckBoxLongitudeEstDX : ui().CheckBoxLongitudeOuestDX;
         for (QCheckBox* box : {ns, ew}) {
             if (!box->isChecked()) {
                 focus(box);
                 QTest::keyClick(box, Qt::Key_Space);
             }
         }
-        type(window->EditDXLattitude, QString::number(lat, 'g', 17));
-        type(window->EditDXLongitude, QString::number(lon, 'g', 17));
+        type(ui().EditDXLattitude, QString::number(lat, 'g', 17));
+        type(ui().EditDXLongitude, QString::number(lon, 'g', 17));
     }
 };
 
@@ -66,19 +66,19 @@ TEST_F(BearingViewTest, ReferenceHeadingsShortAndLongPath) {
     for (const Row& r : rows) {
         enter_dx(r.lat, r.north, r.lon, r.east);
         const double km = reference_km(r.north ? r.lat : -r.lat, r.east ? r.lon : -r.lon);
-        EXPECT_EQ(window->EditAzimut->text(), QLatin1String(r.azimuth)) << r.azimuth;
-        EXPECT_NEAR(window->EditDistance->text().toDouble(), km, 0.051) << r.azimuth;
+        EXPECT_EQ(ui().EditAzimut->text(), QLatin1String(r.azimuth)) << r.azimuth;
+        EXPECT_NEAR(ui().EditDistance->text().toDouble(), km, 0.051) << r.azimuth;
         EXPECT_NEAR(window->state().Distance, km, 1e-6) << r.azimuth;
         EXPECT_EQ(window->publishedAzimuth(),
                   QString::number(std::lround(window->state().RequestedAzimuth)));
 
-        window->SpeedButtonLP->click();
+        ui().SpeedButtonLP->click();
         EXPECT_TRUE(window->longPath());
-        EXPECT_EQ(window->EditAzimut->text(), QLatin1String(r.long_path)) << r.long_path;
+        EXPECT_EQ(ui().EditAzimut->text(), QLatin1String(r.long_path)) << r.long_path;
         EXPECT_NEAR(window->state().Distance, kCircumferenceKm - km, 1e-6);
-        window->SpeedButtonLP->click();
+        ui().SpeedButtonLP->click();
         EXPECT_FALSE(window->longPath());
-        EXPECT_EQ(window->EditAzimut->text(), QLatin1String(r.azimuth));
+        EXPECT_EQ(ui().EditAzimut->text(), QLatin1String(r.azimuth));
     }
 }
 
@@ -87,60 +87,60 @@ TEST_F(BearingViewTest, DistanceRoundedOnceUnderEitherSeparator) {
     for (const QChar separator : {QLatin1Char('.'), QLatin1Char(',')}) {
         set_decimal_separator(separator);
         enter_dx(20, true, 157.75, false);
-        window->SpeedButtonLP->click();
-        EXPECT_EQ(window->EditDistance->text(), QStringLiteral("27902") + separator + u'2');
-        EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("160") + separator + u'3');
-        window->SpeedButtonLP->click();
+        ui().SpeedButtonLP->click();
+        EXPECT_EQ(ui().EditDistance->text(), QStringLiteral("27902") + separator + u'2');
+        EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("160") + separator + u'3');
+        ui().SpeedButtonLP->click();
     }
 }
 
 TEST_F(BearingViewTest, LongPathToggleDecidesWhatTheNextStationShows) {
-    window->SpeedButtonLP->click(); // azimuth field empty at start: only the toggle switches
+    ui().SpeedButtonLP->click(); // azimuth field empty at start: only the toggle switches
     EXPECT_TRUE(window->longPath());
-    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
+    EXPECT_TRUE(ui().EditAzimut->text().isEmpty());
     enter_dx(36, true, 138, true);
-    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("214.5"));
-    EXPECT_TRUE(window->SpeedButtonLP->isChecked());
-    window->SpeedButtonLP->click();
-    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("34.5"));
-    EXPECT_FALSE(window->SpeedButtonLP->isChecked());
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("214.5"));
+    EXPECT_TRUE(ui().SpeedButtonLP->isChecked());
+    ui().SpeedButtonLP->click();
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("34.5"));
+    EXPECT_FALSE(ui().SpeedButtonLP->isChecked());
 }
 
 TEST_F(BearingViewTest, MilesAndBackShowTheSameKilometres) {
     enter_dx(38, true, 97, false);
-    const QString km = window->EditDistance->text();
+    const QString km = ui().EditDistance->text();
     const double distance = window->state().Distance;
-    window->MenuMile->trigger();
-    EXPECT_EQ(window->LabelDistance->text(), QStringLiteral("QRB = (mile)"));
-    EXPECT_NEAR(window->EditDistance->text().toDouble(), distance / 1.609, 0.051);
-    window->MenuMile->trigger(); // already checked: nothing changes
-    EXPECT_NEAR(window->EditDistance->text().toDouble(), distance / 1.609, 0.051);
-    window->MenuKm->trigger();
-    EXPECT_EQ(window->LabelDistance->text(), QStringLiteral("QRB = (km)"));
-    EXPECT_EQ(window->EditDistance->text(), km);
-    EXPECT_TRUE(window->MenuKm->isChecked());
-    EXPECT_FALSE(window->MenuMile->isChecked());
+    ui().MenuMile->trigger();
+    EXPECT_EQ(ui().LabelDistance->text(), QStringLiteral("QRB = (mile)"));
+    EXPECT_NEAR(ui().EditDistance->text().toDouble(), distance / 1.609, 0.051);
+    ui().MenuMile->trigger(); // already checked: nothing changes
+    EXPECT_NEAR(ui().EditDistance->text().toDouble(), distance / 1.609, 0.051);
+    ui().MenuKm->trigger();
+    EXPECT_EQ(ui().LabelDistance->text(), QStringLiteral("QRB = (km)"));
+    EXPECT_EQ(ui().EditDistance->text(), km);
+    EXPECT_TRUE(ui().MenuKm->isChecked());
+    EXPECT_FALSE(ui().MenuMile->isChecked());
 }
 
 TEST_F(BearingViewTest, NoLocalStationLeavesTheDisplayUntouched) {
     erase(window->formInit()->EditLocalLocator);
     ASSERT_TRUE(window->state().LocalLocator.isEmpty());
     enter_dx(36, true, 138, true);
-    EXPECT_FALSE(window->EditDXLocator->text().isEmpty());
-    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
+    EXPECT_FALSE(ui().EditDXLocator->text().isEmpty());
+    EXPECT_TRUE(ui().EditAzimut->text().isEmpty());
 }
 
 TEST_F(BearingViewTest, NearlyCoincidentAndAntipodalStationsShowNumbers) {
     // The next subsquare east, and the antipode of the local station.
     enter_dx(48.854166666666664, true, 2.4583333333333335, true);
-    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("90.0"));
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("90.0"));
     enter_dx(48.854166666666664, false, 177.625, false);
-    const QString az = window->EditAzimut->text();
+    const QString az = ui().EditAzimut->text();
     EXPECT_FALSE(az.contains(QStringLiteral("nan"), Qt::CaseInsensitive));
     const double value = az.toDouble();
     EXPECT_GE(value, 0);
     EXPECT_LE(value, 360);
-    EXPECT_EQ(window->EditDistance->text(), QStringLiteral("20001.6"));
+    EXPECT_EQ(ui().EditDistance->text(), QStringLiteral("20001.6"));
 }
 
 } // namespace

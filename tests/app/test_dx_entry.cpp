@@ -17,21 +17,21 @@ protected:
         start();
         set_local(QStringLiteral("JN18EU"));
     }
-    QLineEdit* locator() { return window->EditDXLocator; }
+    QLineEdit* locator() { return ui().EditDXLocator; }
 };
 
 TEST_F(DxEntryTest, LowerCaseLocatorIsUpperCasedAndFillsTheCoordinates) {
     type(locator(), QStringLiteral("jn18eu"));
     EXPECT_EQ(locator()->text(), QStringLiteral("JN18EU"));
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("48.854"));
-    EXPECT_EQ(window->EditDXLongitude->text(), QStringLiteral("2.375"));
-    EXPECT_TRUE(window->CheckBoxLattitudeNordDX->isChecked());
-    EXPECT_FALSE(window->CheckBoxLattitudeSudDX->isChecked());
-    EXPECT_TRUE(window->CheckBoxLongitudeEstDX->isChecked());
-    EXPECT_FALSE(window->CheckBoxLongitudeOuestDX->isChecked());
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("48.854"));
+    EXPECT_EQ(ui().EditDXLongitude->text(), QStringLiteral("2.375"));
+    EXPECT_TRUE(ui().CheckBoxLattitudeNordDX->isChecked());
+    EXPECT_FALSE(ui().CheckBoxLattitudeSudDX->isChecked());
+    EXPECT_TRUE(ui().CheckBoxLongitudeEstDX->isChecked());
+    EXPECT_FALSE(ui().CheckBoxLongitudeOuestDX->isChecked());
     // Same locator as the local station: no formulas, zero azimuth and distance.
-    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("0.0"));
-    EXPECT_EQ(window->EditDistance->text(), QStringLiteral("0.0"));
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("0.0"));
+    EXPECT_EQ(ui().EditDistance->text(), QStringLiteral("0.0"));
     EXPECT_EQ(desktop.beeps, 0);
 }
 
@@ -41,15 +41,15 @@ TEST_F(DxEntryTest, TypingInsideACompleteLocatorOverwrites) {
     QTest::keyClicks(locator(), QStringLiteral("K"));
     EXPECT_EQ(locator()->text(), QStringLiteral("JK18EU"));
     EXPECT_EQ(locator()->cursorPosition(), 2);
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("18.854"));
-    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("18.854"));
+    EXPECT_FALSE(ui().EditAzimut->text().isEmpty());
 }
 
 TEST_F(DxEntryTest, SeventhCharacterIsDroppedAndTheLocatorKept) {
     type(locator(), QStringLiteral("JM75GTA"));
     EXPECT_EQ(locator()->text(), QStringLiteral("JM75GT"));
     EXPECT_EQ(locator()->cursorPosition(), 6);
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("35.813"));
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("35.813"));
 }
 
 TEST_F(DxEntryTest, CharactersOutsideTheirClassAreRemovedWithoutBeep) {
@@ -82,22 +82,22 @@ TEST_F(DxEntryTest, RefusedCharacterInTheMiddleLeavesTheCaretWhereItWas) {
 
 TEST_F(DxEntryTest, EmptyingTheLocatorEmptiesCoordinatesAndBearing) {
     type(locator(), QStringLiteral("FN31PR"));
-    ASSERT_FALSE(window->EditAzimut->text().isEmpty());
+    ASSERT_FALSE(ui().EditAzimut->text().isEmpty());
     erase(locator());
-    EXPECT_TRUE(window->EditDXLattitude->text().isEmpty());
-    EXPECT_TRUE(window->EditDXLongitude->text().isEmpty());
+    EXPECT_TRUE(ui().EditDXLattitude->text().isEmpty());
+    EXPECT_TRUE(ui().EditDXLongitude->text().isEmpty());
     EXPECT_EQ(window->state().DxLatitude, 0);
     EXPECT_EQ(window->state().DxLongitude, 0);
-    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
-    EXPECT_TRUE(window->EditDistance->text().isEmpty());
+    EXPECT_TRUE(ui().EditAzimut->text().isEmpty());
+    EXPECT_TRUE(ui().EditDistance->text().isEmpty());
 }
 
 TEST_F(DxEntryTest, IncompleteLocatorEmptiesTheCoordinatesButKeepsTheValues) {
     type(locator(), QStringLiteral("FN31PR"));
     const double latitude = window->state().DxLatitude;
     QTest::keyClick(locator(), Qt::Key_Backspace);
-    EXPECT_TRUE(window->EditDXLattitude->text().isEmpty());
-    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
+    EXPECT_TRUE(ui().EditDXLattitude->text().isEmpty());
+    EXPECT_TRUE(ui().EditAzimut->text().isEmpty());
     EXPECT_EQ(window->state().DxLatitude, latitude);
 }
 
@@ -106,86 +106,84 @@ TEST_F(DxEntryTest, PastedLocatorWithCharactersOutOfClassIsNotConverted) {
     focus(locator());
     locator()->paste();
     EXPECT_EQ(locator()->text(), QStringLiteral("ZZ99XX"));
-    EXPECT_TRUE(window->EditDXLattitude->text().isEmpty());
-    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
+    EXPECT_TRUE(ui().EditDXLattitude->text().isEmpty());
+    EXPECT_TRUE(ui().EditAzimut->text().isEmpty());
 }
 
 TEST_F(DxEntryTest, CoordinatesGiveTheLocatorUnderBothSeparators) {
     for (const QChar sep : {QLatin1Char('.'), QLatin1Char(',')}) {
         set_decimal_separator(sep);
-        erase(window->EditDXLattitude);
-        erase(window->EditDXLongitude);
-        focus(window->CheckBoxLongitudeEstDX);
-        window->CheckBoxLongitudeEstDX->setChecked(true);
-        type(window->EditDXLattitude, QStringLiteral("35.83"));
-        type(window->EditDXLongitude, QStringLiteral("14,58"));
-        EXPECT_EQ(window->EditDXLattitude->text(),
-                  QStringLiteral("35") + sep + QStringLiteral("83"));
-        EXPECT_EQ(window->EditDXLongitude->text(),
-                  QStringLiteral("14") + sep + QStringLiteral("58"));
+        erase(ui().EditDXLattitude);
+        erase(ui().EditDXLongitude);
+        focus(ui().CheckBoxLongitudeEstDX);
+        ui().CheckBoxLongitudeEstDX->setChecked(true);
+        type(ui().EditDXLattitude, QStringLiteral("35.83"));
+        type(ui().EditDXLongitude, QStringLiteral("14,58"));
+        EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("35") + sep + QStringLiteral("83"));
+        EXPECT_EQ(ui().EditDXLongitude->text(), QStringLiteral("14") + sep + QStringLiteral("58"));
         EXPECT_EQ(locator()->text(), QStringLiteral("JM75GT"));
-        EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("141") + sep + QStringLiteral("0"));
+        EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("141") + sep + QStringLiteral("0"));
     }
     EXPECT_EQ(desktop.beeps, 0);
 }
 
 TEST_F(DxEntryTest, ASecondSeparatorAndLettersAreRefusedWithABeep) {
     set_decimal_separator(QLatin1Char(','));
-    type(window->EditDXLattitude, QStringLiteral("45.5"));
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("45,5"));
+    type(ui().EditDXLattitude, QStringLiteral("45.5"));
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("45,5"));
     EXPECT_EQ(desktop.beeps, 0);
-    QTest::keyClicks(window->EditDXLattitude, QStringLiteral(","));
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("45,5"));
+    QTest::keyClicks(ui().EditDXLattitude, QStringLiteral(","));
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("45,5"));
     EXPECT_EQ(desktop.beeps, 1);
-    window->EditDXLattitude->setCursorPosition(1);
-    QTest::keyClicks(window->EditDXLattitude, QStringLiteral("x"));
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("45,5"));
-    EXPECT_EQ(window->EditDXLattitude->cursorPosition(), 1);
+    ui().EditDXLattitude->setCursorPosition(1);
+    QTest::keyClicks(ui().EditDXLattitude, QStringLiteral("x"));
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("45,5"));
+    EXPECT_EQ(ui().EditDXLattitude->cursorPosition(), 1);
     EXPECT_EQ(desktop.beeps, 2);
     EXPECT_DOUBLE_EQ(window->state().DxLatitude, 45.5);
 }
 
 TEST_F(DxEntryTest, PastedNegativeNumberIsReadButGivesNoLocator) {
-    type(window->EditDXLongitude, QStringLiteral("20"));
+    type(ui().EditDXLongitude, QStringLiteral("20"));
     QApplication::clipboard()->setText(QStringLiteral("-45"));
-    focus(window->EditDXLattitude);
-    window->EditDXLattitude->paste();
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("-45"));
+    focus(ui().EditDXLattitude);
+    ui().EditDXLattitude->paste();
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("-45"));
     EXPECT_DOUBLE_EQ(window->state().DxLatitude, -45);
     EXPECT_TRUE(locator()->text().isEmpty());
     EXPECT_EQ(desktop.beeps, 0);
 }
 
 TEST_F(DxEntryTest, LatitudeLimitAndLongitude180) {
-    type(window->EditDXLongitude, QStringLiteral("10"));
-    type(window->EditDXLattitude, QStringLiteral("89.99"));
+    type(ui().EditDXLongitude, QStringLiteral("10"));
+    type(ui().EditDXLattitude, QStringLiteral("89.99"));
     EXPECT_EQ(locator()->text().size(), 6);
-    QTest::keyClicks(window->EditDXLattitude, QStringLiteral("5"));
+    QTest::keyClicks(ui().EditDXLattitude, QStringLiteral("5"));
     EXPECT_TRUE(locator()->text().isEmpty());
-    erase(window->EditDXLattitude);
-    type(window->EditDXLattitude, QStringLiteral("10"));
-    erase(window->EditDXLongitude);
-    type(window->EditDXLongitude, QStringLiteral("180")); // west: accepted
+    erase(ui().EditDXLattitude);
+    type(ui().EditDXLattitude, QStringLiteral("10"));
+    erase(ui().EditDXLongitude);
+    type(ui().EditDXLongitude, QStringLiteral("180")); // west: accepted
     EXPECT_TRUE(locator()->text().startsWith(QLatin1Char('A')));
-    focus(window->CheckBoxLongitudeEstDX);
-    QTest::keyClick(window->CheckBoxLongitudeEstDX, Qt::Key_Space); // east: refused
-    EXPECT_TRUE(window->CheckBoxLongitudeEstDX->isChecked());
-    EXPECT_FALSE(window->CheckBoxLongitudeOuestDX->isChecked());
+    focus(ui().CheckBoxLongitudeEstDX);
+    QTest::keyClick(ui().CheckBoxLongitudeEstDX, Qt::Key_Space); // east: refused
+    EXPECT_TRUE(ui().CheckBoxLongitudeEstDX->isChecked());
+    EXPECT_FALSE(ui().CheckBoxLongitudeOuestDX->isChecked());
     EXPECT_TRUE(locator()->text().isEmpty());
 }
 
 TEST_F(DxEntryTest, ClickingACheckedBoxSwitchesThePairAndRecomputes) {
     type(locator(), QStringLiteral("JM75GT"));
-    const QString azimuth = window->EditAzimut->text();
-    window->ComboBoxListDX->addItem(QStringLiteral("x"));
-    window->ComboBoxListDX->setCurrentIndex(0);
-    focus(window->CheckBoxLattitudeNordDX);
-    QTest::keyClick(window->CheckBoxLattitudeNordDX, Qt::Key_Space);
-    EXPECT_FALSE(window->CheckBoxLattitudeNordDX->isChecked());
-    EXPECT_TRUE(window->CheckBoxLattitudeSudDX->isChecked());
+    const QString azimuth = ui().EditAzimut->text();
+    ui().ComboBoxListDX->addItem(QStringLiteral("x"));
+    ui().ComboBoxListDX->setCurrentIndex(0);
+    focus(ui().CheckBoxLattitudeNordDX);
+    QTest::keyClick(ui().CheckBoxLattitudeNordDX, Qt::Key_Space);
+    EXPECT_FALSE(ui().CheckBoxLattitudeNordDX->isChecked());
+    EXPECT_TRUE(ui().CheckBoxLattitudeSudDX->isChecked());
     EXPECT_EQ(locator()->text(), QStringLiteral("JF74GE"));
-    EXPECT_NE(window->EditAzimut->text(), azimuth);
-    EXPECT_EQ(window->ComboBoxListDX->currentIndex(), -1);
+    EXPECT_NE(ui().EditAzimut->text(), azimuth);
+    EXPECT_EQ(ui().ComboBoxListDX->currentIndex(), -1);
 }
 
 } // namespace

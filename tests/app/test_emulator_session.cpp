@@ -71,10 +71,10 @@ protected:
         StationState& s = window->state();
         s.SelectedInterface = iface;
         s.stop_side(iface) = side;
-        window->ComboBoxListDX->setFocus();
-        window->EditAzimut->clear();
-        type(window->EditAzimut, azimuth);
-        window->ButtonTrack->click();
+        ui().ComboBoxListDX->setFocus();
+        ui().EditAzimut->clear();
+        type(ui().EditAzimut, azimuth);
+        ui().ButtonTrack->click();
     }
 
     // What the emulator has received, once it holds at least `size` bytes (or after 10 s).
@@ -120,9 +120,9 @@ TEST_F(EmulatorSession, CommandsArriveByteForByte) {
     go(RotorInterface::Gs232, StopSide::N, QStringLiteral("99.6"));
     go(RotorInterface::Gs232, StopSide::N, QStringLiteral("359.7"));
     go(RotorInterface::Gs232, StopSide::S, QStringLiteral("90"));
-    window->BitBtnStop->click();
+    ui().BitBtnStop->click();
     go(RotorInterface::EasyComm, StopSide::N, QStringLiteral("45"));
-    window->BitBtnStop->click();
+    ui().BitBtnStop->click();
     const QByteArray expected("W000\rW008\rW008\rW100\rW360\rW270\rS\rAZ045.0\rSA\r");
     EXPECT_EQ(received(expected.size()), expected);
     EXPECT_EQ(desktop.beeps, 0);
@@ -131,18 +131,18 @@ TEST_F(EmulatorSession, CommandsArriveByteForByte) {
 
 TEST_F(EmulatorSession, ExitParksOnTheEmulator) {
     go(RotorInterface::EasyComm, StopSide::N, QStringLiteral("10"));
-    window->state().ParkingInterface = 5;
+    window->state().ParkingInterface = RotorInterface::EasyComm;
     window->state().ParkingAzimuth = 180;
     window->close();
     const QByteArray expected("AZ010.0\rSA\rAZ180.0\r");
     EXPECT_EQ(received(expected.size()), expected);
-    EXPECT_FALSE(window->CommPortDriverEasy->IsOpen());
+    EXPECT_FALSE(ui().CommPortDriverEasy->IsOpen());
 }
 
 // The heading asked of the controller once a second while the port is open: the second needle
 // follows the turning antenna and leaves the dial once STOP has closed the port.
 TEST_F(SlowEmulatorSession, HeadingFollowsTheTurningAntenna) {
-    window->MenuHeading->trigger();
+    ui().MenuHeading->trigger();
     const StationState& s = window->state();
     // GS-232 turns the antenna from 0 to 90, EasyComm back to 10.
     for (const auto& [iface, azimuth] :
@@ -155,11 +155,11 @@ TEST_F(SlowEmulatorSession, HeadingFollowsTheTurningAntenna) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return *s.AntennaHeading != first; }, 5000))
             << "the needle follows the turning antenna";
         EXPECT_LT(std::abs(*s.AntennaHeading - azimuth), std::abs(first - azimuth));
-        window->BitBtnStop->click();
+        ui().BitBtnStop->click();
         no_more_readings();
     }
     EXPECT_EQ(desktop.beeps, 0);
-    EXPECT_EQ(window->Image1->toolTip(), QStringLiteral("no reading"));
+    EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("no reading"));
 }
 
 // Kestrav, Debian's rotctld for a GS-232A controller, and the emulator on a pseudo-terminal:
@@ -199,12 +199,12 @@ protected:
             5000));
     }
     void go_to(const QString& azimuth) {
-        window->ComboBoxListDX->setFocus();
-        window->EditAzimut->clear();
-        type(window->EditAzimut, azimuth);
-        window->ButtonTrack->click();
+        ui().ComboBoxListDX->setFocus();
+        ui().EditAzimut->clear();
+        type(ui().EditAzimut, azimuth);
+        ui().ButtonTrack->click();
     }
-    QString status() const { return window->LabelEtatInterface->text(); }
+    QString status() const { return ui().LabelEtatInterface->text(); }
     quint16 port = 0;
     ChildProcess rotctld;
 };
@@ -212,18 +212,18 @@ protected:
 TEST_F(NetworkSession, GoStopHeadingAndParking) {
     window->update_status_lines();
     EXPECT_EQ(status(), QStringLiteral(" Ant = Network / 127.0.0.1:%1").arg(port));
-    window->MenuHeading->trigger();
+    ui().MenuHeading->trigger();
     go_to(QStringLiteral("90"));
-    EXPECT_TRUE(window->ImageLedOn->isVisible());
+    EXPECT_TRUE(ui().ImageLedOn->isVisible());
     EXPECT_TRUE(received(8).startsWith("W090")) << "rotctld turned the emulator";
     const StationState& s = window->state();
     ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading && *s.AntennaHeading > 5; }, 8000));
-    window->BitBtnStop->click();
+    ui().BitBtnStop->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return received(10).contains("\rS\r"); }, 5000));
     no_more_readings();
 
     // Parking at exit goes out before the program ends.
-    window->state().ParkingInterface = 6;
+    window->state().ParkingInterface = RotorInterface::Network;
     window->state().ParkingAzimuth = 180;
     window->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return received(20).contains("W180"); }, 5000));
@@ -234,12 +234,12 @@ TEST_F(NetworkSession, FailuresAreToldAfterTheGo) {
     // rotctld gone mid-session: the GO is refused, told by a beep, no LED and the reason.
     go_to(QStringLiteral("30"));
     ASSERT_TRUE(received(4).startsWith("W030"));
-    window->BitBtnStop->click();
+    ui().BitBtnStop->click();
     rotctld.kill();
     rotctld.waitForFinished(5000);
     go_to(QStringLiteral("40"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == 1; }, 5000));
-    EXPECT_FALSE(window->ImageLedOn->isVisible());
+    EXPECT_FALSE(ui().ImageLedOn->isVisible());
     EXPECT_TRUE(status().endsWith(QStringLiteral(" / Connection refused")))
         << status().toStdString();
 
@@ -249,7 +249,7 @@ TEST_F(NetworkSession, FailuresAreToldAfterTheGo) {
     emulator.waitForFinished(5000);
     go_to(QStringLiteral("50"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == 2; }, 10000));
-    EXPECT_FALSE(window->ImageLedOn->isVisible());
+    EXPECT_FALSE(ui().ImageLedOn->isVisible());
     EXPECT_FALSE(status().endsWith(QStringLiteral("Connection refused"))) << status().toStdString();
 
     // The next GO clears the reason.

@@ -226,7 +226,7 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
     start_with_gs232_on_com1();
     EXPECT_EQ(init()->PageControlAntenne->currentWidget(), init()->TabSheetGS232);
     // The main window's status line follows the interface at once.
-    EXPECT_EQ(window->LabelEtatInterface->text(), QStringLiteral(" Ant = GS232 / no COM"));
+    EXPECT_EQ(ui().LabelEtatInterface->text(), QStringLiteral(" Ant = GS232 / no COM"));
 
     click(init()->BitBtnTestEA);
     EXPECT_EQ(desktop.beeps, 1);
@@ -234,7 +234,7 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
     click(init()->CheckBoxParkFOD);
     EXPECT_EQ(desktop.beeps, 2);
     EXPECT_FALSE(init()->CheckBoxParkFOD->isChecked());
-    EXPECT_EQ(state().ParkingInterface, 0);
+    EXPECT_FALSE(state().ParkingInterface);
 
     // Two tests with the same azimuth are both sent, whatever the minimum step.
     set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("90"));
@@ -246,18 +246,18 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
     set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("400"));
     click(init()->BitBtnTestGS);
     EXPECT_EQ(desktop.beeps, 3);
-    focus(window->ComboBoxListDX);
-    QTest::keyClicks(window->ComboBoxListDX, QStringLiteral("F")); // a country from the list
-    EXPECT_NE(window->EditAzimut->text(), QStringLiteral("400"));
-    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+    focus(ui().ComboBoxListDX);
+    QTest::keyClicks(ui().ComboBoxListDX, QStringLiteral("F")); // a country from the list
+    EXPECT_NE(ui().EditAzimut->text(), QStringLiteral("400"));
+    EXPECT_FALSE(ui().EditAzimut->text().isEmpty());
     EXPECT_EQ(com1->read(200), QByteArray());
 
     // Parking: ticked sets it, unticked ends it; one box at most is ticked.
     click(init()->CheckBoxParkGS);
-    EXPECT_EQ(state().ParkingInterface, 4);
+    EXPECT_EQ(state().ParkingInterface, RotorInterface::Gs232);
     EXPECT_EQ(state().ParkingAzimuth, 400);
     click(init()->CheckBoxParkGS);
-    EXPECT_EQ(state().ParkingInterface, 0);
+    EXPECT_FALSE(state().ParkingInterface);
     click(init()->RadioGroupRotor, 2); // EA4TX
     click(init()->CheckBoxParkEA);
     click(init()->RadioGroupRotor, 3);
@@ -265,7 +265,7 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
     EXPECT_FALSE(init()->CheckBoxParkEA->isChecked());
     click(init()->CheckBoxParkGS);
     init()->close();
-    EXPECT_EQ(state().ParkingInterface, 0);
+    EXPECT_FALSE(state().ParkingInterface);
     EXPECT_EQ(desktop.beeps, 3);
 }
 
@@ -280,17 +280,17 @@ TEST_F(DialogTest, WholeSessionThroughBothWindows) {
     set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("90"));
     click(init()->BitBtnTestGS);
     EXPECT_EQ(com1->read(), QByteArray("W090\r"));
-    EXPECT_FALSE(window->CommPortDriverGS->IsOpen());
+    EXPECT_FALSE(ui().CommPortDriverGS->IsOpen());
     click(init()->CheckBoxParkGS);
     init()->close();
 
-    focus(window->EditAzimut); // activating the main window takes the port and speed over
-    EXPECT_EQ(window->CommPortDriverGS->ComPortSpeed(), br9600);
-    EXPECT_EQ(window->LabelEtatInterface->text(),
+    focus(ui().EditAzimut); // activating the main window takes the port and speed over
+    EXPECT_EQ(ui().CommPortDriverGS->ComPortSpeed(), br9600);
+    EXPECT_EQ(ui().LabelEtatInterface->text(),
               QStringLiteral(" Ant = GS232 / COM1 / 9600 / Parking=90°"));
-    window->EditAzimut->selectAll();
-    QTest::keyClicks(window->EditAzimut, QStringLiteral("180"));
-    window->ButtonTrack->click();
+    ui().EditAzimut->selectAll();
+    QTest::keyClicks(ui().EditAzimut, QStringLiteral("180"));
+    ui().ButtonTrack->click();
     EXPECT_EQ(com1->read(), QByteArray("W180\r"));
     window->close();
     EXPECT_EQ(com1->read(), QByteArray("S\rW090\r"));
@@ -483,13 +483,13 @@ TEST_F(DialogTest, NetworkTabSetsUpTheNetworkInterface) {
     set_test_azimuth(init()->SpinEditNetPort, QStringLiteral("1"));
     set_test_azimuth(init()->SpinEditAzTestNet, QStringLiteral("90"));
     click(init()->CheckBoxParkNet);
-    EXPECT_EQ(state().ParkingInterface, 6);
+    EXPECT_EQ(state().ParkingInterface, RotorInterface::Network);
 
     // Nobody listens on port 1: the test GO is refused after the fact.
     click(init()->BitBtnTestNet);
     EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == 1; }, 5000));
-    EXPECT_TRUE(window->LabelEtatInterface->text().startsWith(
-        QStringLiteral(" Ant = Network / 127.0.0.1:1")));
+    EXPECT_TRUE(
+        ui().LabelEtatInterface->text().startsWith(QStringLiteral(" Ant = Network / 127.0.0.1:1")));
 
     init()->close();
     window->close();
@@ -534,13 +534,13 @@ TEST_F(DialogTest, ShowingTheDialogGivesItTheKeyboard) {
     EXPECT_TRUE(init()->EditLocalLocator->hasFocus());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("jn18eu"));
     EXPECT_EQ(state().LocalLocator, QStringLiteral("JN18EU"));
-    EXPECT_TRUE(window->EditDXLocator->text().isEmpty());
+    EXPECT_TRUE(ui().EditDXLocator->text().isEmpty());
 
     EXPECT_EQ(init()->minimumSize(), init()->maximumSize());
     EXPECT_FALSE(init()->windowFlags() & Qt::WindowMaximizeButtonHint);
 
-    focus(window->EditDXLocator);
-    QTest::keyClick(window->EditDXLocator, Qt::Key_I, Qt::AltModifier);
+    focus(ui().EditDXLocator);
+    QTest::keyClick(ui().EditDXLocator, Qt::Key_I, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitForWindowActive(init()));
 }
 
@@ -559,7 +559,7 @@ TEST_F(DialogTest, QuittingAfterAnotherInterfaceWasChosenDoesNotPark) {
     start_with_gs232_on_com1();
     set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("180"));
     click(init()->CheckBoxParkGS);
-    ASSERT_EQ(state().ParkingInterface, 4);
+    ASSERT_EQ(state().ParkingInterface, RotorInterface::Gs232);
     init()->close();
     window->MenuInitClick();
     click(init()->RadioGroupRotor, 4); // EasyComm, on COM1 too

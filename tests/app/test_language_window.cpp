@@ -18,23 +18,23 @@ using LanguageWindowTest = WindowTest;
 TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
     start();
     auto captions = [this] {
-        return QStringList{window->MenuQuitter->text(),   window->MenuListe->title(),
-                           window->MenuUnit->title(),     window->MenuLangue->title(),
-                           window->LabelAzimut->text(),   window->MenuAPropos->text(),
-                           window->MenuAide->text(),      window->MenuInit->text(),
-                           window->LabelDistance->text(), window->MenuKm->text()};
+        return QStringList{ui().MenuQuitter->text(),   ui().MenuListe->title(),
+                           ui().MenuUnit->title(),     ui().MenuLangue->title(),
+                           ui().LabelAzimut->text(),   ui().MenuAPropos->text(),
+                           ui().MenuAide->text(),      ui().MenuInit->text(),
+                           ui().LabelDistance->text(), ui().MenuKm->text()};
     };
     EXPECT_EQ(captions().mid(5, 2),
               (QStringList{QStringLiteral("About Kestrav"), QStringLiteral("Help")}));
-    window->MenuFrancais->trigger();
+    ui().MenuFrancais->trigger();
     EXPECT_EQ(captions(), (QStringList{"&Quitter", "&Mes Listes", QStringLiteral("&Unité"),
                                        "&Langue", "Azimut = (deg)", "A &propos de Kestrav", "&Aide",
                                        "&Init", "QRB = (km)", "&Km"}));
-    EXPECT_TRUE(window->MenuFrancais->isChecked());
-    EXPECT_FALSE(window->MenuEnglish->isChecked());
+    EXPECT_TRUE(ui().MenuFrancais->isChecked());
+    EXPECT_FALSE(ui().MenuEnglish->isChecked());
     EXPECT_EQ(window->state().Messages.arswin_not_running,
               QStringLiteral("ARSWIN doit s'exécuter !"));
-    window->MenuEnglish->trigger();
+    ui().MenuEnglish->trigger();
     EXPECT_EQ(captions(),
               (QStringList{"&Quit", "&My Lists", "&Unit", "&Language", "Azimuth = (deg)",
                            "&About Kestrav", "&Help", "&Init", "QRB = (km)", "&Km"}));
@@ -45,26 +45,26 @@ TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
 TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
     start();
     // The heading item is a check item of its own after the unit choice.
-    const QList<QAction*> units = window->MenuUnit->actions();
+    const QList<QAction*> units = ui().MenuUnit->actions();
     ASSERT_EQ(units.size(), 4);
-    EXPECT_EQ(units[0], window->MenuKm);
-    EXPECT_EQ(units[1], window->MenuMile);
+    EXPECT_EQ(units[0], ui().MenuKm);
+    EXPECT_EQ(units[1], ui().MenuMile);
     EXPECT_TRUE(units[2]->isSeparator());
-    EXPECT_EQ(units[3], window->MenuHeading);
-    EXPECT_TRUE(window->MenuHeading->isCheckable());
-    EXPECT_EQ(window->MenuHeading->actionGroup(), nullptr);
+    EXPECT_EQ(units[3], ui().MenuHeading);
+    EXPECT_TRUE(ui().MenuHeading->isCheckable());
+    EXPECT_EQ(ui().MenuHeading->actionGroup(), nullptr);
 
     window->state().SelectedInterface = RotorInterface::Network;
-    emit window->NetworkLink->failed(QStringLiteral("Connection refused"));
-    window->FormMap->open();
-    window->MenuHeading->trigger(); // asked for, nothing read yet
+    emit ui().NetworkLink->failed(QStringLiteral("Connection refused"));
+    ui().FormMap->open();
+    ui().MenuHeading->trigger(); // asked for, nothing read yet
     const auto texts = [this] {
-        return QStringList{window->MenuMap->text(),
-                           window->MenuHeading->text(),
-                           window->FormMap->windowTitle(),
-                           window->FormMap->view()->scene().no_centre_label,
-                           window->LabelEtatInterface->text().section(QStringLiteral(" / "), -1),
-                           window->Image1->toolTip()};
+        return QStringList{ui().MenuMap->text(),
+                           ui().MenuHeading->text(),
+                           ui().FormMap->windowTitle(),
+                           ui().FormMap->view()->scene().no_centre_label,
+                           ui().LabelEtatInterface->text().section(QStringLiteral(" / "), -1),
+                           ui().Image1->toolTip()};
     };
     const QStringList english{"M&ap",
                               "Show antenna heading",
@@ -73,26 +73,26 @@ TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
                               "Connection refused",
                               "no reading"};
     EXPECT_EQ(texts(), english);
-    window->MenuFrancais->trigger();
+    ui().MenuFrancais->trigger();
     EXPECT_EQ(texts(), (QStringList{"C&arte", QStringLiteral("Afficher l'orientation de l'antenne"),
                                     "Carte Kestrav", "Pas de station locale",
                                     QStringLiteral("Connexion refusée"), "pas de lecture"}));
-    window->MenuEnglish->trigger();
+    ui().MenuEnglish->trigger();
     EXPECT_EQ(texts(), english);
 }
 
 TEST_F(LanguageWindowTest, AStoredFrenchReachesTheItemsBuiltAfterTheSettingsAreRead) {
     start("LANGUAGE=FRENCH\r\n");
-    EXPECT_EQ(window->MenuHeading->text(), QStringLiteral("Afficher l'orientation de l'antenne"));
-    EXPECT_EQ(window->MenuMap->text(), QStringLiteral("C&arte"));
-    EXPECT_EQ(window->FormMap->windowTitle(), QStringLiteral("Carte Kestrav"));
+    EXPECT_EQ(ui().MenuHeading->text(), QStringLiteral("Afficher l'orientation de l'antenne"));
+    EXPECT_EQ(ui().MenuMap->text(), QStringLiteral("C&arte"));
+    EXPECT_EQ(ui().FormMap->windowTitle(), QStringLiteral("Carte Kestrav"));
 }
 
 TEST_F(LanguageWindowTest, F1OpensTheHelpOfTheCurrentLanguage) {
     start();
-    focus(window->EditDXLocator);
+    focus(ui().EditDXLocator);
     QTest::keyClick(window.get(), Qt::Key_F1);
-    window->MenuFrancais->trigger();
+    ui().MenuFrancais->trigger();
     QTest::keyClick(window.get(), Qt::Key_F1);
     EXPECT_EQ(desktop.help_requests,
               (QStringList{QStringLiteral("Kestrav_EN.HLP"), QStringLiteral("Kestrav_Fr.hlp")}));
@@ -100,9 +100,9 @@ TEST_F(LanguageWindowTest, F1OpensTheHelpOfTheCurrentLanguage) {
 
 TEST_F(LanguageWindowTest, AboutBoxSpeaksTheCurrentLanguage) {
     start();
-    window->MenuAPropos->trigger();
-    window->MenuFrancais->trigger();
-    window->MenuAPropos->trigger();
+    ui().MenuAPropos->trigger();
+    ui().MenuFrancais->trigger();
+    ui().MenuAPropos->trigger();
     ASSERT_EQ(desktop.boxes.size(), 2u);
     EXPECT_EQ(desktop.boxes[0].icon, BoxIcon::Information);
     EXPECT_NE(desktop.boxes[0].text, desktop.boxes[1].text);

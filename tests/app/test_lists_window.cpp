@@ -48,7 +48,7 @@ protected:
 };
 
 TEST_F(ListsWindowTest, PrefixTableIsSortedIgnoringCase) {
-    QComboBox* list = window->ComboBoxListDX;
+    QComboBox* list = ui().ComboBoxListDX;
     ASSERT_EQ(list->count(), 563);
     EXPECT_EQ(list->currentIndex(), -1);
     for (int i = 1; i < list->count(); ++i)
@@ -110,7 +110,7 @@ void expect_list_box_showing_whole_entry(QComboBox* list, int row) {
 }
 
 TEST_F(ListsWindowTest, ListsOpenAsListBoxesShowingTheWholeEntry) {
-    QComboBox* prefixes = window->ComboBoxListDX;
+    QComboBox* prefixes = ui().ComboBoxListDX;
     const QFontMetricsF metrics(prefixes->view()->font());
     int widest = 0;
     for (int i = 1; i < prefixes->count(); ++i)
@@ -119,7 +119,7 @@ TEST_F(ListsWindowTest, ListsOpenAsListBoxesShowingTheWholeEntry) {
             widest = i;
     expect_list_box_showing_whole_entry(prefixes, widest);
 
-    QComboBox* perso = window->ComboBoxPerso3;
+    QComboBox* perso = ui().ComboBoxPerso3;
     for (int i = 0; i < 20; ++i)
         perso->addItem(QStringLiteral("F%1\tStation %1\t48N\t2E").arg(i));
     perso->addItem(QStringLiteral("TX7T\tMarquesas Islands, French Polynesia\t8.91S\t140.10W"));
@@ -127,50 +127,50 @@ TEST_F(ListsWindowTest, ListsOpenAsListBoxesShowingTheWholeEntry) {
 }
 
 TEST_F(ListsWindowTest, ChoosingACountrySetsTheStationAndTheBearing) {
-    window->ComboBoxPerso1->addItem(QStringLiteral("X\tY\t1N\t1E"));
-    window->ComboBoxPerso1->setCurrentIndex(0);
-    choose(window->ComboBoxListDX, QStringLiteral("F\tFrance (Eu)"));
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("46"));
-    EXPECT_EQ(window->EditDXLongitude->text(), QStringLiteral("2"));
-    EXPECT_TRUE(window->CheckBoxLattitudeNordDX->isChecked());
-    EXPECT_TRUE(window->CheckBoxLongitudeEstDX->isChecked());
-    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("JN16AA"));
-    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
-    EXPECT_EQ(window->ComboBoxPerso1->currentIndex(), -1);
-    EXPECT_GE(window->ComboBoxListDX->currentIndex(), 0);
+    ui().ComboBoxPerso1->addItem(QStringLiteral("X\tY\t1N\t1E"));
+    ui().ComboBoxPerso1->setCurrentIndex(0);
+    choose(ui().ComboBoxListDX, QStringLiteral("F\tFrance (Eu)"));
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("46"));
+    EXPECT_EQ(ui().EditDXLongitude->text(), QStringLiteral("2"));
+    EXPECT_TRUE(ui().CheckBoxLattitudeNordDX->isChecked());
+    EXPECT_TRUE(ui().CheckBoxLongitudeEstDX->isChecked());
+    EXPECT_EQ(ui().EditDXLocator->text(), QStringLiteral("JN16AA"));
+    EXPECT_FALSE(ui().EditAzimut->text().isEmpty());
+    EXPECT_EQ(ui().ComboBoxPerso1->currentIndex(), -1);
+    EXPECT_GE(ui().ComboBoxListDX->currentIndex(), 0);
 
-    choose(window->ComboBoxListDX, QStringLiteral("FT.Y\t"));
-    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("PC93MA"));
-    EXPECT_TRUE(window->CheckBoxLattitudeSudDX->isChecked());
+    choose(ui().ComboBoxListDX, QStringLiteral("FT.Y\t"));
+    EXPECT_EQ(ui().EditDXLocator->text(), QStringLiteral("PC93MA"));
+    EXPECT_TRUE(ui().CheckBoxLattitudeSudDX->isChecked());
 }
 
 TEST_F(ListsWindowTest, SameStationUnderEitherSeparator) {
-    choose(window->ComboBoxListDX, QStringLiteral("1A\t"));
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("35.83"));
-    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("JM75GT"));
-    const QString azimuth = window->EditAzimut->text();
+    choose(ui().ComboBoxListDX, QStringLiteral("1A\t"));
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("35.83"));
+    EXPECT_EQ(ui().EditDXLocator->text(), QStringLiteral("JM75GT"));
+    const QString azimuth = ui().EditAzimut->text();
     set_decimal_separator(QLatin1Char(','));
-    window->ComboBoxPerso2->addItem(QStringLiteral("1A\tMalta (Eu)\t35,83N\t14,58E"));
-    choose(window->ComboBoxPerso2, QStringLiteral("1A"));
-    EXPECT_EQ(window->EditDXLattitude->text(), QStringLiteral("35,83"));
-    EXPECT_EQ(window->EditDXLocator->text(), QStringLiteral("JM75GT"));
-    EXPECT_EQ(window->EditAzimut->text(),
+    ui().ComboBoxPerso2->addItem(QStringLiteral("1A\tMalta (Eu)\t35,83N\t14,58E"));
+    choose(ui().ComboBoxPerso2, QStringLiteral("1A"));
+    EXPECT_EQ(ui().EditDXLattitude->text(), QStringLiteral("35,83"));
+    EXPECT_EQ(ui().EditDXLocator->text(), QStringLiteral("JM75GT"));
+    EXPECT_EQ(ui().EditAzimut->text(),
               QString(azimuth).replace(QLatin1Char('.'), QLatin1Char(',')));
 }
 
 TEST_F(ListsWindowTest, MalformedEntriesAreRefusedWithABeep) {
     const char* bad[] = {"A\tB\t10N", "A\tB\t10n\t20E", "A\tB\t1,5.2N\t20E", "A\tB\t10N\t20E\tx"};
-    choose(window->ComboBoxListDX, QStringLiteral("F\t"));
+    choose(ui().ComboBoxListDX, QStringLiteral("F\t"));
     int beeps = desktop.beeps;
     for (const char* entry : bad) {
-        window->ComboBoxPerso3->clear();
-        window->ComboBoxPerso3->addItem(QString::fromLatin1(entry));
-        choose(window->ComboBoxPerso3, QString::fromLatin1(entry));
+        ui().ComboBoxPerso3->clear();
+        ui().ComboBoxPerso3->addItem(QString::fromLatin1(entry));
+        choose(ui().ComboBoxPerso3, QString::fromLatin1(entry));
         EXPECT_EQ(desktop.beeps, ++beeps) << entry;
-        EXPECT_TRUE(window->EditDXLocator->text().isEmpty()) << entry;
-        EXPECT_TRUE(window->EditDXLattitude->text().isEmpty()) << entry;
-        EXPECT_TRUE(window->EditAzimut->text().isEmpty()) << entry;
-        EXPECT_EQ(window->ComboBoxPerso3->currentIndex(), 0) << entry;
+        EXPECT_TRUE(ui().EditDXLocator->text().isEmpty()) << entry;
+        EXPECT_TRUE(ui().EditDXLattitude->text().isEmpty()) << entry;
+        EXPECT_TRUE(ui().EditAzimut->text().isEmpty()) << entry;
+        EXPECT_EQ(ui().ComboBoxPerso3->currentIndex(), 0) << entry;
     }
 }
 
@@ -180,49 +180,49 @@ TEST_F(ListsWindowTest, PersonalListFromTheMenuWithItsTitle) {
                    "ZZ\tZulu\t10S\t20W\r\n[Contest 2]\r\n\r\nAA\tAlpha\t1N\t2E\r\n");
     ::chmod(QFile::encodeName(path).constData(), 0444);
     desktop.file_answers << path;
-    window->Menuliste2->trigger();
+    ui().Menuliste2->trigger();
     EXPECT_EQ(desktop.file_filters.value(0),
               QStringLiteral("List/Liste (*.ksv,*.txt)|*.ksv;*.txt|All/Tous|*.*"));
-    EXPECT_EQ(window->LabelPerso2->text(), QStringLiteral("Contest 2"));
-    EXPECT_EQ(window->Menuliste2->text(), QStringLiteral("Contest 2"));
-    ASSERT_EQ(window->ComboBoxPerso2->count(), 2);
-    EXPECT_TRUE(window->ComboBoxPerso2->itemText(0).startsWith(QStringLiteral("AA")));
+    EXPECT_EQ(ui().LabelPerso2->text(), QStringLiteral("Contest 2"));
+    EXPECT_EQ(ui().Menuliste2->text(), QStringLiteral("Contest 2"));
+    ASSERT_EQ(ui().ComboBoxPerso2->count(), 2);
+    EXPECT_TRUE(ui().ComboBoxPerso2->itemText(0).startsWith(QStringLiteral("AA")));
     EXPECT_EQ(window->state().PersoPathNames[1], path);
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0444u);
 
     // Cancelling the dialog changes nothing.
-    window->Menuliste2->trigger();
+    ui().Menuliste2->trigger();
     EXPECT_EQ(window->state().PersoPathNames[1], path);
-    EXPECT_EQ(window->ComboBoxPerso2->count(), 2);
+    EXPECT_EQ(ui().ComboBoxPerso2->count(), 2);
 
     // An empty file changes nothing either; line ends only empty the list; no title keeps it.
     desktop.file_answers << write_list(QStringLiteral("empty.txt"), "");
-    window->Menuliste2->trigger();
-    EXPECT_EQ(window->ComboBoxPerso2->count(), 2);
+    ui().Menuliste2->trigger();
+    EXPECT_EQ(ui().ComboBoxPerso2->count(), 2);
     desktop.file_answers << write_list(QStringLiteral("blank.txt"), "\r\n\n\r");
-    window->Menuliste2->trigger();
-    EXPECT_EQ(window->ComboBoxPerso2->count(), 0);
-    EXPECT_EQ(window->LabelPerso2->text(), QStringLiteral("Contest 2"));
+    ui().Menuliste2->trigger();
+    EXPECT_EQ(ui().ComboBoxPerso2->count(), 0);
+    EXPECT_EQ(ui().LabelPerso2->text(), QStringLiteral("Contest 2"));
 
     // A title line without "]" empties the captions.
     desktop.file_answers << write_list(QStringLiteral("t.txt"), "[Open title\nA\tB\t1N\t1E");
-    window->Menuliste2->trigger();
-    EXPECT_TRUE(window->LabelPerso2->text().isEmpty());
-    EXPECT_EQ(window->ComboBoxPerso2->count(), 1);
+    ui().Menuliste2->trigger();
+    EXPECT_TRUE(ui().LabelPerso2->text().isEmpty());
+    EXPECT_EQ(ui().ComboBoxPerso2->count(), 1);
 }
 
 TEST_F(ListsWindowTest, ListThatCannotBeOpenedIsReportedAndKeepsItsEntries) {
     desktop.file_answers << write_list(QStringLiteral("a.txt"), "[Mine]\nA\tB\t1N\t1E\n");
-    window->MenuListe1->trigger();
+    ui().MenuListe1->trigger();
     desktop.file_answers << dir.path() + QStringLiteral("/missing.txt");
-    window->MenuListe1->trigger();
+    ui().MenuListe1->trigger();
     ASSERT_EQ(desktop.boxes.size(), 1u);
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Can't open file ERR:2"));
     EXPECT_TRUE(window->state().PersoPathNames[0].isEmpty());
-    EXPECT_EQ(window->ComboBoxPerso1->count(), 1);
-    EXPECT_EQ(window->LabelPerso1->text(), QStringLiteral("Mine"));
+    EXPECT_EQ(ui().ComboBoxPerso1->count(), 1);
+    EXPECT_EQ(ui().LabelPerso1->text(), QStringLiteral("Mine"));
 }
 
 } // namespace

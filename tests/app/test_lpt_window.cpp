@@ -31,11 +31,11 @@ protected:
 
     void go(double azimuth) {
         window->state().RequestedAzimuth = azimuth;
-        window->EditAzimut->setText(QString::number(azimuth));
-        window->ButtonTrack->click();
+        ui().EditAzimut->setText(QString::number(azimuth));
+        ui().ButtonTrack->click();
     }
 
-    bool led_on() const { return window->ImageLedOn->isVisible(); }
+    bool led_on() const { return ui().ImageLedOn->isVisible(); }
 
     // The values written to `address`, in order.
     std::vector<int> values_at(std::uint16_t address) const {
@@ -75,7 +75,7 @@ TEST_F(LptWindowTest, GoWritesTheCalibratedByteOnTheChosenPort) {
         EXPECT_EQ(values_at(r.base), r.data) << r.azimuth;
         EXPECT_EQ(values_at(static_cast<std::uint16_t>(r.base + 2)).size(), r.writes - 2)
             << r.azimuth;
-        EXPECT_EQ(window->LabelAzimut->text(), QString::number(r.data[0]));
+        EXPECT_EQ(ui().LabelAzimut->text(), QString::number(r.data[0]));
         EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, r.azimuth);
         EXPECT_TRUE(led_on());
     }

@@ -120,31 +120,31 @@ TEST_F(LayoutTest, EveryControlStandsInItsParentAtItsDesignPlaceAndFont) {
 
 TEST_F(LayoutTest, TabVisitsTheControlsInTheDesignOrderAndWrapsAround) {
     start(kLocalStation);
-    const QWidget* order[] = {window->EditDXLocator,
-                              window->CheckBoxLattitudeNordDX,
-                              window->EditDXLattitude,
-                              window->CheckBoxLattitudeSudDX,
-                              window->CheckBoxLongitudeOuestDX,
-                              window->EditDXLongitude,
-                              window->CheckBoxLongitudeEstDX,
-                              window->ComboBoxPerso1,
-                              window->ComboBoxPerso2,
-                              window->ComboBoxPerso3,
-                              window->ComboBoxListDX,
-                              window->EditDistance,
-                              window->EditAzimut,
-                              window->UpDownAzimut,
-                              window->BitBtnStop,
-                              window->ButtonTrack,
-                              window->EditDXLocator};
-    focus(window->EditDXLocator);
+    const QWidget* order[] = {ui().EditDXLocator,
+                              ui().CheckBoxLattitudeNordDX,
+                              ui().EditDXLattitude,
+                              ui().CheckBoxLattitudeSudDX,
+                              ui().CheckBoxLongitudeOuestDX,
+                              ui().EditDXLongitude,
+                              ui().CheckBoxLongitudeEstDX,
+                              ui().ComboBoxPerso1,
+                              ui().ComboBoxPerso2,
+                              ui().ComboBoxPerso3,
+                              ui().ComboBoxListDX,
+                              ui().EditDistance,
+                              ui().EditAzimut,
+                              ui().UpDownAzimut,
+                              ui().BitBtnStop,
+                              ui().ButtonTrack,
+                              ui().EditDXLocator};
+    focus(ui().EditDXLocator);
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), order[i])
             << "after " << order[i - 1]->objectName().toStdString();
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), window->ButtonTrack);
+    EXPECT_EQ(QApplication::focusWidget(), ui().ButtonTrack);
 }
 
 TEST_F(LayoutTest, PicturesHaveTheirDesignSizesAndTheLedsAreTransparent) {
@@ -153,21 +153,21 @@ TEST_F(LayoutTest, PicturesHaveTheirDesignSizesAndTheLedsAreTransparent) {
         const QLabel* image;
         QSize size;
     };
-    const Row rows[] = {{window->Image1, {68, 68}},
-                        {window->Image2, {68, 68}},
-                        {window->ImageLEDOff, {31, 31}},
-                        {window->ImageLedOn, {31, 31}},
-                        {window->ImageTitre, {33, 35}}};
+    const Row rows[] = {{ui().Image1, {68, 68}},
+                        {ui().Image2, {68, 68}},
+                        {ui().ImageLEDOff, {31, 31}},
+                        {ui().ImageLedOn, {31, 31}},
+                        {ui().ImageTitre, {33, 35}}};
     for (const Row& r : rows)
         EXPECT_EQ(r.image->pixmap().size(), r.size) << r.image->objectName().toStdString();
-    const QImage off = window->ImageLEDOff->pixmap().toImage();
-    const QImage on = window->ImageLedOn->pixmap().toImage();
+    const QImage off = ui().ImageLEDOff->pixmap().toImage();
+    const QImage on = ui().ImageLedOn->pixmap().toImage();
     EXPECT_EQ(qAlpha(off.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(on.pixel(0, 0)), 0);
     EXPECT_NE(off.pixel(15, 15), on.pixel(15, 15));
     // The STOP picture fits above the caption on the 36-pixel button.
-    const QSize stop = static_cast<PictureButton*>(window->BitBtnStop)->picture().size();
-    EXPECT_LE(stop.height() + window->BitBtnStop->fontMetrics().height(), 36 - 4);
+    const QSize stop = static_cast<PictureButton*>(ui().BitBtnStop)->picture().size();
+    EXPECT_LE(stop.height() + ui().BitBtnStop->fontMetrics().height(), 36 - 4);
     for (int side : {16, 32, 48})
         EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
 }
@@ -176,22 +176,22 @@ TEST_F(LayoutTest, CaptionsGrowWithTheirTextAndCutStatusLinesCarryTheWholeText) 
     start(kLocalStation);
     // Sized to their text by the design: the text starts at the design's left edge and a
     // longer one grows to the right, within the group.
-    window->MenuMile->trigger();
-    for (QLabel* label : {window->LabelDistance, static_cast<QLabel*>(window->LabelAzimut)}) {
+    ui().MenuMile->trigger();
+    for (QLabel* label : {ui().LabelDistance, static_cast<QLabel*>(ui().LabelAzimut)}) {
         SCOPED_TRACE(label->text().toStdString());
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
         EXPECT_TRUE(label->alignment().testFlag(Qt::AlignLeft));
-        EXPECT_LE(label->geometry().right(), window->GroupBoxBeam->width() - 1);
+        EXPECT_LE(label->geometry().right(), ui().GroupBoxBeam->width() - 1);
     }
-    EXPECT_EQ(window->LabelDistance->text(), QStringLiteral("QRB = (mile)"));
+    EXPECT_EQ(ui().LabelDistance->text(), QStringLiteral("QRB = (mile)"));
 
     // A status line cut by its panel carries its whole text in its tooltip.
     window->state().SelectedInterface = RotorInterface::Network;
     window->state().NetworkHost = QStringLiteral("rotator.example.org");
-    emit window->NetworkLink->failed(QStringLiteral("Connection refused"));
-    QLabel* line = window->LabelEtatInterface;
+    emit ui().NetworkLink->failed(QStringLiteral("Connection refused"));
+    QLabel* line = ui().LabelEtatInterface;
     ASSERT_TRUE(line->text().endsWith(QStringLiteral(" / Connection refused")));
-    EXPECT_GT(line->fontMetrics().horizontalAdvance(line->text()), window->PanelInterface->width());
+    EXPECT_GT(line->fontMetrics().horizontalAdvance(line->text()), ui().PanelInterface->width());
     EXPECT_EQ(line->toolTip(), line->text());
     window->state().SelectedInterface = RotorInterface::Gs232;
     window->update_status_lines();
@@ -285,10 +285,10 @@ std::pair<int, int> bevel_columns(QWidget* panel) {
 TEST_F(LayoutTest, PanelsShowTheirLoweredBevels) {
     start(kLocalStation);
     // Two lowered bevels of 2 pixels: dark on the left, light on the right, 4 pixels each.
-    EXPECT_EQ(bevel_columns(window->PanelTitre), std::make_pair(4, 4));
-    EXPECT_EQ(bevel_columns(window->PanelLampe), std::make_pair(4, 4));
+    EXPECT_EQ(bevel_columns(ui().PanelTitre), std::make_pair(4, 4));
+    EXPECT_EQ(bevel_columns(ui().PanelLampe), std::make_pair(4, 4));
     // The inner bevel alone, 1 pixel.
-    EXPECT_EQ(bevel_columns(window->PanelInterface), std::make_pair(1, 1));
+    EXPECT_EQ(bevel_columns(ui().PanelInterface), std::make_pair(1, 1));
 }
 
 TEST(WindowPlacement, TheFrameLiesWhollyOnTheScreen) {
@@ -320,8 +320,8 @@ TEST_F(LayoutTest, MapOpensWhollyOnTheScreen) {
     const QRect available = window->screen()->availableGeometry();
     window->move(available.right() - window->frameGeometry().width() + 1, available.top());
     window->MenuMapClick();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->FormMap));
-    const QRect map = window->FormMap->frameGeometry();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(ui().FormMap));
+    const QRect map = ui().FormMap->frameGeometry();
     EXPECT_TRUE(available.contains(map))
         << map.x() << "," << map.y() << " " << map.width() << "x" << map.height();
 }

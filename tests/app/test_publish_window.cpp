@@ -60,8 +60,8 @@ TEST_F(PublishWindowTest, TypedAzimuthsArePublishedInWholeDegrees) {
     QLocalSocket* hot = connect_client();
     for (const auto& [typed, published] :
          {std::pair{"359.6", "360"}, std::pair{"2.5", "2"}, std::pair{"3.5", "4"}}) {
-        erase(window->EditAzimut);
-        type(window->EditAzimut, QString::fromLatin1(typed));
+        erase(ui().EditAzimut);
+        type(ui().EditAzimut, QString::fromLatin1(typed));
         EXPECT_EQ(last_value(hot), QByteArray(published)) << typed;
     }
 
@@ -70,7 +70,7 @@ TEST_F(PublishWindowTest, TypedAzimuthsArePublishedInWholeDegrees) {
     QLocalSocket* poker = connect_client("Data", "");
     poker->write(QByteArray("POKE Azimuth TEXT 4\n123\0", 24));
     EXPECT_EQ(last_value(hot), "123");
-    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("3.5"));
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("3.5"));
     EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, 3.5);
     EXPECT_EQ(desktop.beeps, beeps);
 }
@@ -84,11 +84,11 @@ TEST_F(PublishWindowTest, QuitIsRefusedWhileAnyConversationIsOpen) {
     const QString refusal = QStringLiteral(
         "A DDE conversation is in progress ! Please, close the client conversation before "
         "quitting !");
-    focus(window->EditDXLocator);
+    focus(ui().EditDXLocator);
     QTest::keyClick(window.get(), Qt::Key_F4);
     first->disconnectFromServer();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->state().DdeConversationOpen == 1; }, 3000));
-    window->MenuQuitter->trigger();
+    ui().MenuQuitter->trigger();
     window->close();
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(desktop.boxes.size(), 3u);

@@ -68,17 +68,17 @@ TEST_F(SettingsWindowTest, EverythingComesBackAtTheNextStart) {
     start(file);
     const StationState& s = window->state();
     EXPECT_TRUE(window->french());
-    EXPECT_EQ(window->MenuQuitter->text(), QStringLiteral("&Quitter"));
+    EXPECT_EQ(ui().MenuQuitter->text(), QStringLiteral("&Quitter"));
     EXPECT_TRUE(window->mile());
-    EXPECT_TRUE(window->MenuMile->isChecked());
+    EXPECT_TRUE(ui().MenuMile->isChecked());
     EXPECT_EQ(s.LocalLocator, QStringLiteral("FE34EM"));
     EXPECT_FALSE(s.LocalNorth);
     EXPECT_FALSE(s.LocalEast);
     EXPECT_EQ(s.Gs232Com, 1);
-    EXPECT_EQ(window->CommPortDriverGS->ComPort(), 1);
-    EXPECT_EQ(window->CommPortDriverGS->ComPortSpeed(), br38400); // beyond the dialog's list
+    EXPECT_EQ(ui().CommPortDriverGS->ComPort(), 1);
+    EXPECT_EQ(ui().CommPortDriverGS->ComPortSpeed(), br38400); // beyond the dialog's list
     EXPECT_EQ(s.EasyCommBaudText, QStringLiteral("4801"));
-    EXPECT_EQ(window->LabelEtatInterface->text(),
+    EXPECT_EQ(ui().LabelEtatInterface->text(),
               QStringLiteral(" Ant = GS232 / COM2 / 38400 / Parking=180°"));
     EXPECT_FALSE(window->formInit()->isVisible()); // a local station is known
     quit();
@@ -100,7 +100,7 @@ TEST_F(SettingsWindowTest, BadNumberIsReportedAndNothingAfterItIsLost) {
     EXPECT_EQ(s.LocalLocator, QStringLiteral("JN18EU"));
     EXPECT_EQ(s.SelectedInterface, RotorInterface::EasyComm);
     EXPECT_EQ(s.MinSteps[4], 4);
-    EXPECT_EQ(window->ComboBoxListDX->count(), 563); // start-up went on
+    EXPECT_EQ(ui().ComboBoxListDX->count(), 563); // start-up went on
     EXPECT_TRUE(window->french());
 }
 
@@ -125,7 +125,7 @@ TEST_F(SettingsWindowTest, OversizedFilesAreCutWithOneMessageEach) {
     const LanguageTexts& french = language_texts(UiLanguage::French);
     EXPECT_EQ(texts,
               (QStringList{bad, bad, bad, french.list_cut + u'\n' + list, french.settings_cut}));
-    EXPECT_EQ(window->ComboBoxPerso1->count(), kMostListEntries);
+    EXPECT_EQ(ui().ComboBoxPerso1->count(), kMostListEntries);
     quit();
     EXPECT_TRUE(written().contains("CALAZ_POURSAT=1.5E+20\r\n"));
 }
@@ -185,7 +185,7 @@ TEST_F(SettingsWindowTest, HostileSettingsFileDoesNotStopTheStart) {
     junk.append(QByteArray(100000, 'A'));
     start(junk);
     EXPECT_TRUE(window->mile()); // the good key among the junk is read
-    EXPECT_EQ(window->ComboBoxListDX->count(), 563);
+    EXPECT_EQ(ui().ComboBoxListDX->count(), 563);
     quit();
     EXPECT_TRUE(written().contains("UNIT=MILE\r\n"));
 }

@@ -15,16 +15,16 @@ using StartupTest = WindowTest;
 
 TEST_F(StartupTest, FirstRunShowsEmptyStateAndOpensTheDialog) {
     start();
-    EXPECT_EQ(window->LabelEtatLocal->text(), QStringLiteral(" Local = none"));
-    EXPECT_EQ(window->LabelEtatInterface->text(), QStringLiteral(" Interface = none"));
-    EXPECT_TRUE(window->EditAzimut->text().isEmpty());
-    EXPECT_TRUE(window->EditDistance->text().isEmpty());
+    EXPECT_EQ(ui().LabelEtatLocal->text(), QStringLiteral(" Local = none"));
+    EXPECT_EQ(ui().LabelEtatInterface->text(), QStringLiteral(" Interface = none"));
+    EXPECT_TRUE(ui().EditAzimut->text().isEmpty());
+    EXPECT_TRUE(ui().EditDistance->text().isEmpty());
     EXPECT_TRUE(window->formInit()->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kestrav  V0.6b"));
     // The hemisphere boxes start on N and W in both windows.
-    EXPECT_TRUE(window->CheckBoxLattitudeNordDX->isChecked());
-    EXPECT_TRUE(window->CheckBoxLongitudeOuestDX->isChecked());
-    EXPECT_FALSE(window->CheckBoxLongitudeEstDX->isChecked());
+    EXPECT_TRUE(ui().CheckBoxLattitudeNordDX->isChecked());
+    EXPECT_TRUE(ui().CheckBoxLongitudeOuestDX->isChecked());
+    EXPECT_FALSE(ui().CheckBoxLongitudeEstDX->isChecked());
 }
 
 // Showing the window runs FormShow and FormActivate at once, whether or not a window
@@ -42,9 +42,9 @@ TEST_F(StartupTest, ShowingRunsStartUpWithoutWaitingForActivation) {
     context.settings_file_exists = true;
     window = std::make_unique<TForm1>(context);
     window->show();
-    EXPECT_EQ(window->LabelEtatInterface->text(), QStringLiteral(" Ant = GS232 / COM2 / 4800"));
-    EXPECT_EQ(window->LabelEtatLocal->text(), QStringLiteral(" Local = JN18EU / N48.854 / E2.375"));
-    EXPECT_EQ(window->focusWidget(), window->ComboBoxListDX);
+    EXPECT_EQ(ui().LabelEtatInterface->text(), QStringLiteral(" Ant = GS232 / COM2 / 4800"));
+    EXPECT_EQ(ui().LabelEtatLocal->text(), QStringLiteral(" Local = JN18EU / N48.854 / E2.375"));
+    EXPECT_EQ(window->focusWidget(), ui().ComboBoxListDX);
     EXPECT_FALSE(window->formInit()->isVisible());
 }
 
@@ -64,8 +64,8 @@ TEST_F(StartupTest, LocalStationTypedInTheDialogReachesTheStatusLine) {
     EXPECT_TRUE(s.LocalEast);
 
     // The status line follows when the main window is activated again.
-    focus(window->EditDXLocator);
-    EXPECT_EQ(window->LabelEtatLocal->text(), QStringLiteral(" Local = JN18EU / N48.854 / E2.375"));
+    focus(ui().EditDXLocator);
+    EXPECT_EQ(ui().LabelEtatLocal->text(), QStringLiteral(" Local = JN18EU / N48.854 / E2.375"));
 }
 
 TEST_F(StartupTest, LocalCoordinatesInTheSouthWestGiveTheLocatorAndFlags) {
@@ -91,18 +91,22 @@ TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
     StationState& s = window->state();
     struct Row {
         RotorInterface iface;
-        int lpt, com, parking;
+        int lpt, com;
+        std::optional<RotorInterface> parking;
         const char* expected;
     };
     const Row rows[] = {
-        {RotorInterface::PourSat, -1, -1, 1, " Ant = PourSat / no LPT"},
-        {RotorInterface::PourSat, 1, -1, 1, " Ant = PourSat / LPT2 / Parking=180°"},
-        {RotorInterface::FodTrack, -1, -1, 0, " Ant = FODTRack / no LPT"},
-        {RotorInterface::FodTrack, 2, -1, 0, " Ant = FODTrack / LPT3"},
-        {RotorInterface::Ea4tx, -1, -1, 3, " Ant = EA4TX /ARSWIN / Parking=180°"},
-        {RotorInterface::Gs232, -1, -1, 4, " Ant = GS232 / no COM"},
-        {RotorInterface::Gs232, 1, 1, 5, " Ant = GS232 / COM2 / 4800"},
-        {RotorInterface::EasyComm, -1, 0, 5, " Ant = EasyComm / COM1 / 9600 / Parking=180°"},
+        {RotorInterface::PourSat, -1, -1, RotorInterface::PourSat, " Ant = PourSat / no LPT"},
+        {RotorInterface::PourSat, 1, -1, RotorInterface::PourSat,
+         " Ant = PourSat / LPT2 / Parking=180°"},
+        {RotorInterface::FodTrack, -1, -1, std::nullopt, " Ant = FODTRack / no LPT"},
+        {RotorInterface::FodTrack, 2, -1, std::nullopt, " Ant = FODTrack / LPT3"},
+        {RotorInterface::Ea4tx, -1, -1, RotorInterface::Ea4tx,
+         " Ant = EA4TX /ARSWIN / Parking=180°"},
+        {RotorInterface::Gs232, -1, -1, RotorInterface::Gs232, " Ant = GS232 / no COM"},
+        {RotorInterface::Gs232, 1, 1, RotorInterface::EasyComm, " Ant = GS232 / COM2 / 4800"},
+        {RotorInterface::EasyComm, -1, 0, RotorInterface::EasyComm,
+         " Ant = EasyComm / COM1 / 9600 / Parking=180°"},
     };
     s.Gs232BaudText = QStringLiteral("4800");
     s.EasyCommBaudText = QStringLiteral("9600");
@@ -114,7 +118,7 @@ TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
         s.EasyCommCom = r.com;
         s.ParkingInterface = r.parking;
         window->update_status_lines();
-        EXPECT_EQ(window->LabelEtatInterface->text(), QString::fromUtf8(r.expected)) << r.expected;
+        EXPECT_EQ(ui().LabelEtatInterface->text(), QString::fromUtf8(r.expected)) << r.expected;
     }
 }
 
@@ -122,32 +126,32 @@ TEST_F(StartupTest, StatusLineFollowsTheInterfaceAndParking) {
 // other window (a message box, the help, another program) leaves the bearing as it stands.
 TEST_F(StartupTest, OnlyAReturnFromTheDialogRunsTheActivationSteps) {
     start("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n");
-    type(window->EditDXLocator, QStringLiteral("FN31PR"));
-    const QString bearing = window->EditAzimut->text();
-    const QString distance = window->EditDistance->text();
+    type(ui().EditDXLocator, QStringLiteral("FN31PR"));
+    const QString bearing = ui().EditAzimut->text();
+    const QString distance = ui().EditDistance->text();
     ASSERT_FALSE(bearing.isEmpty());
     QWidget other;
     other.show();
     const auto away_and_back = [&] {
         other.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-        focus(window->ComboBoxListDX);
+        focus(ui().ComboBoxListDX);
     };
     away_and_back();
-    EXPECT_EQ(window->EditAzimut->text(), bearing);
-    EXPECT_EQ(window->EditDistance->text(), distance);
+    EXPECT_EQ(ui().EditAzimut->text(), bearing);
+    EXPECT_EQ(ui().EditDistance->text(), distance);
 
     // An azimuth set by hand with the arrows, the DX station still shown.
-    window->UpDownAzimut->stepUp();
-    const QString by_hand = window->EditAzimut->text();
+    ui().UpDownAzimut->stepUp();
+    const QString by_hand = ui().EditAzimut->text();
     ASSERT_NE(by_hand, bearing);
     away_and_back();
-    EXPECT_EQ(window->EditAzimut->text(), by_hand);
+    EXPECT_EQ(ui().EditAzimut->text(), by_hand);
 
     window->MenuInitClick();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window->formInit()));
-    focus(window->EditDXLocator);
-    EXPECT_EQ(window->EditAzimut->text(), bearing) << "recomputed on the return from the dialog";
+    focus(ui().EditDXLocator);
+    EXPECT_EQ(ui().EditAzimut->text(), bearing) << "recomputed on the return from the dialog";
 }
 
 } // namespace

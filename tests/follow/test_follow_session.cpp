@@ -9,6 +9,7 @@
 #include "geodesy/bearing.h"
 #include "geodesy/locator.h"
 #include "map/map_window.h"
+#include "settings/settings_writer.h"
 #include "support/child_process.h"
 #include "support/window_fixture.h"
 
@@ -50,8 +51,8 @@ protected:
         ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
         s.WsjtxFollowing.port = probe.localPort();
         probe.close();
-        window->Follow->action()->trigger();
-        ASSERT_TRUE(window->Follow->action()->isChecked());
+        window->findChild<FollowWsjtx*>()->action()->trigger();
+        ASSERT_TRUE(window->findChild<FollowWsjtx*>()->action()->isChecked());
     }
 
     void status(const QString& call, const QString& grid, const QString& id = "WSJT-X") {
@@ -90,9 +91,9 @@ protected:
 };
 
 TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
-    window->SpeedButtonAuto->setChecked(true);
+    ui().SpeedButtonAuto->setChecked(true);
     status("VK2ABC", "QF56");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->EditDXLocator->text() == "QF56MM"; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "QF56MM"; }));
     const QByteArray first = command_to(-33.5, 151);
     EXPECT_EQ(received(first.size()), first);
     EXPECT_EQ(window->state().DxLabel, "VK2ABC  QF56");
@@ -105,8 +106,8 @@ TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
         status(keys, "");
         QTest::qWait(100);
     }
-    EXPECT_EQ(window->EditDXLocator->text(), "QF56MM");
-    const Country spain = *window->Follow->countries().lookup(u"EA4XY");
+    EXPECT_EQ(ui().EditDXLocator->text(), "QF56MM");
+    const Country spain = *window->findChild<FollowWsjtx*>()->countries().lookup(u"EA4XY");
     const QByteArray both = first + command_to(spain.latitude, spain.longitude);
     EXPECT_EQ(received(both.size()), both);
     EXPECT_GE(typed.elapsed(), 400 + kCallSettleMs - 100);
@@ -122,38 +123,34 @@ TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
     EXPECT_EQ(received(third.size()), third);
     QTest::qWait(kCallSettleMs + 200);
     EXPECT_EQ(log_now(), third);
-    EXPECT_EQ(window->EditDXLocator->text(), "PM95MM");
+    EXPECT_EQ(ui().EditDXLocator->text(), "PM95MM");
 }
 
 TEST_F(FollowSession, AutoUpSendsNothingAndTheRowIsWritten) {
-    window->SpeedButtonAuto->setChecked(false);
+    ui().SpeedButtonAuto->setChecked(false);
     status("VK2ABC", "QF56");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->EditDXLocator->text() == "QF56MM"; }));
-    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "QF56MM"; }));
+    EXPECT_FALSE(ui().EditAzimut->text().isEmpty());
     QTest::qWait(200);
     EXPECT_EQ(log_now(), QByteArray());
 
-    window->Follow->action()->trigger(); // off: nothing followed any more
+    window->findChild<FollowWsjtx*>()->action()->trigger(); // off: nothing followed any more
     status("JA1XYZ", "PM95");
     QTest::qWait(200);
-    EXPECT_EQ(window->EditDXLocator->text(), "QF56MM");
-    window->save_configuration();
-    QFile ini(dir.path() + "/Kestrav.ini");
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = ini.readAll().trimmed().split('\n');
-    EXPECT_EQ(lines.back().trimmed(), QStringLiteral("WSJTX=OFF,127.0.0.1,%1")
-                                          .arg(window->state().WsjtxFollowing.port)
-                                          .toLatin1());
+    EXPECT_EQ(ui().EditDXLocator->text(), "QF56MM");
+    const QStringList lines = settings_lines(window->state(), false, false);
+    EXPECT_EQ(lines.back(),
+              QStringLiteral("WSJTX=OFF,127.0.0.1,%1").arg(window->state().WsjtxFollowing.port));
 }
 
 TEST_F(FollowSession, MapCallFieldAndFrenchItem) {
-    window->MenuMap->trigger();
-    MapWindow* map = window->FormMap;
+    ui().MenuMap->trigger();
+    MapWindow* map = ui().FormMap;
     QTest::keyClicks(map->callField(), "ja1xyz");
     QTest::keyClick(map->callField(), Qt::Key_Return);
-    const Country japan = *window->Follow->countries().lookup(u"JA1XYZ");
+    const Country japan = *window->findChild<FollowWsjtx*>()->countries().lookup(u"JA1XYZ");
     EXPECT_TRUE(window->state().DxLabel.startsWith("JA1XYZ  "));
-    EXPECT_EQ(window->EditDXLocator->text(),
+    EXPECT_EQ(ui().EditDXLocator->text(),
               position_to_locator(std::fabs(japan.latitude), japan.latitude >= 0,
                                   std::fabs(japan.longitude), japan.longitude >= 0));
     map->callField()->setText("QQ"); // no country: a beep, the station stays
@@ -161,11 +158,11 @@ TEST_F(FollowSession, MapCallFieldAndFrenchItem) {
     EXPECT_EQ(desktop.beeps, 1);
     EXPECT_TRUE(window->state().DxLabel.startsWith("JA1XYZ  "));
 
-    window->MenuFrancais->trigger();
-    EXPECT_EQ(window->Follow->action()->text(), "Suivre &WSJT-X");
+    ui().MenuFrancais->trigger();
+    EXPECT_EQ(window->findChild<FollowWsjtx*>()->action()->text(), "Suivre &WSJT-X");
     // Its accelerator is the only W of its menu.
-    for (QAction* other : window->MenuListe->actions()) {
-        if (other != window->Follow->action()) {
+    for (QAction* other : ui().MenuListe->actions()) {
+        if (other != window->findChild<FollowWsjtx*>()->action()) {
             EXPECT_FALSE(other->text().contains("&W", Qt::CaseInsensitive));
         }
     }
@@ -196,8 +193,8 @@ QString accelerators(const QMenu* menu) {
 }
 
 TEST_F(FollowSession, AddressDialogRefusesThenRebindsAndATakenPortIsTold) {
-    window->Follow->addressAction()->trigger();
-    FollowAddressDialog* dialog = window->Follow->addressDialog();
+    window->findChild<FollowWsjtx*>()->addressAction()->trigger();
+    FollowAddressDialog* dialog = window->findChild<FollowWsjtx*>()->addressDialog();
     ASSERT_TRUE(dialog != nullptr && dialog->isVisible());
     EXPECT_EQ(dialog->addressField()->text(), "127.0.0.1");
     const LanguageTexts& en = language_texts(UiLanguage::English);
@@ -229,19 +226,19 @@ TEST_F(FollowSession, AddressDialogRefusesThenRebindsAndATakenPortIsTold) {
     dialog->accept();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(desktop.boxes.size(), boxes);
-    EXPECT_EQ(window->Follow->listener()->localPort(), moved);
+    EXPECT_EQ(window->findChild<FollowWsjtx*>()->listener()->localPort(), moved);
     sender.writeDatagram(build_wsjtx_status("WSJT-X", "VK2ABC", "QF56"), QHostAddress::LocalHost,
                          moved);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->EditDXLocator->text() == "QF56MM"; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "QF56MM"; }));
 
     // A port held by a program that does not share it: told, unchecked, nothing waits.
     QUdpSocket holder;
     ASSERT_TRUE(holder.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress));
-    window->Follow->addressAction()->trigger();
+    window->findChild<FollowWsjtx*>()->addressAction()->trigger();
     dialog->portField()->setText(QString::number(holder.localPort()));
     dialog->accept();
-    EXPECT_FALSE(window->Follow->action()->isChecked());
-    EXPECT_FALSE(window->Follow->listener()->isListening());
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->action()->isChecked());
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->listener()->isListening());
     const QString prefix =
         QStringLiteral("Cannot listen for WSJT-X on 127.0.0.1 port %1: ").arg(holder.localPort());
     EXPECT_TRUE(QTest::qWaitFor([&] {
@@ -263,57 +260,55 @@ TEST_F(FollowSession, CountryFileChosenRefusedAndKept) {
         f.write(text);
     }
     desktop.file_answers = {garbage, missing, chosen};
-    QAction* item = window->Follow->countryFileAction();
+    QAction* item = window->findChild<FollowWsjtx*>()->countryFileAction();
     item->trigger();
     EXPECT_EQ(desktop.boxes.back().text, garbage + " is not a country file (cty.dat format)");
     item->trigger();
     EXPECT_EQ(desktop.boxes.back().text, "Can't read the country file " + missing);
-    EXPECT_TRUE(window->Follow->countries().lookup(u"JA1XYZ")); // the table kept
+    EXPECT_TRUE(window->findChild<FollowWsjtx*>()->countries().lookup(u"JA1XYZ")); // the table kept
     const std::size_t boxes = desktop.boxes.size();
     item->trigger();
     EXPECT_EQ(desktop.boxes.size(), boxes);
-    EXPECT_FALSE(window->Follow->countries().lookup(u"JA1XYZ"));
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->countries().lookup(u"JA1XYZ"));
 
     // The listener that already ran looks calls up in the new table.
     status("ZZ9ABC", "");
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().DxLabel == "ZZ9ABC  Testland"; },
                                 kCallSettleMs + 3000));
-    EXPECT_EQ(window->EditDXLocator->text(), position_to_locator(10, true, 20, true));
+    EXPECT_EQ(ui().EditDXLocator->text(), position_to_locator(10, true, 20, true));
 
-    window->save_configuration();
-    QFile ini(dir.path() + "/Kestrav.ini");
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ini.readAll().trimmed().split('\n').back().trimmed(),
+    EXPECT_EQ(settings_lines(window->state(), false, false).back(),
               QStringLiteral("WSJTX=ON,127.0.0.1,%1,%2")
                   .arg(window->state().WsjtxFollowing.port)
-                  .arg(chosen)
-                  .toLatin1());
+                  .arg(chosen));
     EXPECT_EQ(desktop.file_filters.size(), 3);
 
     // Both languages: the items' accelerators differ from each other.
-    for (QAction* language : {window->MenuFrancais, window->MenuEnglish}) {
+    for (QAction* language : {ui().MenuFrancais, ui().MenuEnglish}) {
         language->trigger();
-        const QString letters = accelerators(window->MenuListe);
-        EXPECT_EQ(QSet<QChar>(letters.begin(), letters.end()).size(), letters.size()) << letters.toStdString();
+        const QString letters = accelerators(ui().MenuListe);
+        EXPECT_EQ(QSet<QChar>(letters.begin(), letters.end()).size(), letters.size())
+            << letters.toStdString();
         EXPECT_GE(letters.size(), 3);
     }
 }
 
 // WSJT-X sending to a multicast group, the datagram looped back to this host.
 TEST_F(FollowSession, MulticastGroup) {
-    window->Follow->addressAction()->trigger();
-    FollowAddressDialog* dialog = window->Follow->addressDialog();
+    window->findChild<FollowWsjtx*>()->addressAction()->trigger();
+    FollowAddressDialog* dialog = window->findChild<FollowWsjtx*>()->addressDialog();
     const quint16 port = free_port();
     dialog->addressField()->setText("239.255.77.1");
     dialog->portField()->setText(QString::number(port));
     dialog->accept();
-    ASSERT_TRUE(window->Follow->listener()->isListening()) << desktop.boxes.size();
+    ASSERT_TRUE(window->findChild<FollowWsjtx*>()->listener()->isListening())
+        << desktop.boxes.size();
     sender.setSocketOption(QAbstractSocket::MulticastLoopbackOption, 1);
     ASSERT_GT(sender.writeDatagram(build_wsjtx_status("WSJT-X", "JA1XYZ", "PM95"),
                                    QHostAddress("239.255.77.1"), port),
               0)
         << sender.errorString().toStdString();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->EditDXLocator->text() == "PM95MM"; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "PM95MM"; }));
 }
 
 } // namespace
@@ -329,7 +324,7 @@ TEST_F(WindowTest, FollowingPortTakenAtStart) {
         QStringLiteral("Cannot listen for WSJT-X on 127.0.0.1 port %1: ").arg(holder.localPort());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !desktop.boxes.empty() && desktop.boxes.back().text.startsWith(prefix); }));
-    EXPECT_FALSE(window->Follow->action()->isChecked());
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->action()->isChecked());
 }
 
 } // namespace kestrav::test

@@ -43,7 +43,7 @@ protected:
         StationState& s = window->state();
         s.Gs232Com = 0;
         s.SelectedInterface = RotorInterface::Gs232;
-        window->Follow->action()->trigger(); // WSJT-X's default: 127.0.0.1 port 2237
+        window->findChild<FollowWsjtx*>()->action()->trigger(); // WSJT-X's default: 127.0.0.1 port 2237
 
         // A WSJT-X of its own: settings, log and lock file in the test's directory.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -98,7 +98,7 @@ protected:
     }
 
     bool dx_locator_becomes(const QString& locator) {
-        return QTest::qWaitFor([&] { return window->EditDXLocator->text() == locator; }, 3000);
+        return QTest::qWaitFor([&] { return ui().EditDXLocator->text() == locator; }, 3000);
     }
 
     ChildProcess emulator;
@@ -108,7 +108,7 @@ protected:
 };
 
 TEST_F(RealWsjtx, GridCallAndChangedCallWithAutoDownThenUp) {
-    window->SpeedButtonAuto->setChecked(true);
+    ui().SpeedButtonAuto->setChecked(true);
     // WSJT-X shows its window before it takes keys: the first grid is typed again until it
     // arrives.
     bool arrived = false;
@@ -123,24 +123,24 @@ TEST_F(RealWsjtx, GridCallAndChangedCallWithAutoDownThenUp) {
     // The grid emptied, a call without grid typed letter by letter: its country once settled.
     type_into(kDxGridX, "", true);
     type_into(kDxCallX, "EA4XY");
-    const Country spain = *window->Follow->countries().lookup(u"EA4XY");
+    const Country spain = *window->findChild<FollowWsjtx*>()->countries().lookup(u"EA4XY");
     expected += command_to(spain.latitude, spain.longitude);
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_now() == expected; }, 10000)) << log_now().data();
     EXPECT_EQ(window->state().DxLabel, "EA4XY  " + spain.name);
 
     // The call changed letter by letter into another country's.
     xdotool({"key", "--delay", "100", "BackSpace", "BackSpace", "BackSpace", "8", "Z", "Z"});
-    const Country canaries = *window->Follow->countries().lookup(u"EA8ZZ");
+    const Country canaries = *window->findChild<FollowWsjtx*>()->countries().lookup(u"EA8ZZ");
     expected += command_to(canaries.latitude, canaries.longitude);
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_now() == expected; }, 10000)) << log_now().data();
 
     // AUTO up: the fields follow, the antenna does not.
-    window->SpeedButtonAuto->setChecked(false);
+    ui().SpeedButtonAuto->setChecked(false);
     type_into(kDxGridX, "PM95");
     ASSERT_TRUE(dx_locator_becomes("PM95MM"));
     QTest::qWait(500);
     EXPECT_EQ(log_now(), expected);
-    EXPECT_FALSE(window->EditAzimut->text().isEmpty());
+    EXPECT_FALSE(ui().EditAzimut->text().isEmpty());
 }
 
 } // namespace

@@ -23,9 +23,9 @@ namespace {
 class MapWindowTest : public WindowTest {
 protected:
     void open_map() {
-        focus(window->ComboBoxListDX);
+        focus(ui().ComboBoxListDX);
         QTest::keyClick(window.get(), Qt::Key_F3);
-        map = window->FormMap;
+        map = ui().FormMap;
         ASSERT_TRUE(map->isVisible());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(map));
         // The offscreen platform activates every window it shows, a little later; a desktop
@@ -37,7 +37,7 @@ protected:
     }
 
     void choose_prefix(const QString& start_of_entry) {
-        QComboBox* list = window->ComboBoxListDX;
+        QComboBox* list = ui().ComboBoxListDX;
         const int index = list->findText(start_of_entry, Qt::MatchStartsWith);
         ASSERT_GE(index, 0);
         list->setCurrentIndex(index);
@@ -79,12 +79,12 @@ protected:
 TEST_F(MapWindowTest, MenuItemAfterTheUnitMenuWithF3) {
     start();
     const QList<QAction*> bar = window->menuBar()->actions();
-    const qsizetype unit = bar.indexOf(window->MenuUnit->menuAction());
+    const qsizetype unit = bar.indexOf(ui().MenuUnit->menuAction());
     ASSERT_GE(unit, 0);
     ASSERT_LT(unit + 1, bar.size());
-    EXPECT_EQ(bar[unit + 1], window->MenuMap);
-    EXPECT_EQ(window->MenuMap->shortcut(), QKeySequence(Qt::Key_F3));
-    EXPECT_FALSE(window->FormMap->isVisible()) << "closed until asked for";
+    EXPECT_EQ(bar[unit + 1], ui().MenuMap);
+    EXPECT_EQ(ui().MenuMap->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_FALSE(ui().FormMap->isVisible()) << "closed until asked for";
     // Every item of the menu bar still shows in both languages, on one row, none pushed
     // behind an overflow button.
     for (const bool french : {false, true}) {
@@ -98,14 +98,14 @@ TEST_F(MapWindowTest, MenuItemAfterTheUnitMenuWithF3) {
     }
 
     // Alt+M still opens "My Lists"; the map has Alt+A.
-    focus(window->ComboBoxListDX);
+    focus(ui().ComboBoxListDX);
     QTest::keyClick(window.get(), Qt::Key_M, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->MenuListe->isVisible(); }, 1000));
-    window->MenuListe->close();
-    EXPECT_FALSE(window->FormMap->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui().MenuListe->isVisible(); }, 1000));
+    ui().MenuListe->close();
+    EXPECT_FALSE(ui().FormMap->isVisible());
     QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->FormMap->isVisible(); }, 1000));
-    window->FormMap->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui().FormMap->isVisible(); }, 1000));
+    ui().FormMap->close();
 
     open_map();
     EXPECT_FALSE(map->isModal());
@@ -122,7 +122,7 @@ TEST_F(MapWindowTest, JapanFromParisShortAndLongPathOnTheDrawnMap) {
     open_map();
     map->resize(600, 600);
     const double azimuth = window->state().RequestedAzimuth;
-    ASSERT_EQ(window->EditAzimut->text(), QStringLiteral("33.4"));
+    ASSERT_EQ(ui().EditAzimut->text(), QStringLiteral("33.4"));
     EXPECT_EQ(view->scene().dx_label, QStringLiteral("JA  Japan (As)"));
 
     QImage image = picture();
@@ -150,9 +150,9 @@ TEST_F(MapWindowTest, JapanFromParisShortAndLongPathOnTheDrawnMap) {
     EXPECT_NEAR(
         std::hypot(antipode.x() - view->discCentre().x(), antipode.y() - view->discCentre().y()), r,
         0.01);
-    window->SpeedButtonLP->click();
+    ui().SpeedButtonLP->click();
     image = picture();
-    EXPECT_EQ(window->EditAzimut->text(), QStringLiteral("213.4"));
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("213.4"));
     EXPECT_EQ(count_along(image, reverse_azimuth(azimuth), 0.1 * r, 0.97 * r, MapView::kLongPath),
               41);
     EXPECT_EQ(count_along(image, azimuth, dx_radius + 10, 0.97 * r, MapView::kLongPath), 41);
@@ -175,14 +175,14 @@ TEST_F(MapWindowTest, AClickSetsTheDxStationAsIfTyped) {
     for (const auto& row : rows) {
         const QPoint at = view->toWidget(row.target).toPoint();
         QTest::mouseClick(view, Qt::LeftButton, {}, at);
-        const double lat = window->EditDXLattitude->text().toDouble();
-        const double lon = window->EditDXLongitude->text().toDouble();
-        const bool north = window->CheckBoxLattitudeNordDX->isChecked();
-        const bool east = window->CheckBoxLongitudeEstDX->isChecked();
+        const double lat = ui().EditDXLattitude->text().toDouble();
+        const double lon = ui().EditDXLongitude->text().toDouble();
+        const bool north = ui().CheckBoxLattitudeNordDX->isChecked();
+        const bool east = ui().CheckBoxLongitudeEstDX->isChecked();
         EXPECT_EQ(north, row.target.latitude > 0) << row.name;
-        EXPECT_NE(north, window->CheckBoxLattitudeSudDX->isChecked()) << row.name;
+        EXPECT_NE(north, ui().CheckBoxLattitudeSudDX->isChecked()) << row.name;
         EXPECT_EQ(east, row.target.longitude > 0) << row.name;
-        EXPECT_NE(east, window->CheckBoxLongitudeOuestDX->isChecked()) << row.name;
+        EXPECT_NE(east, ui().CheckBoxLongitudeOuestDX->isChecked()) << row.name;
         const GeoPoint clicked{north ? lat : -lat, east ? lon : -lon};
         // Within a pixel and a half of the place aimed at (a pixel is 68 km here).
         EXPECT_LT(great_circle_bearing(clicked.latitude, clicked.longitude, row.target.latitude,
@@ -193,17 +193,17 @@ TEST_F(MapWindowTest, AClickSetsTheDxStationAsIfTyped) {
         // The bearing is that of the coordinates in the fields, shown and published.
         const Bearing b =
             great_circle_bearing(48.854166666666664, 2.375, clicked.latitude, clicked.longitude);
-        EXPECT_EQ(window->EditAzimut->text(), format_fixed(b.azimuth, 1, 5)) << row.name;
+        EXPECT_EQ(ui().EditAzimut->text(), format_fixed(b.azimuth, 1, 5)) << row.name;
         EXPECT_EQ(window->publishedAzimuth(), QString::number(round_half_even(b.azimuth)));
-        EXPECT_EQ(window->EditDXLocator->text().size(), 6) << row.name;
-        EXPECT_EQ(window->ComboBoxListDX->currentIndex(), -1) << "typed, not from the list";
+        EXPECT_EQ(ui().EditDXLocator->text().size(), 6) << row.name;
+        EXPECT_EQ(ui().ComboBoxListDX->currentIndex(), -1) << "typed, not from the list";
     }
     QCoreApplication::processEvents();
-    EXPECT_EQ(view->scene().dx_label, window->EditDXLocator->text());
+    EXPECT_EQ(view->scene().dx_label, ui().EditDXLocator->text());
 
-    const QString before = window->EditDXLocator->text();
+    const QString before = ui().EditDXLocator->text();
     QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(2, 2));
-    EXPECT_EQ(window->EditDXLocator->text(), before) << "outside the disc nothing happens";
+    EXPECT_EQ(ui().EditDXLocator->text(), before) << "outside the disc nothing happens";
     EXPECT_EQ(desktop.beeps, 0);
 }
 
@@ -211,14 +211,14 @@ TEST_F(MapWindowTest, FollowsTheMainWindowAndTheHeading) {
     start();
     set_local(QStringLiteral("JN18EU"));
     open_map();
-    type(window->EditDXLocator, QStringLiteral("PM95VQ"));
+    type(ui().EditDXLocator, QStringLiteral("PM95VQ"));
     QCoreApplication::processEvents();
     EXPECT_TRUE(view->scene().has_dx);
     EXPECT_EQ(view->scene().dx_label, QStringLiteral("PM95VQ"));
     EXPECT_NEAR(*view->scene().azimuth, window->state().RequestedAzimuth, 1e-12);
 
-    window->MenuMile->trigger();
-    window->SpeedButtonLP->click();
+    ui().MenuMile->trigger();
+    ui().SpeedButtonLP->click();
     QCoreApplication::processEvents();
     EXPECT_TRUE(view->scene().miles);
     EXPECT_TRUE(view->scene().long_path);
@@ -241,7 +241,7 @@ TEST_F(MapWindowTest, FollowsTheMainWindowAndTheHeading) {
 TEST_F(MapWindowTest, OpensNoLargerThanTheScreen) {
     start("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n"
           "MAP=OPEN,8192,8192\r\n");
-    map = window->FormMap;
+    map = ui().FormMap;
     ASSERT_TRUE(QTest::qWaitFor([&] { return map->isVisible(); }, 2000));
     const QSize room = window->screen()->availableSize();
     EXPECT_LE(map->width(), room.width());
@@ -267,7 +267,7 @@ TEST_F(MapWindowTest, RememberedOpenWithItsSizeOnlyOnceUsed) {
     window.reset();
     QFile::setPermissions(ini(), QFile::ReadOwner | QFile::WriteOwner);
     start(saved);
-    map = window->FormMap;
+    map = ui().FormMap;
     ASSERT_TRUE(QTest::qWaitFor([&] { return map->isVisible(); }, 2000));
     EXPECT_EQ(map->size(), QSize(700, 500));
     map->close();

@@ -2,7 +2,7 @@
 // the fake library with real pauses.
 
 #include "rotor/lpt_sequence.h"
-#include "rotor/parallel_port_fake.h"
+#include "support/parallel_port_fake.h"
 #include "rotor/rotor_protocol.h"
 
 #include <gtest/gtest.h>

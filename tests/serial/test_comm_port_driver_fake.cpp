@@ -2,7 +2,7 @@
 // in the middle of a write, and how each property reaches the line settings.
 
 #include "rotor/comm_port_driver.h"
-#include "rotor/serial_device_fake.h"
+#include "support/serial_device_fake.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -31,15 +31,15 @@ protected:
         s.NetworkHost = QStringLiteral("127.0.0.1");
         s.NetworkPort = rotctld.port();
         s.min_step(RotorInterface::Network) = 0;
-        window->NetworkLink->setAnswerTimeout(300);
-        window->MenuHeading->trigger();
+        ui().NetworkLink->setAnswerTimeout(300);
+        ui().MenuHeading->trigger();
     }
 
     void go(const QString& azimuth) {
-        window->ComboBoxListDX->setFocus();
-        window->EditAzimut->clear();
-        type(window->EditAzimut, azimuth);
-        window->ButtonTrack->click();
+        ui().ComboBoxListDX->setFocus();
+        ui().EditAzimut->clear();
+        type(ui().EditAzimut, azimuth);
+        ui().ButtonTrack->click();
     }
     // Asks the heading now rather than at the next tick, once rotctld has taken the turn to
     // `azimuth`.
@@ -60,14 +60,14 @@ protected:
             },
             5000));
     }
-    QString status() const { return window->LabelEtatInterface->text(); }
+    QString status() const { return ui().LabelEtatInterface->text(); }
 
     ScriptedRotctld rotctld;
 };
 
 TEST_F(RotctldWindowTest, HostileAnswersNeitherCrashNorWedge) {
     // Only the range decides here whether the needle stays.
-    window->TimerHeadingStale->setInterval(600000);
+    ui().TimerHeadingStale->setInterval(600000);
     const char* const unreadable = "Unreadable answer from rotctld";
     const struct {
         const char* name;
@@ -97,23 +97,23 @@ TEST_F(RotctldWindowTest, HostileAnswersNeitherCrashNorWedge) {
         go(QString::number(++azimuth));
         if (row.failure) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == beeps + 1; }, 5000));
-            EXPECT_FALSE(window->ImageLedOn->isVisible());
+            EXPECT_FALSE(ui().ImageLedOn->isVisible());
             EXPECT_TRUE(status().endsWith(QStringLiteral(" / ") + QLatin1String(row.failure)))
                 << status().toStdString();
         } else {
             ask_heading_after(azimuth);
             EXPECT_TRUE(QTest::qWaitFor([&] { return !window->state().AntennaHeading; }, 5000));
-            EXPECT_EQ(window->Image1->toolTip(), QStringLiteral("no reading"));
+            EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("no reading"));
             EXPECT_EQ(desktop.beeps, beeps);
         }
 
         // A good answer is read in step, whatever came before it.
         rotctld.answer = ScriptedRotctld::well_behaved;
         go(QString::number(++azimuth));
-        EXPECT_TRUE(window->ImageLedOn->isVisible());
+        EXPECT_TRUE(ui().ImageLedOn->isVisible());
         ask_heading_after(azimuth);
         EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 5000));
-        EXPECT_EQ(window->Image1->toolTip(), QStringLiteral("123.0°"));
+        EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("123.0°"));
         EXPECT_EQ(desktop.beeps, beeps + (row.failure ? 1 : 0));
         EXPECT_FALSE(status().contains(QStringLiteral("rotctld"))) << "cleared by the next GO";
     }
@@ -131,10 +131,10 @@ TEST_F(RotctldWindowTest, HeadingNoAnswerRenewsLeavesTheDial) {
     go(QStringLiteral("20"));
     ask_heading_after(20);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 5000));
-    window->BitBtnStop->click();
+    ui().BitBtnStop->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->state().AntennaHeading; }, 6000));
-    EXPECT_EQ(window->Image1->toolTip(), QStringLiteral("no reading"));
-    EXPECT_FALSE(window->NetworkLink->isOpen());
+    EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("no reading"));
+    EXPECT_FALSE(ui().NetworkLink->isOpen());
 }
 
 } // namespace

@@ -55,6 +55,7 @@ inline QStringList describe(const StationState& s) {
         steps += QString::number(s.MinSteps[i]) + u' ';
         stops += s.StopSides[i] == StopSide::N ? u'N' : u'S';
     }
+    const int parking = s.ParkingInterface ? static_cast<int>(*s.ParkingInterface) + 1 : 0;
     return {"locator=" + s.LocalLocator,
             "lat=" + QString(s.LocalNorth ? "N" : "S") + n(s.LocalLatitude),
             "lon=" + QString(s.LocalEast ? "E" : "W") + n(s.LocalLongitude),
@@ -71,7 +72,7 @@ inline QStringList describe(const StationState& s) {
             "stops=" + stops,
             "poursat=" + n(s.PourSatCalAz) + ' ' + n(s.PourSatZero),
             "fodtrack=" + n(s.FodTrackCalAz) + ' ' + n(s.FodTrackZero),
-            "parking=" + n(s.ParkingAzimuth) + ' ' + QString::number(s.ParkingInterface)};
+            "parking=" + n(s.ParkingAzimuth) + ' ' + QString::number(parking)};
 }
 
 // The entries of describe(after) that differ from describe(before).

@@ -37,7 +37,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     state.stop_side(RotorInterface::Network) = StopSide::S;
     state.min_step(RotorInterface::Network) = 3;
     state.SelectedInterface = RotorInterface::Network;
-    state.ParkingInterface = 6;
+    state.ParkingInterface = RotorInterface::Network;
     state.ShowHeading = true;
     const QStringList lines = settings_lines(state, false, false);
     EXPECT_EQ(lines.mid(34), (QStringList{"[NETWORK]", "HOST_NETWORK=shack-pi", "PORT_NETWORK=4534",
@@ -52,7 +52,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     EXPECT_EQ(read.NetworkHost, QStringLiteral("shack-pi"));
     EXPECT_EQ(read.NetworkPort, 4534);
     EXPECT_EQ(read.SelectedInterface, RotorInterface::Network);
-    EXPECT_EQ(read.ParkingInterface, 6);
+    EXPECT_EQ(read.ParkingInterface, RotorInterface::Network);
     EXPECT_EQ(read.MinSteps, state.MinSteps);
     EXPECT_EQ(read.StopSides, state.StopSides);
     EXPECT_TRUE(read.ShowHeading);
@@ -68,7 +68,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
 TEST(SettingsWriter, OptionalLinesInTheirPlaces) {
     StationState state;
     state.PersoPathNames = {"/a/one.ksv", "/x\nANT=GS232", "/c/three.txt"};
-    state.ParkingInterface = 3;
+    state.ParkingInterface = RotorInterface::Ea4tx;
     state.SelectedInterface = RotorInterface::EasyComm;
     const QStringList lines = settings_lines(state, true, true);
     ASSERT_EQ(lines.size(), 36);
@@ -123,7 +123,7 @@ TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
     written.FodTrackCalAz = 0.8;
     written.FodTrackZero = 12.5;
     written.ParkingAzimuth = 270;
-    written.ParkingInterface = 4;
+    written.ParkingInterface = RotorInterface::Gs232;
 
     for (const auto& [from, to] :
          {std::pair{u'.', u'.'}, {u',', u','}, {u',', u'.'}, {u'.', u','}}) {

@@ -4,12 +4,14 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
-#include "rotor/parallel_port_fake.h"
-#include "rotor/window_messages_fake.h"
 #include "setup/init_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/main_window_parts.h"
+#include "support/parallel_port_fake.h"
+#include "support/window_messages_fake.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -61,6 +63,15 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
+    // The window's controls, menus and timers, found by name once per window.
+    MainWindowParts& ui() const {
+        if (parts_of_.isNull() || parts_of_ != window.get()) {
+            parts = find_parts(*window);
+            parts_of_ = window.get();
+        }
+        return parts;
+    }
+
     // Makes the window holding `w` active and gives `w` the keyboard focus.
     static void focus(QWidget* w) {
         QWidget* top = w->window();
@@ -97,6 +108,10 @@ protected:
     FakeParallelPort lpt;
     FakeWindowMessages window_messages;
     std::unique_ptr<TForm1> window;
+
+private:
+    mutable MainWindowParts parts;
+    mutable QPointer<TForm1> parts_of_; // null once that window is gone
 };
 
 } // namespace kestrav::test

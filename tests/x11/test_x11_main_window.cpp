@@ -191,15 +191,15 @@ TEST_F(WindowTest, ReturnFromAnotherProgramLeavesBearingAndRotatorAlone) {
     window->MenuInitClick();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window->formInit()));
     window->formInit()->close();
-    window->SpeedButtonAuto->setChecked(true);
+    ui().SpeedButtonAuto->setChecked(true);
     window->state().min_step(RotorInterface::Gs232) = 0; // every command goes out
-    type(window->EditDXLocator, QStringLiteral("FN31PR"));
-    window->UpDownAzimut->stepUp(); // the azimuth set by hand, the DX station still shown
-    const QString by_hand = window->EditAzimut->text();
+    type(ui().EditDXLocator, QStringLiteral("FN31PR"));
+    ui().UpDownAzimut->stepUp(); // the azimuth set by hand, the DX station still shown
+    const QString by_hand = ui().EditAzimut->text();
     const QByteArray sent = com1.read();
     ASSERT_TRUE(sent.endsWith("W" + by_hand.left(3).toLatin1() + "\r"))
         << sent.toStdString() << " " << by_hand.toStdString();
-    const QString distance = window->EditDistance->text();
+    const QString distance = ui().EditDistance->text();
 
     OtherProgram other;
     ASSERT_TRUE(other.ok());
@@ -209,8 +209,8 @@ TEST_F(WindowTest, ReturnFromAnotherProgramLeavesBearingAndRotatorAlone) {
     other.activate(static_cast<Window>(window->winId()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->isActiveWindow(); }, 5000));
 
-    EXPECT_EQ(window->EditAzimut->text(), by_hand);
-    EXPECT_EQ(window->EditDistance->text(), distance);
+    EXPECT_EQ(ui().EditAzimut->text(), by_hand);
+    EXPECT_EQ(ui().EditDistance->text(), distance);
     EXPECT_EQ(com1.read(300), QByteArray());
 }
 
@@ -241,11 +241,11 @@ TEST_F(MainWindowOnX11, MapOpensWhollyOnTheScreen) {
     const QRect screen(0, 0, DisplayWidth(display(), DefaultScreen(display())),
                        DisplayHeight(display(), DefaultScreen(display())));
     window->MenuMapClick();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->FormMap));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(ui().FormMap));
     QRect frame;
     const bool inside = QTest::qWaitFor(
         [&] {
-            frame = frame_on_screen(static_cast<Window>(window->FormMap->winId()));
+            frame = frame_on_screen(static_cast<Window>(ui().FormMap->winId()));
             return frame.isValid() && screen.contains(frame);
         },
         5000);
@@ -284,11 +284,11 @@ TEST_F(MainWindowOnX11, CallTypedInTheMapSetsTheDxAndTheMainWindowStillTakesKeys
     if (qEnvironmentVariableIsEmpty("KESTRAV_EXPECT_WINDOW_MANAGER"))
         GTEST_SKIP() << "the window manager decides where the keys go";
     window->MenuMapClick();
-    MapWindow* map = window->FormMap;
+    MapWindow* map = ui().FormMap;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(map));
     const qreal ratio = window->devicePixelRatioF();
-    const QRect locator(window->EditDXLocator->mapToGlobal(QPoint(0, 0)) * ratio,
-                        window->EditDXLocator->size() * ratio);
+    const QRect locator(ui().EditDXLocator->mapToGlobal(QPoint(0, 0)) * ratio,
+                        ui().EditDXLocator->size() * ratio);
     QRect frame;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -302,12 +302,12 @@ TEST_F(MainWindowOnX11, CallTypedInTheMapSetsTheDxAndTheMainWindowStillTakesKeys
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return window->state().DxLabel.startsWith("JA1XYZ  "); }, 5000))
         << window->state().DxLabel.toStdString();
-    const QString japan = window->EditDXLocator->text();
+    const QString japan = ui().EditDXLocator->text();
     EXPECT_FALSE(japan.isEmpty());
 
-    ASSERT_TRUE(click_and_type(window->EditDXLocator, {"+ctrl+a", "fn31pr"}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->EditDXLocator->text() == "FN31PR"; }, 5000))
-        << window->EditDXLocator->text().toStdString();
+    ASSERT_TRUE(click_and_type(ui().EditDXLocator, {"+ctrl+a", "fn31pr"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "FN31PR"; }, 5000))
+        << ui().EditDXLocator->text().toStdString();
     EXPECT_TRUE(window->isActiveWindow());
     EXPECT_EQ(map->callField()->text().toUpper(), "JA1XYZ");
 }

@@ -7,6 +7,7 @@
 #include "geodesy/number_text.h"
 #include "rotor/x11_window_messages.h"
 #include "support/fake_desktop.h"
+#include "support/main_window_parts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -157,13 +158,14 @@ TEST(X11MainWindow, GoStopAndCloseReachTheStandIn) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_EQ(window.state().SelectedInterface, RotorInterface::Ea4tx);
+    const MainWindowParts ui = find_parts(window);
 
-    window.UpDownAzimut->setPosition(123);
+    ui.UpDownAzimut->setPosition(123);
     window.UpDownAzimutClick();
-    window.ButtonTrack->click();
+    ui.ButtonTrack->click();
     EXPECT_EQ(stand_in.line(), QByteArray("AZIMUTH 123"));
-    EXPECT_TRUE(window.ImageLedOn->isVisible());
-    window.BitBtnStop->click();
+    EXPECT_TRUE(ui.ImageLedOn->isVisible());
+    ui.BitBtnStop->click();
     EXPECT_EQ(stand_in.line(), QByteArray("AZIMUTH STOP"));
     ASSERT_TRUE(window.close()); // STOP, then the final stop of the selected interface
     EXPECT_EQ(stand_in.line(), QByteArray("AZIMUTH STOP"));

@@ -6,11 +6,14 @@
 
 #include "map/map_window.h"
 #include "map_session.h"
+#include "window_part.h"
 
 #include <QApplication>
 #include <QToolButton>
 
 #include <cstdio>
+
+using kestrav::bench::window_part;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
@@ -27,8 +30,12 @@ int main(int argc, char** argv) {
     if (!window)
         return 1;
     QCoreApplication::processEvents(); // the map reopens as it was left
-    window->SpeedButtonLP->click();
-    window->FormMap->setHeading(40);
-    window->FormMap->refresh();
-    return window->FormMap->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    window_part<QToolButton>(*window, "SpeedButtonLP")->click();
+    window_part<kestrav::MapWindow>(*window, "FormMap")->setHeading(40);
+    window_part<kestrav::MapWindow>(*window, "FormMap")->refresh();
+    return window_part<kestrav::MapWindow>(*window, "FormMap")
+                   ->grab()
+                   .save(QString::fromLocal8Bit(argv[1]))
+               ? 0
+               : 1;
 }

@@ -8,18 +8,21 @@
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 
+#include <functional>
+
 namespace kestrav {
 
 namespace {
 
 class WindowSettingsActions final : public SettingsReaderActions {
 public:
-    explicit WindowSettingsActions(TForm1& window) : w_(window) {}
+    WindowSettingsActions(TForm1& window, std::function<void(int)> load_list)
+        : w_(window), load_list_(std::move(load_list)) {}
     void select_language(bool french) override {
         french ? w_.MenuFrancaisClick() : w_.MenuEnglishClick();
     }
     void select_unit(bool mile) override { mile ? w_.MenuMileClick() : w_.MenuKmClick(); }
-    void load_personal_list(int n) override { w_.load_personal_list(n, false); }
+    void load_personal_list(int n) override { load_list_(n); }
     void set_com_port(RotorInterface rotor, int index) override {
         driver(rotor)->setComPort(index);
     }
@@ -39,9 +42,10 @@ public:
 
 private:
     TCommPortDriver* driver(RotorInterface rotor) const {
-        return rotor == RotorInterface::Gs232 ? w_.CommPortDriverGS : w_.CommPortDriverEasy;
+        return w_.controller().serialPort(rotor);
     }
     TForm1& w_;
+    std::function<void(int)> load_list_;
 };
 
 } // namespace
@@ -51,7 +55,7 @@ void TForm1::read_configuration() {
         load_settings_file(settings_file_to_read(state_.ExeDirectory, state_.AppDirectory));
     if (!file)
         return;
-    WindowSettingsActions actions(*this);
+    WindowSettingsActions actions(*this, [this](int n) { load_personal_list(n, false); });
     read_settings(file->lines, state_, actions);
     // Told after reading, in the language the file has chosen.
     if (file->cut)

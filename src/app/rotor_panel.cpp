@@ -1,17 +1,23 @@
-// The rotator command core of the main window: the requested azimuth typed or stepped by the
-// operator, GO, STOP, the tracking LED, the raw output display and parking at exit.
+// The rotator panel of the main window: the requested azimuth typed or stepped by the
+// operator, GO, STOP, the tracking LED, the raw output display, parking at exit and the
+// antenna's heading. What goes to the rotator is the controller's business; this file reads
+// the widgets, calls it and shows what it tells.
 
 #include "app/desktop.h"
 #include "app/field_text.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
 #include "geodesy/number_text.h"
+#include "map/map_window.h"
 #include "rotor/comm_port_driver.h"
-#include "rotor/rotor_protocol.h"
+#include "rotor/rotctld_link.h"
+#include "rotor/rotor_controller.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -58,8 +64,7 @@ void TForm1::EditAzimutChange() {
             ButtonTrack->click();
         if (test_command_pending_) {
             test_command_pending_ = false;
-            CommPortDriverGS->ClosePort();
-            CommPortDriverEasy->ClosePort();
+            controller_->closeSerialPorts();
         }
         return;
     }
@@ -94,7 +99,7 @@ void TForm1::UpDownAzimutClick() {
 }
 
 void TForm1::hand_over_test_azimuth(int azimuth) {
-    state_.LastSentAzimuth = -10;
+    controller_->forgetLastSent();
     test_command_pending_ = true;
     // Every test sends, also when the field already shows the value.
     write_azimuth_text(QString::number(azimuth), true);
@@ -104,52 +109,11 @@ void TForm1::ButtonTrackClick() {
     // A field still showing a refused value (a test azimuth of 400, say) is refused again:
     // the requested azimuth behind it is an older one that the operator no longer sees.
     const auto shown = read_number(EditAzimut->text());
-    if (!shown || *shown < 0 || *shown >= 360 || state_.SelectedInterface == RotorInterface::None ||
-        state_.RequestedAzimuth < 0 || state_.RequestedAzimuth >= 360) {
+    if (!shown || *shown < 0 || *shown >= 360) {
         desktop_->beep();
         return;
     }
-    state_.CommandAzimuth = state_.RequestedAzimuth;
-    send_to_selected_interface();
-    if (output_failed_) {
-        output_failed_ = false;
-        return;
-    }
-    set_tracking_indication(true);
-}
-
-// The step test every output begins with: a command closer than the interface's minimum step
-// to the last one sent is dropped without a beep and reported through the failure flag;
-// otherwise it becomes the last one sent, before any end-stop mapping and whether or not
-// the sending then succeeds.
-bool TForm1::take_step(RotorInterface which) {
-    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, state_.min_step(which))) {
-        output_failed_ = true;
-        return false;
-    }
-    state_.LastSentAzimuth = state_.CommandAzimuth;
-    return true;
-}
-
-void TForm1::send_to_selected_interface() {
-    switch (state_.SelectedInterface) {
-    case RotorInterface::Gs232:
-    case RotorInterface::EasyComm:
-        serial_output(state_.SelectedInterface);
-        break;
-    case RotorInterface::Ea4tx:
-        ea4tx_output();
-        break;
-    case RotorInterface::PourSat:
-    case RotorInterface::FodTrack:
-        lpt_output(state_.SelectedInterface);
-        break;
-    case RotorInterface::Network:
-        network_output();
-        break;
-    case RotorInterface::None:
-        break;
-    }
+    controller_->go(state_.RequestedAzimuth);
 }
 
 // The LED blinks from the first GO that handed a command over until TimerTrackOK fires; a
@@ -178,15 +142,8 @@ void TForm1::TimerTrackOKTimer() {
     set_tracking_indication(false);
 }
 
-// A stopped antenna stands anywhere between the last azimuth sent and where it came from:
-// the next command goes out whatever the minimum step.
 void TForm1::stop_all() {
-    state_.LastSentAzimuth = -10;
-    arswin_stop();
-    serial_stop(CommPortDriverGS, gs232_stop_command());
-    serial_stop(CommPortDriverEasy, easycomm_stop_command());
-    network_stop();
-    set_tracking_indication(false);
+    controller_->stop();
 }
 
 void TForm1::BitBtnStopClick() {
@@ -201,12 +158,109 @@ void TForm1::LabelAzimutDblClick() {
         LabelAzimut->setText(saved_azimut_caption_);
 }
 
+// Parking goes through GO as the operator's command does, the field showing where to.
 void TForm1::park() {
-    if (state_.ParkingInterface == 0)
+    if (!controller_->parkingDue())
         return;
     state_.RequestedAzimuth = state_.ParkingAzimuth;
     write_azimuth_text(format_general(state_.ParkingAzimuth, 15));
     ButtonTrack->click();
+}
+
+void TForm1::build_rotor_controller() {
+    RotorSeams seams;
+    seams.gs232 = new TCommPortDriver;
+    seams.gs232->setObjectName(QStringLiteral("CommPortDriverGS"));
+    seams.gs232->setComPortSpeed(br110);
+    seams.easycomm = new TCommPortDriver;
+    seams.easycomm->setObjectName(QStringLiteral("CommPortDriverEasy"));
+    for (TCommPortDriver* driver : {seams.gs232, seams.easycomm})
+        driver->setPortDirectory(state_.AppDirectory);
+    auto* link = new RotctldLink;
+    link->setObjectName(QStringLiteral("NetworkLink"));
+    seams.network = link;
+    seams.parallel_port = parallel_port_;
+    seams.window_messages = window_messages_;
+    controller_ = new RotorController(state_, seams, this);
+
+    connect(controller_, &RotorController::commandText, this, &TForm1::show_command_text);
+    connect(controller_, &RotorController::commandHandedOver, this,
+            [this] { set_tracking_indication(true); });
+    connect(controller_, &RotorController::commandFailed, this, &TForm1::command_failed);
+    connect(controller_, &RotorController::stopped, this,
+            [this] { set_tracking_indication(false); });
+    connect(controller_, &RotorController::headingChanged, this, &TForm1::show_heading);
+}
+
+// The text about to go out, in place of the azimuth caption while the raw display is on. A
+// command to rotctld ends a failure still shown in the status line.
+void TForm1::show_command_text(RotorInterface which, const QString& text) {
+    if (which == RotorInterface::Network) {
+        network_error_.clear();
+        update_status_lines();
+    }
+    if (raw_output_display_)
+        LabelAzimut->setText(text);
+}
+
+// A command that did not go out: a beep, except for a step too small (dropped in silence) and
+// a missing outside program (a box). rotctld's failure comes later: the LED goes off and the
+// reason stays in the status line until the next command.
+void TForm1::command_failed(GoFailure failure, const QString& reason) {
+    switch (failure) {
+    case GoFailure::BelowMinimumStep:
+        return;
+    case GoFailure::ArswinNotRunning:
+        desktop_->exclamation_beep();
+        desktop_->message_box(this, BoxIcon::Warning, state_.Messages.arswin_not_running);
+        return;
+    case GoFailure::NetworkFailed:
+        desktop_->beep();
+        set_tracking_indication(false);
+        if (state_.SelectedInterface == RotorInterface::Network) {
+            network_error_ = reason;
+            update_status_lines();
+        }
+        return;
+    case GoFailure::Refused:
+    case GoFailure::NoPort:
+    case GoFailure::NotDelivered:
+        desktop_->beep();
+        return;
+    }
+}
+
+void TForm1::build_heading_menu() {
+    MenuHeading = new QAction(QStringLiteral("Show antenna heading"), this);
+    MenuHeading->setObjectName(QStringLiteral("MenuHeading"));
+    MenuHeading->setCheckable(true);
+    MenuUnit->addSeparator();
+    MenuUnit->addAction(MenuHeading);
+    connect(MenuHeading, &QAction::triggered, this, &TForm1::MenuHeadingClick);
+    // "HEADING=ON" in the settings file.
+    if (state_.ShowHeading) {
+        MenuHeading->setChecked(true);
+        controller_->resumeHeadingPolling();
+    }
+}
+
+void TForm1::MenuHeadingClick() {
+    controller_->setShowHeading(MenuHeading->isChecked());
+}
+
+void TForm1::TimerHeadingTimer() {
+    controller_->pollHeading();
+}
+
+void TForm1::TimerHeadingStaleTimer() {
+    controller_->headingExpired();
+}
+
+// The antenna's heading on the dial and the map; none removes it.
+void TForm1::show_heading(std::optional<double> heading) {
+    redraw_dial();
+    if (FormMap != nullptr)
+        FormMap->setHeading(heading);
 }
 
 } // namespace kestrav

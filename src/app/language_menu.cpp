@@ -1,7 +1,7 @@
 // The language menu, the help and the About box of the main window.
 
 #include "app/desktop.h"
-#include "app/main_window.h"
+#include "app/main_window_hosts.h"
 #include "app/widgets.h"
 #include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
@@ -43,8 +43,8 @@ void TForm1::apply_addition_texts(const LanguageTexts& t) {
         MenuHeading->setText(t.show_heading);
     if (FormMap != nullptr)
         FormMap->setTexts(t);
-    if (Follow != nullptr)
-        Follow->setTexts(t);
+    if (hosts_->follow != nullptr)
+        hosts_->follow->setTexts(t);
     if (!network_error_.isEmpty())
         update_status_lines();
     update_dial_tooltip();

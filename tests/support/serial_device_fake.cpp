@@ -1,4 +1,4 @@
-#include "rotor/serial_device_fake.h"
+#include "support/serial_device_fake.h"
 
 #include <algorithm>
 #include <cerrno>

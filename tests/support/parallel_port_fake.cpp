@@ -1,4 +1,4 @@
-#include "rotor/parallel_port_fake.h"
+#include "support/parallel_port_fake.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,7 @@
 // The azimuth dial: a red needle from the centre toward the requested azimuth, north up,
 // drawn over the dial background.
 
+#include "app/design_sizes.h"
 #include "app/main_window.h"
 
 #include "geodesy/number_text.h"
@@ -18,15 +19,17 @@ void TForm1::redraw_dial() {
     painter.setPen(QPen(QColor(255, 0, 0), 2, Qt::SolidLine));
     // The needle's angle uses 3.14159, which is what the dial has always been drawn with.
     const double theta = state_.RequestedAzimuth * 3.14159 / 180;
-    const int x = static_cast<int>(round_half_even(22 * std::sin(theta) + 34));
-    const int y = static_cast<int>(round_half_even(34 - 22 * std::cos(theta)));
-    painter.drawLine(34, 34, x, y);
+    const auto tip = [](double angle) {
+        return QPoint(
+            static_cast<int>(round_half_even(kNeedleLength * std::sin(angle) + kDialCentre)),
+            static_cast<int>(round_half_even(kDialCentre - kNeedleLength * std::cos(angle))));
+    };
+    painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(theta));
     // The antenna's real heading, when it is shown and known: a second needle, in blue.
     if (state_.ShowHeading && state_.AntennaHeading) {
         const double heading = *state_.AntennaHeading * 3.14159 / 180;
         painter.setPen(QPen(QColor(0, 0, 200), 2, Qt::SolidLine));
-        painter.drawLine(34, 34, static_cast<int>(round_half_even(22 * std::sin(heading) + 34)),
-                         static_cast<int>(round_half_even(34 - 22 * std::cos(heading))));
+        painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(heading));
     }
     painter.end();
     Image1->setPixmap(picture);

@@ -1,4 +1,4 @@
-#include "rotor/window_messages_fake.h"
+#include "support/window_messages_fake.h"
 
 namespace kestrav {
 

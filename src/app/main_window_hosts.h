@@ -1,0 +1,43 @@
+#pragma once
+// The main window as the host of the map window, the initialisation dialog and WSJT-X
+// following: what each is given of it, and nothing more.
+
+#include "app/main_window.h"
+#include "follow/follow_logic.h"
+#include "map/map_host.h"
+#include "setup/init_dialog_host.h"
+
+namespace kestrav {
+
+class FollowWsjtx;
+
+class TForm1::Hosts final : public MapHost, public InitDialogHost {
+public:
+    explicit Hosts(TForm1& window) : w_(window) {}
+
+    QWidget& mapHostWindow() override { return w_; }
+    StationState& mapStation() override { return w_.state_; }
+    MapDxView mapDxView() const override;
+    void placeDxStation(GeoPoint p) override;
+    void placeDxCall(const QString& call) override;
+    // Sets the DX station found elsewhere (WSJT-X, a call's country) as when a list entry is
+    // chosen; the map labels it with the target's label.
+    void setDxStation(const DxTarget& target);
+    void followMapChanges(QObject* receiver, std::function<void()> changed) override;
+
+    StationState& dialogStation() override { return w_.state_; }
+    Desktop& dialogDesktop() override { return *w_.desktop_; }
+    ParallelPortLibrary* dialogParallelPort() override { return w_.parallel_port_; }
+    QIcon dialogIcon() const override { return w_.windowIcon(); }
+    void interfaceChanged() override { w_.update_status_lines(); }
+    void handOverTestAzimuth(int azimuth) override { w_.hand_over_test_azimuth(azimuth); }
+    void dropTestCommand() override { w_.test_command_pending_ = false; }
+
+    // Following WSJT-X: its check item under "&My Lists".
+    FollowWsjtx* follow = nullptr;
+
+private:
+    TForm1& w_;
+};
+
+} // namespace kestrav

@@ -1,0 +1,49 @@
+#pragma once
+// What the map window needs of the main window beside it: the shared station state, the DX
+// station and the beam as the main window shows them, the DX station set from a click on the
+// map, and word of every change the map follows.
+
+#include "map/azimuthal_projection.h"
+
+#include <QString>
+
+#include <functional>
+
+class QObject;
+class QWidget;
+
+namespace kestrav {
+
+struct StationState;
+
+// The DX station and the beam as the main window shows them.
+struct MapDxView {
+    bool has_dx = false; // a whole locator and both coordinates are shown
+    GeoPoint dx;
+    QString label; // the list entry it was chosen from, the call it was set by, or its locator
+    bool has_azimuth = false; // an azimuth is shown: the requested one is the beam
+    bool long_path = false;
+    bool miles = false;
+};
+
+class MapHost {
+public:
+    virtual ~MapHost() = default;
+    // The window the map opens beside, takes its icon from, and shows and hides with.
+    virtual QWidget& mapHostWindow() = 0;
+    virtual StationState& mapStation() = 0;
+    virtual MapDxView mapDxView() const = 0;
+    // Sets the DX station to a position as if the operator had typed its latitude and
+    // longitude with their hemispheres: the fields, the locator, the bearing, its publication
+    // and AUTO follow. Latitudes beyond 89.99 degrees, which no locator holds, are taken as
+    // 89.99, and the meridian of 180 degrees as 180 W.
+    virtual void placeDxStation(GeoPoint p) = 0;
+    // Sets the DX station at the country of a call sign, as when a list entry is chosen; a
+    // call with no country is refused with the window's beep.
+    virtual void placeDxCall(const QString& call) = 0;
+    // Calls `changed` in `receiver`'s lifetime after every change that can move a station, the
+    // azimuth, the long path or the unit.
+    virtual void followMapChanges(QObject* receiver, std::function<void()> changed) = 0;
+};
+
+} // namespace kestrav

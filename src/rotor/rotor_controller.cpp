@@ -1,0 +1,350 @@
+#include "rotor/rotor_controller.h"
+
+#include "geodesy/number_text.h"
+#include "rotor/comm_port_driver.h"
+#include "rotor/parallel_port.h"
+#include "rotor/rotor_protocol.h"
+#include "rotor/window_messages.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace kestrav {
+
+namespace {
+
+// The outside program's window is known by its class and title, both matched exactly.
+WindowHandle arswin_window(WindowMessages* messages) {
+    if (!messages)
+        return 0;
+    return messages->FindWindow(QStringLiteral("ThunderForm"), QStringLiteral("ARSWIN"));
+}
+
+// The message is registered anew for every post, as the receiver may have been restarted in
+// between; on X11 the registration is a cached atom and costs nothing.
+bool post_azimuth(WindowMessages& messages, WindowHandle window, long long wparam) {
+    const std::uint32_t message = messages.RegisterWindowMessage(QStringLiteral("AZIMUTH"));
+    return messages.PostMessage(window, message, wparam, 0);
+}
+
+} // namespace
+
+RotorController::RotorController(StationState& state, const RotorSeams& seams, QObject* parent)
+    : QObject(parent), state_(state), gs232_(seams.gs232), easycomm_(seams.easycomm),
+      parallel_port_(seams.parallel_port), window_messages_(seams.window_messages),
+      link_(seams.network), pause_(seams.pause), heading_timer_(new QTimer(this)),
+      heading_stale_timer_(new QTimer(this)) {
+    setObjectName(QStringLiteral("RotorController"));
+    gs232_->setParent(this);
+    easycomm_->setParent(this);
+    link_->setParent(this);
+    connect(link_, &RotatorLink::failed, this, &RotorController::network_failed);
+    connect(link_, &RotatorLink::headingReceived, this, &RotorController::headingReceived);
+
+    heading_timer_->setObjectName(QStringLiteral("TimerHeading"));
+    heading_timer_->setInterval(kHeadingPeriodMilliseconds);
+    connect(heading_timer_, &QTimer::timeout, this, &RotorController::pollHeading);
+    heading_stale_timer_->setObjectName(QStringLiteral("TimerHeadingStale"));
+    heading_stale_timer_->setSingleShot(true);
+    heading_stale_timer_->setInterval(kHeadingLifeMilliseconds);
+    connect(heading_stale_timer_, &QTimer::timeout, this, &RotorController::headingExpired);
+
+    // Answers of the serial controllers, read by their ports' poll timers.
+    const auto answers = [this](AnswerLines& lines, auto parse) {
+        return [this, &lines, parse](TCommPortDriver*, const char* data, std::int32_t size) {
+            for (const QByteArray& line : lines.feed(QByteArrayView(data, size))) {
+                if (const std::optional<double> degrees = parse(line))
+                    headingReceived(*degrees);
+            }
+        };
+    };
+    gs232_->setOnReceiveData(answers(gs232_answers_, parse_gs232_heading));
+    easycomm_->setOnReceiveData(answers(easycomm_answers_, parse_easycomm_heading));
+}
+
+TCommPortDriver* RotorController::serialPort(RotorInterface which) const {
+    return which == RotorInterface::Gs232 ? gs232_ : easycomm_;
+}
+
+bool RotorController::go(double azimuth) {
+    if (state_.SelectedInterface == RotorInterface::None || !(azimuth >= 0 && azimuth < 360))
+        return fail(GoFailure::Refused);
+    state_.CommandAzimuth = azimuth;
+    if (!send())
+        return false;
+    last_handed_over_ = azimuth;
+    emit commandHandedOver(azimuth);
+    return true;
+}
+
+bool RotorController::fail(GoFailure failure, const QString& reason) {
+    emit commandFailed(failure, reason);
+    return false;
+}
+
+bool RotorController::send() {
+    switch (state_.SelectedInterface) {
+    case RotorInterface::Gs232:
+    case RotorInterface::EasyComm:
+        return serial_output(state_.SelectedInterface);
+    case RotorInterface::Ea4tx:
+        return ea4tx_output();
+    case RotorInterface::PourSat:
+    case RotorInterface::FodTrack:
+        return lpt_output(state_.SelectedInterface);
+    case RotorInterface::Network:
+        return network_output();
+    case RotorInterface::None:
+        break;
+    }
+    return false;
+}
+
+// The step test every output begins with: a command closer than the interface's minimum step
+// to the last one sent is dropped; otherwise it becomes the last one sent, before any end-stop
+// mapping and whether or not the sending then succeeds.
+bool RotorController::take_step(RotorInterface which) {
+    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, state_.min_step(which)))
+        return fail(GoFailure::BelowMinimumStep);
+    state_.LastSentAzimuth = state_.CommandAzimuth;
+    return true;
+}
+
+// GS232 and EasyComm: one command text on a serial port opened by the first command and kept
+// open until STOP, the end of a test, the dialog or exit.
+bool RotorController::serial_output(RotorInterface which) {
+    const bool gs232 = which == RotorInterface::Gs232;
+    TCommPortDriver* driver = serialPort(which);
+    if (!take_step(which))
+        return false;
+    state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
+
+    if (!driver->IsOpen()) {
+        driver->setComPort(gs232 ? state_.Gs232Com : state_.EasyCommCom);
+        if (!driver->OpenPort())
+            return fail(GoFailure::NoPort, driver->openFailure());
+    }
+    const int n = static_cast<int>(round_half_even(state_.CommandAzimuth));
+    const QByteArray text = gs232 ? gs232_turn_command(n) : easycomm_turn_command(n);
+    emit commandText(which, QString::fromLatin1(text));
+    driver->WriteBytes(text.constData(), static_cast<std::int32_t>(text.size()));
+    // A device that went away during the write (an adapter pulled out) has been closed by
+    // the port component: the command did not reach the rotator.
+    if (!driver->IsOpen())
+        return fail(GoFailure::NotDelivered);
+    return true;
+}
+
+// PourSat and FODTrack: the azimuth as one calibrated byte, handed to the rotator interface
+// by a fixed sequence of register writes on the chosen parallel port.
+bool RotorController::lpt_output(RotorInterface which) {
+    const bool poursat = which == RotorInterface::PourSat;
+    // A port whose address is 0 does not exist (or no port is chosen): nothing may be written
+    // to I/O addresses 0 and 2, so it is refused like a missing choice.
+    const std::uint16_t base =
+        lpt_base_address(state_.LptAddresses, poursat ? state_.PourSatLpt : state_.FodTrackLpt);
+    if (parallel_port_ == nullptr || base == 0)
+        return fail(GoFailure::NoPort);
+    if (!take_step(which))
+        return false;
+    state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
+
+    const int value =
+        poursat
+            ? lpt_output_value(state_.CommandAzimuth, state_.PourSatZero, state_.PourSatCalAz)
+            : lpt_output_value(state_.CommandAzimuth, state_.FodTrackZero, state_.FodTrackCalAz);
+    emit commandText(which, QString::number(value));
+    // The FODTrack pauses block the caller for about 80 ms, as the interface needs.
+    run_lpt_sequence(*parallel_port_, base, lpt_sequence(which), value, pause_);
+
+    std::array<char, kLastStateBufferSize> outcome{};
+    parallel_port_->GetLastState(outcome.data());
+    outcome.back() = '\0';
+    if (std::strstr(outcome.data(), "succes") == nullptr)
+        return fail(GoFailure::NotDelivered, QString::fromLatin1(outcome.data()));
+    return true;
+}
+
+// EA4TX: the azimuth posted to the outside rotator program's window as a registered message.
+// Nothing is read back, so a post the desktop accepted counts as sent.
+bool RotorController::ea4tx_output() {
+    if (!take_step(RotorInterface::Ea4tx))
+        return false;
+    // The outside program always gets the true azimuth: its end stop is its own business, so
+    // the EA4TX stop side is stored but never applied.
+    const long long n = std::max(0LL, round_half_even(state_.CommandAzimuth));
+    emit commandText(RotorInterface::Ea4tx, QString::number(n));
+    const WindowHandle window = arswin_window(window_messages_);
+    if (!window)
+        return fail(GoFailure::ArswinNotRunning);
+    if (!post_azimuth(*window_messages_, window, n))
+        return fail(GoFailure::NotDelivered);
+    return true;
+}
+
+// Network: the azimuth to rotctld, whose backend knows its rotator's end stop, so the true
+// azimuth goes out. What goes wrong there is told later through network_failed.
+bool RotorController::network_output() {
+    if (!take_step(RotorInterface::Network))
+        return false;
+    const long long tenths = round_half_even(state_.CommandAzimuth * 10);
+    link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
+    emit commandText(RotorInterface::Network,
+                     QString::fromLatin1(link_->turnCommand(tenths).chopped(1)));
+    link_->turn(tenths);
+    return true;
+}
+
+void RotorController::network_failed(const QString& reason) {
+    emit commandFailed(GoFailure::NetworkFailed, reason);
+}
+
+// A stopped antenna stands anywhere between the last azimuth sent and where it came from:
+// the next command goes out whatever the minimum step.
+void RotorController::stop() {
+    forgetLastSent();
+    arswin_stop();
+    serial_stop(gs232_, gs232_stop_command());
+    serial_stop(easycomm_, easycomm_stop_command());
+    network_stop();
+    emit stopped();
+}
+
+// Runs on every STOP whatever the interface, so a missing outside program is no fault here.
+void RotorController::arswin_stop() {
+    emit commandText(RotorInterface::Ea4tx, QStringLiteral("-1"));
+    const WindowHandle window = arswin_window(window_messages_);
+    if (window && !post_azimuth(*window_messages_, window, -1))
+        fail(GoFailure::NotDelivered);
+}
+
+void RotorController::serial_stop(TCommPortDriver* driver, const QByteArray& command) {
+    if (!driver->IsOpen())
+        return;
+    driver->WriteText(command);
+    driver->ClosePort();
+}
+
+void RotorController::network_stop() {
+    if (!link_->isOpen())
+        return;
+    link_->stop();
+    link_->close();
+}
+
+void RotorController::closeSerialPorts() {
+    gs232_->ClosePort();
+    easycomm_->ClosePort();
+}
+
+bool RotorController::parkingDue() const {
+    return state_.ParkingInterface && *state_.ParkingInterface == state_.SelectedInterface;
+}
+
+bool RotorController::park() {
+    return parkingDue() && go(state_.ParkingAzimuth);
+}
+
+void RotorController::beginShutDown() {
+    // Parking belongs to the interface it was set for: after another interface was chosen in
+    // the dialog still open, nothing is parked and no parking is kept for the next run.
+    if (!parkingDue())
+        state_.ParkingInterface.reset();
+    stop();
+}
+
+void RotorController::finishShutDown() {
+    const RotorInterface in_use = state_.SelectedInterface;
+    const bool parked = parkingDue();
+    // Access to the parallel port in use is closed, whether or not it was ever opened.
+    if (parallel_port_ != nullptr &&
+        (in_use == RotorInterface::PourSat || in_use == RotorInterface::FodTrack)) {
+        const int lpt = in_use == RotorInterface::PourSat ? state_.PourSatLpt : state_.FodTrackLpt;
+        if (parallel_port_->IsWinNT() && lpt != -1) {
+            const std::uint16_t address = lpt_base_address(state_.LptAddresses, lpt);
+            parallel_port_->DisablePorts(address, address);
+        }
+    }
+    // The interface the antenna is parked with gets no final stop, so that it completes the
+    // move; the ports are closed in any case.
+    if (in_use == RotorInterface::Ea4tx && !parked)
+        arswin_stop();
+    if (in_use == RotorInterface::Gs232) {
+        if (!parked)
+            gs232_->WriteText(gs232_shutdown_command());
+        gs232_->ClosePort();
+    }
+    if (in_use == RotorInterface::EasyComm) {
+        if (!parked)
+            easycomm_->WriteText(easycomm_shutdown_command());
+        easycomm_->ClosePort();
+    }
+    if (in_use == RotorInterface::Network) {
+        if (!parked)
+            link_->stop();
+        // No event loop runs after this: the parking turn or the stop is written now.
+        link_->finish(kNetworkFinishMilliseconds);
+        link_->close();
+    }
+}
+
+void RotorController::setShowHeading(bool show) {
+    state_.ShowHeading = show;
+    if (show) {
+        heading_timer_->start();
+    } else {
+        heading_timer_->stop();
+        heading_stale_timer_->stop();
+    }
+    state_.AntennaHeading.reset();
+    emit headingChanged(std::nullopt);
+}
+
+void RotorController::resumeHeadingPolling() {
+    if (state_.ShowHeading)
+        heading_timer_->start();
+}
+
+void RotorController::pollHeading() {
+    switch (state_.SelectedInterface) {
+    case RotorInterface::Gs232:
+        if (gs232_->IsOpen())
+            gs232_->WriteText(gs232_heading_query());
+        break;
+    case RotorInterface::EasyComm:
+        if (easycomm_->IsOpen())
+            easycomm_->WriteText(easycomm_heading_query());
+        break;
+    case RotorInterface::Network:
+        link_->askHeading();
+        break;
+    default:
+        break;
+    }
+}
+
+// A number the rotator cannot report is no reading: the heading goes rather than point
+// somewhere false.
+void RotorController::headingReceived(double degrees) {
+    if (!state_.ShowHeading)
+        return;
+    const std::optional<double> reading = heading_reading(degrees);
+    if (reading)
+        heading_stale_timer_->start();
+    state_.AntennaHeading = reading;
+    emit headingChanged(reading);
+}
+
+void RotorController::headingExpired() {
+    state_.AntennaHeading.reset();
+    emit headingChanged(std::nullopt);
+}
+
+std::optional<double> RotorController::reportedAzimuth() const {
+    if (state_.AntennaHeading)
+        return state_.AntennaHeading;
+    return last_handed_over_;
+}
+
+} // namespace kestrav

@@ -1,0 +1,161 @@
+#pragma once
+// The rotator's policy without a window: which interface a command goes out on, the minimum
+// step, the end-stop mapping, STOP, parking and the order of the shut-down, the antenna's
+// heading asked of the rotator and how long a reading stays true, and the last azimuth sent.
+// It reads its configuration from the shared StationState and tells the outside world by
+// signals; the window shows what they mean (beeps, boxes, the LED, the status line).
+
+#include "app/station_state.h"
+#include "rotor/heading_protocol.h"
+#include "rotor/lpt_sequence.h"
+#include "rotor/rotor_types.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+namespace kestrav {
+
+class ParallelPortLibrary;
+class TCommPortDriver;
+class WindowMessages;
+
+// The connection to Hamlib's rotctld as the controller uses it. The real one speaks TCP and
+// lives with the window code; tests give a recording one.
+class RotatorLink : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual void setAddress(const QString& host, quint16 port) = 0;
+    // Connected, or being connected.
+    virtual bool isOpen() const = 0;
+    // The text that turns to `tenths` of a degree, as `turn` sends it.
+    virtual QByteArray turnCommand(long long tenths) const = 0;
+    virtual void turn(long long tenths) = 0;
+    virtual void stop() = 0;
+    virtual void askHeading() = 0;
+    // Lets what was sent go out, then closes.
+    virtual void close() = 0;
+    // At exit, with no event loop to come: waits at most `milliseconds` for what is queued.
+    virtual void finish(int milliseconds) = 0;
+
+signals:
+    // The connection failed or a command was refused; told after the fact.
+    void failed(const QString& reason);
+    void headingReceived(double degrees);
+};
+
+// Why a GO handed nothing over.
+enum class GoFailure {
+    Refused,          // no interface chosen, or the azimuth is outside 0 to 360
+    BelowMinimumStep, // closer than the interface's minimum step to the last azimuth sent
+    NoPort,           // no parallel port for it, or the serial port cannot be opened
+    NotDelivered,     // the write or the post did not reach the rotator
+    ArswinNotRunning, // the outside rotator program has no window
+    NetworkFailed,    // rotctld failed the command, told after the fact
+};
+
+// What the controller drives. The two serial ports and the network link become its children;
+// the parallel port library and the window messages stay their owner's. Any may be null
+// except the serial ports and the link.
+struct RotorSeams {
+    TCommPortDriver* gs232 = nullptr;
+    TCommPortDriver* easycomm = nullptr;
+    ParallelPortLibrary* parallel_port = nullptr;
+    WindowMessages* window_messages = nullptr;
+    RotatorLink* network = nullptr;
+    PauseFunction pause = pause_milliseconds; // the FODTrack pacing
+};
+
+class RotorController : public QObject {
+    Q_OBJECT
+public:
+    RotorController(StationState& state, const RotorSeams& seams, QObject* parent = nullptr);
+
+    // GO to `azimuth` on the selected interface: refused without an interface or outside
+    // 0 to 360, dropped within the minimum step of the last azimuth sent, else handed over.
+    // Returns whether it was; commandHandedOver or commandFailed says the same.
+    bool go(double azimuth);
+    // STOP: the stop command of every interface that has one, the ports closed. The next
+    // command goes out whatever the minimum step.
+    void stop();
+    // The next command goes out whatever the minimum step.
+    void forgetLastSent() { state_.LastSentAzimuth = kNothingSent; }
+    void closeSerialPorts();
+
+    // Whether the antenna is parked at exit: a parking azimuth set for the interface in use.
+    bool parkingDue() const;
+    // GO to the parking azimuth when parking is due; false otherwise.
+    bool park();
+    // The shut-down in its order: beginShutDown drops a parking set for another interface
+    // (it is not kept for the next run) and stops; then the owner parks; finishShutDown gives
+    // the parallel port back and sends the final stops, except to the interface that parks so
+    // that it completes the move, and closes every connection.
+    void beginShutDown();
+    void finishShutDown();
+
+    // The antenna's heading: asked once a second of the interface in use while shown.
+    void setShowHeading(bool show);
+    // Starts the asking when the settings file asked for the heading.
+    void resumeHeadingPolling();
+    void pollHeading();
+    void headingReceived(double degrees);
+    void headingExpired();
+    // The antenna's heading while a reading is fresh.
+    std::optional<double> heading() const { return state_.AntennaHeading; }
+    // Where the antenna points as far as is known: its heading while fresh, else the last
+    // azimuth handed over (STOP does not forget it); nothing before the first command.
+    std::optional<double> reportedAzimuth() const;
+
+    TCommPortDriver* serialPort(RotorInterface which) const;
+    RotatorLink* networkLink() const { return link_; }
+
+    static constexpr int kHeadingPeriodMilliseconds = 1000;
+    // A reading older than this is no longer the antenna's heading: STOP, a port closed or a
+    // rotator that stopped answering.
+    static constexpr int kHeadingLifeMilliseconds = 3000;
+    // How long the exit waits for the parking turn or the stop to reach rotctld.
+    static constexpr int kNetworkFinishMilliseconds = 2000;
+
+signals:
+    // The text about to go out on `which`: the command, the byte or the number posted ("-1"
+    // for the outside program's stop).
+    void commandText(RotorInterface which, const QString& text);
+    void commandHandedOver(double azimuth);
+    void commandFailed(GoFailure failure, const QString& reason);
+    void stopped();
+    // A new reading, or none when it went stale or the heading was switched on or off.
+    void headingChanged(std::optional<double> heading);
+
+private:
+    bool send();
+    bool take_step(RotorInterface which);
+    bool fail(GoFailure failure, const QString& reason = {});
+    bool serial_output(RotorInterface which);
+    bool lpt_output(RotorInterface which);
+    bool ea4tx_output();
+    bool network_output();
+    void arswin_stop();
+    void serial_stop(TCommPortDriver* driver, const QByteArray& command);
+    void network_stop();
+    void network_failed(const QString& reason);
+
+    StationState& state_;
+    TCommPortDriver* gs232_;
+    TCommPortDriver* easycomm_;
+    ParallelPortLibrary* parallel_port_;
+    WindowMessages* window_messages_;
+    RotatorLink* link_;
+    PauseFunction pause_;
+    QTimer* heading_timer_;
+    QTimer* heading_stale_timer_;
+    AnswerLines gs232_answers_;
+    AnswerLines easycomm_answers_;
+    std::optional<double> last_handed_over_; // kept through STOP, unlike the step test's
+};
+
+} // namespace kestrav

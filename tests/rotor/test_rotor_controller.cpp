@@ -1,0 +1,309 @@
+// The rotator's policy without a window: for each interface, what a GO hands over or why it
+// does not (the step test, the end-stop mapping), STOP, parking and the shut-down order, and
+// how long a heading reading stays the antenna's.
+
+#include "rotor/comm_port_driver.h"
+#include "rotor/rotor_controller.h"
+#include "support/parallel_port_fake.h"
+#include "support/serial_device_fake.h"
+#include "support/window_messages_fake.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kestrav {
+namespace {
+
+// rotctld as the controller sees it: every turn and stop recorded, open from the first one.
+class FakeLink final : public RotatorLink {
+public:
+    void setAddress(const QString&, quint16) override {}
+    bool isOpen() const override { return open; }
+    QByteArray turnCommand(long long tenths) const override {
+        return "P " + QByteArray::number(tenths) + "\n";
+    }
+    void turn(long long tenths) override {
+        open = true;
+        sent << "P" + QByteArray::number(tenths);
+    }
+    void stop() override { sent << "S"; }
+    void askHeading() override { sent << "p"; }
+    void close() override { open = false; }
+    void finish(int) override {}
+
+    bool open = false;
+    QList<QByteArray> sent;
+};
+
+void no_pause(int) {}
+
+class ControllerTest : public ::testing::Test {
+public:
+    // Also run again by the table tests for each row: everything starts afresh.
+    void SetUp() override {
+        controller.reset();
+        state = StationState{};
+        gs_line = std::make_shared<FakeSerialLine>();
+        easy_line = std::make_shared<FakeSerialLine>();
+        lpt = FakeParallelPort{};
+        messages = FakeWindowMessages{};
+        for (auto& line : {gs_line, easy_line})
+            line->presentPaths << QStringLiteral("/dev/ttyS0");
+        RotorSeams seams;
+        seams.gs232 = new TCommPortDriver(std::make_unique<FakeSerialDevice>(gs_line),
+                                          fake_serial_clock(gs_line));
+        seams.easycomm = new TCommPortDriver(std::make_unique<FakeSerialDevice>(easy_line),
+                                             fake_serial_clock(easy_line));
+        seams.parallel_port = &lpt;
+        seams.window_messages = &messages;
+        link = new FakeLink;
+        seams.network = link;
+        seams.pause = no_pause;
+        state.Gs232Com = state.EasyCommCom = 0;
+        state.LptAddresses = {0x378, 0, 0};
+        state.PourSatLpt = state.FodTrackLpt = 0;
+        controller = std::make_unique<RotorController>(state, seams);
+    }
+
+    void select(RotorInterface which, int step = 1, StopSide side = StopSide::N) {
+        state.SelectedInterface = which;
+        if (which != RotorInterface::None) {
+            state.min_step(which) = step;
+            state.stop_side(which) = side;
+        }
+    }
+
+    // What reached the rotator of the selected interface, as text.
+    QByteArray sent() const {
+        switch (state.SelectedInterface) {
+        case RotorInterface::Gs232:
+            return gs_line->written;
+        case RotorInterface::EasyComm:
+            return easy_line->written;
+        case RotorInterface::Ea4tx: {
+            QByteArray posts;
+            for (const FakePost& p : messages.posts)
+                posts += QByteArray::number(p.wparam) + ";";
+            return posts;
+        }
+        case RotorInterface::Network:
+            return link->sent.join(';');
+        case RotorInterface::PourSat:
+        case RotorInterface::FodTrack: {
+            // The data lines: the calibrated byte, then 1.
+            QByteArray values;
+            for (const LptWriteRecord& w : lpt.writes)
+                if (w.address == 0x378)
+                    values += QByteArray::number(w.value) + ",";
+            return values;
+        }
+        case RotorInterface::None:
+            break;
+        }
+        return {};
+    }
+
+    StationState state;
+    std::shared_ptr<FakeSerialLine> gs_line = std::make_shared<FakeSerialLine>();
+    std::shared_ptr<FakeSerialLine> easy_line = std::make_shared<FakeSerialLine>();
+    FakeParallelPort lpt;
+    FakeWindowMessages messages;
+    FakeLink* link = nullptr;
+    std::unique_ptr<RotorController> controller;
+};
+
+// Interface, minimum step, stop side, last azimuth sent and requested azimuth against what
+// goes out (or why nothing does) and what is then the last azimuth sent.
+TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
+    using R = RotorInterface;
+    struct Row {
+        R which;
+        int step;
+        StopSide side;
+        double last_sent;
+        double requested;
+        QByteArray sent; // empty: nothing went out
+        std::optional<GoFailure> failure;
+        double last_after;
+    };
+    const auto N = StopSide::N;
+    const auto S = StopSide::S;
+    const Row rows[] = {
+        {R::Gs232, 1, N, kNothingSent, 180, "W180\r", {}, 180},
+        {R::Gs232, 5, N, 178, 182.9, {}, GoFailure::BelowMinimumStep, 178},
+        {R::Gs232, 5, N, 178, 183, "W183\r", {}, 183},
+        {R::Gs232, 5, N, kNothingSent, 0, "W000\r", {}, 0},
+        {R::Gs232, 1, S, kNothingSent, 90, "W270\r", {}, 90},
+        {R::Gs232, 1, S, kNothingSent, 200.4, "W020\r", {}, 200.4},
+        {R::EasyComm, 1, S, kNothingSent, 10, "AZ190.0\r", {}, 10},
+        {R::EasyComm, 10, S, 15, 10, {}, GoFailure::BelowMinimumStep, 15},
+        {R::PourSat, 1, N, kNothingSent, 180, "93,1,", {}, 180},
+        {R::PourSat, 1, S, kNothingSent, 0, "93,1,", {}, 0},
+        {R::PourSat, 1, S, kNothingSent, 180, "0,1,", {}, 180},
+        {R::FodTrack, 1, N, kNothingSent, 180, "128,1,", {}, 180},
+        {R::Ea4tx, 1, S, kNothingSent, 90.4, "90;", {}, 90.4},
+        {R::Ea4tx, 3, S, 90, 92, {}, GoFailure::BelowMinimumStep, 90},
+        {R::Network, 1, S, kNothingSent, 90.45, "P904", {}, 90.45},
+        {R::None, 1, N, kNothingSent, 90, {}, GoFailure::Refused, kNothingSent},
+        {R::Gs232, 1, N, kNothingSent, 360, {}, GoFailure::Refused, kNothingSent},
+        {R::Gs232, 1, N, kNothingSent, -0.5, {}, GoFailure::Refused, kNothingSent},
+    };
+    for (const Row& r : rows) {
+        SetUp();
+        select(r.which, r.step, r.side);
+        state.LastSentAzimuth = r.last_sent;
+        QSignalSpy handed(controller.get(), &RotorController::commandHandedOver);
+        QSignalSpy failed(controller.get(), &RotorController::commandFailed);
+        const bool ok = controller->go(r.requested);
+        const QString row = QStringLiteral("interface %1 step %2 side %3 last %4 requested %5")
+                                .arg(int(r.which))
+                                .arg(r.step)
+                                .arg(int(r.side))
+                                .arg(r.last_sent)
+                                .arg(r.requested);
+        SCOPED_TRACE(row.toStdString());
+        EXPECT_EQ(ok, !r.failure);
+        EXPECT_EQ(handed.size(), r.failure ? 0 : 1);
+        ASSERT_EQ(failed.size(), r.failure ? 1 : 0);
+        if (r.failure) {
+            EXPECT_EQ(failed[0][0].value<GoFailure>(), *r.failure);
+        }
+        EXPECT_EQ(sent(), r.sent);
+        EXPECT_DOUBLE_EQ(state.LastSentAzimuth, r.last_after);
+    }
+}
+
+// Failures of the drivers: no port means no step taken; a port that will not open or a
+// missing outside program comes after the step, which counts.
+TEST_F(ControllerTest, DriverFailuresSayWhyAndWhetherTheStepCounted) {
+    using R = RotorInterface;
+    struct Row {
+        R which;
+        void (*break_it)(ControllerTest&);
+        GoFailure failure;
+        double last_after;
+    };
+    const Row rows[] = {
+        {R::PourSat, [](ControllerTest& t) { t.state.PourSatLpt = -1; }, GoFailure::NoPort,
+         kNothingSent},
+        {R::FodTrack,
+         [](ControllerTest& t) {
+             t.state.LptAddresses = {0, 0, 0};
+         },
+         GoFailure::NoPort, kNothingSent},
+        {R::PourSat, [](ControllerTest& t) { t.lpt.fault = LptFault::StateWithoutSucces; },
+         GoFailure::NotDelivered, 45},
+        {R::Gs232, [](ControllerTest& t) { t.gs_line->faults.busy = true; }, GoFailure::NoPort, 45},
+        {R::EasyComm, [](ControllerTest& t) { t.easy_line->faults.goneAfterBytes = 2; },
+         GoFailure::NotDelivered, 45},
+        {R::Ea4tx, [](ControllerTest& t) { t.messages.windowPresent = false; },
+         GoFailure::ArswinNotRunning, 45},
+    };
+    for (const Row& r : rows) {
+        SetUp();
+        select(r.which);
+        r.break_it(*this);
+        QSignalSpy failed(controller.get(), &RotorController::commandFailed);
+        EXPECT_FALSE(controller->go(45));
+        ASSERT_EQ(failed.size(), 1) << int(r.which);
+        EXPECT_EQ(failed[0][0].value<GoFailure>(), r.failure) << int(r.which);
+        EXPECT_DOUBLE_EQ(state.LastSentAzimuth, r.last_after) << int(r.which);
+    }
+}
+
+// STOP reaches every interface that has a stop and lets the next command through whatever
+// the step; what was last handed over is still reported.
+TEST_F(ControllerTest, StopForgetsTheStepButNotWhereTheAntennaWasSent) {
+    select(RotorInterface::Gs232, 10);
+    ASSERT_TRUE(controller->go(100));
+    link->open = true;
+    QSignalSpy stopped(controller.get(), &RotorController::stopped);
+    controller->stop();
+    EXPECT_EQ(stopped.size(), 1);
+    EXPECT_EQ(gs_line->written, QByteArray("W100\rS\r"));
+    EXPECT_FALSE(gs_line->open);
+    EXPECT_EQ(link->sent, QList<QByteArray>{"S"});
+    ASSERT_EQ(messages.posts.size(), 1u);
+    EXPECT_EQ(messages.posts[0].wparam, -1);
+    EXPECT_EQ(controller->reportedAzimuth(), 100);
+    EXPECT_TRUE(controller->go(101));
+    EXPECT_EQ(gs_line->written, QByteArray("W100\rS\rW101\r"));
+}
+
+// Parking at exit: only through the interface it was set for, which then gets no final stop;
+// a parking set for another interface is dropped.
+TEST_F(ControllerTest, ShutDownParksThroughTheInterfaceItWasSetFor) {
+    using R = RotorInterface;
+    struct Row {
+        R selected;
+        std::optional<R> parking;
+        QByteArray sent; // after a first GO to 100 and the exit
+        bool parking_kept;
+    };
+    const Row rows[] = {
+        {R::Gs232, R::Gs232, "W100\rS\rW200\r", true},
+        {R::Gs232, R::EasyComm, "W100\rS\r", false},
+        {R::Gs232, {}, "W100\rS\r", false},
+        {R::EasyComm, R::EasyComm, "AZ100.0\rSA\rAZ200.0\r", true},
+        {R::Network, R::Network, "P1000;S;P2000", true},
+        {R::Network, R::Gs232, "P1000;S;S", false},
+        {R::Ea4tx, R::Ea4tx, "100;-1;200;", true},
+        {R::Ea4tx, {}, "100;-1;-1;", false},
+    };
+    for (const Row& r : rows) {
+        SetUp();
+        select(r.selected);
+        state.ParkingInterface = r.parking;
+        state.ParkingAzimuth = 200;
+        ASSERT_TRUE(controller->go(100));
+        controller->beginShutDown();
+        EXPECT_EQ(controller->park(), r.parking_kept);
+        controller->finishShutDown();
+        EXPECT_EQ(sent(), r.sent) << int(r.selected);
+        EXPECT_EQ(state.ParkingInterface.has_value(), r.parking_kept) << int(r.selected);
+        EXPECT_FALSE(gs_line->open || easy_line->open || link->open) << int(r.selected);
+    }
+}
+
+TEST_F(ControllerTest, ShutDownGivesTheParallelPortInUseBack) {
+    select(RotorInterface::FodTrack);
+    controller->beginShutDown();
+    controller->finishShutDown();
+    ASSERT_EQ(lpt.disables.size(), 1u);
+    EXPECT_EQ(lpt.disables[0].first, 0x378);
+}
+
+// A reading is the heading until it is three seconds old; then the last azimuth sent stands
+// for it. Readings are asked of the interface in use only while the heading is shown.
+TEST_F(ControllerTest, HeadingStaysFreshUntilItsLifeEnds) {
+    select(RotorInterface::Network);
+    ASSERT_TRUE(controller->go(100));
+    controller->headingReceived(42);
+    EXPECT_EQ(controller->heading(), std::nullopt) << "not shown: not asked for";
+
+    controller->setShowHeading(true);
+    controller->pollHeading();
+    EXPECT_EQ(link->sent.last(), "p");
+    auto* stale = controller->findChild<QTimer*>(QStringLiteral("TimerHeadingStale"));
+    ASSERT_NE(stale, nullptr);
+    EXPECT_EQ(stale->interval(), RotorController::kHeadingLifeMilliseconds);
+    stale->setInterval(20);
+    QSignalSpy changed(controller.get(), &RotorController::headingChanged);
+    emit link->headingReceived(123.5);
+    EXPECT_EQ(controller->heading(), 123.5);
+    EXPECT_EQ(controller->reportedAzimuth(), 123.5);
+    emit link->headingReceived(999); // no heading a rotator reports
+    EXPECT_EQ(controller->heading(), std::nullopt);
+    emit link->headingReceived(124);
+    ASSERT_TRUE(changed.wait(2000)); // the reading expires
+    EXPECT_EQ(changed.last()[0].value<std::optional<double>>(), std::nullopt);
+    EXPECT_EQ(controller->reportedAzimuth(), 100);
+}
+
+} // namespace
+} // namespace kestrav
