@@ -86,8 +86,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     connect_publication();
     build_heading_menu();
     hosts_->follow = new FollowWsjtx(
-        state_.WsjtxFollowing, [this](const DxTarget& t) { hosts_->setDxStation(t); }, MenuListe,
-        this);
+        state_.WsjtxFollowing, [this](const DxTarget& t) { hosts_->setDxStation(t); },
+        [this]() -> Desktop& { return desktop(); }, MenuListe, this);
     hosts_->installRotctldServer();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));

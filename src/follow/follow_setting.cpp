@@ -6,7 +6,17 @@
 namespace kestrav {
 
 std::optional<FollowSetting> read_follow_setting(QStringView value) {
-    const QList<QStringView> fields = value.split(u',');
+    QList<QStringView> fields = value.split(u',');
+    QStringView country_file;
+    if (fields.size() > 3) {
+        // The path is the rest of the row, commas and all.
+        const qsizetype start = fields[0].size() + fields[1].size() + fields[2].size() + 3;
+        country_file = value.mid(start);
+        if (!country_file.startsWith(u'/') || country_file.contains(u'\r') ||
+            country_file.contains(u'\n'))
+            return std::nullopt;
+        fields.resize(3);
+    }
     if (fields.size() != 3 || (fields[0] != u"ON" && fields[0] != u"OFF"))
         return std::nullopt;
     // Digits, dots, colons and hexadecimal letters: an address, never a host name that
@@ -23,13 +33,18 @@ std::optional<FollowSetting> read_follow_setting(QStringView value) {
     setting.on = fields[0] == u"ON";
     setting.address = fields[1].toString();
     setting.port = static_cast<quint16>(port);
+    setting.country_file = country_file.toString();
     return setting;
 }
 
 QString follow_setting_line(const FollowSetting& setting) {
-    return QStringLiteral("WSJTX=%1,%2,%3")
-        .arg(setting.on ? QStringLiteral("ON") : QStringLiteral("OFF"), setting.address)
-        .arg(setting.port);
+    QString line =
+        QStringLiteral("WSJTX=%1,%2,%3")
+            .arg(setting.on ? QStringLiteral("ON") : QStringLiteral("OFF"), setting.address)
+            .arg(setting.port);
+    if (!setting.country_file.isEmpty())
+        line += u',' + setting.country_file;
+    return line;
 }
 
 } // namespace kestrav

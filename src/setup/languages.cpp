@@ -59,6 +59,18 @@ LanguageTexts english_texts() {
     t.serve_failed = QStringLiteral("Kestrav cannot serve rotctld on port %1: %2");
     t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
     t.dx_call = QStringLiteral("DX call:");
+    t.follow_address_item = QStringLiteral("WSJT-X &address and port...");
+    t.follow_country_item = QStringLiteral("&Country file...");
+    t.follow_title = QStringLiteral("Follow WSJT-X");
+    t.follow_address = QStringLiteral("Address or multicast group:");
+    t.follow_port = QStringLiteral("Port:");
+    t.follow_bad_address = QStringLiteral("The address must be an IPv4 or IPv6 address, "
+                                          "such as 127.0.0.1, or 239.255.0.1 for a "
+                                          "multicast group");
+    t.follow_bad_port = QStringLiteral("The port must be a number from 1 to 65535");
+    t.follow_cannot_listen = QStringLiteral("Cannot listen for WSJT-X on %1 port %2: %3");
+    t.country_file_unreadable = QStringLiteral("Can't read the country file %1");
+    t.country_file_malformed = QStringLiteral("%1 is not a country file (cty.dat format)");
     t.map_day_and_night = QStringLiteral("Day and night");
     t.map_sun_times = QStringLiteral("%1: sunrise %2, sunset %3 UTC, %4");
     t.map_sun_polar = QStringLiteral("%1: %2, %3");
@@ -123,6 +135,18 @@ LanguageTexts french_texts() {
     t.serve_failed = QStringLiteral("Kestrav ne peut pas servir rotctld sur le port %1 : %2");
     t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
     t.dx_call = QStringLiteral("Indicatif DX :");
+    t.follow_address_item = QStringLiteral("&Adresse et port WSJT-X...");
+    t.follow_country_item = QStringLiteral("Fichier des &pays...");
+    t.follow_title = QStringLiteral("Suivre WSJT-X");
+    t.follow_address = QStringLiteral("Adresse ou groupe multicast :");
+    t.follow_port = QStringLiteral("Port :");
+    t.follow_bad_address = QStringLiteral("L'adresse doit \u00eatre une adresse IPv4 ou "
+                                          "IPv6, comme 127.0.0.1, ou 239.255.0.1 pour un "
+                                          "groupe multicast");
+    t.follow_bad_port = QStringLiteral("Le port doit \u00eatre un nombre de 1 \u00e0 65535");
+    t.follow_cannot_listen = QStringLiteral("Impossible d'\u00e9couter WSJT-X sur %1 port %2 : %3");
+    t.country_file_unreadable = QStringLiteral("Ne peut lire le fichier des pays %1");
+    t.country_file_malformed = QStringLiteral("%1 n'est pas un fichier des pays (format cty.dat)");
     t.map_day_and_night = QStringLiteral("Jour et nuit");
     t.map_sun_times = QStringLiteral("%1 : lever %2, coucher %3 UTC, %4");
     t.map_sun_polar = QStringLiteral("%1 : %2, %3");

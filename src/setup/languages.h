@@ -26,6 +26,11 @@ struct LanguageTexts {
     QString serve_warning, serve_port_taken, serve_failed;
     // Following WSJT-X (under "My Lists") and the map's call-sign field.
     QString follow_wsjtx, dx_call;
+    // Its address dialog and country file: the two items, the dialog's title and labels,
+    // and what the operator is told when something is refused. %1, %2, %3 are filled in.
+    QString follow_address_item, follow_country_item, follow_title, follow_address, follow_port,
+        follow_bad_address, follow_bad_port, follow_cannot_listen, country_file_unreadable,
+        country_file_malformed;
     // The map's day and night: its context-menu item; a station's sunrise and sunset (%1
     // the station, %2 and %3 the times in UTC, %4 its light) or, in polar day or night, %2
     // "no sunset" or "no sunrise"; the light at the ends of the paths (%1 and %3 the light,

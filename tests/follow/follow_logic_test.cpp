@@ -110,8 +110,14 @@ TEST(FollowSetting, RowBothWays) {
     EXPECT_TRUE(s->used && s->on);
     EXPECT_EQ(follow_setting_line(*s), "WSJTX=ON,239.255.0.1,2238");
     EXPECT_EQ(follow_setting_line(*read_follow_setting(u"OFF,::1,2237")), "WSJTX=OFF,::1,2237");
+    // A chosen country file is the rest of the row, commas and all.
+    const auto chosen = read_follow_setting(u"OFF,127.0.0.1,2237,/home/f5,x/cty.dat");
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->country_file, "/home/f5,x/cty.dat");
+    EXPECT_EQ(follow_setting_line(*chosen), "WSJTX=OFF,127.0.0.1,2237,/home/f5,x/cty.dat");
     for (const char16_t* bad : {u"", u"on,127.0.0.1,2237", u"ON,localhost,2237", u"ON,127.0.0.1,0",
-                                u"ON,127.0.0.1,65536", u"ON,127.0.0.1", u"ON,127.0.0.1,22,1"})
+                                u"ON,127.0.0.1,65536", u"ON,127.0.0.1", u"ON,127.0.0.1,22,1",
+                                u"ON,127.0.0.1,2237,cty.dat", u"ON,127.0.0.1,x,/cty.dat"})
         EXPECT_FALSE(read_follow_setting(bad)) << QString::fromUtf16(bad).toStdString();
 }
 

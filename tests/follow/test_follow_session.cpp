@@ -1,8 +1,10 @@
-// Following WSJT-X in the real main window: Status datagrams over the loopback, the DX
-// fields and azimuth they set, and the commands the rotator controller emulator receives on
-// ports/COM1 with AUTO down and up.
+// Following WSJT-X in the real main window: Status datagrams over the loopback and to a
+// multicast group, the DX fields and azimuth they set, the commands the rotator controller
+// emulator receives on ports/COM1 with AUTO down and up; the address dialog, the chosen
+// country file and a port that cannot be had.
 
 #include "follow/follow_wsjtx.h"
+#include "follow/wsjtx_listener.h"
 #include "follow/wsjtx_message.h"
 #include "geodesy/bearing.h"
 #include "geodesy/locator.h"
@@ -12,11 +14,14 @@
 #include "support/window_fixture.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QToolButton>
 #include <QUdpSocket>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kestrav::test {
@@ -164,4 +169,162 @@ TEST_F(FollowSession, MapCallFieldAndFrenchItem) {
 }
 
 } // namespace
+} // namespace kestrav::test
+
+namespace kestrav::test {
+namespace {
+
+// A port nobody holds: taken and let go again.
+quint16 free_port() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+// The letter after "&" of each item of a menu, in order.
+QString accelerators(const QMenu* menu) {
+    QString letters;
+    for (const QAction* item : menu->actions()) {
+        const qsizetype at = item->text().indexOf(u'&');
+        if (at >= 0 && at + 1 < item->text().size())
+            letters += item->text().at(at + 1).toUpper();
+    }
+    return letters;
+}
+
+TEST_F(FollowSession, AddressDialogRefusesThenRebindsAndATakenPortIsTold) {
+    window->findChild<FollowWsjtx*>()->addressAction()->trigger();
+    FollowAddressDialog* dialog = window->findChild<FollowWsjtx*>()->addressDialog();
+    ASSERT_TRUE(dialog != nullptr && dialog->isVisible());
+    EXPECT_EQ(dialog->addressField()->text(), "127.0.0.1");
+    const LanguageTexts& en = language_texts(UiLanguage::English);
+    const struct {
+        const char* address;
+        const char* port;
+        QString message;
+    } refused[] = {
+        {"localhost", "2237", en.follow_bad_address},
+        {"127.0.0.1.5", "2237", en.follow_bad_address},
+        {"fe80::1%eth0", "2237", en.follow_bad_address},
+        {"127.0.0.1", "0", en.follow_bad_port},
+        {"127.0.0.1", "65536", en.follow_bad_port},
+        {"::1", "22x", en.follow_bad_port},
+    };
+    for (const auto& r : refused) {
+        dialog->addressField()->setText(r.address);
+        dialog->portField()->setText(r.port);
+        dialog->accept();
+        ASSERT_FALSE(desktop.boxes.empty());
+        EXPECT_EQ(desktop.boxes.back().text, r.message) << r.address << " " << r.port;
+        EXPECT_TRUE(dialog->isVisible());
+    }
+    const std::size_t boxes = desktop.boxes.size();
+
+    const quint16 moved = free_port();
+    dialog->addressField()->setText(" 127.0.0.1 ");
+    dialog->portField()->setText(QString::number(moved));
+    dialog->accept();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(desktop.boxes.size(), boxes);
+    EXPECT_EQ(window->findChild<FollowWsjtx*>()->listener()->localPort(), moved);
+    sender.writeDatagram(build_wsjtx_status("WSJT-X", "VK2ABC", "QF56"), QHostAddress::LocalHost,
+                         moved);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "QF56MM"; }));
+
+    // A port held by a program that does not share it: told, unchecked, nothing waits.
+    QUdpSocket holder;
+    ASSERT_TRUE(holder.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress));
+    window->findChild<FollowWsjtx*>()->addressAction()->trigger();
+    dialog->portField()->setText(QString::number(holder.localPort()));
+    dialog->accept();
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->action()->isChecked());
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->listener()->isListening());
+    const QString prefix =
+        QStringLiteral("Cannot listen for WSJT-X on 127.0.0.1 port %1: ").arg(holder.localPort());
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return desktop.boxes.size() > boxes && desktop.boxes.back().text.startsWith(prefix);
+    }));
+    EXPECT_FALSE(window->state().WsjtxFollowing.on);
+}
+
+TEST_F(FollowSession, CountryFileChosenRefusedAndKept) {
+    const QString garbage = dir.path() + "/notes.dat";
+    const QString missing = dir.path() + "/missing.dat";
+    const QString chosen = dir.path() + "/my,cty.dat";
+    for (const auto& [path, text] :
+         {std::pair{garbage, "Just notes: nothing here is a country\n"},
+          std::pair{chosen,
+                    "Testland:  14:  28:  EU:  10.00:  -20.00:  -1.0:  ZZ9:\n    ZZ9;\n"}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    desktop.file_answers = {garbage, missing, chosen};
+    QAction* item = window->findChild<FollowWsjtx*>()->countryFileAction();
+    item->trigger();
+    EXPECT_EQ(desktop.boxes.back().text, garbage + " is not a country file (cty.dat format)");
+    item->trigger();
+    EXPECT_EQ(desktop.boxes.back().text, "Can't read the country file " + missing);
+    EXPECT_TRUE(window->findChild<FollowWsjtx*>()->countries().lookup(u"JA1XYZ")); // the table kept
+    const std::size_t boxes = desktop.boxes.size();
+    item->trigger();
+    EXPECT_EQ(desktop.boxes.size(), boxes);
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->countries().lookup(u"JA1XYZ"));
+
+    // The listener that already ran looks calls up in the new table.
+    status("ZZ9ABC", "");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().DxLabel == "ZZ9ABC  Testland"; },
+                                kCallSettleMs + 3000));
+    EXPECT_EQ(ui().EditDXLocator->text(), position_to_locator(10, true, 20, true));
+
+    EXPECT_EQ(settings_lines(window->state(), false, false).back(),
+              QStringLiteral("WSJTX=ON,127.0.0.1,%1,%2")
+                  .arg(window->state().WsjtxFollowing.port)
+                  .arg(chosen));
+    EXPECT_EQ(desktop.file_filters.size(), 3);
+
+    // Both languages: the items' accelerators differ from each other.
+    for (QAction* language : {ui().MenuFrancais, ui().MenuEnglish}) {
+        language->trigger();
+        const QString letters = accelerators(ui().MenuListe);
+        EXPECT_EQ(QSet<QChar>(letters.begin(), letters.end()).size(), letters.size())
+            << letters.toStdString();
+        EXPECT_GE(letters.size(), 3);
+    }
+}
+
+// WSJT-X sending to a multicast group, the datagram looped back to this host.
+TEST_F(FollowSession, MulticastGroup) {
+    window->findChild<FollowWsjtx*>()->addressAction()->trigger();
+    FollowAddressDialog* dialog = window->findChild<FollowWsjtx*>()->addressDialog();
+    const quint16 port = free_port();
+    dialog->addressField()->setText("239.255.77.1");
+    dialog->portField()->setText(QString::number(port));
+    dialog->accept();
+    ASSERT_TRUE(window->findChild<FollowWsjtx*>()->listener()->isListening())
+        << desktop.boxes.size();
+    sender.setSocketOption(QAbstractSocket::MulticastLoopbackOption, 1);
+    ASSERT_GT(sender.writeDatagram(build_wsjtx_status("WSJT-X", "JA1XYZ", "PM95"),
+                                   QHostAddress("239.255.77.1"), port),
+              0)
+        << sender.errorString().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "PM95MM"; }));
+}
+
+} // namespace
+
+// A port taken when following starts with the program: told once the window is up.
+TEST_F(WindowTest, FollowingPortTakenAtStart) {
+    QUdpSocket holder;
+    ASSERT_TRUE(holder.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress));
+    start(QStringLiteral("QRA_LOCATOR=JN18EU\r\nWSJTX=ON,127.0.0.1,%1\r\n")
+              .arg(holder.localPort())
+              .toLatin1());
+    const QString prefix =
+        QStringLiteral("Cannot listen for WSJT-X on 127.0.0.1 port %1: ").arg(holder.localPort());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !desktop.boxes.empty() && desktop.boxes.back().text.startsWith(prefix); }));
+    EXPECT_FALSE(window->findChild<FollowWsjtx*>()->action()->isChecked());
+}
+
 } // namespace kestrav::test

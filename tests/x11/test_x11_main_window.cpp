@@ -12,6 +12,8 @@
 #include <QToolButton>
 
 #include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -248,6 +250,66 @@ TEST_F(MainWindowOnX11, MapOpensWhollyOnTheScreen) {
         },
         5000);
     EXPECT_TRUE(inside) << ::testing::PrintToString(frame);
+}
+
+// Clicks the middle of `w` with the server's own pointer and keyboard, as the operator does:
+// the window manager sees the click and decides which window gets the keys.
+bool click_and_type(QWidget* w, const QStringList& keys) {
+    const qreal ratio = w->window()->devicePixelRatioF();
+    const QPoint at = w->mapTo(w->window(), w->rect().center()) * ratio;
+    const auto xdotool = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral("xdotool"), args);
+        return p.waitForFinished(5000) && p.exitCode() == 0;
+    };
+    if (!xdotool({"mousemove", "--window", QString::number(w->window()->winId()),
+                  QString::number(at.x()), QString::number(at.y()), "click", "1"}))
+        return false;
+    if (!QTest::qWaitFor([w] { return w->hasFocus(); }, 5000))
+        return false;
+    for (const QString& key : keys) {
+        const bool typed = key.startsWith(u'+') ? xdotool({"key", key.mid(1)})
+                                                : xdotool({"type", "--delay", "20", key});
+        if (!typed)
+            return false;
+    }
+    return true;
+}
+
+// The map's call field takes the keyboard when clicked and, its call entered, leaves the main
+// window's keyboard as it was: the DX locator is typed into as before.
+TEST_F(MainWindowOnX11, CallTypedInTheMapSetsTheDxAndTheMainWindowStillTakesKeys) {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        GTEST_SKIP() << "needs xdotool";
+    if (qEnvironmentVariableIsEmpty("KESTRAV_EXPECT_WINDOW_MANAGER"))
+        GTEST_SKIP() << "the window manager decides where the keys go";
+    window->MenuMapClick();
+    MapWindow* map = ui().FormMap;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(map));
+    const qreal ratio = window->devicePixelRatioF();
+    const QRect locator(ui().EditDXLocator->mapToGlobal(QPoint(0, 0)) * ratio,
+                        ui().EditDXLocator->size() * ratio);
+    QRect frame;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            frame = frame_on_screen(static_cast<Window>(map->winId()));
+            return frame.isValid();
+        },
+        5000));
+    if (frame.intersects(locator))
+        GTEST_SKIP() << "the screen is too small for the map beside the DX locator";
+    ASSERT_TRUE(click_and_type(map->callField(), {"ja1xyz", "+Return"}));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window->state().DxLabel.startsWith("JA1XYZ  "); }, 5000))
+        << window->state().DxLabel.toStdString();
+    const QString japan = ui().EditDXLocator->text();
+    EXPECT_FALSE(japan.isEmpty());
+
+    ASSERT_TRUE(click_and_type(ui().EditDXLocator, {"+ctrl+a", "fn31pr"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "FN31PR"; }, 5000))
+        << ui().EditDXLocator->text().toStdString();
+    EXPECT_TRUE(window->isActiveWindow());
+    EXPECT_EQ(map->callField()->text().toUpper(), "JA1XYZ");
 }
 
 } // namespace
