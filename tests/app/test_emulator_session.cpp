@@ -2,7 +2,7 @@
 // emulator on the other end of ports/COM1.
 
 #include "rotor/comm_port_driver.h"
-#include "support/child_process.h"
+#include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -21,15 +21,8 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         log = dir.path() + QStringLiteral("/received.log");
-        QDir().mkpath(dir.path() + QStringLiteral("/ports"));
-        emulator.start(QStringLiteral(KESTRAV_ROTATOR_SIM),
-                       {QStringLiteral("--link"), dir.path() + QStringLiteral("/ports/COM1"),
-                        QStringLiteral("--protocol"), QStringLiteral("auto"),
-                        QStringLiteral("--log"), log, QStringLiteral("--speed"),
-                        QString::number(speed)});
-        ASSERT_TRUE(emulator.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([this] { return emulator.canReadLine(); }, 5000));
-        ASSERT_TRUE(emulator.readLine().startsWith("ready"));
+        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log,
+                                      {QStringLiteral("--speed"), QString::number(speed)}));
         start();
         window->formInit()->hide();
         window->state().Gs232Com = 0;

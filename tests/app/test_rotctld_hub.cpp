@@ -5,7 +5,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotctld_server.h"
 #include "settings/settings_writer.h"
-#include "support/child_process.h"
+#include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -72,15 +72,8 @@ protected:
     void SetUp() override {
         HubTest::SetUp();
         log = dir.path() + QStringLiteral("/received.log");
-        QDir().mkpath(dir.path() + QStringLiteral("/ports"));
-        emulator.start(QStringLiteral(KESTRAV_ROTATOR_SIM),
-                       {QStringLiteral("--link"), dir.path() + QStringLiteral("/ports/COM1"),
-                        QStringLiteral("--protocol"), QStringLiteral("auto"),
-                        QStringLiteral("--log"), log, QStringLiteral("--speed"),
-                        QStringLiteral("360")});
-        ASSERT_TRUE(emulator.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([this] { return emulator.canReadLine(); }, 5000));
-        ASSERT_TRUE(emulator.readLine().startsWith("ready"));
+        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log,
+                                      {QStringLiteral("--speed"), QStringLiteral("360")}));
         start_serving();
         StationState& s = window->state();
         s.SelectedInterface = RotorInterface::Gs232;

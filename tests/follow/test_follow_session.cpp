@@ -10,7 +10,7 @@
 #include "geodesy/locator.h"
 #include "map/map_window.h"
 #include "settings/settings_writer.h"
-#include "support/child_process.h"
+#include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -32,13 +32,7 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         log = dir.path() + QStringLiteral("/received.log");
-        QDir().mkpath(dir.path() + QStringLiteral("/ports"));
-        emulator.start(QStringLiteral(KESTRAV_ROTATOR_SIM),
-                       {QStringLiteral("--link"), dir.path() + QStringLiteral("/ports/COM1"),
-                        QStringLiteral("--protocol"), QStringLiteral("auto"),
-                        QStringLiteral("--log"), log});
-        ASSERT_TRUE(emulator.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([this] { return emulator.canReadLine(); }, 5000));
+        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log));
         start();
         set_local(QStringLiteral("JN18EU"));
         window->formInit()->hide();

@@ -5,7 +5,7 @@
 
 #include "follow/follow_wsjtx.h"
 #include "geodesy/bearing.h"
-#include "support/child_process.h"
+#include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -29,14 +29,8 @@ protected:
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs the X server of run-under-xvfb.sh";
         log = dir.path() + QStringLiteral("/received.log");
-        QDir().mkpath(dir.path() + QStringLiteral("/ports"));
         QDir().mkpath(dir.path() + QStringLiteral("/wsjtx/tmp"));
-        emulator.start(QStringLiteral(KESTRAV_ROTATOR_SIM),
-                       {QStringLiteral("--link"), dir.path() + QStringLiteral("/ports/COM1"),
-                        QStringLiteral("--protocol"), QStringLiteral("auto"),
-                        QStringLiteral("--log"), log});
-        ASSERT_TRUE(emulator.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([this] { return emulator.canReadLine(); }, 5000));
+        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log));
         start();
         set_local(QStringLiteral("JN18EU"));
         window->formInit()->hide();

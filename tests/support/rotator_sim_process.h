@@ -1,0 +1,29 @@
+#pragma once
+// The rotator controller emulator as a child of the test, for tests that drive the main window
+// against it (the test target defines KESTRAV_ROTATOR_SIM, the emulator's path).
+
+#include "support/child_process.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTest>
+
+namespace kestrav::test {
+
+// Starts the emulator with its terminal linked as `directory`/ports/COM1, so that the window's
+// COM1 reaches it, every byte it receives appended to `log`, and `more` options; true once it
+// has said it is ready.
+inline bool start_rotator_sim(QProcess& emulator, const QString& directory, const QString& log,
+                              const QStringList& more = {}) {
+    QDir().mkpath(directory + QStringLiteral("/ports"));
+    emulator.start(QStringLiteral(KESTRAV_ROTATOR_SIM),
+                   QStringList{QStringLiteral("--link"), directory + QStringLiteral("/ports/COM1"),
+                               QStringLiteral("--protocol"), QStringLiteral("auto"),
+                               QStringLiteral("--log"), log} +
+                       more);
+    return emulator.waitForStarted(5000) &&
+           QTest::qWaitFor([&emulator] { return emulator.canReadLine(); }, 5000) &&
+           emulator.readLine().startsWith("ready");
+}
+
+} // namespace kestrav::test
