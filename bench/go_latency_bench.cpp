@@ -54,17 +54,12 @@ int main(int argc, char** argv) {
     kestrav::set_decimal_separator(QLatin1Char('.'));
 
     QTemporaryDir dir;
-    int master = -1, slave = -1;
-    char slave_name[256] = {};
-    if (!dir.isValid() || openpty(&master, &slave, slave_name, nullptr, nullptr) != 0)
+    const int master = dir.isValid() ? kestrav::bench::open_com1(dir.path()) : -1;
+    if (master < 0)
         return 1;
-    QDir().mkpath(dir.path() + QStringLiteral("/ports"));
-    QFile::link(QString::fromLocal8Bit(slave_name), dir.path() + QStringLiteral("/ports/COM1"));
 
     SilentDesktop desktop;
-    kestrav::MainWindowContext context;
-    context.desktop = &desktop;
-    context.exe_directory = context.app_directory = dir.path() + QLatin1Char('/');
+    const kestrav::MainWindowContext context = kestrav::bench::silent_context(desktop, dir.path());
     kestrav::TForm1 window(context);
     kestrav::StationState& s = window.state();
     s.SelectedInterface = kestrav::RotorInterface::Gs232;
