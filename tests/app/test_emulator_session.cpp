@@ -46,18 +46,10 @@ protected:
 
     // What the emulator has received, once it holds at least `size` bytes (or after 10 s).
     QByteArray received(qsizetype size) {
-        QByteArray now;
-        (void)QTest::qWaitFor(
-            [&] {
-                QFile f(log);
-                now = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-                return now.size() >= size;
-            },
-            10000);
+        (void)received_at_least(log, size);
         QTest::qWait(50); // anything beyond what was expected shows up now; the comparison
                           // tells whether the wait ran out
-        QFile f(log);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : now;
+        return received_so_far(log);
     }
 
     // Once STOP has closed the port or the link, the needle leaves the dial when its reading

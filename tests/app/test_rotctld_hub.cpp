@@ -85,9 +85,7 @@ protected:
         QByteArray now;
         (void)QTest::qWaitFor(
             [&] {
-                QFile f(log);
-                now = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-                now.replace("C\r", "");
+                now = received_so_far(log).replace("C\r", "");
                 return now.endsWith(tail);
             },
             10000);

@@ -62,22 +62,9 @@ protected:
             .toLatin1();
     }
 
-    QByteArray log_now() const {
-        QFile f(log);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray log_now() const { return received_so_far(log); }
 
-    QByteArray received(qsizetype size) {
-        QByteArray now;
-        (void)QTest::qWaitFor(
-            [&] {
-                QFile f(log);
-                now = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-                return now.size() >= size;
-            },
-            10000);
-        return now;
-    }
+    QByteArray received(qsizetype size) { return received_at_least(log, size); }
 
     ChildProcess emulator;
     QString log;

@@ -88,10 +88,7 @@ protected:
             .toLatin1();
     }
 
-    QByteArray log_now() const {
-        QFile f(log);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray log_now() const { return received_so_far(log); }
 
     bool dx_locator_becomes(const QString& locator) {
         return QTest::qWaitFor([&] { return ui().EditDXLocator->text() == locator; }, 3000);

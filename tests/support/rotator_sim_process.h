@@ -5,6 +5,7 @@
 #include "support/child_process.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTest>
 
@@ -24,6 +25,24 @@ inline bool start_rotator_sim(QProcess& emulator, const QString& directory, cons
     return emulator.waitForStarted(5000) &&
            QTest::qWaitFor([&emulator] { return emulator.canReadLine(); }, 5000) &&
            emulator.readLine().startsWith("ready");
+}
+
+// What the emulator has received so far, as its log holds it.
+inline QByteArray received_so_far(const QString& log) {
+    QFile f(log);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What the emulator has received, once its log holds at least `size` bytes (or after 10 s).
+inline QByteArray received_at_least(const QString& log, qsizetype size) {
+    QByteArray now;
+    (void)QTest::qWaitFor(
+        [&] {
+            now = received_so_far(log);
+            return now.size() >= size;
+        },
+        10000);
+    return now;
 }
 
 } // namespace kestrav::test
