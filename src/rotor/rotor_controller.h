@@ -8,6 +8,7 @@
 #include "app/station_state.h"
 #include "rotor/heading_protocol.h"
 #include "rotor/lpt_sequence.h"
+#include "rotor/overlap.h"
 #include "rotor/rotor_types.h"
 
 #include <QByteArray>
@@ -111,6 +112,9 @@ public:
     // azimuth handed over (STOP does not forget it); nothing before the first command.
     std::optional<double> reportedAzimuth() const;
 
+    // The positions the interface's rotator reaches: 0 to 360 unless its range is wider.
+    RotatorRange rotatorRange(RotorInterface which) const;
+
     TCommPortDriver* serialPort(RotorInterface which) const;
     RotatorLink* networkLink() const { return link_; }
 
@@ -134,6 +138,7 @@ signals:
 private:
     bool send();
     bool take_step(RotorInterface which);
+    double overlap_target(double bearing, const RotatorRange& range) const;
     bool fail(GoFailure failure, const QString& reason = {});
     bool serial_output(RotorInterface which);
     bool lpt_output(RotorInterface which);
