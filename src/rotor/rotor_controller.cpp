@@ -6,8 +6,11 @@
 #include "rotor/rotor_protocol.h"
 #include "rotor/window_messages.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace kestrav {
@@ -68,6 +71,7 @@ TCommPortDriver* RotorController::serialPort(RotorInterface which) const {
 }
 
 bool RotorController::go(double azimuth) {
+    const auto forget_preferred = qScopeGuard([this] { preferred_position_.reset(); });
     if (state_.SelectedInterface == RotorInterface::None || !(azimuth >= 0 && azimuth < 360))
         return fail(GoFailure::Refused);
     state_.CommandAzimuth = azimuth;
@@ -376,6 +380,9 @@ RotatorRange RotorController::rotatorRange(RotorInterface which) const {
 // The position a bearing is sent as: the short way through the overlap from a fresh heading
 // (a reading stays only while fresh), the bearing itself without one.
 double RotorController::overlap_target(double bearing, const RotatorRange& range) const {
+    if (preferred_position_ && range.reaches(*preferred_position_) &&
+        std::fabs(std::remainder(*preferred_position_ - bearing, 360)) < 1e-9)
+        return *preferred_position_;
     std::optional<HeadingReading> heading;
     if (state_.AntennaHeading)
         heading = HeadingReading{*state_.AntennaHeading, 0};

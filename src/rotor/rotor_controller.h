@@ -81,6 +81,10 @@ public:
     // 0 to 360, dropped within the minimum step of the last azimuth sent, else handed over.
     // Returns whether it was; commandHandedOver or commandFailed says the same.
     bool go(double azimuth);
+    // The next GO sends `position` on the rotator's own scale (360 to 450 on a rotator with
+    // an overlap) when its rotator reaches it and it points to that GO's azimuth, rather than
+    // the position the heading chooses. Any GO forgets it.
+    void preferPosition(double position) { preferred_position_ = position; }
     // STOP: the stop command of every interface that has one, the ports closed. The next
     // command goes out whatever the minimum step.
     void stop();
@@ -161,6 +165,7 @@ private:
     AnswerLines gs232_answers_;
     AnswerLines easycomm_answers_;
     std::optional<double> last_handed_over_; // kept through STOP, unlike the step test's
+    std::optional<double> preferred_position_;
 };
 
 } // namespace kestrav
