@@ -13,6 +13,11 @@
 
 namespace kestrav {
 
+namespace {
+// Between the needles' tips and the rose.
+constexpr int kOverlapArcRadius = (kNeedleLength + kDialRadius) / 2 - 1;
+} // namespace
+
 void TForm1::redraw_dial() {
     QPixmap picture = Image2->pixmap();
     QPainter painter(&picture);
@@ -30,6 +35,13 @@ void TForm1::redraw_dial() {
         const double heading = *state_.AntennaHeading * 3.14159 / 180;
         painter.setPen(QPen(QColor(0, 0, 200), 2, Qt::SolidLine));
         painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(heading));
+        // Past north on a rotator with an overlap: an arc from north round to the needle says
+        // the antenna went the long way past its 360.
+        if (*state_.AntennaHeading > 360) {
+            const int r = kOverlapArcRadius;
+            painter.drawArc(QRect(kDialCentre - r, kDialCentre - r, 2 * r, 2 * r), 90 * 16,
+                            -static_cast<int>(std::lround((*state_.AntennaHeading - 360) * 16)));
+        }
     }
     painter.end();
     Image1->setPixmap(picture);

@@ -33,13 +33,18 @@ class TForm1::Hosts::RotctldService final : public QObject, public RotatorServic
 public:
     explicit RotctldService(TForm1& form) : QObject(&form), form_(form) {}
 
-    Outcome go_to(double azimuth) override {
-        if (!(azimuth >= 0 && azimuth <= 360))
+    // A position within the rotator's range; past 360 on a rotator with an overlap, its
+    // azimuth goes in the field and GO sends that very position.
+    Outcome go_to(double position) override {
+        const RotatorRange scale = rotator_range();
+        if (!(position >= scale.min && position <= scale.max))
             return Outcome::Refused;
-        if (azimuth == 360) // the same north; the field takes 0 to under 360
-            azimuth = 0;
+        // The field takes 0 to under 360: 360 is the same north.
+        const double azimuth = position >= 360 ? position - 360 : position;
         if (!interface_takes(form_.state().SelectedInterface))
             return Outcome::Refused;
+        if (!scale.northToNorth())
+            form_.controller().preferPosition(position);
         enter_azimuth(azimuth);
         form_.ButtonTrack->click();
         show_entered_azimuth(azimuth);
@@ -58,11 +63,18 @@ public:
     // The heading while a fresh one is known, else the last azimuth handed over, 0 before any.
     double position() override { return form_.controller().reportedAzimuth().value_or(0); }
 
-    Range range() const override { return Range{0, 360}; }
+    Range range() const override {
+        const RotatorRange scale = rotator_range();
+        return Range{scale.min, scale.max};
+    }
 
     QString info() const override { return QStringLiteral("Kestrav"); }
 
 private:
+    RotatorRange rotator_range() const {
+        return form_.controller().rotatorRange(form_.state().SelectedInterface);
+    }
+
     // What the window itself would refuse before sending: no interface, or a parallel-port
     // interface without a port.
     bool interface_takes(RotorInterface which) const {

@@ -78,6 +78,10 @@ struct StationState {
     // The antenna's real heading, asked of the rotator while its connection is open.
     bool ShowHeading = false;
     std::optional<double> AntennaHeading;
+    // How far the GS-232, EasyComm and network rotators turn; rows written once not 360.
+    RangeChoice Gs232Range = RangeChoice::Turn360;
+    RangeChoice EasyCommRange = RangeChoice::Turn360;
+    RangeChoice NetworkRange = RangeChoice::Turn360;
     std::array<unsigned short, kLptCount> LptAddresses{0, 0, 0};
     std::array<QString, kPersonalListCount> PersoPathNames;
 

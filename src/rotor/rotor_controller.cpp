@@ -6,8 +6,11 @@
 #include "rotor/rotor_protocol.h"
 #include "rotor/window_messages.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace kestrav {
@@ -68,6 +71,7 @@ TCommPortDriver* RotorController::serialPort(RotorInterface which) const {
 }
 
 bool RotorController::go(double azimuth) {
+    const auto forget_preferred = qScopeGuard([this] { preferred_position_.reset(); });
     if (state_.SelectedInterface == RotorInterface::None || !(azimuth >= 0 && azimuth < 360))
         return fail(GoFailure::Refused);
     state_.CommandAzimuth = azimuth;
@@ -118,7 +122,10 @@ bool RotorController::serial_output(RotorInterface which) {
     TCommPortDriver* driver = serialPort(which);
     if (!take_step(which))
         return false;
-    state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
+    const RotatorRange range = rotatorRange(which);
+    state_.CommandAzimuth = range.northToNorth()
+                                ? map_stop_side(state_.CommandAzimuth, state_.stop_side(which))
+                                : overlap_target(state_.CommandAzimuth, range);
 
     if (!driver->IsOpen()) {
         driver->setComPort(gs232 ? state_.Gs232Com : state_.EasyCommCom);
@@ -188,6 +195,8 @@ bool RotorController::ea4tx_output() {
 bool RotorController::network_output() {
     if (!take_step(RotorInterface::Network))
         return false;
+    state_.CommandAzimuth =
+        overlap_target(state_.CommandAzimuth, rotatorRange(RotorInterface::Network));
     const long long tenths = round_half_even(state_.CommandAzimuth * 10);
     link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
     emit commandText(RotorInterface::Network,
@@ -329,7 +338,10 @@ void RotorController::pollHeading() {
 void RotorController::headingReceived(double degrees) {
     if (!state_.ShowHeading)
         return;
-    const std::optional<double> reading = heading_reading(degrees);
+    // A rotator with an overlap reports positions up to the end of its range.
+    const RotatorRange range = rotatorRange(state_.SelectedInterface);
+    const std::optional<double> reading = heading_reading(
+        degrees, range.northToNorth() ? kReportedHeadings : HeadingRange{range.min, range.max});
     if (reading)
         heading_stale_timer_->start();
     state_.AntennaHeading = reading;
@@ -339,6 +351,42 @@ void RotorController::headingReceived(double degrees) {
 void RotorController::headingExpired() {
     state_.AntennaHeading.reset();
     emit headingChanged(std::nullopt);
+}
+
+// A rotator turns past 360 only when its range says so. With the end stop at south the
+// serial rotators keep the 0 to 360 scale: the stop-side mapping already sends the short way
+// round for such an installation, and the dialog does not offer 450 with it. rotctld's range
+// as it reports it is not read yet, so AUTO stays 0 to 360.
+RotatorRange RotorController::rotatorRange(RotorInterface which) const {
+    switch (which) {
+    case RotorInterface::Gs232:
+        if (state_.Gs232Range == RangeChoice::Turn450 && state_.stop_side(which) == StopSide::N)
+            return {0, 450};
+        break;
+    case RotorInterface::EasyComm:
+        if (state_.EasyCommRange == RangeChoice::Turn450 && state_.stop_side(which) == StopSide::N)
+            return {0, 450};
+        break;
+    case RotorInterface::Network:
+        if (state_.NetworkRange == RangeChoice::Turn450)
+            return {0, 450};
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+// The position a bearing is sent as: the short way through the overlap from a fresh heading
+// (a reading stays only while fresh), the bearing itself without one.
+double RotorController::overlap_target(double bearing, const RotatorRange& range) const {
+    if (preferred_position_ && range.reaches(*preferred_position_) &&
+        std::fabs(std::remainder(*preferred_position_ - bearing, 360)) < 1e-9)
+        return *preferred_position_;
+    std::optional<HeadingReading> heading;
+    if (state_.AntennaHeading)
+        heading = HeadingReading{*state_.AntennaHeading, 0};
+    return overlap_position(bearing, range, heading).value_or(bearing);
 }
 
 std::optional<double> RotorController::reportedAzimuth() const {

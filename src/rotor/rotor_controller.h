@@ -8,6 +8,7 @@
 #include "app/station_state.h"
 #include "rotor/heading_protocol.h"
 #include "rotor/lpt_sequence.h"
+#include "rotor/overlap.h"
 #include "rotor/rotor_types.h"
 
 #include <QByteArray>
@@ -80,6 +81,10 @@ public:
     // 0 to 360, dropped within the minimum step of the last azimuth sent, else handed over.
     // Returns whether it was; commandHandedOver or commandFailed says the same.
     bool go(double azimuth);
+    // The next GO sends `position` on the rotator's own scale (360 to 450 on a rotator with
+    // an overlap) when its rotator reaches it and it points to that GO's azimuth, rather than
+    // the position the heading chooses. Any GO forgets it.
+    void preferPosition(double position) { preferred_position_ = position; }
     // STOP: the stop command of every interface that has one, the ports closed. The next
     // command goes out whatever the minimum step.
     void stop();
@@ -111,6 +116,9 @@ public:
     // azimuth handed over (STOP does not forget it); nothing before the first command.
     std::optional<double> reportedAzimuth() const;
 
+    // The positions the interface's rotator reaches: 0 to 360 unless its range is wider.
+    RotatorRange rotatorRange(RotorInterface which) const;
+
     TCommPortDriver* serialPort(RotorInterface which) const;
     RotatorLink* networkLink() const { return link_; }
 
@@ -134,6 +142,7 @@ signals:
 private:
     bool send();
     bool take_step(RotorInterface which);
+    double overlap_target(double bearing, const RotatorRange& range) const;
     bool fail(GoFailure failure, const QString& reason = {});
     bool serial_output(RotorInterface which);
     bool lpt_output(RotorInterface which);
@@ -156,6 +165,7 @@ private:
     AnswerLines gs232_answers_;
     AnswerLines easycomm_answers_;
     std::optional<double> last_handed_over_; // kept through STOP, unlike the step test's
+    std::optional<double> preferred_position_;
 };
 
 } // namespace kestrav

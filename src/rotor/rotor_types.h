@@ -21,4 +21,8 @@ inline constexpr int kAllRotorInterfaceCount = 6;
 // 0 points south.
 enum class StopSide : int { N = 0, S = 1 };
 
+// How far a serial or network rotator turns: 0 to 360 (every bearing one position), 0 to 450
+// (a 90-degree overlap past north), or, for rotctld, the range it reports itself.
+enum class RangeChoice : int { Turn360 = 0, Turn450 = 1, Reported = 2 };
+
 } // namespace kestrav

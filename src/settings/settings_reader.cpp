@@ -38,6 +38,7 @@ enum class Handling {
     NetworkPort,
     Heading,
     ServeRotctld,
+    Range,
 };
 
 struct KnownKey {
@@ -85,6 +86,9 @@ constexpr KnownKey kKnownKeys[] = {
     {u"PORT_NETWORK=", Handling::NetworkPort},
     {u"HEADING=", Handling::Heading},
     {u"SERVE_ROTCTLD=", Handling::ServeRotctld},
+    {u"RANGE_GS232=", Handling::Range, R::Gs232},
+    {u"RANGE_EASYCOMM=", Handling::Range, R::EasyComm},
+    {u"RANGE_NETWORK=", Handling::Range, R::Network},
 };
 
 const KnownKey* find_key(QStringView key) {
@@ -208,6 +212,9 @@ private:
             if (const std::optional<ServeSetting> serve = read_serve_setting(value))
                 state_.ServeRotctld = *serve;
             break;
+        case Handling::Range:
+            apply_range(known.rotor, value);
+            break;
         case Handling::PourSatCalAz:
             apply_calibration(value, state_.PourSatCalAz);
             break;
@@ -233,6 +240,25 @@ private:
             break;
         }
         }
+    }
+
+    // "360", "450", and for the network rotator "AUTO"; any other value keeps the range.
+    void apply_range(RotorInterface rotor, QStringView value) {
+        std::optional<RangeChoice> choice;
+        if (value == u"360")
+            choice = RangeChoice::Turn360;
+        else if (value == u"450")
+            choice = RangeChoice::Turn450;
+        else if (value == u"AUTO" && rotor == RotorInterface::Network)
+            choice = RangeChoice::Reported;
+        if (!choice)
+            return;
+        if (rotor == RotorInterface::Gs232)
+            state_.Gs232Range = *choice;
+        else if (rotor == RotorInterface::EasyComm)
+            state_.EasyCommRange = *choice;
+        else
+            state_.NetworkRange = *choice;
     }
 
     // Any network row means the network interface has been set up: its rows are kept.

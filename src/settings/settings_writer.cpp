@@ -42,6 +42,14 @@ QString general(double value) {
     return format_general(value, 7);
 }
 
+// A range row, only once the range is not 360.
+void add_range_line(QStringList& lines, const char* key, RangeChoice range) {
+    if (range == RangeChoice::Turn450)
+        lines << QLatin1String(key) + QStringLiteral("450");
+    else if (range == RangeChoice::Reported)
+        lines << QLatin1String(key) + QStringLiteral("AUTO");
+}
+
 bool holds_line_break(const QString& text) {
     return text.contains(u'\r') || text.contains(u'\n');
 }
@@ -121,6 +129,9 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
         lines << serve_setting_line(state.ServeRotctld);
     if (state.WsjtxFollowing.used)
         lines << follow_setting_line(state.WsjtxFollowing);
+    add_range_line(lines, "RANGE_GS232=", state.Gs232Range);
+    add_range_line(lines, "RANGE_EASYCOMM=", state.EasyCommRange);
+    add_range_line(lines, "RANGE_NETWORK=", state.NetworkRange);
     return lines;
 }
 

@@ -162,6 +162,7 @@ void TFormInit::FormShow() {
         SpinEditNetPort->setValue(state_.NetworkPort);
         net.stop->setItemIndex(static_cast<int>(state_.stop_side(RotorInterface::Network)));
         net.step->setValue(state_.min_step(RotorInterface::Network));
+        net.range->setCurrentIndex(static_cast<int>(state_.NetworkRange));
         state_.NetworkConfigured = configured;
     }
     if (state_.SelectedInterface != RotorInterface::None)
@@ -172,6 +173,7 @@ void TFormInit::show_com_tab(InterfaceTab& t) {
     t.port->setItemIndex(*t.port_field);
     t.stop->setItemIndex(static_cast<int>(state_.stop_side(t.which)));
     t.step->setValue(state_.min_step(t.which));
+    t.range->setCurrentIndex(static_cast<int>(*t.range_field));
     // The stored rate is chosen again at every showing; a text that is not in the list
     // leaves the entry chosen before, if any.
     const int entry =

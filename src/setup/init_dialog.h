@@ -99,6 +99,7 @@ public:
     RadioGroup* RadioGroupPortGS = nullptr;
     RadioGroup* RadioGroupGSbutee = nullptr;
     QComboBox* ComboBoxBaudGS = nullptr;
+    QComboBox* ComboBoxRangeGS = nullptr;
     QSpinBox* SpinEditStepGS = nullptr;
     QSpinBox* SpinEditAzTestGS = nullptr;
     QPushButton* BitBtnTestGS = nullptr;
@@ -108,6 +109,7 @@ public:
     RadioGroup* RadioGroupPortEasy = nullptr;
     RadioGroup* RadioGroupEasyButee = nullptr;
     QComboBox* ComboBoxBaudEasy = nullptr;
+    QComboBox* ComboBoxRangeEasy = nullptr;
     QSpinBox* SpinEditStepEasy = nullptr;
     QSpinBox* SpinEditAzTestEasy = nullptr;
     QPushButton* BitBtnTestEasy = nullptr;
@@ -117,6 +119,7 @@ public:
     QLineEdit* EditNetHost = nullptr;
     QSpinBox* SpinEditNetPort = nullptr;
     RadioGroup* RadioGroupNetButee = nullptr;
+    QComboBox* ComboBoxRangeNet = nullptr;
     QSpinBox* SpinEditStepNet = nullptr;
     QSpinBox* SpinEditAzTestNet = nullptr;
     QPushButton* BitBtnTestNet = nullptr;
@@ -210,6 +213,8 @@ private:
         double* zero_field = nullptr;
         int* baud_index_field = nullptr;
         QString* baud_text_field = nullptr;
+        QComboBox* range = nullptr; // "360", "450" (and "AUTO" for rotctld)
+        RangeChoice* range_field = nullptr;
     };
 
     // The design's 420 x 329 times the main window's scale factors.
@@ -230,6 +235,9 @@ private:
     void zero_changed(InterfaceTab& tab);
     void stop_chosen(InterfaceTab& tab);
     void step_changed(InterfaceTab& tab);
+    void range_chosen(InterfaceTab& tab);
+    // A serial rotator with its stop at south turns on the 0 to 360 scale only.
+    bool refuses_overlap(const InterfaceTab& tab, StopSide side, RangeChoice range) const;
     void com_chosen(InterfaceTab& tab);
     // Each COM item's tooltip names the device it stands for and, after a refusal, why.
     void describe_com_items(InterfaceTab& tab);

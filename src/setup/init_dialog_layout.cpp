@@ -129,6 +129,12 @@ void TFormInit::build_interface_controls() {
         t.zero_field = bind(traits.zero_field);
         t.baud_index_field = bind(traits.baud_index_field);
         t.baud_text_field = bind(traits.baud_text_field);
+        if (t.which == RotorInterface::Gs232)
+            t.range_field = &state_.Gs232Range;
+        else if (t.which == RotorInterface::EasyComm)
+            t.range_field = &state_.EasyCommRange;
+        else if (t.which == RotorInterface::Network)
+            t.range_field = &state_.NetworkRange;
         if (t.baud_text_field != nullptr)
             t.probe = t.which == RotorInterface::Gs232 ? CommPortDriverGS : CommPortDriverEasy;
         build_tab(t, traits);
@@ -176,6 +182,7 @@ void TFormInit::build_interface_controls() {
     RadioGroupGSbutee = gs.stop;
     SpinEditStepGS = gs.step;
     ComboBoxBaudGS = gs.baud;
+    ComboBoxRangeGS = gs.range;
     SpinEditAzTestGS = gs.test_azimuth;
     BitBtnTestGS = gs.test;
     CheckBoxParkGS = gs.parking;
@@ -184,12 +191,14 @@ void TFormInit::build_interface_controls() {
     RadioGroupEasyButee = easy.stop;
     SpinEditStepEasy = easy.step;
     ComboBoxBaudEasy = easy.baud;
+    ComboBoxRangeEasy = easy.range;
     SpinEditAzTestEasy = easy.test_azimuth;
     BitBtnTestEasy = easy.test;
     CheckBoxParkEasy = easy.parking;
     const InterfaceTab& net = tab(RotorInterface::Network);
     TabSheetNetwork = net.page;
     RadioGroupNetButee = net.stop;
+    ComboBoxRangeNet = net.range;
     SpinEditStepNet = net.step;
     SpinEditAzTestNet = net.test_azimuth;
     BitBtnTestNet = net.test;
@@ -280,6 +289,14 @@ void TFormInit::build_tab(InterfaceTab& t, const TabTraits& traits) {
         t.baud->setCurrentIndex(-1);
         t.baud->setPlaceholderText(QStringLiteral("4800"));
     }
+    if (t.range_field != nullptr) {
+        // How far the rotator turns: 0 to 360, 0 to 450, or what rotctld reports.
+        label(page, name("LabelRange"), {124, 79, 40, 16}, QStringLiteral("Range"));
+        t.range = named(new QComboBox(page), name("ComboBoxRange"), {168, 76, 80, 22});
+        t.range->addItems({QStringLiteral("360"), QStringLiteral("450")});
+        if (t.which == RotorInterface::Network)
+            t.range->addItem(QStringLiteral("AUTO"));
+    }
 }
 
 void TFormInit::connect_tab(InterfaceTab& t) {
@@ -322,6 +339,8 @@ void TFormInit::connect_tab(InterfaceTab& t) {
     // Only an entry the operator chooses acts; entries chosen by the program do not.
     if (t.baud != nullptr)
         connect(t.baud, &QComboBox::activated, this, h.baud);
+    if (t.range != nullptr)
+        connect(t.range, &QComboBox::activated, this, [this, &t] { range_chosen(t); });
     connect(t.test, &QPushButton::clicked, this, h.test);
     connect(t.parking, &QCheckBox::toggled, this, h.parking);
 }
@@ -347,6 +366,8 @@ void TFormInit::set_focus_order() {
             order << t.calibration << t.zero;
         if (t.baud != nullptr)
             order << t.baud;
+        if (t.range != nullptr)
+            order << t.range;
         order << t.test_azimuth << t.test << t.parking;
     }
     for (qsizetype i = 0; i + 1 < order.size(); ++i)

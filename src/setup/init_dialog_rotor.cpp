@@ -95,8 +95,34 @@ void TFormInit::EditFODZeroChange() {
     zero_changed(tab(RotorInterface::FodTrack));
 }
 
+// The stop side and the range are one decision: a serial rotator with its stop at south
+// keeps the 0 to 360 scale (the stop-side mapping is its short way round), so a south stop
+// with 450 is refused, whichever is chosen second. rotctld's backend knows its own stop.
+bool TFormInit::refuses_overlap(const InterfaceTab& t, StopSide side, RangeChoice range) const {
+    return t.which != RotorInterface::Network && t.range_field != nullptr && side == StopSide::S &&
+           range == RangeChoice::Turn450;
+}
+
 void TFormInit::stop_chosen(InterfaceTab& t) {
-    state_.stop_side(t.which) = t.stop->itemIndex() == 1 ? StopSide::S : StopSide::N;
+    const StopSide side = t.stop->itemIndex() == 1 ? StopSide::S : StopSide::N;
+    if (t.range_field != nullptr && refuses_overlap(t, side, *t.range_field)) {
+        main_.dialogDesktop().beep();
+        t.stop->setItemIndex(static_cast<int>(state_.stop_side(t.which)));
+        return;
+    }
+    state_.stop_side(t.which) = side;
+}
+
+void TFormInit::range_chosen(InterfaceTab& t) {
+    const auto range = static_cast<RangeChoice>(t.range->currentIndex());
+    if (refuses_overlap(t, state_.stop_side(t.which), range)) {
+        main_.dialogDesktop().beep();
+        t.range->setCurrentIndex(static_cast<int>(*t.range_field));
+        return;
+    }
+    *t.range_field = range;
+    if (t.which == RotorInterface::Network)
+        state_.NetworkConfigured = true;
 }
 
 void TFormInit::RadioGroupHNVButeeClick() {

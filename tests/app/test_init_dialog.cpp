@@ -526,6 +526,37 @@ TEST_F(DialogTest, EachTabsStepAndStopSetItsOwnInterface) {
     }
 }
 
+// The range of the GS-232, EasyComm and network rotators; a serial rotator's south stop and
+// 450 are refused together, whichever comes second, with a beep. rotctld's range goes with
+// either stop.
+TEST_F(DialogTest, RangeChoiceAndItsStopSide) {
+    start();
+    // As the operator's choice of an entry does: the entry, then activated.
+    const auto choose = [this](QComboBox* box, int index) {
+        show_page_of(box);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    };
+    choose(init()->ComboBoxRangeGS, 1);
+    EXPECT_EQ(state().Gs232Range, RangeChoice::Turn450);
+    click(init()->RadioGroupGSbutee, 1);
+    EXPECT_EQ(desktop.beeps, 1);
+    EXPECT_EQ(state().stop_side(RotorInterface::Gs232), StopSide::N);
+    EXPECT_EQ(init()->RadioGroupGSbutee->itemIndex(), 0);
+
+    click(init()->RadioGroupEasyButee, 1);
+    choose(init()->ComboBoxRangeEasy, 1);
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(state().EasyCommRange, RangeChoice::Turn360);
+    EXPECT_EQ(init()->ComboBoxRangeEasy->currentIndex(), 0);
+
+    click(init()->RadioGroupNetButee, 1);
+    choose(init()->ComboBoxRangeNet, 2);
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(state().NetworkRange, RangeChoice::Reported);
+    EXPECT_TRUE(state().NetworkConfigured);
+}
+
 // A first start: the dialog takes the keyboard for the local locator, at a fixed size that
 // offers no maximise; Alt+I with the dialog behind the main window brings it forward again.
 TEST_F(DialogTest, ShowingTheDialogGivesItTheKeyboard) {

@@ -72,8 +72,7 @@ protected:
     void SetUp() override {
         HubTest::SetUp();
         log = dir.path() + QStringLiteral("/received.log");
-        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log,
-                                      {QStringLiteral("--speed"), QStringLiteral("360")}));
+        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log, sim_arguments));
         start_serving();
         StationState& s = window->state();
         s.SelectedInterface = RotorInterface::Gs232;
@@ -93,6 +92,7 @@ protected:
     }
     ChildProcess emulator;
     QString log;
+    QStringList sim_arguments{QStringLiteral("--speed"), QStringLiteral("360")};
 };
 
 TEST_F(GsHub, RotctlTurnsReadsStopsAndParks) {
@@ -139,6 +139,25 @@ TEST_F(GsHub, RulesOfTheWindowApply) {
     s.SelectedInterface = RotorInterface::None;
     EXPECT_EQ(ask("P 10 0"), "RPRT -1\n");
     EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("300")) << "a refusal changes nothing";
+}
+
+// A rotator that turns 450 degrees: rotctld clients are told its range and may send positions
+// past north, which go out as they are.
+class Gs450Hub : public GsHub {
+protected:
+    Gs450Hub() { sim_arguments << QStringLiteral("--range") << QStringLiteral("450"); }
+};
+
+TEST_F(Gs450Hub, RangeToldAndPositionsPastNorthSent) {
+    EXPECT_TRUE(ask("\\dump_state", 9).contains("max_az=360.000000\n"));
+    window->state().Gs232Range = RangeChoice::Turn450;
+    EXPECT_TRUE(ask("\\dump_state", 9).contains("max_az=450.000000\n"));
+    EXPECT_EQ(ask("P 400 0"), "RPRT 0\n");
+    EXPECT_EQ(received_until("W400\r"), "W400\r");
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("40"));
+    EXPECT_EQ(ask("P 450.5 0"), "RPRT -1\n");
+    EXPECT_EQ(ask("P 30 0"), "RPRT 0\n");
+    EXPECT_EQ(received_until("W030\r"), "W400\rW030\r");
 }
 
 class LptHub : public HubTest {

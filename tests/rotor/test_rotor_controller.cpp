@@ -130,8 +130,11 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
         QByteArray sent; // empty: nothing went out
         std::optional<GoFailure> failure;
         double last_after;
+        RangeChoice range = RangeChoice::Turn360;
+        std::optional<double> heading = {}; // a fresh reading before the GO
     };
     const auto N = StopSide::N;
+    const auto W = RangeChoice::Turn450;
     const auto S = StopSide::S;
     const Row rows[] = {
         {R::Gs232, 1, N, kNothingSent, 180, "W180\r", {}, 180},
@@ -149,6 +152,15 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
         {R::Ea4tx, 1, S, kNothingSent, 90.4, "90;", {}, 90.4},
         {R::Ea4tx, 3, S, 90, 92, {}, GoFailure::BelowMinimumStep, 90},
         {R::Network, 1, S, kNothingSent, 90.45, "P904", {}, 90.45},
+        {R::Gs232, 1, N, kNothingSent, 20, "W380\r", {}, 20, W, 350},
+        {R::Gs232, 1, N, kNothingSent, 200, "W200\r", {}, 200, W, 350},
+        {R::Gs232, 1, N, kNothingSent, 20, "W020\r", {}, 20, W},
+        {R::Gs232, 1, N, kNothingSent, 20, "W020\r", {}, 20, RangeChoice::Turn360, 350},
+        {R::Gs232, 1, N, kNothingSent, 10, "W370\r", {}, 10, W, 380},
+        {R::Gs232, 1, S, kNothingSent, 20, "W200\r", {}, 20, W, 350},
+        {R::EasyComm, 1, N, kNothingSent, 30, "AZ390.0\r", {}, 30, W, 350},
+        {R::Network, 1, N, kNothingSent, 10, "P3700", {}, 10, W, 400},
+        {R::Network, 1, N, kNothingSent, 10, "P100", {}, 10, RangeChoice::Reported, 350},
         {R::None, 1, N, kNothingSent, 90, {}, GoFailure::Refused, kNothingSent},
         {R::Gs232, 1, N, kNothingSent, 360, {}, GoFailure::Refused, kNothingSent},
         {R::Gs232, 1, N, kNothingSent, -0.5, {}, GoFailure::Refused, kNothingSent},
@@ -156,16 +168,23 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
     for (const Row& r : rows) {
         SetUp();
         select(r.which, r.step, r.side);
+        state.Gs232Range = state.EasyCommRange = state.NetworkRange = r.range;
+        state.ShowHeading = r.heading.has_value();
+        if (r.heading)
+            controller->headingReceived(*r.heading);
         state.LastSentAzimuth = r.last_sent;
         QSignalSpy handed(controller.get(), &RotorController::commandHandedOver);
         QSignalSpy failed(controller.get(), &RotorController::commandFailed);
         const bool ok = controller->go(r.requested);
-        const QString row = QStringLiteral("interface %1 step %2 side %3 last %4 requested %5")
+        const QString row = QStringLiteral("interface %1 step %2 side %3 last %4 requested %5 "
+                                           "range %6 heading %7")
                                 .arg(int(r.which))
                                 .arg(r.step)
                                 .arg(int(r.side))
                                 .arg(r.last_sent)
-                                .arg(r.requested);
+                                .arg(r.requested)
+                                .arg(int(r.range))
+                                .arg(r.heading.value_or(-1));
         SCOPED_TRACE(row.toStdString());
         EXPECT_EQ(ok, !r.failure);
         EXPECT_EQ(handed.size(), r.failure ? 0 : 1);

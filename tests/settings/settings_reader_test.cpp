@@ -78,6 +78,11 @@ TEST(SettingsReader, WordsAndChoices) {
          {"baud= 0 4801 12"}, {"speed 4 12"}},
         {"empty speed ignored", {"BAUD_GS232=110", "BAUD_GS232="}, {"baud=110 0  0"},
          {"speed 3 0"}},
+        {"ranges", {"RANGE_GS232=450", "RANGE_EASYCOMM=450", "RANGE_NETWORK=AUTO"},
+         {"ranges=1 1 2"}, {}},
+        {"range back to 360", {"RANGE_GS232=450", "RANGE_GS232=360"}, {}, {}},
+        {"bad ranges keep 360", {"RANGE_GS232=AUTO", "RANGE_EASYCOMM=450 ", "RANGE_NETWORK=540"},
+         {}, {}},
     });
     // clang-format on
 }

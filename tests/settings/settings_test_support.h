@@ -72,7 +72,11 @@ inline QStringList describe(const StationState& s) {
             "stops=" + stops,
             "poursat=" + n(s.PourSatCalAz) + ' ' + n(s.PourSatZero),
             "fodtrack=" + n(s.FodTrackCalAz) + ' ' + n(s.FodTrackZero),
-            "parking=" + n(s.ParkingAzimuth) + ' ' + QString::number(parking)};
+            "parking=" + n(s.ParkingAzimuth) + ' ' + QString::number(parking),
+            QStringLiteral("ranges=%1 %2 %3")
+                .arg(static_cast<int>(s.Gs232Range))
+                .arg(static_cast<int>(s.EasyCommRange))
+                .arg(static_cast<int>(s.NetworkRange))};
 }
 
 // The entries of describe(after) that differ from describe(before).

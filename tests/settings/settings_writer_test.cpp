@@ -39,9 +39,12 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     state.SelectedInterface = RotorInterface::Network;
     state.ParkingInterface = RotorInterface::Network;
     state.ShowHeading = true;
+    state.EasyCommRange = RangeChoice::Turn450;
+    state.NetworkRange = RangeChoice::Reported;
     const QStringList lines = settings_lines(state, false, false);
     EXPECT_EQ(lines.mid(34), (QStringList{"[NETWORK]", "HOST_NETWORK=shack-pi", "PORT_NETWORK=4534",
-                                          "STOP_NETWORK=S", "STEP_NETWORK=3", "HEADING=ON"}));
+                                          "STOP_NETWORK=S", "STEP_NETWORK=3", "HEADING=ON",
+                                          "RANGE_EASYCOMM=450", "RANGE_NETWORK=AUTO"}));
     EXPECT_EQ(lines[6], "ANT=NETWORK");
     EXPECT_EQ(lines[33], "PARKING=NETWORK");
 
@@ -56,6 +59,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     EXPECT_EQ(read.MinSteps, state.MinSteps);
     EXPECT_EQ(read.StopSides, state.StopSides);
     EXPECT_TRUE(read.ShowHeading);
+    EXPECT_EQ(describe(read).last(), "ranges=0 1 2");
 
     StationState bad;
     RecordingActions quiet(bad);
@@ -124,6 +128,7 @@ TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
     written.FodTrackZero = 12.5;
     written.ParkingAzimuth = 270;
     written.ParkingInterface = RotorInterface::Gs232;
+    written.Gs232Range = RangeChoice::Turn450;
 
     for (const auto& [from, to] :
          {std::pair{u'.', u'.'}, {u',', u','}, {u',', u'.'}, {u'.', u','}}) {
