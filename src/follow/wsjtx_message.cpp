@@ -34,16 +34,17 @@ public:
         at_ += size;
         return value;
     }
-    // A Qt 5.2/5.4 date and time: Julian day, milliseconds, time spec, and the offset
-    // from UTC only for spec 2. Spec 3, a named time zone, WSJT-X never writes: refused.
+    // A Qt 5.2/5.4 date and time: Julian day, milliseconds, the kind of time (0 local, 1 UTC,
+    // 2 an offset from UTC, 3 a named time zone), and the offset only for kind 2. A named time
+    // zone, which WSJT-X never writes, is refused.
     void skipDateTime() {
         skip(8 + 4);
         if (!take(1))
             return;
-        const auto spec = static_cast<quint8>(data_[at_ - 1]);
-        if (spec == 2)
+        const auto kind = static_cast<quint8>(data_[at_ - 1]);
+        if (kind == 2)
             skip(4);
-        else if (spec > 2)
+        else if (kind > 2)
             bad_ = true;
     }
 

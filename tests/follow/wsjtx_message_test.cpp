@@ -41,7 +41,7 @@ TEST(WsjtxMessage, OtherMessages) {
     ASSERT_TRUE(close);
     EXPECT_EQ(close->type, WsjtxType::Close);
     EXPECT_EQ(close->id, "JTDX");
-    // QSO Logged: date and time off with an offset from UTC (spec 2), then call and grid.
+    // QSO Logged: date and time off with an offset from UTC (kind 2), then call and grid.
     const QByteArray when = QByteArray(8, '\1') + u32(1000) + QByteArray(1, '\2') + u32(3600);
     const auto logged =
         parse_wsjtx_datagram(header(5) + when + text("EA8/DL1ABC") + text("IL18") + u32(0));
