@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace kestrav {
@@ -39,8 +40,8 @@ public:
         const RotatorRange scale = rotator_range();
         if (!(position >= scale.min && position <= scale.max))
             return Outcome::Refused;
-        // The field takes 0 to under 360: 360 is the same north.
-        const double azimuth = position >= 360 ? position - 360 : position;
+        // The field takes 0 to under 360: 360 and -360 are the same north, -160 is 200.
+        const double azimuth = position - 360 * std::floor(position / 360);
         if (!interface_takes(form_.state().SelectedInterface))
             return Outcome::Refused;
         if (!scale.northToNorth())
