@@ -11,6 +11,7 @@
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
+#include "rotor/overlap.h"
 #include "rotor/parallel_port.h"
 #include "rotor/rotctld_server.h"
 #include "setup/languages.h"
@@ -25,7 +26,6 @@
 #include <QTimer>
 
 #include <array>
-#include <cmath>
 #include <cstring>
 
 namespace kestrav {
@@ -40,8 +40,8 @@ public:
         const RotatorRange scale = rotator_range();
         if (!(position >= scale.min && position <= scale.max))
             return Outcome::Refused;
-        // The field takes 0 to under 360: 360 and -360 are the same north, -160 is 200.
-        const double azimuth = position - 360 * std::floor(position / 360);
+        // The field takes 0 to under 360.
+        const double azimuth = bearing_of_position(position);
         if (!interface_takes(form_.state().SelectedInterface))
             return Outcome::Refused;
         if (!scale.northToNorth())
