@@ -11,6 +11,7 @@
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
+#include "rotor/overlap.h"
 #include "rotor/parallel_port.h"
 #include "rotor/rotctld_server.h"
 #include "setup/languages.h"
@@ -39,8 +40,8 @@ public:
         const RotatorRange scale = rotator_range();
         if (!(position >= scale.min && position <= scale.max))
             return Outcome::Refused;
-        // The field takes 0 to under 360: 360 is the same north.
-        const double azimuth = position >= 360 ? position - 360 : position;
+        // The field takes 0 to under 360.
+        const double azimuth = bearing_of_position(position);
         if (!interface_takes(form_.state().SelectedInterface))
             return Outcome::Refused;
         if (!scale.northToNorth())

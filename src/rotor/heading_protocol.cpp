@@ -146,6 +146,10 @@ QByteArray rotctld_stop_command() {
     return QByteArrayLiteral("S\n");
 }
 
+QByteArray rotctld_range_query() {
+    return QByteArrayLiteral("\\dump_state\n");
+}
+
 bool is_rotctld_report(QByteArrayView line) {
     return line.startsWith("RPRT");
 }
@@ -216,7 +220,24 @@ QString hamlib_error_text(int code) {
 }
 
 void RotctldAnswers::expect(Question question) {
-    open_.push_back(question == Question::Command ? Line::Report : Line::Azimuth);
+    switch (question) {
+    case Question::Command:
+        open_.push_back(Line::Report);
+        break;
+    case Question::Position:
+        open_.push_back(Line::Azimuth);
+        break;
+    case Question::Range:
+        open_.push_back(Line::State);
+        break;
+    }
+}
+
+void RotctldAnswers::clear() {
+    open_.clear();
+    min_azimuth_.reset();
+    max_azimuth_.reset();
+    state_lines_ = 0;
 }
 
 bool RotctldAnswers::commandOpen() const {
@@ -224,7 +245,33 @@ bool RotctldAnswers::commandOpen() const {
 }
 
 bool RotctldAnswers::positionOpen() const {
-    return std::any_of(open_.begin(), open_.end(), [](Line l) { return l != Line::Report; });
+    return std::any_of(open_.begin(), open_.end(),
+                       [](Line l) { return l == Line::Azimuth || l == Line::Elevation; });
+}
+
+// One line of rotctld's state. Its other lines (the protocol, the model, the elevations) do
+// not matter here. A report ends the answer without a range, and so does a state that runs on
+// far longer than any rotctld writes, so that the later answers are read as theirs.
+void RotctldAnswers::take_state(QByteArrayView line, Outcome& outcome) {
+    constexpr int kLongestState = 64;
+    constexpr double kLowestPosition = -360;
+    constexpr double kHighestPosition = 720;
+    const bool done = line == "done";
+    if (!done && !is_rotctld_report(line) && ++state_lines_ < kLongestState) {
+        if (line.startsWith("min_az="))
+            min_azimuth_ = parse_plain_number(line.sliced(7));
+        else if (line.startsWith("max_az="))
+            max_azimuth_ = parse_plain_number(line.sliced(7));
+        open_.push_front(Line::State);
+        return;
+    }
+    outcome.range_answered = true;
+    if (done && min_azimuth_ && max_azimuth_ && *min_azimuth_ >= kLowestPosition &&
+        *min_azimuth_ < *max_azimuth_ && *max_azimuth_ <= kHighestPosition)
+        outcome.range = RotatorRange{*min_azimuth_, *max_azimuth_};
+    min_azimuth_.reset();
+    max_azimuth_.reset();
+    state_lines_ = 0;
 }
 
 RotctldAnswers::Outcome RotctldAnswers::take(QByteArrayView line) {
@@ -255,6 +302,9 @@ RotctldAnswers::Outcome RotctldAnswers::take(QByteArrayView line) {
         break;
     case Line::Elevation:
         outcome.elevation_tenths = parse_rotctld_elevation(line);
+        break;
+    case Line::State:
+        take_state(line, outcome);
         break;
     }
     return outcome;

@@ -3,6 +3,8 @@
 // protocol (Hamlib's rotator daemon). Pure functions: wire texts are built from integers,
 // answers are read byte by byte, so nothing here follows the process locale.
 
+#include "rotor/overlap.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -55,6 +57,8 @@ std::optional<double> parse_plain_number(QByteArrayView text);
 // the azimuth times ten, rounded), the elevation "0" while none is known, and "S".
 QByteArray rotctld_turn_command(long long tenths, std::optional<long long> elevation_tenths = {});
 QByteArray rotctld_stop_command();
+// The question for the rotator's range: "\\dump_state", answered by lines that end in "done".
+QByteArray rotctld_range_query();
 // A line that rotctld means as an answer code: it starts with "RPRT".
 bool is_rotctld_report(QByteArrayView line);
 // The code of "RPRT <n>": n an integer (optional "-", digits) within the range of int; none
@@ -70,17 +74,22 @@ QString hamlib_error_text(int code);
 
 // What rotctld still owes the link, oldest first, and what each answer line means. rotctld
 // answers every command in order, a command with one "RPRT n" line, the position query with
-// two lines (azimuth, elevation) or one "RPRT n": so each line is taken as the answer, or the
-// next line of the answer, to the oldest open question, whatever it holds, and an unreadable
-// line cannot put the later answers out of step.
+// two lines (azimuth, elevation) or one "RPRT n", the range question with the lines of its
+// state ("min_az=-180.000000", "max_az=450.000000" among them) up to "done", or one "RPRT n":
+// so each line is taken as the answer, or the next line of the answer, to the oldest open
+// question, whatever it holds, and an unreadable line cannot put the later answers out of step.
 class RotctldAnswers {
 public:
-    enum class Question { Command, Position };
+    enum class Question { Command, Position, Range };
     // What one line told.
     struct Outcome {
         std::optional<QString> failure;            // a command refused, or answered unreadably
         std::optional<double> heading;             // a position number, not yet checked for range
         std::optional<long long> elevation_tenths; // the elevation that came with a position
+        // The range question answered: with the rotator's range when the answer held a
+        // sensible one (a minimum below a maximum, each within -360 to 720), else without.
+        bool range_answered = false;
+        std::optional<RotatorRange> range;
     };
 
     void expect(Question question);
@@ -89,11 +98,16 @@ public:
     bool empty() const { return open_.empty(); }
     bool commandOpen() const;
     bool positionOpen() const;
-    void clear() { open_.clear(); }
+    void clear();
 
 private:
-    enum class Line { Report, Azimuth, Elevation };
+    enum class Line { Report, Azimuth, Elevation, State };
+    void take_state(QByteArrayView line, Outcome& outcome);
     std::deque<Line> open_;
+    // The range's ends as the state's lines give them, and how many lines it has had.
+    std::optional<double> min_azimuth_;
+    std::optional<double> max_azimuth_;
+    int state_lines_ = 0;
 };
 
 } // namespace kestrav

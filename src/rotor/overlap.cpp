@@ -25,4 +25,9 @@ std::optional<double> overlap_position(double bearing, const RotatorRange& range
     return best;
 }
 
+double bearing_of_position(double position) {
+    const double bearing = position - 360 * std::floor(position / 360);
+    return bearing >= 360 ? 0 : bearing; // a hair below a multiple of 360 rounds up to it
+}
+
 } // namespace kestrav

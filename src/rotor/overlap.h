@@ -35,4 +35,8 @@ struct HeadingReading {
 std::optional<double> overlap_position(double bearing, const RotatorRange& range,
                                        const std::optional<HeadingReading>& heading);
 
+// The bearing a position on the rotator's scale points to, 0 to under 360: 360 and -360 are
+// north, -160 is 200, 400 is 40.
+double bearing_of_position(double position);
+
 } // namespace kestrav

@@ -77,6 +77,13 @@ void RotctldLink::askHeading() {
     send(rotctld_heading_query(), RotctldAnswers::Question::Position);
 }
 
+void RotctldLink::askRange() {
+    if (range_ || range_asked_)
+        return;
+    send(rotctld_range_query(), RotctldAnswers::Question::Range);
+    range_asked_ = true; // after the send, which starts afresh after a close
+}
+
 void RotctldLink::close() {
     reset();
     switch (socket_.state()) {
@@ -140,6 +147,10 @@ void RotctldLink::receive() {
             elevation_tenths_ = outcome.elevation_tenths;
         if (outcome.heading)
             emit headingReceived(*outcome.heading);
+        if (outcome.range_answered) {
+            range_ = outcome.range.value_or(RotatorRange{});
+            emit rangeReceived();
+        }
         if (outcome.failure)
             emit failed(*outcome.failure);
     }
@@ -158,6 +169,8 @@ void RotctldLink::reset() {
     queued_.clear();
     answers_.clear();
     lines_.clear();
+    range_.reset();
+    range_asked_ = false;
     closing_ = false;
 }
 

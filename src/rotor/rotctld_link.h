@@ -34,6 +34,9 @@ public:
     void stop() override;
     // Asks the position, unless an earlier question is still unanswered.
     void askHeading() override;
+    // The range is asked once a connection, and forgotten with it.
+    void askRange() override;
+    std::optional<RotatorRange> reportedRange() const override { return range_; }
     // Lets what was sent go out, then closes. Nothing when closed.
     void close() override;
     // At exit only, when no event loop will run again: waits at most `milliseconds` for the
@@ -62,6 +65,8 @@ private:
     RotctldAnswers answers_;
     AnswerLines lines_;
     std::optional<long long> elevation_tenths_;
+    std::optional<RotatorRange> range_;
+    bool range_asked_ = false;
     bool closing_ = false;
 };
 

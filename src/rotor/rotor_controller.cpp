@@ -44,6 +44,7 @@ RotorController::RotorController(StationState& state, const RotorSeams& seams, Q
     link_->setParent(this);
     connect(link_, &RotatorLink::failed, this, &RotorController::network_failed);
     connect(link_, &RotatorLink::headingReceived, this, &RotorController::headingReceived);
+    connect(link_, &RotatorLink::rangeReceived, this, &RotorController::network_range_received);
 
     heading_timer_->setObjectName(QStringLiteral("TimerHeading"));
     heading_timer_->setInterval(kHeadingPeriodMilliseconds);
@@ -125,7 +126,7 @@ bool RotorController::serial_output(RotorInterface which) {
     const RotatorRange range = rotatorRange(which);
     state_.CommandAzimuth = range.northToNorth()
                                 ? map_stop_side(state_.CommandAzimuth, state_.stop_side(which))
-                                : overlap_target(state_.CommandAzimuth, range);
+                                : overlap_target(state_.CommandAzimuth, range, preferred_position_);
 
     if (!driver->IsOpen()) {
         driver->setComPort(gs232 ? state_.Gs232Com : state_.EasyCommCom);
@@ -191,21 +192,43 @@ bool RotorController::ea4tx_output() {
 }
 
 // Network: the azimuth to rotctld, whose backend knows its rotator's end stop, so the true
-// azimuth goes out. What goes wrong there is told later through network_failed.
+// azimuth goes out. What goes wrong there is told later through network_failed. With the
+// range rotctld reports, the first turn of a connection waits for the range to be read, except
+// at exit, when no answer could be read any more.
 bool RotorController::network_output() {
     if (!take_step(RotorInterface::Network))
         return false;
-    state_.CommandAzimuth =
-        overlap_target(state_.CommandAzimuth, rotatorRange(RotorInterface::Network));
-    const long long tenths = round_half_even(state_.CommandAzimuth * 10);
     link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
-    emit commandText(RotorInterface::Network,
-                     QString::fromLatin1(link_->turnCommand(tenths).chopped(1)));
-    link_->turn(tenths);
+    pending_network_.reset();
+    if (state_.NetworkRange == RangeChoice::Reported && !link_->reportedRange() &&
+        !shutting_down_) {
+        pending_network_ = PendingTurn{state_.CommandAzimuth, preferred_position_};
+        link_->askRange();
+        return true;
+    }
+    network_turn(state_.CommandAzimuth, preferred_position_);
     return true;
 }
 
+void RotorController::network_turn(double bearing, std::optional<double> preferred) {
+    state_.CommandAzimuth =
+        overlap_target(bearing, rotatorRange(RotorInterface::Network), preferred);
+    const long long tenths = round_half_even(state_.CommandAzimuth * 10);
+    emit commandText(RotorInterface::Network,
+                     QString::fromLatin1(link_->turnCommand(tenths).chopped(1)));
+    link_->turn(tenths);
+}
+
+void RotorController::network_range_received() {
+    if (!pending_network_)
+        return;
+    const PendingTurn turn = *pending_network_;
+    pending_network_.reset();
+    network_turn(turn.bearing, turn.preferred);
+}
+
 void RotorController::network_failed(const QString& reason) {
+    pending_network_.reset();
     emit commandFailed(GoFailure::NetworkFailed, reason);
 }
 
@@ -236,6 +259,7 @@ void RotorController::serial_stop(TCommPortDriver* driver, const QByteArray& com
 }
 
 void RotorController::network_stop() {
+    pending_network_.reset();
     if (!link_->isOpen())
         return;
     link_->stop();
@@ -260,6 +284,7 @@ void RotorController::beginShutDown() {
     // the dialog still open, nothing is parked and no parking is kept for the next run.
     if (!parkingDue())
         state_.ParkingInterface.reset();
+    shutting_down_ = true;
     stop();
 }
 
@@ -355,8 +380,8 @@ void RotorController::headingExpired() {
 
 // A rotator turns past 360 only when its range says so. With the end stop at south the
 // serial rotators keep the 0 to 360 scale: the stop-side mapping already sends the short way
-// round for such an installation, and the dialog does not offer 450 with it. rotctld's range
-// as it reports it is not read yet, so AUTO stays 0 to 360.
+// round for such an installation, and the dialog does not offer 450 with it. rotctld's own
+// range applies once read, 0 to 360 until then.
 RotatorRange RotorController::rotatorRange(RotorInterface which) const {
     switch (which) {
     case RotorInterface::Gs232:
@@ -370,6 +395,8 @@ RotatorRange RotorController::rotatorRange(RotorInterface which) const {
     case RotorInterface::Network:
         if (state_.NetworkRange == RangeChoice::Turn450)
             return {0, 450};
+        if (state_.NetworkRange == RangeChoice::Reported)
+            return link_->reportedRange().value_or(RotatorRange{});
         break;
     default:
         break;
@@ -379,10 +406,11 @@ RotatorRange RotorController::rotatorRange(RotorInterface which) const {
 
 // The position a bearing is sent as: the short way through the overlap from a fresh heading
 // (a reading stays only while fresh), the bearing itself without one.
-double RotorController::overlap_target(double bearing, const RotatorRange& range) const {
-    if (preferred_position_ && range.reaches(*preferred_position_) &&
-        std::fabs(std::remainder(*preferred_position_ - bearing, 360)) < 1e-9)
-        return *preferred_position_;
+double RotorController::overlap_target(double bearing, const RotatorRange& range,
+                                       std::optional<double> preferred) const {
+    if (preferred && range.reaches(*preferred) &&
+        std::fabs(std::remainder(*preferred - bearing, 360)) < 1e-9)
+        return *preferred;
     std::optional<HeadingReading> heading;
     if (state_.AntennaHeading)
         heading = HeadingReading{*state_.AntennaHeading, 0};

@@ -39,6 +39,11 @@ public:
     virtual void turn(long long tenths) = 0;
     virtual void stop() = 0;
     virtual void askHeading() = 0;
+    // Asks the rotator's range, connecting if need be; rangeReceived tells the answer.
+    virtual void askRange() = 0;
+    // The range the rotator reported on this connection: its own when it told a sensible one,
+    // 0 to 360 when it told none; nothing before the answer.
+    virtual std::optional<RotatorRange> reportedRange() const = 0;
     // Lets what was sent go out, then closes.
     virtual void close() = 0;
     // At exit, with no event loop to come: waits at most `milliseconds` for what is queued.
@@ -48,6 +53,7 @@ signals:
     // The connection failed or a command was refused; told after the fact.
     void failed(const QString& reason);
     void headingReceived(double degrees);
+    void rangeReceived();
 };
 
 // Why a GO handed nothing over.
@@ -142,12 +148,15 @@ signals:
 private:
     bool send();
     bool take_step(RotorInterface which);
-    double overlap_target(double bearing, const RotatorRange& range) const;
+    double overlap_target(double bearing, const RotatorRange& range,
+                          std::optional<double> preferred) const;
     bool fail(GoFailure failure, const QString& reason = {});
     bool serial_output(RotorInterface which);
     bool lpt_output(RotorInterface which);
     bool ea4tx_output();
     bool network_output();
+    void network_turn(double bearing, std::optional<double> preferred);
+    void network_range_received();
     void arswin_stop();
     void serial_stop(TCommPortDriver* driver, const QByteArray& command);
     void network_stop();
@@ -166,6 +175,13 @@ private:
     AnswerLines easycomm_answers_;
     std::optional<double> last_handed_over_; // kept through STOP, unlike the step test's
     std::optional<double> preferred_position_;
+    // A turn waiting for rotctld's range: the bearing and the position asked for it, if any.
+    struct PendingTurn {
+        double bearing;
+        std::optional<double> preferred;
+    };
+    std::optional<PendingTurn> pending_network_;
+    bool shutting_down_ = false;
 };
 
 } // namespace kestrav

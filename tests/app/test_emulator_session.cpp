@@ -21,8 +21,9 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         log = dir.path() + QStringLiteral("/received.log");
-        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log,
-                                      {QStringLiteral("--speed"), QString::number(speed)}));
+        ASSERT_TRUE(start_rotator_sim(
+            emulator, dir.path(), log,
+            QStringList{QStringLiteral("--speed"), QString::number(speed)} + emulator_args));
         start();
         window->formInit()->hide();
         window->state().Gs232Com = 0;
@@ -64,6 +65,7 @@ protected:
     ChildProcess emulator;
     QString log;
     int speed = 360; // degrees per second
+    QStringList emulator_args;
 };
 
 // An antenna that turns at 30 degrees per second, so that its heading can be seen moving.
@@ -144,6 +146,8 @@ protected:
         SlowEmulatorSession::TearDown();
     }
     void start_rotctld() {
+        // Hamlib's GS-232A backend reports -180 to 450 as its range, and turns a negative
+        // position the other way round from north.
         rotctld.start(QStringLiteral("rotctld"),
                       {QStringLiteral("-m"), QStringLiteral("601"), QStringLiteral("-r"),
                        dir.path() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
@@ -214,6 +218,71 @@ TEST_F(NetworkSession, FailuresAreToldAfterTheGo) {
     // The next GO clears the reason.
     go_to(QStringLiteral("60"));
     EXPECT_EQ(status(), QStringLiteral(" Ant = Network / 127.0.0.1:%1").arg(port));
+}
+
+// A rotator that turns 450 degrees, standing at 350: once its heading is known, 20 is reached
+// the short way through the overlap as 380 and 200 as itself; without the heading, 20 is sent
+// as 20. The same over the serial port and through Debian's rotctld, whose range is read.
+template <typename Session>
+void expect_short_way(Session& t, const QByteArray& twenty, const QByteArray& overlap,
+                      const QByteArray& two_hundred) {
+    const StationState& s = t.window->state();
+    t.ui().MenuHeading->trigger();
+    t.go_to(QStringLiteral("350"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading == 350.0; }, 8000));
+    t.go_to(QStringLiteral("20"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t.received_so_far().contains(overlap); }, 5000))
+        << t.received_so_far().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading > 360; }, 8000))
+        << "the antenna turns on through north";
+    t.go_to(QStringLiteral("200"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t.received_so_far().contains(two_hundred); }, 5000));
+    t.ui().MenuHeading->trigger();
+    t.go_to(QStringLiteral("20"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t.received_so_far().endsWith(twenty); }, 5000))
+        << t.received_so_far().toStdString();
+    EXPECT_EQ(t.desktop.beeps, 0);
+}
+
+class OverlapSession : public EmulatorSession {
+public:
+    OverlapSession() {
+        emulator_args = {QStringLiteral("--range"), QStringLiteral("450"),
+                         QStringLiteral("--start"), QStringLiteral("350")};
+    }
+    void go_to(const QString& azimuth) { go(RotorInterface::Gs232, StopSide::N, azimuth); }
+    QByteArray received_so_far() const { return kestrav::test::received_so_far(log); }
+    using EmulatorSession::desktop;
+    using EmulatorSession::ui;
+    using EmulatorSession::window;
+};
+
+TEST_F(OverlapSession, SerialRotatorTurnsTheShortWay) {
+    StationState& s = window->state();
+    s.Gs232Range = RangeChoice::Turn450;
+    s.min_step(RotorInterface::Gs232) = 0;
+    expect_short_way(*this, "W020\r", "W380\r", "W200\r");
+}
+
+class OverlapNetworkSession : public NetworkSession {
+public:
+    OverlapNetworkSession() {
+        emulator_args = {QStringLiteral("--range"), QStringLiteral("450"),
+                         QStringLiteral("--start"), QStringLiteral("350")};
+    }
+    using NetworkSession::go_to;
+    QByteArray received_so_far() const { return kestrav::test::received_so_far(log); }
+    using NetworkSession::desktop;
+    using NetworkSession::ui;
+    using NetworkSession::window;
+};
+
+TEST_F(OverlapNetworkSession, RangeReadFromRotctldTurnsTheShortWay) {
+    window->state().NetworkRange = RangeChoice::Reported;
+    expect_short_way(*this, "W020 000\r", "W380 000\r", "W200 000\r");
+    const RotatorRange read = window->controller().rotatorRange(RotorInterface::Network);
+    EXPECT_EQ(read.min, -180);
+    EXPECT_EQ(read.max, 450);
 }
 
 } // namespace

@@ -244,6 +244,9 @@ TEST_F(MapWindowTest, FollowsTheMainWindowAndTheHeading) {
     EXPECT_EQ(count_along(picture(), 120, 0.3 * r, 0.9 * r, MapView::kHeading), 41);
     map->setHeading(std::nullopt);
     EXPECT_EQ(count_along(picture(), 120, 0.3 * r, 0.9 * r, MapView::kHeading), 0);
+    // A rotator past north through its overlap: the needle points at the true bearing.
+    map->setHeading(380);
+    EXPECT_EQ(count_along(picture(), 20, 0.3 * r, 0.9 * r, MapView::kHeading), 41);
 }
 
 // Night and twilight at a fixed time, drawn over the map and hidden by the context-menu item,

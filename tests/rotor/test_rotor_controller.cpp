@@ -33,11 +33,17 @@ public:
     }
     void stop() override { sent << "S"; }
     void askHeading() override { sent << "p"; }
-    void close() override { open = false; }
+    void askRange() override { sent << "dump_state"; }
+    std::optional<RotatorRange> reportedRange() const override { return range; }
+    void close() override {
+        open = false;
+        range.reset();
+    }
     void finish(int) override {}
 
     bool open = false;
     QList<QByteArray> sent;
+    std::optional<RotatorRange> range;
 };
 
 void no_pause(int) {}
@@ -160,7 +166,7 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
         {R::Gs232, 1, S, kNothingSent, 20, "W200\r", {}, 20, W, 350},
         {R::EasyComm, 1, N, kNothingSent, 30, "AZ390.0\r", {}, 30, W, 350},
         {R::Network, 1, N, kNothingSent, 10, "P3700", {}, 10, W, 400},
-        {R::Network, 1, N, kNothingSent, 10, "P100", {}, 10, RangeChoice::Reported, 350},
+        {R::Network, 1, N, kNothingSent, 10, "dump_state", {}, 10, RangeChoice::Reported, 350},
         {R::None, 1, N, kNothingSent, 90, {}, GoFailure::Refused, kNothingSent},
         {R::Gs232, 1, N, kNothingSent, 360, {}, GoFailure::Refused, kNothingSent},
         {R::Gs232, 1, N, kNothingSent, -0.5, {}, GoFailure::Refused, kNothingSent},
@@ -287,6 +293,40 @@ TEST_F(ControllerTest, ShutDownParksThroughTheInterfaceItWasSetFor) {
         EXPECT_EQ(state.ParkingInterface.has_value(), r.parking_kept) << int(r.selected);
         EXPECT_FALSE(gs_line->open || easy_line->open || link->open) << int(r.selected);
     }
+}
+
+// With the range rotctld reports, the first turn of a connection waits for it; STOP or a
+// failure drops the waiting turn, the last GO wins, and parking at exit does not wait.
+TEST_F(ControllerTest, ReportedRangeIsReadBeforeTheFirstTurn) {
+    select(RotorInterface::Network);
+    state.NetworkRange = RangeChoice::Reported;
+    state.ShowHeading = true;
+    ASSERT_TRUE(controller->go(200));
+    EXPECT_EQ(sent(), "dump_state");
+    link->range = RotatorRange{-180, 180};
+    emit link->rangeReceived();
+    EXPECT_EQ(sent(), "dump_state;P-1600") << "200 is reached as -160 only";
+
+    controller->stop(); // the connection and its range are forgotten
+    ASSERT_TRUE(controller->go(20));
+    ASSERT_TRUE(controller->go(30));
+    link->range = RotatorRange{0, 450};
+    emit link->headingReceived(350);
+    EXPECT_EQ(controller->heading(), 350);
+    emit link->rangeReceived();
+    EXPECT_EQ(sent(), "dump_state;P-1600;S;dump_state;dump_state;P3900");
+
+    controller->stop();
+    ASSERT_TRUE(controller->go(40));
+    emit link->failed(QStringLiteral("Connection refused"));
+    emit link->rangeReceived();
+    EXPECT_FALSE(sent().contains("P400")) << "a failed connection drops the waiting turn";
+
+    state.ParkingInterface = RotorInterface::Network;
+    state.ParkingAzimuth = 90;
+    controller->beginShutDown();
+    ASSERT_TRUE(controller->park());
+    EXPECT_TRUE(sent().endsWith("P900")) << sent().toStdString();
 }
 
 TEST_F(ControllerTest, ShutDownGivesTheParallelPortInUseBack) {

@@ -3,6 +3,7 @@
 
 #include "rotor/heading_protocol.h"
 
+#include <QByteArrayList>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -126,6 +127,61 @@ TEST(HeadingProtocol, RotctldAnswersStayInStep) {
     EXPECT_FALSE(answers.take("RPRT 0").failure);
     EXPECT_TRUE(answers.empty());
     EXPECT_FALSE(answers.take("RPRT -1").failure) << "nothing asked";
+}
+
+// rotctld's state, up to "done", answers the range question: the range when it holds a
+// sensible one, none otherwise; the answers after it stay in step.
+TEST(HeadingProtocol, RotctldRangeFromItsState) {
+    using Q = RotctldAnswers::Question;
+    struct Row {
+        QByteArrayList lines;
+        std::optional<RotatorRange> range;
+    };
+    const QByteArrayList hamlib = {"1",
+                                   "601",
+                                   "min_az=-180.000000",
+                                   "max_az=450.000000",
+                                   "min_el=0.000000",
+                                   "max_el=180.000000",
+                                   "south_zero=0",
+                                   "rot_type=AzEl",
+                                   "done"};
+    const Row rows[] = {
+        {hamlib, RotatorRange{-180, 450}},
+        {{"min_az=0", "max_az=450", "done"}, RotatorRange{0, 450}},
+        {{"max_az=180", "min_az=-180", "done"}, RotatorRange{-180, 180}},
+        {{"min_az=90", "max_az=90", "done"}, {}},
+        {{"min_az=-400", "max_az=450", "done"}, {}},
+        {{"min_az=0", "max_az=abc", "done"}, {}},
+        {{"min_az=0", "done"}, {}},
+        {{"RPRT -4"}, {}},
+    };
+    for (const Row& r : rows) {
+        RotctldAnswers answers;
+        answers.expect(Q::Range);
+        answers.expect(Q::Command);
+        for (qsizetype i = 0; i < r.lines.size(); ++i) {
+            const RotctldAnswers::Outcome o = answers.take(r.lines[i]);
+            const bool last = i == r.lines.size() - 1;
+            EXPECT_EQ(o.range_answered, last) << r.lines.join(' ').toStdString();
+            if (last && r.range) {
+                ASSERT_TRUE(o.range) << r.lines.join(' ').toStdString();
+                EXPECT_EQ(o.range->min, r.range->min);
+                EXPECT_EQ(o.range->max, r.range->max);
+            } else {
+                EXPECT_FALSE(o.range) << r.lines.join(' ').toStdString();
+            }
+        }
+        EXPECT_FALSE(answers.positionOpen());
+        EXPECT_EQ(answers.take("RPRT -1").failure, QStringLiteral("Invalid parameter"));
+    }
+    RotctldAnswers endless; // a state that never ends gives up and lets later answers through
+    endless.expect(Q::Range);
+    int lines = 0;
+    while (!endless.take("x").range_answered && ++lines < 1000) {
+    }
+    EXPECT_LT(lines, 100);
+    EXPECT_TRUE(endless.empty());
 }
 
 } // namespace

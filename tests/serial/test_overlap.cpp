@@ -69,4 +69,12 @@ TEST(OverlapPosition, NearestReachablePositionToAFreshHeading) {
     }
 }
 
+TEST(OverlapPosition, BearingOfAPosition) {
+    const double rows[][2] = {{0, 0},      {359.9, 359.9}, {360, 0},  {400, 40},    {450, 90},
+                              {-160, 200}, {-180, 180},    {-360, 0}, {-0.5, 359.5}};
+    for (const auto& [position, bearing] : rows)
+        EXPECT_NEAR(bearing_of_position(position), bearing, 1e-9) << position;
+    EXPECT_LT(bearing_of_position(-1e-17), 360) << "never 360 itself";
+}
+
 } // namespace
