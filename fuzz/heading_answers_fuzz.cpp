@@ -1,9 +1,9 @@
 // What the rotators answer: bytes cut into lines in chunks drawn from the input, against the
 // same bytes at once (the cutting must not change the lines), every line read as a GS-232
 // "C", an EasyComm "AZ" and a rotctld "p" or "RPRT" answer, and the rotctld answers taken
-// in turn for a run of questions drawn from the input. A number read is finite, a heading
-// reading lies within what a rotator reports, a report code reads back as itself and has a
-// text, and each line settles one open question at most.
+// in turn for a run of questions drawn from the input (commands, positions and ranges). A number
+// read is finite, a heading reading lies within what a rotator reports, a report code reads back as
+// itself and has a text, and each line settles one open question at most.
 
 #include "fuzz_check.h"
 
@@ -51,8 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int code = 0;
     std::memcpy(&code, data, sizeof code);
     check(!hamlib_error_text(code).isEmpty());
-    // The questions open, oldest first: a bit for each, commands and positions.
+    // The questions open, oldest first: a bit for each, commands and positions, and the
+    // first byte's bits turn some into range questions.
     const std::uint8_t questions = data[4];
+    const std::uint8_t ranges = data[0];
     const QByteArray bytes = fuzz::bytes_of(data + 5, size - 5);
 
     AnswerLines whole;
@@ -70,8 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RotctldAnswers answers;
     for (int bit = 0; bit < 8; ++bit)
-        answers.expect(questions & (1 << bit) ? RotctldAnswers::Question::Position
-                                              : RotctldAnswers::Question::Command);
+        answers.expect(ranges & (1 << bit)      ? RotctldAnswers::Question::Range
+                       : questions & (1 << bit) ? RotctldAnswers::Question::Position
+                                                : RotctldAnswers::Question::Command);
     for (const QByteArray& line : lines) {
         check_line(line);
         const bool command = answers.commandOpen();
@@ -81,7 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!outcome.failure || command);
         check(!outcome.heading || position);
         check(!outcome.elevation_tenths || position);
-        check(!was_empty || (!outcome.failure && !outcome.heading && !outcome.elevation_tenths));
+        check(!was_empty || (!outcome.failure && !outcome.heading && !outcome.elevation_tenths &&
+                             !outcome.range_answered));
+        check(!outcome.range || outcome.range_answered);
+        if (outcome.range)
+            check(outcome.range->min >= -360 && outcome.range->min < outcome.range->max &&
+                  outcome.range->max <= 720);
     }
     // Eight questions cannot be settled by fewer lines.
     check(lines.size() >= 8 || !answers.empty());
