@@ -55,11 +55,8 @@ protected:
     }
 
     // The GS-232 command for the azimuth from JN18EU to a position.
-    QByteArray command_to(double latitude, double longitude) {
-        const Bearing b = great_circle_bearing(48.854167, 2.375, latitude, longitude);
-        return QStringLiteral("W%1\r")
-            .arg(std::lround(b.azimuth), 3, 10, QLatin1Char('0'))
-            .toLatin1();
+    static QByteArray command_to(double latitude, double longitude) {
+        return gs232_turn_toward(48.854167, 2.375, latitude, longitude);
     }
 
     QByteArray log_now() const { return received_so_far(log); }

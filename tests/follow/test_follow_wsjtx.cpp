@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QPushButton>
 #include <QToolButton>
+#include <QUdpSocket>
 
 #include <cmath>
 
@@ -37,13 +38,26 @@ protected:
         StationState& s = window->state();
         s.Gs232Com = 0;
         s.SelectedInterface = RotorInterface::Gs232;
-        window->findChild<FollowWsjtx*>()
-            ->action()
-            ->trigger(); // WSJT-X's default: 127.0.0.1 port 2237
+        // A port of the test's own rather than WSJT-X's default 2237, which another WSJT-X
+        // on this machine may be sending to.
+        QUdpSocket probe;
+        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+        s.WsjtxFollowing.port = probe.localPort();
+        probe.close();
+        window->findChild<FollowWsjtx*>()->action()->trigger();
 
-        // A WSJT-X of its own: settings, log and lock file in the test's directory.
+        // A WSJT-X of its own: settings, log and lock file in the test's directory, sending
+        // to that port; it leads a process group of its own, so that its decoder goes with it.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         const QString home = dir.path() + QStringLiteral("/wsjtx");
+        QDir().mkpath(home + QStringLiteral("/config"));
+        QFile ini(home + QStringLiteral("/config/WSJT-X.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[Configuration]\nUDPServer=127.0.0.1\nUDPServerPort=%1\n")
+                      .arg(s.WsjtxFollowing.port)
+                      .toLatin1());
+        ini.close();
+        wsjtx.leadOwnGroup();
         env.insert("HOME", home);
         env.insert("XDG_CONFIG_HOME", home + "/config");
         env.insert("XDG_DATA_HOME", home + "/data");
@@ -81,11 +95,9 @@ protected:
             xdotool({"type", "--delay", "100", keys});
     }
 
-    QByteArray command_to(double latitude, double longitude) {
-        const Bearing b = great_circle_bearing(48.854167, 2.375, latitude, longitude);
-        return QStringLiteral("W%1\r")
-            .arg(std::lround(b.azimuth), 3, 10, QLatin1Char('0'))
-            .toLatin1();
+    // The GS-232 command for the azimuth from JN18EU to a position.
+    static QByteArray command_to(double latitude, double longitude) {
+        return gs232_turn_toward(48.854167, 2.375, latitude, longitude);
     }
 
     QByteArray log_now() const { return received_so_far(log); }

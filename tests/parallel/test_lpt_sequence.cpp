@@ -2,8 +2,8 @@
 // the fake library with real pauses.
 
 #include "rotor/lpt_sequence.h"
-#include "support/parallel_port_fake.h"
 #include "rotor/rotor_protocol.h"
+#include "support/parallel_port_fake.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,15 @@
 // The rotator controller emulator as a child of the test, for tests that drive the main window
 // against it (the test target defines KESTRAV_ROTATOR_SIM, the emulator's path).
 
+#include "geodesy/bearing.h"
 #include "support/child_process.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTest>
+
+#include <cmath>
 
 namespace kestrav::test {
 
@@ -43,6 +46,14 @@ inline QByteArray received_at_least(const QString& log, qsizetype size) {
         },
         10000);
     return now;
+}
+
+// The GS-232 turn the emulator receives for the great-circle azimuth from a station at
+// (latitude0, longitude0) to a position, in whole degrees.
+inline QByteArray gs232_turn_toward(double latitude0, double longitude0, double latitude,
+                                    double longitude) {
+    const Bearing b = great_circle_bearing(latitude0, longitude0, latitude, longitude);
+    return QStringLiteral("W%1\r").arg(std::lround(b.azimuth), 3, 10, QLatin1Char('0')).toLatin1();
 }
 
 } // namespace kestrav::test
