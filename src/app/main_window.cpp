@@ -1,3 +1,4 @@
+#include "app/accessible_names.h"
 #include "app/design_sizes.h"
 #include "app/main_window_hosts.h"
 
@@ -101,8 +102,10 @@ TForm1::~TForm1() {
 
 TFormInit* TForm1::formInit() {
     // A window of its own, beside the main window, not a child of it.
-    if (FormInit == nullptr)
+    if (FormInit == nullptr) {
         FormInit = new TFormInit(*hosts_, nullptr);
+        apply_accessible_names(FormInit, french_ ? UiLanguage::French : UiLanguage::English);
+    }
     return FormInit;
 }
 
@@ -136,6 +139,7 @@ void TForm1::build_window() {
     PanelTitre->setGeometry(240, 8, 225, 44);
     ImageTitre = make<QLabel>(PanelTitre, "ImageTitre", 16, 6, 33, 35);
     ImageTitre->setPixmap(title_picture());
+    mark_decorative(ImageTitre);
     LabelTitre = make<QLabel>(PanelTitre, "LabelTitre", 80, 4, 70, 36);
     LabelTitre->setText(QStringLiteral("Kestrav Morlin"));
     LabelTitre->setAlignment(Qt::AlignCenter);
@@ -276,6 +280,7 @@ void TForm1::build_beam_group(QWidget* client) {
     Image2 = make<QLabel>(g, "Image2", 16, 25, kDialSize, kDialSize);
     Image2->setPixmap(dial);
     Image2->hide();
+    mark_decorative(Image2);
     Image1 = make<QLabel>(g, "Image1", 16, 25, kDialSize, kDialSize);
     Image1->setPixmap(dial);
     SpeedButtonLP = make<QToolButton>(g, "SpeedButtonLP", 40, 96, 25, 25);
