@@ -15,6 +15,7 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace kestrav::test {
@@ -24,13 +25,17 @@ struct Seen {
     QAccessible::Event type;
     QObject* object;
     QString description; // the object's description when the event came
+    QVariant value;      // a value change's new value
 };
 std::vector<Seen> g_seen;
 
 void record(QAccessibleEvent* event) {
     QAccessibleInterface* iface = event->accessibleInterface();
+    QVariant value;
+    if (event->type() == QAccessible::ValueChanged)
+        value = static_cast<QAccessibleValueChangeEvent*>(event)->value();
     g_seen.push_back({event->type(), event->object(),
-                      iface != nullptr ? iface->text(QAccessible::Description) : QString()});
+                      iface != nullptr ? iface->text(QAccessible::Description) : QString(), value});
 }
 
 QAccessibleInterface* iface(QObject* o) {
@@ -147,6 +152,7 @@ TEST_F(AccessibilityTest, RolesAreThoseOfTheControlsAndDecorationsStayOutOfTheWa
         {ui().EditAzimut, QAccessible::EditableText},
         {ui().EditDistance, QAccessible::EditableText},
         {init->SpinEditAzTestGS, QAccessible::SpinBox},
+        {ui().UpDownAzimut, QAccessible::SpinBox},
     };
     for (const auto& [object, role] : roles)
         EXPECT_EQ(iface(object)->role(), role) << object->objectName().toStdString();
@@ -168,6 +174,15 @@ TEST_F(AccessibilityTest, ABearingAndAHeadingAreReadAndAnnounced) {
     EXPECT_EQ(iface(ui().EditDistance)->text(QAccessible::Value), ui().EditDistance->text());
     const QString said = QStringLiteral("Azimuth %1 degrees").arg(azimuth.trimmed());
     EXPECT_TRUE(seen(QAccessible::DescriptionChanged, ui().Image1, said)) << said.toStdString();
+    const auto whole = static_cast<int>(round_half_even(window->state().RequestedAzimuth));
+    EXPECT_TRUE(std::any_of(g_seen.begin(), g_seen.end(), [&](const Seen& s) {
+        return s.type == QAccessible::ValueChanged && s.object == ui().UpDownAzimut &&
+               s.value == whole;
+    })) << "the up-down arrows' value follows the bearing";
+
+    // A screen reader may set the arrows' value: the azimuth follows as when they are stepped.
+    iface(ui().UpDownAzimut)->valueInterface()->setCurrentValue(123);
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("123.0"));
 
     g_seen.clear();
     window->state().ShowHeading = true;
