@@ -286,12 +286,13 @@ constexpr AccessibleRow kAccessibleRows[] = {
 };
 // clang-format on
 
-bool matches(QStringView pattern, QStringView name) {
+// Compared in place: the table is read for every control each time a window is named.
+bool matches(QLatin1String pattern, QStringView name) {
     const qsizetype star = pattern.indexOf(u'*');
     if (star < 0)
         return name.compare(pattern, Qt::CaseInsensitive) == 0;
-    const QStringView head = pattern.left(star);
-    const QStringView tail = pattern.mid(star + 1);
+    const QLatin1String head = pattern.left(star);
+    const QLatin1String tail = pattern.mid(star + 1);
     return name.size() >= head.size() + tail.size() && name.startsWith(head, Qt::CaseInsensitive) &&
            name.endsWith(tail, Qt::CaseInsensitive);
 }
@@ -306,7 +307,7 @@ std::optional<AccessibleText> accessible_text(QStringView object_name, UiLanguag
     if (object_name.isEmpty())
         return std::nullopt;
     for (const AccessibleRow& row : kAccessibleRows) {
-        if (matches(QString::fromLatin1(row.object), object_name))
+        if (matches(QLatin1String(row.object), object_name))
             return AccessibleText{pick(language, row.english_name, row.french_name),
                                   pick(language, row.english_description, row.french_description)};
     }
