@@ -240,6 +240,12 @@ void TForm1::build_dx_group(QWidget* client) {
     LabelPerso3 =
         make_label(g, "LabelPerso3", 8, 237, 201, 14, QStringLiteral("LIST 3"), label_font);
     ComboBoxPerso3 = make_list(g, "ComboBoxPerso3", 8, 250, 209, 22, 8);
+    // A screen reader names a list after its label (a personal list's label shows its
+    // title): the list itself reads as its chosen entry.
+    Label1->setBuddy(ComboBoxListDX);
+    LabelPerso1->setBuddy(ComboBoxPerso1);
+    LabelPerso2->setBuddy(ComboBoxPerso2);
+    LabelPerso3->setBuddy(ComboBoxPerso3);
 
     connect(EditDXLocator, &QLineEdit::textChanged, this, &TForm1::EditDXLocatorChange);
     connect(EditDXLattitude, &QLineEdit::textChanged, this, &TForm1::EditDXLattitudeChange);

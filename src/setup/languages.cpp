@@ -233,6 +233,7 @@ constexpr AccessibleRow kAccessibleRows[] = {
     {"CheckBoxLongitudeOuestDX", u"DX longitude west", u"Longitude DX ouest"},
     {"CheckBoxLongitudeEstDX", u"DX longitude east", u"Longitude DX est"},
     {"ComboBoxListDX", u"DXCC country", u"Pays DXCC"},
+    {"Label1", u"DXCC country", u"Pays DXCC"}, // the list's label, read as its name
     {"ComboBoxPerso1", u"List 1", u"Liste 1"},
     {"ComboBoxPerso2", u"List 2", u"Liste 2"},
     {"ComboBoxPerso3", u"List 3", u"Liste 3"},
@@ -267,7 +268,9 @@ constexpr AccessibleRow kAccessibleRows[] = {
     {"Edit*CalAz", u"Bits per degree of azimuth", u"Bits par degr\u00e9 d'azimut"},
     {"Edit*Zero", u"Zero, degrees of azimuth", u"Z\u00e9ro, degr\u00e9s d'azimut"},
     {"ComboBoxBaud*", u"Baud rate", u"D\u00e9bit en bauds"},
+    {"LabelBaud*", u"Baud rate", u"D\u00e9bit en bauds"},
     {"ComboBoxRange*", u"Rotator range, degrees", u"Course du rotor, degr\u00e9s"},
+    {"LabelRange*", u"Rotator range, degrees", u"Course du rotor, degr\u00e9s"},
     {"SpinEditAzTest*", u"Test azimuth, degrees", u"Azimut de test, degr\u00e9s"},
     {"BitBtnTest*", u"Test GO", u"GO de test", u"Sends the test azimuth through this interface",
      u"Envoie l'azimut de test par cette interface"},

@@ -133,6 +133,20 @@ TEST_F(AccessibilityTest, EveryFocusableControlIsNamedInBothLanguagesAndTheNames
         for (const Row& row : rows)
             EXPECT_EQ(name_of(row.control), QString::fromUtf8(french ? row.french : row.english))
                 << row.control->objectName().toStdString();
+        // A list reads as its chosen entry; its name is its label's, as AT-SPI relates them.
+        const std::pair<QWidget*, const char*> lists[] = {
+            {ui().ComboBoxListDX, french ? "Pays DXCC" : "DXCC country"},
+            {ui().ComboBoxPerso2, "LIST 2"},
+            {init->ComboBoxRangeGS, french ? "Course du rotor, degrés" : "Rotator range, degrees"},
+            {init->ComboBoxBaudEasy, french ? "Débit en bauds" : "Baud rate"},
+        };
+        for (const auto& [list, label] : lists) {
+            QStringList names; // the label, and the group the list stands in
+            for (const auto& [related, relation] : iface(list)->relations(QAccessible::Label))
+                names << related->text(QAccessible::Name);
+            EXPECT_TRUE(names.contains(QString::fromUtf8(label)))
+                << list->objectName().toStdString() << ": " << names.join(u'|').toStdString();
+        }
     }
     ui().MenuMile->trigger();
     EXPECT_EQ(name_of(ui().EditDistance), QStringLiteral("Distance QRB, milles"));
