@@ -63,11 +63,12 @@ protected:
         set_local(QStringLiteral("JN18EU"));
         g_seen.clear();
     }
-    bool seen(QAccessible::Event type, QObject* object, const QString& in_description = {}) {
-        for (const Seen& s : g_seen)
-            if (s.type == type && s.object == object && s.description.contains(in_description))
-                return true;
-        return false;
+    bool seen(QAccessible::Event type, QObject* object, const QString& in_description = {},
+              const QVariant& value = {}) {
+        return std::any_of(g_seen.begin(), g_seen.end(), [&](const Seen& s) {
+            return s.type == type && s.object == object && s.description.contains(in_description) &&
+                   (value.isNull() || s.value == value);
+        });
     }
     // Every control Tab reaches in the windows.
     std::vector<QWidget*> focusable(const std::vector<QWidget*>& windows) {
@@ -127,9 +128,6 @@ TEST_F(AccessibilityTest, EveryFocusableControlIsNamedInBothLanguagesAndTheNames
                 << w->window()->objectName().toStdString() << "/" << w->objectName().toStdString()
                 << " (" << w->metaObject()->className() << ") in "
                 << (french ? "French" : "English");
-        EXPECT_EQ(name_of(serve->findChild<QWidget*>(QStringLiteral("SpinPort"))),
-                  french ? QStringLiteral("Port du serveur rotctld")
-                         : QStringLiteral("rotctld server port"));
         for (const Row& row : rows)
             EXPECT_EQ(name_of(row.control), QString::fromUtf8(french ? row.french : row.english))
                 << row.control->objectName().toStdString();
@@ -158,13 +156,10 @@ TEST_F(AccessibilityTest, RolesAreThoseOfTheControlsAndDecorationsStayOutOfTheWa
     TFormInit* init = window->formInit();
     const std::pair<QObject*, QAccessible::Role> roles[] = {
         {ui().ButtonTrack, QAccessible::Button},
-        {ui().BitBtnStop, QAccessible::Button},
         {ui().CheckBoxLattitudeNordDX, QAccessible::CheckBox},
         {init->RadioGroupRotor->button(3), QAccessible::RadioButton},
         {ui().ComboBoxListDX, QAccessible::ComboBox},
-        {init->ComboBoxBaudGS, QAccessible::ComboBox},
         {ui().EditAzimut, QAccessible::EditableText},
-        {ui().EditDistance, QAccessible::EditableText},
         {init->SpinEditAzTestGS, QAccessible::SpinBox},
         {ui().UpDownAzimut, QAccessible::SpinBox},
     };
@@ -189,10 +184,8 @@ TEST_F(AccessibilityTest, ABearingAndAHeadingAreReadAndAnnounced) {
     const QString said = QStringLiteral("Azimuth %1 degrees").arg(azimuth.trimmed());
     EXPECT_TRUE(seen(QAccessible::DescriptionChanged, ui().Image1, said)) << said.toStdString();
     const auto whole = static_cast<int>(round_half_even(window->state().RequestedAzimuth));
-    EXPECT_TRUE(std::any_of(g_seen.begin(), g_seen.end(), [&](const Seen& s) {
-        return s.type == QAccessible::ValueChanged && s.object == ui().UpDownAzimut &&
-               s.value == whole;
-    })) << "the up-down arrows' value follows the bearing";
+    EXPECT_TRUE(seen(QAccessible::ValueChanged, ui().UpDownAzimut, {}, whole))
+        << "the up-down arrows' value follows the bearing";
 
     // A screen reader may set the arrows' value: the azimuth follows as when they are stepped.
     iface(ui().UpDownAzimut)->valueInterface()->setCurrentValue(123);
