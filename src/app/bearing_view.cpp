@@ -1,6 +1,7 @@
 // Azimuth and distance in the main window: the computation from the two stations, the long
 // path, the distance unit, and the hand-over of each new azimuth.
 
+#include "app/accessible_names.h"
 #include "app/main_window.h"
 #include "geodesy/bearing.h"
 #include "geodesy/number_text.h"
@@ -86,6 +87,7 @@ void TForm1::MenuKmClick() {
     mile_ = false;
     LabelDistance->setText(QStringLiteral("QRB = (km)"));
     state_.DistanceFactor = 1;
+    EditDistance->setAccessibleName(distance_name(false, accessible_language(this)));
     if (!EditDistance->text().isEmpty())
         EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
 }
@@ -97,6 +99,7 @@ void TForm1::MenuMileClick() {
     mile_ = true;
     LabelDistance->setText(QStringLiteral("QRB = (mile)"));
     state_.DistanceFactor = kMilesPerKm;
+    EditDistance->setAccessibleName(distance_name(true, accessible_language(this)));
     if (!EditDistance->text().isEmpty())
         EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
 }

@@ -48,7 +48,17 @@ void TForm1::redraw_dial() {
     update_dial_tooltip();
 }
 
+// The tooltip shows the heading to the eye; a screen reader reads both needles from the
+// dial's description.
 void TForm1::update_dial_tooltip() {
+    const UiLanguage language = french_ ? UiLanguage::French : UiLanguage::English;
+    std::optional<QString> heading;
+    if (state_.ShowHeading && state_.AntennaHeading)
+        heading = format_fixed(*state_.AntennaHeading, 1);
+    const QString description = dial_description(format_fixed(state_.RequestedAzimuth, 1), heading,
+                                                 state_.ShowHeading, language);
+    if (Image1->accessibleDescription() != description)
+        Image1->setAccessibleDescription(description);
     if (state_.ShowHeading && state_.AntennaHeading) {
         Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*state_.AntennaHeading, 1)));
     } else if (state_.ShowHeading) {

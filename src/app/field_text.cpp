@@ -1,5 +1,6 @@
 #include "app/field_text.h"
 
+#include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
@@ -63,6 +64,7 @@ CoordinateText apply_coordinate_rules(QLineEdit* field, Desktop& desktop) {
         if (convert_separator(field))
             continue;
         desktop.beep();
+        tell_refusal(field, Refusal::Keystroke);
         if (!remove_before_caret(field))
             return {false, false, 0};
     }

@@ -1,13 +1,16 @@
 // The language menu, the help and the About box of the main window.
 
+#include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "app/main_window_hosts.h"
 #include "app/widgets.h"
 #include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
+#include "setup/init_dialog.h"
 #include "setup/languages.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 
 namespace kestrav {
@@ -47,6 +50,10 @@ void TForm1::apply_addition_texts(const LanguageTexts& t) {
         FormMap->setTexts(t);
     if (hosts_->follow != nullptr)
         hosts_->follow->setTexts(t);
+    apply_accessible_names(this, t.ui_language);
+    EditDistance->setAccessibleName(distance_name(mile_, t.ui_language));
+    if (FormInit != nullptr)
+        apply_accessible_names(FormInit, t.ui_language);
     if (!network_error_.isEmpty())
         update_status_lines();
     update_dial_tooltip();

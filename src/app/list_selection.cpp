@@ -1,5 +1,6 @@
 // Choosing an entry of the prefix list or of a personal list sets the DX station.
 
+#include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "lists/list_entry.h"
@@ -49,6 +50,7 @@ void TForm1::select_list_entry(int n) {
         CheckBoxLongitudeEstDX->setChecked(*entry.east);
     if (!entry.ok) {
         reject_list_entry();
+        tell_refusal(list, Refusal::ListEntryUnreadable);
         return;
     }
     state_.DxLatitude = entry.latitude;

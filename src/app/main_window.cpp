@@ -1,3 +1,4 @@
+#include "app/accessible_names.h"
 #include "app/design_sizes.h"
 #include "app/main_window_hosts.h"
 
@@ -101,8 +102,10 @@ TForm1::~TForm1() {
 
 TFormInit* TForm1::formInit() {
     // A window of its own, beside the main window, not a child of it.
-    if (FormInit == nullptr)
+    if (FormInit == nullptr) {
         FormInit = new TFormInit(*hosts_, nullptr);
+        apply_accessible_names(FormInit, french_ ? UiLanguage::French : UiLanguage::English);
+    }
     return FormInit;
 }
 
@@ -136,6 +139,7 @@ void TForm1::build_window() {
     PanelTitre->setGeometry(240, 8, 225, 44);
     ImageTitre = make<QLabel>(PanelTitre, "ImageTitre", 16, 6, 33, 35);
     ImageTitre->setPixmap(title_picture());
+    mark_decorative(ImageTitre);
     LabelTitre = make<QLabel>(PanelTitre, "LabelTitre", 80, 4, 70, 36);
     LabelTitre->setText(QStringLiteral("Kestrav Morlin"));
     LabelTitre->setAlignment(Qt::AlignCenter);
@@ -236,6 +240,12 @@ void TForm1::build_dx_group(QWidget* client) {
     LabelPerso3 =
         make_label(g, "LabelPerso3", 8, 237, 201, 14, QStringLiteral("LIST 3"), label_font);
     ComboBoxPerso3 = make_list(g, "ComboBoxPerso3", 8, 250, 209, 22, 8);
+    // A screen reader names a list after its label (a personal list's label shows its
+    // title): the list itself reads as its chosen entry.
+    Label1->setBuddy(ComboBoxListDX);
+    LabelPerso1->setBuddy(ComboBoxPerso1);
+    LabelPerso2->setBuddy(ComboBoxPerso2);
+    LabelPerso3->setBuddy(ComboBoxPerso3);
 
     connect(EditDXLocator, &QLineEdit::textChanged, this, &TForm1::EditDXLocatorChange);
     connect(EditDXLattitude, &QLineEdit::textChanged, this, &TForm1::EditDXLattitudeChange);
@@ -276,6 +286,7 @@ void TForm1::build_beam_group(QWidget* client) {
     Image2 = make<QLabel>(g, "Image2", 16, 25, kDialSize, kDialSize);
     Image2->setPixmap(dial);
     Image2->hide();
+    mark_decorative(Image2);
     Image1 = make<QLabel>(g, "Image1", 16, 25, kDialSize, kDialSize);
     Image1->setPixmap(dial);
     SpeedButtonLP = make<QToolButton>(g, "SpeedButtonLP", 40, 96, 25, 25);

@@ -1,6 +1,7 @@
 // The main window as the map window's host: the "&Map" menu item, the DX station and beam the
 // map draws, the DX station set from a click on the map, and the changes the map follows.
 
+#include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "app/main_window_hosts.h"
 #include "follow/follow_logic.h"
@@ -96,8 +97,12 @@ void TForm1::Hosts::placeDxStation(GeoPoint p) {
 }
 
 void TForm1::Hosts::placeDxCall(const QString& call) {
-    if (follow == nullptr || !follow->setDxFromCall(call))
+    if (follow == nullptr || !follow->setDxFromCall(call)) {
         w_.desktop_->beep();
+        if (w_.FormMap != nullptr)
+            tell_refusal(w_.FormMap->findChild<QWidget*>(QStringLiteral("EditDXCall")),
+                         Refusal::UnknownCall);
+    }
 }
 
 // The label stays the map's while the DX locator stays the one it was set with.

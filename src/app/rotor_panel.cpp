@@ -3,6 +3,7 @@
 // antenna's heading. What goes to the rotator is the controller's business; this file reads
 // the widgets, calls it and shows what it tells.
 
+#include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "app/field_text.h"
 #include "app/main_window.h"
@@ -42,6 +43,7 @@ void TForm1::EditAzimutChange() {
         if (!number) {
             if (convert_separator(EditAzimut))
                 continue;
+            tell_refusal(EditAzimut, Refusal::Keystroke);
             if (refuse_azimuth_keystroke())
                 continue;
             return;
@@ -51,11 +53,13 @@ void TForm1::EditAzimutChange() {
             // pending, it would send the next text the program writes here, a new bearing
             // say, without GO.
             test_command_pending_ = false;
+            tell_refusal(EditAzimut, Refusal::AzimuthOutOfRange);
             if (refuse_azimuth_keystroke())
                 continue;
             return;
         }
         state_.RequestedAzimuth = *number;
+        clear_refusal(EditAzimut);
         const long long whole = round_half_even(*number);
         publish_azimuth(QString::number(whole));
         UpDownAzimut->setPosition(static_cast<int>(whole));
@@ -111,6 +115,7 @@ void TForm1::ButtonTrackClick() {
     const auto shown = read_number(EditAzimut->text());
     if (!shown || *shown < 0 || *shown >= 360) {
         desktop_->beep();
+        tell_refusal(ButtonTrack, Refusal::GoWithoutAzimuth);
         return;
     }
     controller_->go(state_.RequestedAzimuth);
@@ -184,8 +189,10 @@ void TForm1::build_rotor_controller() {
     controller_ = new RotorController(state_, seams, this);
 
     connect(controller_, &RotorController::commandText, this, &TForm1::show_command_text);
-    connect(controller_, &RotorController::commandHandedOver, this,
-            [this] { set_tracking_indication(true); });
+    connect(controller_, &RotorController::commandHandedOver, this, [this] {
+        clear_refusal(ButtonTrack);
+        set_tracking_indication(true);
+    });
     connect(controller_, &RotorController::commandFailed, this, &TForm1::command_failed);
     connect(controller_, &RotorController::stopped, this,
             [this] { set_tracking_indication(false); });
@@ -216,6 +223,7 @@ void TForm1::command_failed(GoFailure failure, const QString& reason) {
         return;
     case GoFailure::NetworkFailed:
         desktop_->beep();
+        tell_refusal(ButtonTrack, Refusal::NetworkFailed);
         set_tracking_indication(false);
         if (state_.SelectedInterface == RotorInterface::Network) {
             network_error_ = reason;
@@ -223,9 +231,16 @@ void TForm1::command_failed(GoFailure failure, const QString& reason) {
         }
         return;
     case GoFailure::Refused:
+        desktop_->beep();
+        tell_refusal(ButtonTrack, Refusal::NoInterface);
+        return;
     case GoFailure::NoPort:
+        desktop_->beep();
+        tell_refusal(ButtonTrack, Refusal::NoPort);
+        return;
     case GoFailure::NotDelivered:
         desktop_->beep();
+        tell_refusal(ButtonTrack, Refusal::NotDelivered);
         return;
     }
 }

@@ -3,6 +3,8 @@
 #include "app/widget_factory.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -62,9 +64,45 @@ qreal tab_expanded_width(const QString& text, const QFontMetricsF& metrics) {
            metrics.horizontalAdvance(text.mid(last_tab + 1));
 }
 
+// The up-down arrows as a screen reader meets them: a spin box whose value is the position,
+// which an assistive tool may also set.
+class AccessibleUpDown final : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit AccessibleUpDown(UpDown* w) : QAccessibleWidget(w, QAccessible::SpinBox) {}
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return QString::number(up_down()->position());
+        return QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return up_down()->position(); }
+    void setCurrentValue(const QVariant& value) override { up_down()->choose(value.toInt()); }
+    QVariant maximumValue() const override { return up_down()->maximum(); }
+    QVariant minimumValue() const override { return up_down()->minimum(); }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    UpDown* up_down() const { return static_cast<UpDown*>(widget()); }
+};
+
+QAccessibleInterface* up_down_factory(const QString&, QObject* object) {
+    if (auto* w = qobject_cast<UpDown*>(object))
+        return new AccessibleUpDown(w);
+    return nullptr;
+}
+
 } // namespace
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
+    static const bool factory_installed = [] {
+        QAccessible::installFactory(up_down_factory);
+        return true;
+    }();
+    (void)factory_installed;
     // Reached with Tab like the other controls; the arrow keys then step it.
     setFocusPolicy(Qt::TabFocus);
     auto* layout = new QVBoxLayout(this);
@@ -93,7 +131,20 @@ void UpDown::setRange(int minimum, int maximum) {
 }
 
 void UpDown::setPosition(int position) {
-    position_ = std::clamp(position, minimum_, maximum_);
+    set_position(std::clamp(position, minimum_, maximum_));
+}
+
+void UpDown::choose(int position) {
+    set_position(std::clamp(position, minimum_, maximum_));
+    emit clicked();
+}
+
+void UpDown::set_position(int position) {
+    if (position == position_)
+        return;
+    position_ = position;
+    QAccessibleValueChangeEvent event(this, position_);
+    QAccessible::updateAccessibility(&event);
 }
 
 void UpDown::step(int delta) {
@@ -102,7 +153,7 @@ void UpDown::step(int delta) {
         next = minimum_;
     else if (next < minimum_)
         next = maximum_;
-    position_ = next;
+    set_position(next);
     emit clicked();
 }
 

@@ -23,6 +23,10 @@ public:
     void setRange(int minimum, int maximum);
     void stepUp() { step(+1); }
     void stepDown() { step(-1); }
+    int minimum() const { return minimum_; }
+    int maximum() const { return maximum_; }
+    // Moves to a position (clamped) and emits the click, as the arrows do.
+    void choose(int position);
 
 signals:
     void clicked();
@@ -32,6 +36,8 @@ protected:
 
 private:
     void step(int delta);
+    // Every change of the position is told to a screen reader as a value change.
+    void set_position(int position);
     QToolButton* up_;
     QToolButton* down_;
     int minimum_ = 0;

@@ -1,5 +1,6 @@
 #include "follow/follow_dialog.h"
 
+#include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "follow/follow_setting.h"
 #include "setup/languages.h"
@@ -56,6 +57,7 @@ void FollowAddressDialog::setTexts(const LanguageTexts& texts) {
     port_label_->setText(texts.follow_port);
     bad_address_ = texts.follow_bad_address;
     bad_port_ = texts.follow_bad_port;
+    apply_accessible_names(this, texts.ui_language);
 }
 
 void FollowAddressDialog::accept() {

@@ -1,5 +1,6 @@
 #include "map/map_window.h"
 
+#include "app/accessible_names.h"
 #include "app/station_state.h"
 #include "app/window_placement.h"
 #include "map/map_view.h"
@@ -72,6 +73,7 @@ void MapWindow::setTexts(const LanguageTexts& texts) {
     call_label_->setText(texts.dx_call);
     view_->setTexts(texts);
     no_local_station_ = texts.map_no_local_station;
+    apply_accessible_names(this, texts.ui_language);
     if (isVisible())
         refresh();
 }

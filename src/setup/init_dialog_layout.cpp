@@ -281,8 +281,10 @@ void TFormInit::build_tab(InterfaceTab& t, const TabTraits& traits) {
         connect(SpinEditNetPort, &QSpinBox::valueChanged, this, &TFormInit::SpinEditNetPortChange);
     }
     if (t.baud_text_field != nullptr) {
-        label(page, name("LabelBaud"), {124, 10, 40, 16}, QStringLiteral("Bauds"));
+        QLabel* bauds = label(page, name("LabelBaud"), {124, 10, 40, 16}, QStringLiteral("Bauds"));
         t.baud = named(new QComboBox(page), name("ComboBoxBaud"), {168, 7, 80, 22});
+        // A screen reader names a list after its label: the list itself reads as its entry.
+        bauds->setBuddy(t.baud);
         t.baud->setEditable(false);
         t.baud->addItems(com_port_speed_texts().mid(0, kBaudListEntries));
         // No entry is chosen at first; the list shows the design's text until one is.
@@ -291,8 +293,9 @@ void TFormInit::build_tab(InterfaceTab& t, const TabTraits& traits) {
     }
     if (t.range_field != nullptr) {
         // How far the rotator turns: 0 to 360, 0 to 450, or what rotctld reports.
-        label(page, name("LabelRange"), {124, 79, 40, 16}, QStringLiteral("Range"));
+        QLabel* range = label(page, name("LabelRange"), {124, 79, 40, 16}, QStringLiteral("Range"));
         t.range = named(new QComboBox(page), name("ComboBoxRange"), {168, 76, 80, 22});
+        range->setBuddy(t.range);
         t.range->addItems({QStringLiteral("360"), QStringLiteral("450")});
         if (t.which == RotorInterface::Network)
             t.range->addItem(QStringLiteral("AUTO"));

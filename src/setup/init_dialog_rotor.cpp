@@ -1,6 +1,7 @@
 // The interface handlers of the initialisation dialog: the interface choice, each tab's
 // settings, the COM probes, the test commands and parking. Each writes the state at once.
 
+#include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "app/station_state.h"
 #include "geodesy/number_text.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -56,6 +58,7 @@ void TFormInit::lpt_chosen(InterfaceTab& t) {
     t.port->setItemIndex(-1);
     *t.port_field = -1;
     main_.dialogDesktop().beep();
+    tell_refusal(t.port, Refusal::LptPortMissing);
 }
 
 void TFormInit::RadioGroupHNVLPTClick() {
@@ -75,6 +78,7 @@ void TFormInit::zero_changed(InterfaceTab& t) {
     const double zero = read_number(t.zero->text()).value_or(0);
     if (zero > 90 || zero < -90) {
         main_.dialogDesktop().beep();
+        tell_refusal(t.zero, Refusal::ZeroOutOfRange);
         *t.zero_field = 0;
         t.zero->clear();
         return;
@@ -107,6 +111,7 @@ void TFormInit::stop_chosen(InterfaceTab& t) {
     const StopSide side = t.stop->itemIndex() == 1 ? StopSide::S : StopSide::N;
     if (t.range_field != nullptr && refuses_overlap(t, side, *t.range_field)) {
         main_.dialogDesktop().beep();
+        tell_refusal(t.stop, Refusal::OverlapNeedsNorth);
         t.stop->setItemIndex(static_cast<int>(state_.stop_side(t.which)));
         return;
     }
@@ -117,6 +122,7 @@ void TFormInit::range_chosen(InterfaceTab& t) {
     const auto range = static_cast<RangeChoice>(t.range->currentIndex());
     if (refuses_overlap(t, state_.stop_side(t.which), range)) {
         main_.dialogDesktop().beep();
+        tell_refusal(t.range, Refusal::OverlapNeedsNorth);
         t.range->setCurrentIndex(static_cast<int>(*t.range_field));
         return;
     }
@@ -176,6 +182,7 @@ void TFormInit::com_chosen(InterfaceTab& t) {
         return;
     }
     main_.dialogDesktop().beep();
+    tell_refusal(t.port, Refusal::ComPortNotOpening);
     t.port->setItemIndex(-1);
     *t.port_field = -1;
 }
@@ -226,6 +233,7 @@ void TFormInit::ComboBoxBaudEasyClick() {
 void TFormInit::test_go(InterfaceTab& t) {
     if (RadioGroupRotor->itemIndex() != static_cast<int>(t.which)) {
         main_.dialogDesktop().beep();
+        tell_refusal(t.test, Refusal::NotInterfaceInUse);
         return;
     }
     ParallelPortLibrary* port = main_.dialogParallelPort();
@@ -265,6 +273,7 @@ void TFormInit::parking_changed(InterfaceTab& t) {
             t.parking->setChecked(false);
         }
         main_.dialogDesktop().beep();
+        tell_refusal(t.parking, Refusal::NotInterfaceInUse);
         return;
     }
     if (!t.parking->isChecked()) {

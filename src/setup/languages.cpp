@@ -156,6 +156,7 @@ LanguageTexts french_texts() {
     t.map_daylight = QStringLiteral("jour");
     t.map_twilight = QStringLiteral("cr\u00e9puscule");
     t.map_darkness = QStringLiteral("nuit");
+    t.ui_language = UiLanguage::French;
     return t;
 }
 
@@ -207,6 +208,186 @@ QString network_failure_text(const QString& reason, UiLanguage language) {
 QString help_window_title(UiLanguage language) {
     return language == UiLanguage::French ? QStringLiteral("Aide Kestrav")
                                           : QStringLiteral("Kestrav Help");
+}
+
+// ---- The controls' accessible names and descriptions ----
+
+namespace {
+
+struct AccessibleRow {
+    const char* object; // an object name, or a pattern with one "*"
+    const char16_t* english_name;
+    const char16_t* french_name;
+    const char16_t* english_description = u"";
+    const char16_t* french_description = u"";
+};
+
+// clang-format off
+constexpr AccessibleRow kAccessibleRows[] = {
+    // Main window: the DX station
+    {"EditDXLocator", u"DX locator", u"Locator DX"},
+    {"EditDXLattitude", u"DX latitude, degrees", u"Latitude DX, degr\u00e9s"},
+    {"CheckBoxLattitudeNordDX", u"DX latitude north", u"Latitude DX nord"},
+    {"CheckBoxLattitudeSudDX", u"DX latitude south", u"Latitude DX sud"},
+    {"EditDXLongitude", u"DX longitude, degrees", u"Longitude DX, degr\u00e9s"},
+    {"CheckBoxLongitudeOuestDX", u"DX longitude west", u"Longitude DX ouest"},
+    {"CheckBoxLongitudeEstDX", u"DX longitude east", u"Longitude DX est"},
+    {"ComboBoxListDX", u"DXCC country", u"Pays DXCC"},
+    {"Label1", u"DXCC country", u"Pays DXCC"}, // the list's label, read as its name
+    {"ComboBoxPerso1", u"List 1", u"Liste 1"},
+    {"ComboBoxPerso2", u"List 2", u"Liste 2"},
+    {"ComboBoxPerso3", u"List 3", u"Liste 3"},
+    // Main window: the beam and the commands
+    {"EditAzimut", u"Azimuth, degrees", u"Azimut, degr\u00e9s"},
+    {"UpDownAzimut", u"Azimuth, one degree up or down", u"Azimut, un degr\u00e9 de plus ou de moins",
+     u"Up and Down arrow keys", u"Touches fl\u00e8che haut et bas"},
+    {"Image1", u"Azimuth dial", u"Cadran d'azimut"},
+    {"SpeedButtonLP", u"Long path", u"Chemin long"},
+    {"ButtonTrack", u"GO", u"GO", u"Turns the antenna to the azimuth",
+     u"Tourne l'antenne vers l'azimut"},
+    {"SpeedButtonAuto", u"AUTO", u"AUTO", u"Sends each new azimuth to the rotator at once",
+     u"Envoie aussit\u00f4t chaque nouvel azimut au rotor"},
+    {"BitBtnStop", u"STOP", u"STOP", u"Stops the rotator", u"Arr\u00eate le rotor"},
+    {"ImageLEDOff", u"Command light, off", u"Voyant de commande, \u00e9teint"},
+    {"ImageLedOn", u"Command light, on", u"Voyant de commande, allum\u00e9"},
+    // Initialisation dialog: the local station
+    {"EditLocalLocator", u"Local locator", u"Locator local"},
+    {"EditLocalLattitude", u"Local latitude, degrees", u"Latitude locale, degr\u00e9s"},
+    {"CheckBoxLattitudeNord", u"Local latitude north", u"Latitude locale nord"},
+    {"CheckBoxLattitudeSud", u"Local latitude south", u"Latitude locale sud"},
+    {"EditLocalLongitude", u"Local longitude, degrees", u"Longitude locale, degr\u00e9s"},
+    {"CheckBoxLongitudeOuest", u"Local longitude west", u"Longitude locale ouest"},
+    {"CheckBoxLongitudeEst", u"Local longitude east", u"Longitude locale est"},
+    // Initialisation dialog: the interface and its tabs
+    {"RadioGroupRotor", u"Interface", u"Interface"},
+    {"qt_tabwidget_tabbar", u"Interface settings", u"R\u00e9glages de l'interface"},
+    {"RadioGroup*LPT", u"LPT port", u"Port LPT"},
+    {"RadioGroupPort*", u"COM port", u"Port COM"},
+    {"RadioGroup*butee", u"Stop side", u"C\u00f4t\u00e9 de la but\u00e9e"},
+    {"SpinEditStep*", u"Minimum step, degrees", u"Pas minimum, degr\u00e9s"},
+    {"Edit*CalAz", u"Bits per degree of azimuth", u"Bits par degr\u00e9 d'azimut"},
+    {"Edit*Zero", u"Zero, degrees of azimuth", u"Z\u00e9ro, degr\u00e9s d'azimut"},
+    {"ComboBoxBaud*", u"Baud rate", u"D\u00e9bit en bauds"},
+    {"LabelBaud*", u"Baud rate", u"D\u00e9bit en bauds"},
+    {"ComboBoxRange*", u"Rotator range, degrees", u"Course du rotor, degr\u00e9s"},
+    {"LabelRange*", u"Rotator range, degrees", u"Course du rotor, degr\u00e9s"},
+    {"SpinEditAzTest*", u"Test azimuth, degrees", u"Azimut de test, degr\u00e9s"},
+    {"BitBtnTest*", u"Test GO", u"GO de test", u"Sends the test azimuth through this interface",
+     u"Envoie l'azimut de test par cette interface"},
+    {"CheckBoxPark*", u"Use for parking", u"Utiliser pour le parcage"},
+    {"EditNetHost", u"rotctld host", u"H\u00f4te rotctld"},
+    {"SpinEditNetPort", u"rotctld port", u"Port rotctld"},
+    // The map window
+    {"EditDXCall", u"DX call", u"Indicatif DX"},
+    {"MapView", u"Great-circle map", u"Carte orthodromique",
+     u"Click a place to make it the DX station", u"Cliquez un lieu pour en faire la station DX"},
+    // The small dialogs
+    {"FollowAddress", u"WSJT-X address or multicast group", u"Adresse ou groupe multicast WSJT-X"},
+    {"FollowPort", u"WSJT-X port", u"Port WSJT-X"},
+    {"CheckServe", u"Serve rotctld to other programs", u"Servir rotctld aux autres programmes"},
+    {"SpinPort", u"rotctld server port", u"Port du serveur rotctld"},
+};
+// clang-format on
+
+// Compared in place: the table is read for every control each time a window is named.
+bool matches(QLatin1String pattern, QStringView name) {
+    const qsizetype star = pattern.indexOf(u'*');
+    if (star < 0)
+        return name.compare(pattern, Qt::CaseInsensitive) == 0;
+    const QLatin1String head = pattern.left(star);
+    const QLatin1String tail = pattern.mid(star + 1);
+    return name.size() >= head.size() + tail.size() && name.startsWith(head, Qt::CaseInsensitive) &&
+           name.endsWith(tail, Qt::CaseInsensitive);
+}
+
+QString pick(UiLanguage language, const char16_t* english, const char16_t* french) {
+    return QString::fromUtf16(language == UiLanguage::French ? french : english);
+}
+
+} // namespace
+
+std::optional<AccessibleText> accessible_text(QStringView object_name, UiLanguage language) {
+    if (object_name.isEmpty())
+        return std::nullopt;
+    for (const AccessibleRow& row : kAccessibleRows) {
+        if (matches(QLatin1String(row.object), object_name))
+            return AccessibleText{pick(language, row.english_name, row.french_name),
+                                  pick(language, row.english_description, row.french_description)};
+    }
+    return std::nullopt;
+}
+
+QString dial_description(const QString& azimuth, const std::optional<QString>& heading,
+                         bool heading_shown, UiLanguage language) {
+    const bool french = language == UiLanguage::French;
+    QString text =
+        (french ? QStringLiteral("Azimut %1 degr\u00e9s") : QStringLiteral("Azimuth %1 degrees"))
+            .arg(azimuth);
+    if (heading)
+        text += (french ? QStringLiteral(", orientation de l'antenne %1 degr\u00e9s")
+                        : QStringLiteral(", antenna heading %1 degrees"))
+                    .arg(*heading);
+    else if (heading_shown)
+        text += french ? QStringLiteral(", orientation de l'antenne : pas de lecture")
+                       : QStringLiteral(", antenna heading: no reading");
+    return text;
+}
+
+QString distance_name(bool mile, UiLanguage language) {
+    if (language == UiLanguage::French)
+        return mile ? QStringLiteral("Distance QRB, milles") : QStringLiteral("Distance QRB, km");
+    return mile ? QStringLiteral("QRB distance, miles") : QStringLiteral("QRB distance, km");
+}
+
+QString refusal_text(Refusal refusal, UiLanguage language) {
+    const auto t = [language](const char16_t* english, const char16_t* french) {
+        return pick(language, english, french);
+    };
+    switch (refusal) {
+    case Refusal::Keystroke:
+        return t(u"Refused: this character does not fit here",
+                 u"Refus\u00e9 : ce caract\u00e8re ne convient pas ici");
+    case Refusal::AzimuthOutOfRange:
+        return t(u"Refused: the azimuth must be from 0 to 359.9 degrees",
+                 u"Refus\u00e9 : l'azimut doit aller de 0 \u00e0 359,9 degr\u00e9s");
+    case Refusal::GoWithoutAzimuth:
+        return t(u"GO refused: the azimuth field holds no azimuth that can be sent",
+                 u"GO refus\u00e9 : le champ d'azimut ne contient pas d'azimut \u00e0 envoyer");
+    case Refusal::NoInterface:
+        return t(u"GO refused: no interface is chosen, or the azimuth is outside its range",
+                 u"GO refus\u00e9 : aucune interface choisie, ou azimut hors de sa course");
+    case Refusal::NoPort:
+        return t(u"GO refused: the interface's port is missing or does not open",
+                 u"GO refus\u00e9 : le port de l'interface manque ou ne s'ouvre pas");
+    case Refusal::NotDelivered:
+        return t(u"GO failed: the command did not reach the rotator",
+                 u"GO \u00e9chou\u00e9 : la commande n'a pas atteint le rotor");
+    case Refusal::NetworkFailed:
+        return t(u"GO failed: rotctld did not take the command",
+                 u"GO \u00e9chou\u00e9 : rotctld n'a pas pris la commande");
+    case Refusal::ListEntryUnreadable:
+        return t(u"Refused: this entry gives no position",
+                 u"Refus\u00e9 : cette entr\u00e9e ne donne pas de position");
+    case Refusal::UnknownCall:
+        return t(u"Refused: no country known for this call",
+                 u"Refus\u00e9 : aucun pays connu pour cet indicatif");
+    case Refusal::LptPortMissing:
+        return t(u"Refused: this computer has no such parallel port",
+                 u"Refus\u00e9 : cet ordinateur n'a pas ce port parall\u00e8le");
+    case Refusal::ComPortNotOpening:
+        return t(u"Refused: this serial port does not open",
+                 u"Refus\u00e9 : ce port s\u00e9rie ne s'ouvre pas");
+    case Refusal::ZeroOutOfRange:
+        return t(u"Refused: the zero must be from -90 to 90",
+                 u"Refus\u00e9 : le z\u00e9ro doit aller de -90 \u00e0 90");
+    case Refusal::OverlapNeedsNorth:
+        return t(u"Refused: a 450-degree range needs the north stop side",
+                 u"Refus\u00e9 : une course de 450 degr\u00e9s demande la but\u00e9e nord");
+    case Refusal::NotInterfaceInUse:
+        return t(u"Refused: this tab's interface is not the one in use",
+                 u"Refus\u00e9 : l'interface de cet onglet n'est pas celle utilis\u00e9e");
+    }
+    return {};
 }
 
 } // namespace kestrav

@@ -5,6 +5,9 @@
 // stay English.
 
 #include <QString>
+#include <QStringView>
+
+#include <optional>
 
 namespace kestrav {
 
@@ -37,6 +40,8 @@ struct LanguageTexts {
     // %2 and %4 the stations); the three lights.
     QString map_day_and_night, map_sun_times, map_sun_polar, map_no_sunrise, map_no_sunset;
     QString map_sun_paths, map_daylight, map_twilight, map_darkness;
+    // The language these texts are in.
+    UiLanguage ui_language = UiLanguage::English;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum
@@ -60,5 +65,48 @@ QString network_failure_text(const QString& reason, UiLanguage language);
 
 // Title of the help viewer window: "Kestrav Help" or "Aide Kestrav".
 QString help_window_title(UiLanguage language);
+
+// ---- What screen readers read: the controls' accessible names and descriptions ----
+//
+// Every control of the windows is named for a screen reader after what a sighted operator
+// reads beside it, in the interface language; none of these texts is ever drawn.
+
+struct AccessibleText {
+    QString name;
+    QString description; // empty where the name says enough
+};
+
+// The name and description of the control of that object name. Table rows may hold one "*"
+// standing for any run of characters (the dialog's tabs name their controls by a common
+// pattern); object names are compared without regard to letter case. None for a control that
+// has no row: it keeps the name Qt gives it (its caption, its label).
+std::optional<AccessibleText> accessible_text(QStringView object_name, UiLanguage language);
+
+// What the azimuth dial says it shows: the requested azimuth and, when it is shown, the
+// antenna's heading or that there is no reading. The numbers are texts already formatted.
+QString dial_description(const QString& azimuth, const std::optional<QString>& heading,
+                         bool heading_shown, UiLanguage language);
+
+// The distance field's name, with its unit.
+QString distance_name(bool mile, UiLanguage language);
+
+// Why the program beeped, for a screen reader: each refusal the beep signals.
+enum class Refusal {
+    Keystroke,           // a character a number, a locator or an azimuth cannot hold
+    AzimuthOutOfRange,   // an azimuth outside 0 to 359.9
+    GoWithoutAzimuth,    // GO while the azimuth field holds no azimuth that can be sent
+    NoInterface,         // GO with no interface chosen, or an azimuth out of the range
+    NoPort,              // the interface's port missing or not opening
+    NotDelivered,        // the command did not reach the rotator
+    NetworkFailed,       // rotctld failed the command
+    ListEntryUnreadable, // a list entry that gives no position
+    UnknownCall,         // a call sign with no country
+    LptPortMissing,      // the dialog: no such parallel port
+    ComPortNotOpening,   // the dialog: the serial port does not open
+    ZeroOutOfRange,      // the dialog: a zero outside -90 to 90
+    OverlapNeedsNorth,   // the dialog: a 450-degree range with the south stop side
+    NotInterfaceInUse,   // the dialog: a test or parking on a tab not in use
+};
+QString refusal_text(Refusal refusal, UiLanguage language);
 
 } // namespace kestrav

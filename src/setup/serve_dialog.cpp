@@ -1,5 +1,7 @@
 #include "setup/serve_dialog.h"
 
+#include "app/accessible_names.h"
+
 #include "setup/languages.h"
 
 #include <QCheckBox>
@@ -57,6 +59,7 @@ ServeDialog::ServeDialog(const LanguageTexts& texts, const ServeSetting& current
          {static_cast<QAbstractButton*>(serve_), static_cast<QAbstractButton*>(all_)})
         connect(b, &QAbstractButton::toggled, this, &ServeDialog::update_controls);
     update_controls();
+    apply_accessible_names(this, texts.ui_language);
 }
 
 ServeSetting ServeDialog::setting() const {

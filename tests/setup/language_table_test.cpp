@@ -198,3 +198,36 @@ TEST(LanguageTable, UnknownLanguageFallsBackToEnglish) {
     EXPECT_EQ(&language_texts(static_cast<UiLanguage>(7)), &en());
     EXPECT_NE(help_window_title(UiLanguage::English), help_window_title(UiLanguage::French));
 }
+
+TEST(AccessibleTexts, RowsMatchByNameOrPatternWithoutRegardToCase) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"EditDXLocator", "DX locator"},    {"editdxlocator", "DX locator"},
+        {"BitBtntestFOD", "Test GO"},       // the one test button spelled in lower case
+        {"RadioGroupEAbutee", "Stop side"}, // pattern with a tail
+        {"RadioGroupHNVLPT", "LPT port"},   {"SpinEditAzTestEasy", "Test azimuth, degrees"},
+        {"EditDXLocatorX", nullptr}, // a longer name is another control
+        {"LabelDXLocator", nullptr}, // labels keep their caption
+        {"RadioGroupLPTX", nullptr},        {"", nullptr},
+    };
+    for (const auto& [object, english] : rows) {
+        SCOPED_TRACE(object);
+        const auto text = accessible_text(QString::fromLatin1(object), UiLanguage::English);
+        ASSERT_EQ(text.has_value(), english != nullptr);
+        if (text) {
+            EXPECT_EQ(text->name, QString::fromLatin1(english));
+        }
+    }
+    EXPECT_EQ(fr().ui_language, UiLanguage::French);
+    EXPECT_EQ(en().ui_language, UiLanguage::English);
+}
+
+TEST(AccessibleTexts, EveryRefusalIsToldInBothLanguages) {
+    for (int r = 0; r <= static_cast<int>(Refusal::NotInterfaceInUse); ++r) {
+        SCOPED_TRACE(r);
+        const QString english = refusal_text(static_cast<Refusal>(r), UiLanguage::English);
+        const QString french = refusal_text(static_cast<Refusal>(r), UiLanguage::French);
+        EXPECT_FALSE(english.isEmpty());
+        EXPECT_FALSE(french.isEmpty());
+        EXPECT_NE(english, french);
+    }
+}
