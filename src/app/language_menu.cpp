@@ -2,6 +2,7 @@
 
 #include "app/desktop.h"
 #include "app/main_window_hosts.h"
+#include "app/rotator_menu.h"
 #include "app/widgets.h"
 #include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
@@ -47,6 +48,8 @@ void TForm1::apply_addition_texts(const LanguageTexts& t) {
         FormMap->setTexts(t);
     if (hosts_->follow != nullptr)
         hosts_->follow->setTexts(t);
+    if (hosts_->rotator_menu != nullptr)
+        hosts_->rotator_menu->setTexts(t);
     if (!network_error_.isEmpty())
         update_status_lines();
     update_dial_tooltip();

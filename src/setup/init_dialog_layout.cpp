@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -106,6 +107,10 @@ void TFormInit::build_interface_controls() {
         QStringLiteral("QTabBar::tab { padding: 3px 1px; }"));
     PageControlAntenne->setFocusPolicy(Qt::NoFocus);
     PageControlAntenne->tabBar()->setFocusPolicy(Qt::TabFocus);
+    add_page_keys(PageControlAntenne);
+    // Escape closes the dialog as its close box does: it has no Cancel button to press.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
 
     // The probes start at the rates the dialog was designed with.
     CommPortDriverGS = new TCommPortDriver(this);

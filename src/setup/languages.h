@@ -37,6 +37,11 @@ struct LanguageTexts {
     // %2 and %4 the stations); the three lights.
     QString map_day_and_night, map_sun_times, map_sun_polar, map_no_sunrise, map_no_sunset;
     QString map_sun_paths, map_daylight, map_twilight, map_darkness;
+
+    // The keyboard's way to the rotator: the menu of the command keys, its long-path item and
+    // its item that puts the keyboard in the map's call-sign field. GO, AUTO and STOP keep the
+    // buttons' own captions in both languages.
+    QString rotator_menu, long_path_item, map_call_item;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum
