@@ -592,9 +592,11 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
 }
 
-// The marker starts at the DX station when the map shows one, otherwise at the own station.
+// The marker starts at the DX station when the map shows one, otherwise at the own station;
+// it stays where it was when the keyboard comes back from the context menu or another window.
 void MapView::focusInEvent(QFocusEvent* event) {
-    marker_ = scene_.has_dx && scene_.has_centre ? projection_.forward(scene_.dx) : MapPoint{};
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        marker_ = scene_.has_dx && scene_.has_centre ? projection_.forward(scene_.dx) : MapPoint{};
     update();
     QWidget::focusInEvent(event);
 }
