@@ -360,12 +360,13 @@ void TFormInit::set_focus_order() {
         order << RadioGroupRotor->button(i);
     order << PageControlAntenne->tabBar();
     for (const InterfaceTab& t : tabs_) {
+        // rotctld's host and port stand at the top of their tab, above the stop side.
+        if (t.which == RotorInterface::Network)
+            order << EditNetHost << SpinEditNetPort;
         for (RadioGroup* group : {t.port, t.stop})
             if (group != nullptr)
                 for (int i = 0; i < group->count(); ++i)
                     order << group->button(i);
-        if (t.which == RotorInterface::Network)
-            order << EditNetHost << SpinEditNetPort;
         order << t.step;
         if (t.calibration != nullptr)
             order << t.calibration << t.zero;

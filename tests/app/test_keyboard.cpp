@@ -171,6 +171,11 @@ TEST_F(KeyboardTest, DialogPagesTurnFromAnywhereAndTabReachesEveryTest) {
         EXPECT_EQ(azimuth->value(), value);
         EXPECT_EQ(pages->currentIndex(), (shown + 1) % n);
     }
+    // The Network tab begins with rotctld's host, at its top.
+    pages->setCurrentWidget(init->TabSheetNetwork);
+    focus(pages->tabBar());
+    QTest::keyClick(pages->tabBar(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), init->EditNetHost);
     // Escape closes the dialog as its close box does.
     focus(init->EditLocalLocator);
     press(QKeySequence(Qt::Key_Escape));
