@@ -4,6 +4,8 @@
 #include "geodesy/number_text.h"
 #include "setup/languages.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -608,6 +610,14 @@ void MapView::focusOutEvent(QFocusEvent* event) {
 
 void MapView::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    // The context menu from the keyboard, at the marker.
+    if ((event->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+        (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        const QPoint at = to_widget(marker_).toPoint();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at));
+        QCoreApplication::sendEvent(this, &menu);
+        return;
+    }
     if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) {
         QWidget::keyPressEvent(event);
         return;

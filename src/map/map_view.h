@@ -3,7 +3,8 @@
 // projection around the own station, the compass rose and distance rings, the DX station,
 // its short and long path, the beam wedge and the antenna's real heading. A click inside the
 // disc reports the position clicked; from the keyboard, the arrow keys move a marker over the
-// disc and Enter or Space reports the marker's position.
+// disc, Enter or Space reports the marker's position, and the Menu key or Shift+F10 opens the
+// context menu there.
 
 #include "map/azimuthal_projection.h"
 #include "map/land_outline.h"

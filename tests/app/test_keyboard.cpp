@@ -17,6 +17,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace kestrav::test {
 namespace {
@@ -284,6 +285,18 @@ TEST_F(KeyboardSession, InterfaceCountryGoStopAutoAndTheMap) {
                 chosen.longitude, 0.001);
     expected += turn_command();
     EXPECT_EQ(received_at_least(log, expected.size()), expected);
+
+    // The Menu key opens the map's own menu; its first item hides day and night.
+    QTimer::singleShot(0, [] {
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+            if (QApplication::activePopupWidget() == menu)
+                menu->close(); // never left open to hold the test
+        }
+    });
+    QTest::keyClick(view, Qt::Key_Menu);
+    EXPECT_FALSE(view->shadingShown());
 
     // Escape gives the keyboard back to the main window.
     QTest::keyClick(view, Qt::Key_Escape);
