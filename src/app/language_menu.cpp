@@ -3,6 +3,7 @@
 #include "app/accessible_names.h"
 #include "app/desktop.h"
 #include "app/main_window_hosts.h"
+#include "app/rotator_menu.h"
 #include "app/widgets.h"
 #include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
@@ -54,6 +55,8 @@ void TForm1::apply_addition_texts(const LanguageTexts& t) {
     EditDistance->setAccessibleName(distance_name(mile_, t.ui_language));
     if (FormInit != nullptr)
         apply_accessible_names(FormInit, t.ui_language);
+    if (hosts_->rotator_menu != nullptr)
+        hosts_->rotator_menu->setTexts(t);
     if (!network_error_.isEmpty())
         update_status_lines();
     update_dial_tooltip();

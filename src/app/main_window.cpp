@@ -90,6 +90,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
         state_.WsjtxFollowing, [this](const DxTarget& t) { hosts_->setDxStation(t); },
         [this]() -> Desktop& { return desktop(); }, MenuListe, this);
     hosts_->installRotctldServer();
+    hosts_->installRotatorMenu();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
     qApp->installEventFilter(new EnterPressesButtons(this));
     apply_addition_texts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));

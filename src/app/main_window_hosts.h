@@ -10,6 +10,7 @@
 namespace kestrav {
 
 class FollowWsjtx;
+class RotatorMenu;
 
 class TForm1::Hosts final : public MapHost, public InitDialogHost {
 public:
@@ -40,6 +41,10 @@ public:
 
     // Following WSJT-X: its check item under "&My Lists".
     FollowWsjtx* follow = nullptr;
+
+    // The rotator's command keys: their menu, before "&Language".
+    void installRotatorMenu();
+    RotatorMenu* rotator_menu = nullptr;
 
 private:
     TForm1& w_;

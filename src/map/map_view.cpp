@@ -4,7 +4,10 @@
 #include "geodesy/number_text.h"
 #include "setup/languages.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -19,6 +22,10 @@ constexpr int kMargin = 26;
 constexpr double kWedgeHalfWidth = 15; // degrees either side of the requested azimuth
 // A press and release further apart than this is a drag, not a click.
 constexpr double kClickSlop = 4;
+// How far an arrow key moves the keyboard's marker, in disc radii: about 100 km, ten times
+// that with Shift. The marker stays just inside the rim, where the antipode has no one place.
+constexpr double kMarkerStep = 0.005;
+constexpr double kMarkerReach = 0.999;
 
 QString hemisphere_text(double value, char positive, char negative, int decimals) {
     return format_fixed(std::fabs(value), decimals) + QLatin1Char(value >= 0 ? positive : negative);
@@ -77,6 +84,8 @@ MapView::MapView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setMinimumSize(160, 160);
     setCursor(Qt::CrossCursor);
+    // Reached with Tab from the call-sign field; a click still leaves the keyboard where it is.
+    setFocusPolicy(Qt::TabFocus);
     // Everything is painted, the whole widget each time.
     setAttribute(Qt::WA_OpaquePaintEvent);
     shading_action_ = new QAction(this);
@@ -426,17 +435,38 @@ void MapView::draw_overlay(QPainter& painter) {
     }
 }
 
-// Where the pointer is: position, heading and distance from the own station.
-void MapView::draw_readout(QPainter& painter) {
-    if (!hover_)
+std::optional<QPointF> MapView::marker() const {
+    if (!hasFocus())
+        return std::nullopt;
+    return to_widget(marker_);
+}
+
+void MapView::draw_marker(QPainter& painter) {
+    const std::optional<QPointF> at = marker();
+    if (!at)
         return;
-    const std::optional<GeoPoint> p = toGeo(*hover_);
+    const QPointF across(8, 0);
+    const QPointF down(0, 8);
+    for (const QPen& pen : {QPen(Qt::white, 4), QPen(Qt::black, 2)}) {
+        painter.setPen(pen);
+        painter.drawLine(*at - across, *at + across);
+        painter.drawLine(*at - down, *at + down);
+    }
+}
+
+// Where the keyboard's marker or the pointer is: position, heading and distance from the own
+// station.
+void MapView::draw_readout(QPainter& painter) {
+    const std::optional<QPointF> at = hasFocus() ? marker() : hover_;
+    if (!at)
+        return;
+    const std::optional<GeoPoint> p = toGeo(*at);
     if (!p)
         return;
     QString text = hemisphere_text(p->latitude, 'N', 'S', 2) + QLatin1Char(' ') +
                    hemisphere_text(p->longitude, 'E', 'W', 2);
     if (scene_.has_centre) {
-        const MapPoint m = to_map(*hover_);
+        const MapPoint m = to_map(*at);
         text += QStringLiteral("   %1°   %2")
                     .arg(format_fixed(map_azimuth(m), 1),
                          distance_text(map_radius(m) * kCircumferenceKm / 2, scene_.miles));
@@ -522,6 +552,7 @@ void MapView::paintEvent(QPaintEvent*) {
     if (sun)
         draw_sun(painter);
     draw_overlay(painter);
+    draw_marker(painter);
     draw_readout(painter);
 }
 
@@ -561,6 +592,71 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
     hover_ = event->position();
     update();
     QWidget::mouseMoveEvent(event);
+}
+
+// The marker starts at the DX station when the map shows one, otherwise at the own station;
+// it stays where it was when the keyboard comes back from the context menu or another window.
+void MapView::focusInEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        marker_ = scene_.has_dx && scene_.has_centre ? projection_.forward(scene_.dx) : MapPoint{};
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void MapView::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void MapView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    // The context menu from the keyboard, at the marker.
+    if ((event->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+        (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        const QPoint at = to_widget(marker_).toPoint();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at));
+        QCoreApplication::sendEvent(this, &menu);
+        return;
+    }
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const double step = mods == Qt::ShiftModifier ? 10 * kMarkerStep : kMarkerStep;
+    MapPoint next = marker_;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        next.x -= step;
+        break;
+    case Qt::Key_Right:
+        next.x += step;
+        break;
+    case Qt::Key_Up:
+        next.y += step;
+        break;
+    case Qt::Key_Down:
+        next.y -= step;
+        break;
+    case Qt::Key_Home:
+        next = MapPoint{};
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat()) {
+            if (GeoPoint p; projection_.inverse(marker_, p))
+                emit pointClicked(p);
+        }
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const double r = std::hypot(next.x, next.y);
+    if (r > kMarkerReach)
+        next = MapPoint{next.x * kMarkerReach / r, next.y * kMarkerReach / r};
+    marker_ = next;
+    update();
 }
 
 void MapView::leaveEvent(QEvent* event) {

@@ -2,7 +2,9 @@
 // The great-circle map drawn in a widget: land and sea in the azimuthal equidistant
 // projection around the own station, the compass rose and distance rings, the DX station,
 // its short and long path, the beam wedge and the antenna's real heading. A click inside the
-// disc reports the position clicked.
+// disc reports the position clicked; from the keyboard, the arrow keys move a marker over the
+// disc, Enter or Space reports the marker's position, and the Menu key or Shift+F10 opens the
+// context menu there.
 
 #include "map/azimuthal_projection.h"
 #include "map/land_outline.h"
@@ -66,6 +68,8 @@ public:
     double discRadius() const;
     QPointF toWidget(GeoPoint p) const;
     std::optional<GeoPoint> toGeo(QPointF widget_point) const;
+    // The keyboard's marker while the map has the keyboard focus, in widget coordinates.
+    std::optional<QPointF> marker() const;
 
     static inline const QColor kSea{198, 224, 244};
     static inline const QColor kLand{232, 225, 194};
@@ -92,6 +96,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     MapPoint to_map(QPointF widget_point) const;
@@ -113,6 +120,7 @@ private:
     void draw_path(QPainter& painter, bool long_path, const QColor& colour);
     void draw_overlay(QPainter& painter);
     void draw_readout(QPainter& painter);
+    void draw_marker(QPainter& painter);
 
     MapScene scene_;
     std::optional<double> heading_;
@@ -148,6 +156,7 @@ private:
 
     std::optional<QPointF> pressed_at_;
     std::optional<QPointF> hover_;
+    MapPoint marker_; // where the keyboard's marker stands
 };
 
 } // namespace kestrav

@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -36,6 +37,7 @@ MapWindow::MapWindow(MapHost& host)
     call_field_->setObjectName(QStringLiteral("EditDXCall"));
     call_field_->setMaxLength(20);
     call_label_->setBuddy(call_field_);
+    setTabOrder(call_field_, view_);
     setTexts(language_texts(UiLanguage::English));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -221,6 +223,23 @@ void MapWindow::take_keyboard(bool take) {
             call_field_->setFocus(Qt::MouseFocusReason);
         }
     }
+}
+
+void MapWindow::enterCall() {
+    open();
+    take_keyboard(true);
+    activateWindow();
+    call_field_->setFocus(Qt::ShortcutFocusReason);
+    call_field_->selectAll();
+}
+
+void MapWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    take_keyboard(false);
+    host_window_->activateWindow();
 }
 
 void MapWindow::call_entered() {

@@ -34,6 +34,10 @@ public:
     void setHeading(std::optional<double> heading);
     // Shows the map (or brings it forward) and notes that it has been used.
     void open();
+    // Opens the map and gives the keyboard to its call-sign field. Tab goes on to the map
+    // itself, where the arrow keys and Enter choose the DX station; Escape gives the keyboard
+    // back to the main window.
+    void enterCall();
     // Takes the stations, azimuth, long path and unit from the main window at once. Changes
     // in the main window call it on the next turn of the event loop, once for a burst.
     void refresh();
@@ -46,6 +50,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

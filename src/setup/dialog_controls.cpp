@@ -4,6 +4,8 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QTabWidget>
 
 namespace kestrav {
 
@@ -109,6 +111,34 @@ bool RadioGroup::eventFilter(QObject* watched, QEvent* event) {
 
 ArrowSpinBox::ArrowSpinBox(QWidget* parent) : QSpinBox(parent) {
     lineEdit()->setReadOnly(true);
+}
+
+void add_page_keys(QTabWidget* pages) {
+    const auto turn = [pages](int by) {
+        const int n = pages->count();
+        if (n == 0)
+            return;
+        int index = pages->currentIndex();
+        for (int tried = 0; tried < n; ++tried) {
+            index = ((index + by) % n + n) % n;
+            if (pages->isTabEnabled(index)) {
+                pages->setCurrentIndex(index);
+                return;
+            }
+        }
+    };
+    QWidget* window = pages->window();
+    const struct {
+        QKeySequence key;
+        int by;
+    } keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+    for (const auto& k : keys) {
+        auto* shortcut = new QShortcut(k.key, window);
+        QObject::connect(shortcut, &QShortcut::activated, pages, [turn, by = k.by] { turn(by); });
+    }
 }
 
 } // namespace kestrav

@@ -10,6 +10,7 @@
 
 class QButtonGroup;
 class QRadioButton;
+class QTabWidget;
 
 namespace kestrav {
 
@@ -61,5 +62,10 @@ class ArrowSpinBox : public QSpinBox {
 public:
     explicit ArrowSpinBox(QWidget* parent);
 };
+
+// Ctrl+Tab and Ctrl+PgDn show the next page of `pages`, Ctrl+Shift+Tab and Ctrl+PgUp the one
+// before, wrapping around, wherever the keyboard is in the pages' window: Qt's own keys act
+// only while the keyboard is on the pages, and a spin box takes Ctrl+PgDn for itself.
+void add_page_keys(QTabWidget* pages);
 
 } // namespace kestrav

@@ -2,7 +2,7 @@
 // The initialisation dialog: a modeless window, created once and never destroyed, where the
 // operator enters the own station and chooses, sets up and tests the rotator interface.
 // There is no OK or Cancel: every accepted change takes effect in the state at once, and the
-// settings file keeps it at exit. The dialog's texts are English whatever the language.
+// settings file keeps it at exit; Escape closes the dialog as its close box does. The dialog's texts are English whatever the language.
 
 #include "rotor/rotor_types.h"
 #include "setup/init_dialog_host.h"

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -106,6 +107,10 @@ void TFormInit::build_interface_controls() {
         QStringLiteral("QTabBar::tab { padding: 3px 1px; }"));
     PageControlAntenne->setFocusPolicy(Qt::NoFocus);
     PageControlAntenne->tabBar()->setFocusPolicy(Qt::TabFocus);
+    add_page_keys(PageControlAntenne);
+    // Escape closes the dialog as its close box does: it has no Cancel button to press.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
 
     // The probes start at the rates the dialog was designed with.
     CommPortDriverGS = new TCommPortDriver(this);
@@ -358,12 +363,13 @@ void TFormInit::set_focus_order() {
         order << RadioGroupRotor->button(i);
     order << PageControlAntenne->tabBar();
     for (const InterfaceTab& t : tabs_) {
+        // rotctld's host and port stand at the top of their tab, above the stop side.
+        if (t.which == RotorInterface::Network)
+            order << EditNetHost << SpinEditNetPort;
         for (RadioGroup* group : {t.port, t.stop})
             if (group != nullptr)
                 for (int i = 0; i < group->count(); ++i)
                     order << group->button(i);
-        if (t.which == RotorInterface::Network)
-            order << EditNetHost << SpinEditNetPort;
         order << t.step;
         if (t.calibration != nullptr)
             order << t.calibration << t.zero;

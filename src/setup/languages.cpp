@@ -80,6 +80,11 @@ LanguageTexts english_texts() {
     t.map_daylight = QStringLiteral("daylight");
     t.map_twilight = QStringLiteral("twilight");
     t.map_darkness = QStringLiteral("darkness");
+
+    // The command keys' menu; its letter is free in the menu bar of both languages.
+    t.rotator_menu = QStringLiteral("&Rotator");
+    t.long_path_item = QStringLiteral("&Long path");
+    t.map_call_item = QStringLiteral("DX &call on the map");
     return t;
 }
 
@@ -157,6 +162,11 @@ LanguageTexts french_texts() {
     t.map_twilight = QStringLiteral("cr\u00e9puscule");
     t.map_darkness = QStringLiteral("nuit");
     t.ui_language = UiLanguage::French;
+
+    // The command keys' menu.
+    t.rotator_menu = QStringLiteral("&Rotor");
+    t.long_path_item = QStringLiteral("Chemin &long");
+    t.map_call_item = QStringLiteral("&Indicatif DX sur la carte");
     return t;
 }
 

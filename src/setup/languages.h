@@ -42,6 +42,11 @@ struct LanguageTexts {
     QString map_sun_paths, map_daylight, map_twilight, map_darkness;
     // The language these texts are in.
     UiLanguage ui_language = UiLanguage::English;
+
+    // The keyboard's way to the rotator: the menu of the command keys, its long-path item and
+    // its item that puts the keyboard in the map's call-sign field. GO, AUTO and STOP keep the
+    // buttons' own captions in both languages.
+    QString rotator_menu, long_path_item, map_call_item;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum

@@ -30,6 +30,13 @@ struct MainWindowParts : MainWindowUi {
     RotctldLink* NetworkLink = nullptr;
     QTimer* TimerHeading = nullptr;
     QTimer* TimerHeadingStale = nullptr;
+    // The rotator's command keys and their menu.
+    QMenu* MenuRotator = nullptr;
+    QAction* MenuGo = nullptr;
+    QAction* MenuAuto = nullptr;
+    QAction* MenuStop = nullptr;
+    QAction* MenuLongPath = nullptr;
+    QAction* MenuMapCall = nullptr;
 };
 
 template <class T> void find_part(QObject& window, T*& part, const char* name) {
@@ -107,6 +114,12 @@ inline MainWindowParts find_parts(TForm1& window) {
     KESTRAV_FIND_PART(NetworkLink);
     KESTRAV_FIND_PART(TimerHeading);
     KESTRAV_FIND_PART(TimerHeadingStale);
+    KESTRAV_FIND_PART(MenuRotator);
+    KESTRAV_FIND_PART(MenuGo);
+    KESTRAV_FIND_PART(MenuAuto);
+    KESTRAV_FIND_PART(MenuStop);
+    KESTRAV_FIND_PART(MenuLongPath);
+    KESTRAV_FIND_PART(MenuMapCall);
 #undef KESTRAV_FIND_PART
     return parts;
 }

@@ -252,21 +252,15 @@ TEST_F(MainWindowOnX11, MapOpensWhollyOnTheScreen) {
     EXPECT_TRUE(inside) << ::testing::PrintToString(frame);
 }
 
-// Clicks the middle of `w` with the server's own pointer and keyboard, as the operator does:
-// the window manager sees the click and decides which window gets the keys.
-bool click_and_type(QWidget* w, const QStringList& keys) {
-    const qreal ratio = w->window()->devicePixelRatioF();
-    const QPoint at = w->mapTo(w->window(), w->rect().center()) * ratio;
-    const auto xdotool = [](const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral("xdotool"), args);
-        return p.waitForFinished(5000) && p.exitCode() == 0;
-    };
-    if (!xdotool({"mousemove", "--window", QString::number(w->window()->winId()),
-                  QString::number(at.x()), QString::number(at.y()), "click", "1"}))
-        return false;
-    if (!QTest::qWaitFor([w] { return w->hasFocus(); }, 5000))
-        return false;
+bool xdotool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(5000) && p.exitCode() == 0;
+}
+
+// Types with the server's own keyboard into whatever window has the keys: "+name" presses a
+// key ("+Return", "+shift+F3"), any other text is typed.
+bool type_keys(const QStringList& keys) {
     for (const QString& key : keys) {
         const bool typed = key.startsWith(u'+') ? xdotool({"key", key.mid(1)})
                                                 : xdotool({"type", "--delay", "20", key});
@@ -274,6 +268,19 @@ bool click_and_type(QWidget* w, const QStringList& keys) {
             return false;
     }
     return true;
+}
+
+// Clicks the middle of `w` with the server's own pointer and keyboard, as the operator does:
+// the window manager sees the click and decides which window gets the keys.
+bool click_and_type(QWidget* w, const QStringList& keys) {
+    const qreal ratio = w->window()->devicePixelRatioF();
+    const QPoint at = w->mapTo(w->window(), w->rect().center()) * ratio;
+    if (!xdotool({"mousemove", "--window", QString::number(w->window()->winId()),
+                  QString::number(at.x()), QString::number(at.y()), "click", "1"}))
+        return false;
+    if (!QTest::qWaitFor([w] { return w->hasFocus(); }, 5000))
+        return false;
+    return type_keys(keys);
 }
 
 // The map's call field takes the keyboard when clicked and, its call entered, leaves the main
@@ -309,6 +316,31 @@ TEST_F(MainWindowOnX11, CallTypedInTheMapSetsTheDxAndTheMainWindowStillTakesKeys
     EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "FN31PR"; }, 5000))
         << ui().EditDXLocator->text().toStdString();
     EXPECT_TRUE(window->isActiveWindow());
+    EXPECT_EQ(map->callField()->text().toUpper(), "JA1XYZ");
+}
+
+// Without the mouse: Shift+F3 takes the keyboard to the map's call field through the window
+// manager, and Escape gives it back to the main window, where typing goes on.
+TEST_F(MainWindowOnX11, KeysTakeTheMapsCallFieldAndGiveItBack) {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        GTEST_SKIP() << "needs xdotool";
+    if (qEnvironmentVariableIsEmpty("KESTRAV_EXPECT_WINDOW_MANAGER"))
+        GTEST_SKIP() << "the window manager decides where the keys go";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isActiveWindow(); }, 5000));
+    ui().EditDXLocator->setFocus();
+    ASSERT_TRUE(type_keys({"+shift+F3"}));
+    MapWindow* map = ui().FormMap;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map->callField()->hasFocus(); }, 5000));
+    ASSERT_TRUE(type_keys({"ja1xyz", "+Return"}));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window->state().DxLabel.startsWith("JA1XYZ  "); }, 5000))
+        << window->state().DxLabel.toStdString();
+
+    ASSERT_TRUE(type_keys({"+Escape"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isActiveWindow(); }, 5000));
+    ASSERT_TRUE(type_keys({"+ctrl+a", "fn31pr"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "FN31PR"; }, 5000))
+        << ui().EditDXLocator->text().toStdString();
     EXPECT_EQ(map->callField()->text().toUpper(), "JA1XYZ");
 }
 
