@@ -4,6 +4,7 @@
 #include "geodesy/number_text.h"
 #include "setup/languages.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -456,26 +457,43 @@ void MapView::draw_marker(QPainter& painter) {
 
 // Where the keyboard's marker or the pointer is: position, heading and distance from the own
 // station.
-void MapView::draw_readout(QPainter& painter) {
-    const std::optional<QPointF> at = hasFocus() ? marker() : hover_;
-    if (!at)
-        return;
-    const std::optional<GeoPoint> p = toGeo(*at);
+std::optional<QString> MapView::readout_text(QPointF at) const {
+    const std::optional<GeoPoint> p = toGeo(at);
     if (!p)
-        return;
+        return std::nullopt;
     QString text = hemisphere_text(p->latitude, 'N', 'S', 2) + QLatin1Char(' ') +
                    hemisphere_text(p->longitude, 'E', 'W', 2);
     if (scene_.has_centre) {
-        const MapPoint m = to_map(*at);
+        const MapPoint m = to_map(at);
         text += QStringLiteral("   %1°   %2")
                     .arg(format_fixed(map_azimuth(m), 1),
                          distance_text(map_radius(m) * kCircumferenceKm / 2, scene_.miles));
     }
+    return text;
+}
+
+void MapView::tell_marker() {
+    const std::optional<QPointF> at = marker();
+    const std::optional<QString> text = at ? readout_text(*at) : std::nullopt;
+    if (!text)
+        return;
+    setAccessibleDescription(text->simplified());
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void MapView::draw_readout(QPainter& painter) {
+    const std::optional<QPointF> at = hasFocus() ? marker() : hover_;
+    if (!at)
+        return;
+    const std::optional<QString> text = readout_text(*at);
+    if (!text)
+        return;
     QFont f = font();
     f.setBold(false);
     painter.setFont(f);
     painter.setPen(Qt::black);
-    boxed_text(painter, QPointF(4, height() - 4), text, Qt::AlignLeft | Qt::AlignBottom);
+    boxed_text(painter, QPointF(4, height() - 4), *text, Qt::AlignLeft | Qt::AlignBottom);
 }
 
 void MapView::update_sun_lines() {
@@ -599,11 +617,14 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
 void MapView::focusInEvent(QFocusEvent* event) {
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
         marker_ = scene_.has_dx && scene_.has_centre ? projection_.forward(scene_.dx) : MapPoint{};
+    description_ = accessibleDescription();
+    tell_marker();
     update();
     QWidget::focusInEvent(event);
 }
 
 void MapView::focusOutEvent(QFocusEvent* event) {
+    setAccessibleDescription(description_);
     update();
     QWidget::focusOutEvent(event);
 }
@@ -656,6 +677,7 @@ void MapView::keyPressEvent(QKeyEvent* event) {
     if (r > kMarkerReach)
         next = MapPoint{next.x * kMarkerReach / r, next.y * kMarkerReach / r};
     marker_ = next;
+    tell_marker();
     update();
 }
 

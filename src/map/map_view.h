@@ -120,6 +120,11 @@ private:
     void draw_path(QPainter& painter, bool long_path, const QColor& colour);
     void draw_overlay(QPainter& painter);
     void draw_readout(QPainter& painter);
+    // Position, heading and distance of a point of the widget, as the readout shows them.
+    std::optional<QString> readout_text(QPointF at) const;
+    // The keyboard's marker told to a screen reader: the readout becomes the map's description
+    // while the map has the keyboard.
+    void tell_marker();
     void draw_marker(QPainter& painter);
 
     MapScene scene_;
@@ -156,7 +161,8 @@ private:
 
     std::optional<QPointF> pressed_at_;
     std::optional<QPointF> hover_;
-    MapPoint marker_; // where the keyboard's marker stands
+    MapPoint marker_;     // where the keyboard's marker stands
+    QString description_; // the map's own description, while the marker's stands in for it
 };
 
 } // namespace kestrav

@@ -290,7 +290,10 @@ constexpr AccessibleRow kAccessibleRows[] = {
     // The map window
     {"EditDXCall", u"DX call", u"Indicatif DX"},
     {"MapView", u"Great-circle map", u"Carte orthodromique",
-     u"Click a place to make it the DX station", u"Cliquez un lieu pour en faire la station DX"},
+     u"Click a place, or move the cross with the arrow keys and press Enter, to make it the DX "
+     u"station",
+     u"Cliquez un lieu, ou d\u00e9placez la croix avec les fl\u00e8ches et pressez Entr\u00e9e, "
+     u"pour en faire la station DX"},
     // The small dialogs
     {"FollowAddress", u"WSJT-X address or multicast group", u"Adresse ou groupe multicast WSJT-X"},
     {"FollowPort", u"WSJT-X port", u"Port WSJT-X"},

@@ -9,6 +9,7 @@
 #include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -272,10 +273,18 @@ TEST_F(KeyboardSession, InterfaceCountryGoStopAutoAndTheMap) {
     ASSERT_TRUE(view->hasFocus());
     const QPointF dx = view->toWidget(view->scene().dx);
     ASSERT_LT(QLineF(*view->marker(), dx).length(), 1.0);
+    // A screen reader reads where the marker stands: the readout, as the map's description.
+    const auto told = [view] {
+        return QAccessible::queryAccessibleInterface(view)->text(QAccessible::Description);
+    };
+    const QString at_dx = told();
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(view, Qt::Key_Left);
     ASSERT_GT(QLineF(*view->marker(), dx).length(), 20.0);
+    EXPECT_TRUE(told() != at_dx && told().contains(QStringLiteral("\u00b0 ")) &&
+                told().endsWith(QStringLiteral(" km")))
+        << at_dx.toStdString() << " / " << told().toStdString();
     const GeoPoint chosen = *view->toGeo(*view->marker());
     QTest::keyClick(view, Qt::Key_Return);
     const StationState& s = window->state();
