@@ -234,6 +234,9 @@ void TFormInit::build_tab(InterfaceTab& t, const TabTraits& traits) {
     t.stop = radio_group(page, QLatin1String(traits.stop), {6, 100, 112, 40},
                          QStringLiteral("Stop"), {QStringLiteral("N"), QStringLiteral("S")}, 2);
     t.stop->setItemIndex(0);
+    // Named apart from the other groups' items, so that a screen reader says which side.
+    t.stop->button(0)->setObjectName(QStringLiteral("StopSideNorth"));
+    t.stop->button(1)->setObjectName(QStringLiteral("StopSideSouth"));
     const QString step = QLatin1String(traits.step);
     label(page, QStringLiteral("Label") + step.mid(8), {6, 150, 68, 16},
           QStringLiteral("Min Delta°"));

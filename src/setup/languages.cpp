@@ -274,6 +274,8 @@ constexpr AccessibleRow kAccessibleRows[] = {
     {"RadioGroup*LPT", u"LPT port", u"Port LPT"},
     {"RadioGroupPort*", u"COM port", u"Port COM"},
     {"RadioGroup*butee", u"Stop side", u"C\u00f4t\u00e9 de la but\u00e9e"},
+    {"StopSideNorth", u"Stop at north", u"But\u00e9e au nord"},
+    {"StopSideSouth", u"Stop at south", u"But\u00e9e au sud"},
     {"SpinEditStep*", u"Minimum step, degrees", u"Pas minimum, degr\u00e9s"},
     {"Edit*CalAz", u"Bits per degree of azimuth", u"Bits par degr\u00e9 d'azimut"},
     {"Edit*Zero", u"Zero, degrees of azimuth", u"Z\u00e9ro, degr\u00e9s d'azimut"},

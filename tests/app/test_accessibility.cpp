@@ -109,6 +109,7 @@ TEST_F(AccessibilityTest, EveryFocusableControlIsNamedInBothLanguagesAndTheNames
         {ui().EditDistance, "QRB distance, km", "Distance QRB, km"},
         {ui().CheckBoxLongitudeOuestDX, "DX longitude west", "Longitude DX ouest"},
         {init->RadioGroupGSbutee, "Stop side", "Côté de la butée"},
+        {init->RadioGroupEasyButee->button(1), "Stop at south", "Butée au sud"},
         {init->BitBtntestFOD, "Test GO", "GO de test"},
         {init->SpinEditAzTestNet, "Test azimuth, degrees", "Azimut de test, degrés"},
         {ui().FormMap->findChild<QWidget*>(QStringLiteral("EditDXCall")), "DX call",

@@ -412,7 +412,7 @@ TEST_F(DialogTest, TabLeadsThroughTheVisibleTab) {
             "CheckBoxLattitudeNord EditLocalLattitude CheckBoxLattitudeSud CheckBoxLongitudeOuest "
             "EditLocalLongitude CheckBoxLongitudeEst RadioGroupRotor/item1 "
             "PageControlAntenne/qt_tabwidget_tabbar RadioGroupFODLPT/item0 "
-            "RadioGroupFODButee/item0 "
+            "RadioGroupFODButee/StopSideNorth "
             "SpinEditStepFODtrack EditFODCalAz EditFODZero SpinEditAzTestFOD BitBtntestFOD "
             "CheckBoxParkFOD EditLocalLocator")
             .split(u' ');
