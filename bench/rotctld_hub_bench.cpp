@@ -56,6 +56,7 @@ struct Controller {
 
     void run() {
         bool in_line = false;
+        char line_start = 0; // the first byte of the command being read
         char buffer[256];
         while (running) {
             pollfd p{master, POLLIN, 0};
@@ -66,11 +67,12 @@ struct Controller {
             for (ssize_t i = 0; i < n; ++i) {
                 const bool end = buffer[i] == '\r' || buffer[i] == '\n';
                 if (!end && !in_line) {
+                    line_start = buffer[i];
                     std::lock_guard lock(mutex);
                     firsts.push_back(now);
                     arrived.notify_all();
                 }
-                if (end && in_line && buffer[0] == 'C' && ::write(master, "+0000\r\n", 7) < 0)
+                if (end && in_line && line_start == 'C' && ::write(master, "+0000\r\n", 7) < 0)
                     return;
                 in_line = !end;
             }
