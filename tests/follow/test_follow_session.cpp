@@ -6,12 +6,11 @@
 #include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_listener.h"
 #include "follow/wsjtx_message.h"
+#include "follow_fixture.h"
 #include "geodesy/bearing.h"
 #include "geodesy/locator.h"
 #include "map/map_window.h"
 #include "settings/settings_writer.h"
-#include "support/rotator_sim_process.h"
-#include "support/window_fixture.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -27,26 +26,11 @@
 namespace kestrav::test {
 namespace {
 
-class FollowSession : public WindowTest {
+class FollowSession : public FollowOnEmulator {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        log = dir.path() + QStringLiteral("/received.log");
-        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log));
-        start();
-        set_local(QStringLiteral("JN18EU"));
-        window->formInit()->hide();
-        StationState& s = window->state();
-        s.Gs232Com = 0;
-        s.SelectedInterface = RotorInterface::Gs232;
-        s.min_step(RotorInterface::Gs232) = 1;
-        // A port nobody holds: taken and let go again.
-        QUdpSocket probe;
-        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-        s.WsjtxFollowing.port = probe.localPort();
-        probe.close();
-        window->findChild<FollowWsjtx*>()->action()->trigger();
-        ASSERT_TRUE(window->findChild<FollowWsjtx*>()->action()->isChecked());
+        ASSERT_NO_FATAL_FAILURE(start_following());
     }
 
     void status(const QString& call, const QString& grid, const QString& id = "WSJT-X") {
@@ -54,17 +38,8 @@ protected:
                              window->state().WsjtxFollowing.port);
     }
 
-    // The GS-232 command for the azimuth from JN18EU to a position.
-    static QByteArray command_to(double latitude, double longitude) {
-        return gs232_turn_toward(48.854167, 2.375, latitude, longitude);
-    }
-
-    QByteArray log_now() const { return received_so_far(log); }
-
     QByteArray received(qsizetype size) { return received_at_least(log, size); }
 
-    ChildProcess emulator;
-    QString log;
     QUdpSocket sender;
 };
 

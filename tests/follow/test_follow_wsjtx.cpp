@@ -1,19 +1,13 @@
 // Following Debian's real WSJT-X: it runs on the private X server the test script starts,
 // its DX Grid and DX Call fields are typed into with xdotool, and the Status datagrams it
-// sends to 127.0.0.1:2237 move Kestrav's DX station (the main window offscreen) and, with
-// AUTO down, the antenna at the rotator controller emulator.
+// sends to 127.0.0.1 on the test's port move Kestrav's DX station (the main window offscreen) and,
+// with AUTO down, the antenna at the rotator controller emulator.
 
-#include "follow/follow_wsjtx.h"
-#include "geodesy/bearing.h"
-#include "support/rotator_sim_process.h"
-#include "support/window_fixture.h"
+#include "follow_fixture.h"
 
 #include <QAction>
 #include <QPushButton>
 #include <QToolButton>
-#include <QUdpSocket>
-
-#include <cmath>
 
 namespace kestrav::test {
 namespace {
@@ -23,34 +17,21 @@ constexpr int kDxCallX = 176;
 constexpr int kDxGridX = 261;
 constexpr int kDxFieldsY = 507;
 
-class RealWsjtx : public WindowTest {
+class RealWsjtx : public FollowOnEmulator {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs the X server of run-under-xvfb.sh";
-        log = dir.path() + QStringLiteral("/received.log");
-        QDir().mkpath(dir.path() + QStringLiteral("/wsjtx/tmp"));
-        ASSERT_TRUE(start_rotator_sim(emulator, dir.path(), log));
-        start();
-        set_local(QStringLiteral("JN18EU"));
-        window->formInit()->hide();
-        StationState& s = window->state();
-        s.Gs232Com = 0;
-        s.SelectedInterface = RotorInterface::Gs232;
-        // A port of the test's own rather than WSJT-X's default 2237, which another WSJT-X
-        // on this machine may be sending to.
-        QUdpSocket probe;
-        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-        s.WsjtxFollowing.port = probe.localPort();
-        probe.close();
-        window->findChild<FollowWsjtx*>()->action()->trigger();
+        ASSERT_NO_FATAL_FAILURE(start_following());
+        const StationState& s = window->state();
 
         // A WSJT-X of its own: settings, log and lock file in the test's directory, sending
         // to that port; it leads a process group of its own, so that its decoder goes with it.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         const QString home = dir.path() + QStringLiteral("/wsjtx");
         QDir().mkpath(home + QStringLiteral("/config"));
+        QDir().mkpath(home + QStringLiteral("/tmp"));
         QFile ini(home + QStringLiteral("/config/WSJT-X.ini"));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write(QStringLiteral("[Configuration]\nUDPServer=127.0.0.1\nUDPServerPort=%1\n")
@@ -95,21 +76,12 @@ protected:
             xdotool({"type", "--delay", "100", keys});
     }
 
-    // The GS-232 command for the azimuth from JN18EU to a position.
-    static QByteArray command_to(double latitude, double longitude) {
-        return gs232_turn_toward(48.854167, 2.375, latitude, longitude);
-    }
-
-    QByteArray log_now() const { return received_so_far(log); }
-
     bool dx_locator_becomes(const QString& locator) {
         return QTest::qWaitFor([&] { return ui().EditDXLocator->text() == locator; }, 3000);
     }
 
-    ChildProcess emulator;
     ChildProcess wsjtx;
     QByteArray wsjtx_window;
-    QString log;
 };
 
 TEST_F(RealWsjtx, GridCallAndChangedCallWithAutoDownThenUp) {

@@ -2,6 +2,7 @@
 
 #include "settings/map_setting.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_test_support.h"
 #include "settings/settings_writer.h"
 
 #include <gtest/gtest.h>
@@ -64,21 +65,10 @@ TEST(MapSetting, OpeningSizeFitsTheScreen) {
     }
 }
 
-class NoActions final : public SettingsReaderActions {
-public:
-    void select_language(bool) override {}
-    void select_unit(bool) override {}
-    void load_personal_list(int) override {}
-    void set_com_port(RotorInterface, int) override {}
-    void set_com_speed(RotorInterface, int) override {}
-    void beep() override {}
-    void report_bad_number(const QString&) override {}
-};
-
 TEST(MapSetting, WrittenLastAndOnlyOnceUsed) {
     StationState state;
     EXPECT_EQ(settings_lines(state, false, false).size(), 33);
-    NoActions actions;
+    kestrav::testing::RecordingActions actions(state);
     read_settings({QStringLiteral("MAP=OPENED,1,1")}, state, actions);
     EXPECT_FALSE(state.MapWindowSetting.used) << "a value that is no map row";
     EXPECT_EQ(settings_lines(state, false, false).size(), 33);

@@ -2,6 +2,7 @@
 
 #include "settings/serve_setting.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_test_support.h"
 #include "settings/settings_writer.h"
 
 #include <gtest/gtest.h>
@@ -9,17 +10,6 @@
 using namespace kestrav;
 
 namespace {
-
-class NoActions final : public SettingsReaderActions {
-public:
-    void select_language(bool) override {}
-    void select_unit(bool) override {}
-    void load_personal_list(int) override {}
-    void set_com_port(RotorInterface, int) override {}
-    void set_com_speed(RotorInterface, int) override {}
-    void beep() override {}
-    void report_bad_number(const QString&) override {}
-};
 
 TEST(ServeSetting, ReadWrittenLastAndOnlyWhileOn) {
     const struct {
@@ -41,7 +31,7 @@ TEST(ServeSetting, ReadWrittenLastAndOnlyWhileOn) {
     for (const auto& r : rows) {
         SCOPED_TRACE(r.row);
         StationState state;
-        NoActions actions;
+        kestrav::testing::RecordingActions actions(state);
         read_settings({QString::fromLatin1(r.row)}, state, actions);
         EXPECT_EQ(state.ServeRotctld.on, r.on);
         const QStringList lines = settings_lines(state, false, false);
