@@ -241,7 +241,8 @@ void RotctldAnswers::clear() {
 }
 
 bool RotctldAnswers::commandOpen() const {
-    return std::find(open_.begin(), open_.end(), Line::Report) != open_.end();
+    return std::any_of(open_.begin(), open_.end(),
+                       [](Line l) { return l == Line::Report || l == Line::State; });
 }
 
 bool RotctldAnswers::positionOpen() const {

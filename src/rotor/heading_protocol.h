@@ -96,6 +96,7 @@ public:
     // The answer line to the oldest open question; nothing when none is open.
     Outcome take(QByteArrayView line);
     bool empty() const { return open_.empty(); }
+    // A command, or the range question a turn waits for, is still unanswered.
     bool commandOpen() const;
     bool positionOpen() const;
     void clear();

@@ -1,5 +1,6 @@
 // The link to rotctld against a scripted rotctld on 127.0.0.1: a close while connecting, an
-// answer that never comes, and a link destroyed while connected.
+// answer that never comes, the range asked of peers good and bad, and a link destroyed while
+// connected.
 
 #include "rotor/rotctld_link.h"
 #include "serial/scripted_rotctld.h"
@@ -80,6 +81,49 @@ TEST_F(RotctldLinkTest, AnAnswerThatNeverComesFails) {
     EXPECT_TRUE(heading.wait(5000));
     EXPECT_EQ(rotctld.connections, 3);
     EXPECT_EQ(failed.size(), 1);
+}
+
+// The range question answered by rotctld's state, by garbage without end, by numbers no
+// rotator has, or not at all: a range, 0 to 360, or the failure the waiting turn is told by.
+TEST_F(RotctldLinkTest, RangeFromWellAndBadlyBehavedPeers) {
+    link->setAnswerTimeout(300);
+    struct Row {
+        QByteArray state; // the answer to \dump_state; empty: none
+        std::optional<RotatorRange> range;
+    };
+    const Row rows[] = {
+        {"1\n601\nmin_az=-180.000000\nmax_az=450.000000\nrot_type=AzEl\ndone\n",
+         RotatorRange{-180, 450}},
+        {QByteArray("x\n").repeated(500), RotatorRange{0, 360}},
+        {"min_az=-99999999999\nmax_az=1e308\ndone\n", RotatorRange{0, 360}},
+        {{}, std::nullopt},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.state.left(40).toStdString());
+        rotctld.answer = [&r](const QByteArray& command) {
+            return command == "\\dump_state" ? r.state : ScriptedRotctld::well_behaved(command);
+        };
+        QSignalSpy received_range(link.get(), &RotctldLink::rangeReceived);
+        QSignalSpy failed(link.get(), &RotctldLink::failed);
+        link->askRange();
+        if (r.range) {
+            ASSERT_TRUE(received_range.wait(5000));
+            ASSERT_TRUE(link->reportedRange());
+            EXPECT_EQ(link->reportedRange()->min, r.range->min);
+            EXPECT_EQ(link->reportedRange()->max, r.range->max);
+            link->turn(100); // later answers are read as theirs
+            ASSERT_TRUE(received("P 10.0 0"));
+            QTest::qWait(100);
+            EXPECT_EQ(failed.size(), 0);
+        } else {
+            ASSERT_TRUE(failed.wait(5000)) << "a turn waits on this answer";
+            EXPECT_EQ(failed.first().first().toString(), QStringLiteral("No answer from rotctld"));
+            EXPECT_FALSE(link->reportedRange());
+        }
+        link->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !rotctld.peerConnected(); }, 5000));
+        EXPECT_FALSE(link->reportedRange()) << "forgotten with the connection";
+    }
 }
 
 // Destroyed in the middle of an answer (a partial line held): nothing of the link is touched
