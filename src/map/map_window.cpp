@@ -49,7 +49,6 @@ MapWindow::MapWindow(MapHost& host)
     layout->addLayout(call_row);
     layout->addWidget(view_, 1);
     connect(call_field_, &QLineEdit::returnPressed, this, &MapWindow::call_entered);
-    connect(call_field_, &QLineEdit::editingFinished, this, [this] { take_keyboard(false); });
     call_field_->installEventFilter(this);
     // The map is looked at, and clicked, while the operator goes on typing in the main
     // window: neither showing it nor a click on it takes the keyboard or the activation away
@@ -251,6 +250,10 @@ void MapWindow::call_entered() {
 bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == call_field_ && event->type() == QEvent::MouseButtonPress)
         take_keyboard(true);
+    // The map keeps the keyboard it was given (its call field, its marker), also through a
+    // visit to another program, until the main window has it again.
+    if (watched == host_window_ && event->type() == QEvent::WindowActivate)
+        take_keyboard(false);
     if (fitting_ && watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         fitting_ = false;

@@ -3,6 +3,7 @@
 // lets the operator do with it. Positions are read from the X server, not from Qt.
 
 #include "app/widgets.h"
+#include "map/map_view.h"
 #include "map/map_window.h"
 #include "setup/window_placement.h"
 #include "support/pty_port.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -335,6 +337,32 @@ TEST_F(MainWindowOnX11, KeysTakeTheMapsCallFieldAndGiveItBack) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return window->state().DxLabel.startsWith("JA1XYZ  "); }, 5000))
         << window->state().DxLabel.toStdString();
+
+    // On to the map itself, its marker moved; another program takes the keyboard and gives
+    // it back: the marker, what the screen shows and what a screen reader reads all stay.
+    map->setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC); });
+    MapView* view = map->view();
+    ASSERT_TRUE(type_keys({"+Tab"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }, 5000));
+    const QPointF start = *view->marker();
+    ASSERT_TRUE(type_keys({"+Down"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return *view->marker() != start; }, 5000));
+    const QPointF moved = *view->marker();
+    const auto told = [view] {
+        return QAccessible::queryAccessibleInterface(view)->text(QAccessible::Description);
+    };
+    const QString readout = told();
+    const QImage shown = view->grab().toImage();
+    OtherProgram other;
+    ASSERT_TRUE(other.ok());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.viewable(); }, 5000));
+    other.activate(other.window());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == nullptr; }, 5000));
+    other.activate(static_cast<Window>(map->winId()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map->isActiveWindow() && view->hasFocus(); }, 5000));
+    EXPECT_EQ(*view->marker(), moved);
+    EXPECT_EQ(told(), readout);
+    EXPECT_EQ(view->grab().toImage(), shown);
 
     ASSERT_TRUE(type_keys({"+Escape"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->isActiveWindow(); }, 5000));
