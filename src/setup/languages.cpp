@@ -3,6 +3,8 @@
 #include "lists/personal_list.h"
 #include "settings/settings_file.h"
 
+#include <vector>
+
 namespace kestrav {
 
 namespace {
@@ -305,14 +307,33 @@ constexpr AccessibleRow kAccessibleRows[] = {
 // clang-format on
 
 // Compared in place: the table is read for every control each time a window is named.
-bool matches(QLatin1String pattern, QStringView name) {
-    const qsizetype star = pattern.indexOf(u'*');
-    if (star < 0)
-        return name.compare(pattern, Qt::CaseInsensitive) == 0;
-    const QLatin1String head = pattern.left(star);
-    const QLatin1String tail = pattern.mid(star + 1);
-    return name.size() >= head.size() + tail.size() && name.startsWith(head, Qt::CaseInsensitive) &&
-           name.endsWith(tail, Qt::CaseInsensitive);
+// A row's object name split once at its "*": the name runs for every control of a window.
+struct NamePattern {
+    QLatin1String head; // the whole name when there is no "*"
+    QLatin1String tail;
+    bool star = false;
+
+    bool matches(QStringView name) const {
+        if (!star)
+            return name.size() == head.size() && name.compare(head, Qt::CaseInsensitive) == 0;
+        return name.size() >= head.size() + tail.size() &&
+               name.startsWith(head, Qt::CaseInsensitive) &&
+               name.endsWith(tail, Qt::CaseInsensitive);
+    }
+};
+
+const std::vector<NamePattern>& name_patterns() {
+    static const std::vector<NamePattern> patterns = [] {
+        std::vector<NamePattern> all;
+        for (const AccessibleRow& row : kAccessibleRows) {
+            const QLatin1String object(row.object);
+            const qsizetype star = object.indexOf(u'*');
+            all.push_back(star < 0 ? NamePattern{object, {}, false}
+                                   : NamePattern{object.left(star), object.mid(star + 1), true});
+        }
+        return all;
+    }();
+    return patterns;
 }
 
 QString pick(UiLanguage language, const char16_t* english, const char16_t* french) {
@@ -324,8 +345,10 @@ QString pick(UiLanguage language, const char16_t* english, const char16_t* frenc
 std::optional<AccessibleText> accessible_text(QStringView object_name, UiLanguage language) {
     if (object_name.isEmpty())
         return std::nullopt;
-    for (const AccessibleRow& row : kAccessibleRows) {
-        if (matches(QLatin1String(row.object), object_name))
+    const std::vector<NamePattern>& patterns = name_patterns();
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        const AccessibleRow& row = kAccessibleRows[i];
+        if (patterns[i].matches(object_name))
             return AccessibleText{pick(language, row.english_name, row.french_name),
                                   pick(language, row.english_description, row.french_description)};
     }
