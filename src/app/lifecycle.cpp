@@ -176,7 +176,11 @@ void TForm1::update_status_lines() {
             line += QStringLiteral(" / ") +
                     network_failure_text(network_error_,
                                          french_ ? UiLanguage::French : UiLanguage::English);
+        if (!outside_error_.isEmpty())
+            line += QStringLiteral(" / ") + outside_error_;
         LabelEtatInterface->setText(line);
+    } else if (!outside_error_.isEmpty()) {
+        LabelEtatInterface->setText(QStringLiteral(" ") + outside_error_);
     }
 
     if (state_.LocalLocator.isEmpty()) {
@@ -209,6 +213,8 @@ bool TForm1::FormClose() {
         desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
         return false;
     }
+    // Other programs' requests end before the antenna is stopped and parked.
+    emit shuttingDown();
     controller_->beginShutDown();
     park();
     controller_->finishShutDown();

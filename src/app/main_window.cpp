@@ -9,6 +9,7 @@
 #include "app/widgets.h"
 #include "app/window_placement.h"
 #include "follow/follow_wsjtx.h"
+#include "follow/wsjtx_listener.h"
 #include "rotor/comm_port_driver.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
@@ -89,6 +90,11 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     hosts_->follow = new FollowWsjtx(
         state_.WsjtxFollowing, [this](const DxTarget& t) { hosts_->setDxStation(t); },
         [this]() -> Desktop& { return desktop(); }, MenuListe, this);
+    // WSJT-X steers no more once the exit has begun; the following stays on for the next run.
+    connect(this, &TForm1::shuttingDown, hosts_->follow, [follow = hosts_->follow] {
+        if (follow->listener() != nullptr)
+            follow->listener()->stop();
+    });
     hosts_->installRotctldServer();
     hosts_->installRotatorMenu();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);

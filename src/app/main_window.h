@@ -42,6 +42,17 @@ public:
     // selected interface whatever the minimum step, then both serial ports are closed.
     void hand_over_test_azimuth(int azimuth);
     bool testCommandPending() const { return test_command_pending_; }
+    // A GO asked for by another program: the rotator's rules and the LED as for the window's
+    // own GO, but no beep and no box; what failed is told in the status line.
+    // `request` names it in the status line ("P 45", "K").
+    GoResult outside_go(double azimuth, const QString& request);
+    // Why another program's request was refused or failed, in the status line until the next
+    // command is handed over.
+    void tell_outside_refusal(const QString& reason);
+
+signals:
+    // The exit has begun: whatever takes requests from other programs stops taking them.
+    void shuttingDown();
 
 public slots:
     void FormCreate();
@@ -128,6 +139,7 @@ private:
     void set_tracking_indication(bool on);
     void show_command_text(RotorInterface which, const QString& text);
     void command_failed(GoFailure failure, const QString& reason);
+    QString outside_failure_text(GoFailure failure, const QString& reason) const;
     void show_heading(std::optional<double> heading);
     void park();
     bool FormClose();
@@ -156,6 +168,8 @@ private:
     bool closing_on_signal_ = false;
     std::unique_ptr<Desktop> unattended_desktop_; // stands in for desktop_ once a signal came
     QString network_error_;                       // shown in the status line until the next GO
+    QString outside_error_;   // another program's refused request, shown likewise
+    QString outside_request_; // the other program's request whose GO is under way, if any
     QString published_azimuth_;
     bool raw_output_display_ = false;
     QString saved_azimut_caption_;

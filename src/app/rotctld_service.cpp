@@ -1,18 +1,16 @@
-// Kestrav's rotctld server wired to the main window: what a rotctld client asks is done as the
-// operator would do it. "P" writes the azimuth into the field and presses GO (the minimum step
-// and end-stop rules of the interface apply, the LED blinks), "S" presses STOP, "K" turns to
-// the parking azimuth, and "p" reads the antenna's real heading when the interface reports
-// one, otherwise the last azimuth sent. The operator's own GO, STOP and AUTO keep working;
-// the last command wins.
+// Kestrav's rotctld server wired to the main window: what a rotctld client asks is done by
+// the rotator's rules, as the operator's own GO would be (the minimum step, the end stop, the
+// overlap, the LED), and the client is told what became of its very request: handed over,
+// refused, or not delivered, in Hamlib's codes. Nothing a client asks waits for a hand at the
+// desk: no box, no beep; the status line says what failed. "S" is the STOP, "K" parks as the
+// exit does, and "p" asks the rotator where it is, where the interface can tell. The
+// operator's own GO, STOP and AUTO keep working; the last command wins.
 
 #include "app/desktop.h"
 #include "app/main_window_hosts.h"
 #include "app/widgets.h"
 #include "geodesy/number_text.h"
-#include "rotor/comm_port_driver.h"
-#include "rotor/lpt_sequence.h"
 #include "rotor/overlap.h"
-#include "rotor/parallel_port.h"
 #include "rotor/rotctld_server.h"
 #include "setup/languages.h"
 #include "setup/serve_dialog.h"
@@ -25,44 +23,67 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include <array>
-#include <cstring>
-
 namespace kestrav {
+
+namespace {
+
+const LanguageTexts& texts_of(const TForm1& form) {
+    return language_texts(form.french() ? UiLanguage::French : UiLanguage::English);
+}
+
+} // namespace
 
 class TForm1::Hosts::RotctldService final : public QObject, public RotatorService {
 public:
     explicit RotctldService(TForm1& form) : QObject(&form), form_(form) {}
 
-    // A position within the rotator's range; past 360 on a rotator with an overlap, its
-    // azimuth goes in the field and GO sends that very position.
-    Outcome go_to(double position) override {
+    // A position within the rotator's range, decided once at the field's resolution (what
+    // the field shows is what goes out); past 360 on a rotator with an overlap, or 360 for
+    // north at the end stop, its azimuth goes in the field and GO sends that very position.
+    Outcome go_to(double requested) override {
+        const double position = read_number(format_general(requested, 15)).value_or(requested);
         const RotatorRange scale = rotator_range();
-        if (!(position >= scale.min && position <= scale.max))
+        if (!scale.reaches(position)) {
+            outOfRange(position);
             return Outcome::Refused;
+        }
         // The field takes 0 to under 360.
         const double azimuth = bearing_of_position(position);
-        if (!interface_takes(form_.state().SelectedInterface))
-            return Outcome::Refused;
-        if (!scale.northToNorth())
-            form_.controller().preferPosition(position);
-        enter_azimuth(azimuth);
-        form_.ButtonTrack->click();
-        show_entered_azimuth(azimuth);
-        return reached(azimuth) ? Outcome::Done : Outcome::Failed;
+        form_.controller().preferPosition(position);
+        return turn(azimuth, QStringLiteral("P %1").arg(format_general(position, 15)));
     }
 
-    void stop() override { form_.BitBtnStop->click(); }
+    void stop() override { form_.stop_all(); }
 
+    // As the exit parks: only with parking set for the interface in use, and only to an
+    // azimuth GO takes.
     Outcome park() override {
         const StationState& s = form_.state();
-        if (!s.ParkingInterface)
+        const LanguageTexts& texts = texts_of(form_);
+        if (!form_.controller().parkingDue()) {
+            form_.tell_outside_refusal(
+                texts.client_refused.arg(QStringLiteral("K"), texts.client_no_parking));
             return Outcome::Unavailable;
-        return go_to(s.ParkingAzimuth);
+        }
+        if (!(s.ParkingAzimuth >= 0 && s.ParkingAzimuth < 360)) {
+            form_.tell_outside_refusal(texts.client_refused.arg(
+                QStringLiteral("K"),
+                texts.client_outside_range.arg(format_general(s.ParkingAzimuth, 15),
+                                               QStringLiteral("0"), QStringLiteral("360"))));
+            return Outcome::Refused;
+        }
+        return turn(s.ParkingAzimuth, QStringLiteral("K"));
     }
 
-    // The heading while a fresh one is known, else the last azimuth handed over, 0 before any.
-    double position() override { return form_.controller().reportedAzimuth().value_or(0); }
+    // Where the antenna is as far as is known, and the rotator asked again so that the next
+    // answer is fresh: its heading while a reading is fresh, else the last azimuth handed
+    // over, 0 before any.
+    double position() override {
+        RotorController& controller = form_.controller();
+        const std::optional<double> known = controller.reportedAzimuth();
+        controller.askPosition();
+        return known.value_or(0);
+    }
 
     Range range() const override {
         const RotatorRange scale = rotator_range();
@@ -71,26 +92,43 @@ public:
 
     QString info() const override { return QStringLiteral("Kestrav"); }
 
+    void outOfRange(double azimuth) override {
+        const RotatorRange scale = rotator_range();
+        const LanguageTexts& texts = texts_of(form_);
+        form_.tell_outside_refusal(texts.client_refused.arg(
+            QStringLiteral("P %1").arg(format_general(azimuth, 15)),
+            texts.client_outside_range.arg(format_general(azimuth, 15),
+                                           format_general(scale.min, 15),
+                                           format_general(scale.max, 15))));
+    }
+
 private:
     RotatorRange rotator_range() const {
         return form_.controller().rotatorRange(form_.state().SelectedInterface);
     }
 
-    // What the window itself would refuse before sending: no interface, or a parallel-port
-    // interface without a port.
-    bool interface_takes(RotorInterface which) const {
-        const StationState& s = form_.state();
-        switch (which) {
-        case RotorInterface::None:
-            return false;
-        case RotorInterface::PourSat:
-        case RotorInterface::FodTrack:
-            return form_.parallel_port_ != nullptr &&
-                   lpt_base_address(s.LptAddresses, which == RotorInterface::PourSat
-                                                        ? s.PourSatLpt
-                                                        : s.FodTrackLpt) != 0;
+    // GO as the client's own, its outcome the answer; the azimuth then shows as if typed,
+    // unless it was refused (a refusal changes nothing).
+    Outcome turn(double azimuth, const QString& request) {
+        const GoResult result = form_.outside_go(azimuth, request);
+        if (result.failure != GoFailure::Refused) {
+            enter_azimuth(azimuth);
+            show_entered_azimuth(azimuth);
+        }
+        if (result.handedOver()) {
+            if (!result.writeTimedOut)
+                return Outcome::Done;
+            const LanguageTexts& texts = texts_of(form_);
+            form_.tell_outside_refusal(texts.client_refused.arg(request, texts.client_timed_out));
+            return Outcome::TimedOut;
+        }
+        switch (*result.failure) {
+        case GoFailure::BelowMinimumStep:
+            return Outcome::Done; // the antenna is already there
+        case GoFailure::Refused:
+            return Outcome::Refused;
         default:
-            return true;
+            return Outcome::Failed;
         }
     }
 
@@ -117,29 +155,6 @@ private:
         form_.redraw_dial();
     }
 
-    // Whether the GO just pressed reached the interface. A command within the minimum step of
-    // the last one is dropped by the window, and needs nothing sent.
-    bool reached(double azimuth) const {
-        const StationState& s = form_.state();
-        if (s.LastSentAzimuth != azimuth)
-            return true;
-        switch (s.SelectedInterface) {
-        case RotorInterface::Gs232:
-            return form_.controller().serialPort(RotorInterface::Gs232)->IsOpen();
-        case RotorInterface::EasyComm:
-            return form_.controller().serialPort(RotorInterface::EasyComm)->IsOpen();
-        case RotorInterface::PourSat:
-        case RotorInterface::FodTrack: {
-            std::array<char, kLastStateBufferSize> outcome{};
-            form_.parallel_port_->GetLastState(outcome.data());
-            outcome.back() = '\0';
-            return std::strstr(outcome.data(), "succes") != nullptr;
-        }
-        default:
-            return true;
-        }
-    }
-
     TForm1& form_;
 };
 
@@ -154,10 +169,6 @@ QString listen(RotctldServer& server, const ServeSetting& setting, const Languag
         return {};
     return server.addressInUse() ? texts.serve_port_taken.arg(setting.port)
                                  : texts.serve_failed.arg(setting.port).arg(server.errorString());
-}
-
-const LanguageTexts& texts_of(const TForm1& form) {
-    return language_texts(form.french() ? UiLanguage::French : UiLanguage::English);
 }
 
 } // namespace
@@ -190,6 +201,10 @@ void TForm1::Hosts::installRotctldServer() {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
     });
+
+    // Nobody steers once the exit has begun: a late request would open a port again after
+    // the antenna was parked.
+    QObject::connect(&form, &TForm1::shuttingDown, server, &RotctldServer::close);
 
     if (form.state().ServeRotctld.on) {
         const QString reason = listen(*server, form.state().ServeRotctld, texts_of(form));

@@ -13,6 +13,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotctld_link.h"
 #include "rotor/rotor_controller.h"
+#include "setup/languages.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -121,6 +123,16 @@ void TForm1::ButtonTrackClick() {
     controller_->go(state_.RequestedAzimuth);
 }
 
+GoResult TForm1::outside_go(double azimuth, const QString& request) {
+    const QScopedValueRollback<QString> outside(outside_request_, request);
+    return controller_->go(azimuth);
+}
+
+void TForm1::tell_outside_refusal(const QString& reason) {
+    outside_error_ = reason;
+    update_status_lines();
+}
+
 // The LED blinks from the first GO that handed a command over until TimerTrackOK fires; a
 // running timer is left running, so a second GO does not lengthen the indication.
 void TForm1::set_tracking_indication(bool on) {
@@ -192,6 +204,10 @@ void TForm1::build_rotor_controller() {
     connect(controller_, &RotorController::commandHandedOver, this, [this] {
         clear_refusal(ButtonTrack);
         set_tracking_indication(true);
+        if (!outside_error_.isEmpty()) {
+            outside_error_.clear();
+            update_status_lines();
+        }
     });
     connect(controller_, &RotorController::commandFailed, this, &TForm1::command_failed);
     connect(controller_, &RotorController::stopped, this,
@@ -210,10 +226,40 @@ void TForm1::show_command_text(RotorInterface which, const QString& text) {
         LabelAzimut->setText(text);
 }
 
+// Why another program's GO handed nothing over, in the window's language.
+QString TForm1::outside_failure_text(GoFailure failure, const QString& reason) const {
+    const LanguageTexts& texts = language_texts(french_ ? UiLanguage::French : UiLanguage::English);
+    QString why;
+    switch (failure) {
+    case GoFailure::Refused:
+        why = texts.client_no_interface;
+        break;
+    case GoFailure::NoPort:
+        why = texts.client_no_port;
+        break;
+    case GoFailure::ArswinNotRunning:
+        why = state_.Messages.arswin_not_running;
+        break;
+    case GoFailure::NotDelivered:
+    case GoFailure::NetworkFailed:
+    case GoFailure::BelowMinimumStep:
+        why = texts.client_not_delivered;
+        break;
+    }
+    if (!reason.isEmpty())
+        why += QStringLiteral(" (%1)").arg(reason);
+    return texts.client_refused.arg(outside_request_, why);
+}
+
 // A command that did not go out: a beep, except for a step too small (dropped in silence) and
 // a missing outside program (a box). rotctld's failure comes later: the LED goes off and the
 // reason stays in the status line until the next command.
 void TForm1::command_failed(GoFailure failure, const QString& reason) {
+    if (!outside_request_.isEmpty()) {
+        if (failure != GoFailure::BelowMinimumStep)
+            tell_outside_refusal(outside_failure_text(failure, reason));
+        return;
+    }
     switch (failure) {
     case GoFailure::BelowMinimumStep:
         return;

@@ -13,8 +13,10 @@ constexpr int kAnswerMilliseconds = 5000;
 RotctldLink::RotctldLink(QObject* parent) : RotatorLink(parent) {
     connect_timer_.setSingleShot(true);
     connect_timer_.setInterval(kConnectMilliseconds);
+    // A connection made for a position question alone fails in silence: nothing the operator
+    // or a client asked for was lost, and the heading simply stays unknown.
     connect(&connect_timer_, &QTimer::timeout, this,
-            [this] { lose(QStringLiteral("Connection timed out")); });
+            [this] { lose(QStringLiteral("Connection timed out"), answers_.commandOpen()); });
     answer_timer_.setSingleShot(true);
     answer_timer_.setInterval(kAnswerMilliseconds);
     // Late answers would be read as the answers to later questions: the connection goes.
@@ -22,6 +24,7 @@ RotctldLink::RotctldLink(QObject* parent) : RotatorLink(parent) {
     connect(&answer_timer_, &QTimer::timeout, this,
             [this] { lose(QStringLiteral("No answer from rotctld"), answers_.commandOpen()); });
     connect(&socket_, &QTcpSocket::connected, this, [this] {
+        connected_ = true;
         connect_timer_.stop();
         socket_.write(queued_);
         queued_.clear();
@@ -34,7 +37,8 @@ RotctldLink::RotctldLink(QObject* parent) : RotatorLink(parent) {
             return;
         lose(socket_.error() == QAbstractSocket::RemoteHostClosedError
                  ? QStringLiteral("Connection closed by rotctld")
-                 : socket_.errorString());
+                 : socket_.errorString(),
+             connected_ || answers_.commandOpen());
     });
     connect(&socket_, &QTcpSocket::disconnected, this, &RotctldLink::reset);
 }
@@ -72,7 +76,7 @@ void RotctldLink::stop() {
 }
 
 void RotctldLink::askHeading() {
-    if (socket_.state() != QAbstractSocket::ConnectedState || answers_.positionOpen())
+    if (answers_.positionOpen())
         return;
     send(rotctld_heading_query(), RotctldAnswers::Question::Position);
 }
@@ -172,6 +176,7 @@ void RotctldLink::reset() {
     range_.reset();
     range_asked_ = false;
     closing_ = false;
+    connected_ = false;
 }
 
 } // namespace kestrav

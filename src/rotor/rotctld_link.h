@@ -32,7 +32,8 @@ public:
     // A turn, or the stop: answered by "RPRT n".
     void turn(long long tenths) override;
     void stop() override;
-    // Asks the position, unless an earlier question is still unanswered.
+    // Asks the position, connecting if need be, unless an earlier question is still
+    // unanswered.
     void askHeading() override;
     // The range is asked once a connection, and forgotten with it.
     void askRange() override;
@@ -68,6 +69,7 @@ private:
     std::optional<RotatorRange> range_;
     bool range_asked_ = false;
     bool closing_ = false;
+    bool connected_ = false; // this connection was made (its loss is told)
 };
 
 } // namespace kestrav

@@ -98,6 +98,8 @@ RotctldCode code_of(RotatorService::Outcome outcome) {
         return RotctldCode::InvalidArgument;
     case RotatorService::Outcome::Failed:
         return RotctldCode::InputOutput;
+    case RotatorService::Outcome::TimedOut:
+        return RotctldCode::Timeout;
     case RotatorService::Outcome::Unavailable:
         return RotctldCode::NotAvailable;
     }
@@ -221,11 +223,14 @@ RotctldAnswer rotctld_answer(QByteArrayView line, RotatorService& rotator) {
             double azimuth = 0;
             double elevation = 0; // read for its form, then ignored: the rotator turns only
             const RotatorService::Range range = rotator.range();
-            if (!read_number(arguments[0], azimuth) || !read_number(arguments[1], elevation) ||
-                azimuth < range.min_azimuth || azimuth > range.max_azimuth)
+            if (!read_number(arguments[0], azimuth) || !read_number(arguments[1], elevation)) {
                 code = RotctldCode::InvalidArgument;
-            else
+            } else if (azimuth < range.min_azimuth || azimuth > range.max_azimuth) {
+                rotator.outOfRange(azimuth);
+                code = RotctldCode::InvalidArgument;
+            } else {
                 code = code_of(rotator.go_to(azimuth));
+            }
             break;
         }
         case Kind::GetPosition:

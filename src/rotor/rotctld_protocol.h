@@ -15,6 +15,7 @@ enum class RotctldCode : int {
     Ok = 0,
     InvalidArgument = -1, // a bad number, a missing argument, an unknown command
     NotImplemented = -4,  // a command of the protocol that Kestrav has no use for
+    Timeout = -5,         // the rotator's line did not take the whole command in time
     InputOutput = -6,     // the command did not reach the rotator
     NotAvailable = -11,   // parking asked for while none is set
 };
@@ -26,6 +27,7 @@ public:
         Done,        // handed to the rotator interface (or dropped by its minimum step)
         Refused,     // an azimuth the program or the interface refuses: nothing was sent
         Failed,      // the interface could not be reached
+        TimedOut,    // the line took only part of the command within its time-out
         Unavailable, // parking without a parking azimuth
     };
     struct Range {
@@ -43,6 +45,8 @@ public:
     virtual Range range() const = 0;
     // One line that names the rotator behind the server, for "get_info".
     virtual QString info() const = 0;
+    // A well-formed azimuth refused as outside range(): told, as nothing was sent.
+    virtual void outOfRange(double /*azimuth*/) {}
 };
 
 // The longest line a client may send, its line end included; a longer one is refused whole.

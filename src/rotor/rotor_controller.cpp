@@ -37,7 +37,7 @@ RotorController::RotorController(StationState& state, const RotorSeams& seams, Q
     : QObject(parent), state_(state), gs232_(seams.gs232), easycomm_(seams.easycomm),
       parallel_port_(seams.parallel_port), window_messages_(seams.window_messages),
       link_(seams.network), pause_(seams.pause), heading_timer_(new QTimer(this)),
-      heading_stale_timer_(new QTimer(this)) {
+      heading_stale_timer_(new QTimer(this)), position_wait_timer_(new QTimer(this)) {
     setObjectName(QStringLiteral("RotorController"));
     gs232_->setParent(this);
     easycomm_->setParent(this);
@@ -53,6 +53,10 @@ RotorController::RotorController(StationState& state, const RotorSeams& seams, Q
     heading_stale_timer_->setSingleShot(true);
     heading_stale_timer_->setInterval(kHeadingLifeMilliseconds);
     connect(heading_stale_timer_, &QTimer::timeout, this, &RotorController::headingExpired);
+    position_wait_timer_->setObjectName(QStringLiteral("TimerPositionWait"));
+    position_wait_timer_->setSingleShot(true);
+    position_wait_timer_->setInterval(kPositionWaitMilliseconds);
+    connect(position_wait_timer_, &QTimer::timeout, this, &RotorController::release_pending);
 
     // Answers of the serial controllers, read by their ports' poll timers.
     const auto answers = [this](AnswerLines& lines, auto parse) {
@@ -71,19 +75,30 @@ TCommPortDriver* RotorController::serialPort(RotorInterface which) const {
     return which == RotorInterface::Gs232 ? gs232_ : easycomm_;
 }
 
-bool RotorController::go(double azimuth) {
+GoResult RotorController::go(double azimuth) {
     const auto forget_preferred = qScopeGuard([this] { preferred_position_.reset(); });
-    if (state_.SelectedInterface == RotorInterface::None || !(azimuth >= 0 && azimuth < 360))
-        return fail(GoFailure::Refused);
+    result_ = GoResult{};
+    const RotorInterface which = state_.SelectedInterface;
+    if (which == RotorInterface::None || !(azimuth >= 0 && azimuth < 360)) {
+        fail(GoFailure::Refused);
+        return result_;
+    }
     state_.CommandAzimuth = azimuth;
+    // North asked for as 360 on a 0 to 360 rotator stopped at north: the end at 360, not the
+    // opposite end stop at 0 (the step test and the output then see 360).
+    if (preferred_position_ == 360.0 && azimuth == 0 && rotatorRange(which).northToNorth() &&
+        state_.stop_side(which) == StopSide::N)
+        state_.CommandAzimuth = 360;
     if (!send())
-        return false;
+        return result_;
     last_handed_over_ = azimuth;
     emit commandHandedOver(azimuth);
-    return true;
+    return result_;
 }
 
 bool RotorController::fail(GoFailure failure, const QString& reason) {
+    result_.failure = failure;
+    result_.reason = reason;
     emit commandFailed(failure, reason);
     return false;
 }
@@ -108,39 +123,97 @@ bool RotorController::send() {
 
 // The step test every output begins with: a command closer than the interface's minimum step
 // to the last one sent is dropped; otherwise it becomes the last one sent, before any end-stop
-// mapping and whether or not the sending then succeeds.
-bool RotorController::take_step(RotorInterface which) {
-    if (!passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, state_.min_step(which)))
+// mapping and whether or not the sending then succeeds. A rotator with an overlap is compared
+// by the positions sent (400 and 40 are the same bearing and a whole turn apart).
+bool RotorController::take_step(RotorInterface which, std::optional<double> position) {
+    const int step = state_.min_step(which);
+    const bool passes = position && last_sent_position_ && state_.LastSentAzimuth != kNothingSent
+                            ? passes_min_step(*position, *last_sent_position_, step)
+                            : passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, step);
+    if (!passes)
         return fail(GoFailure::BelowMinimumStep);
     state_.LastSentAzimuth = state_.CommandAzimuth;
+    last_sent_position_ = position;
     return true;
 }
 
+bool RotorController::needs_heading(const RotatorRange& range, double bearing,
+                                    std::optional<double> preferred) const {
+    if (range.northToNorth() || state_.AntennaHeading)
+        return false;
+    if (preferred && range.reaches(*preferred) &&
+        std::fabs(std::remainder(*preferred - bearing, 360)) < 1e-9)
+        return false;
+    // Only a bearing reached two ways needs it.
+    int ways = 0;
+    for (const double candidate : {bearing, bearing - 360, bearing + 360})
+        ways += range.reaches(candidate) ? 1 : 0;
+    return ways > 1;
+}
+
+// The serial port of an interface, opened on its configured device if it is closed. The
+// other serial interface's port, left open by its questions before the interface changed, may
+// hold the very device: it is closed first (closing writes nothing).
+bool RotorController::open_serial(RotorInterface which) {
+    serialPort(which == RotorInterface::Gs232 ? RotorInterface::EasyComm : RotorInterface::Gs232)
+        ->ClosePort();
+    TCommPortDriver* driver = serialPort(which);
+    if (driver->IsOpen())
+        return true;
+    driver->setComPort(which == RotorInterface::Gs232 ? state_.Gs232Com : state_.EasyCommCom);
+    return driver->OpenPort();
+}
+
 // GS232 and EasyComm: one command text on a serial port opened by the first command and kept
-// open until STOP, the end of a test, the dialog or exit.
+// open until STOP, the end of a test, the dialog or exit. On a rotator with an overlap and no
+// fresh heading, the heading is asked first and the command waits for it.
 bool RotorController::serial_output(RotorInterface which) {
+    const RotatorRange range = rotatorRange(which);
+    if (range.northToNorth())
+        return serial_turn(which, state_.CommandAzimuth, std::nullopt);
+    const double bearing = state_.CommandAzimuth;
+    if (!needs_heading(range, bearing, preferred_position_))
+        return serial_turn(which, bearing, preferred_position_);
+    if (!open_serial(which))
+        return fail(GoFailure::NoPort, serialPort(which)->openFailure());
+    pending_ = PendingTurn{which, bearing, preferred_position_};
+    serialPort(which)->WriteText(which == RotorInterface::Gs232 ? gs232_heading_query()
+                                                                : easycomm_heading_query());
+    position_wait_timer_->start();
+    return true;
+}
+
+bool RotorController::serial_turn(RotorInterface which, double bearing,
+                                  std::optional<double> preferred) {
     const bool gs232 = which == RotorInterface::Gs232;
     TCommPortDriver* driver = serialPort(which);
-    if (!take_step(which))
-        return false;
     const RotatorRange range = rotatorRange(which);
-    state_.CommandAzimuth = range.northToNorth()
-                                ? map_stop_side(state_.CommandAzimuth, state_.stop_side(which))
-                                : overlap_target(state_.CommandAzimuth, range, preferred_position_);
-
-    if (!driver->IsOpen()) {
-        driver->setComPort(gs232 ? state_.Gs232Com : state_.EasyCommCom);
-        if (!driver->OpenPort())
-            return fail(GoFailure::NoPort, driver->openFailure());
+    state_.CommandAzimuth = bearing;
+    if (range.northToNorth()) {
+        if (!take_step(which))
+            return false;
+        state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
+    } else {
+        const double position = overlap_target(bearing, range, preferred);
+        if (!take_step(which, position))
+            return false;
+        state_.CommandAzimuth = position;
     }
+
+    if (!open_serial(which))
+        return fail(GoFailure::NoPort, driver->openFailure());
     const int n = static_cast<int>(round_half_even(state_.CommandAzimuth));
     const QByteArray text = gs232 ? gs232_turn_command(n) : easycomm_turn_command(n);
     emit commandText(which, QString::fromLatin1(text));
-    driver->WriteBytes(text.constData(), static_cast<std::int32_t>(text.size()));
+    const auto size = static_cast<std::int32_t>(text.size());
+    const std::int32_t written = driver->WriteBytes(text.constData(), size);
     // A device that went away during the write (an adapter pulled out) has been closed by
     // the port component: the command did not reach the rotator.
     if (!driver->IsOpen())
         return fail(GoFailure::NotDelivered);
+    // A line that took the command only in part within its time-out: the window goes on as
+    // if sent, but whoever asked is told.
+    result_.writeTimedOut = written != size;
     return true;
 }
 
@@ -196,39 +269,77 @@ bool RotorController::ea4tx_output() {
 // range rotctld reports, the first turn of a connection waits for the range to be read, except
 // at exit, when no answer could be read any more.
 bool RotorController::network_output() {
-    if (!take_step(RotorInterface::Network))
-        return false;
     link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
-    pending_network_.reset();
+    pending_.reset();
+    position_wait_timer_->stop();
+    const double bearing = state_.CommandAzimuth;
     if (state_.NetworkRange == RangeChoice::Reported && !link_->reportedRange() &&
         !shutting_down_) {
-        pending_network_ = PendingTurn{state_.CommandAzimuth, preferred_position_};
+        pending_ = PendingTurn{RotorInterface::Network, bearing, preferred_position_, true};
         link_->askRange();
         return true;
     }
-    network_turn(state_.CommandAzimuth, preferred_position_);
-    return true;
+    const RotatorRange range = rotatorRange(RotorInterface::Network);
+    if (!shutting_down_ && needs_heading(range, bearing, preferred_position_)) {
+        pending_ = PendingTurn{RotorInterface::Network, bearing, preferred_position_};
+        link_->askHeading();
+        position_wait_timer_->start();
+        return true;
+    }
+    return network_turn(bearing, preferred_position_);
 }
 
-void RotorController::network_turn(double bearing, std::optional<double> preferred) {
-    state_.CommandAzimuth =
-        overlap_target(bearing, rotatorRange(RotorInterface::Network), preferred);
+bool RotorController::network_turn(double bearing, std::optional<double> preferred) {
+    state_.CommandAzimuth = bearing;
+    const RotatorRange range = rotatorRange(RotorInterface::Network);
+    const double position = overlap_target(bearing, range, preferred);
+    // On the 0 to 360 scale the bearing is the position (360 aside, which go() has set).
+    if (!take_step(RotorInterface::Network,
+                   range.northToNorth() ? std::nullopt : std::optional(position)))
+        return false;
+    state_.CommandAzimuth = position;
     const long long tenths = round_half_even(state_.CommandAzimuth * 10);
     emit commandText(RotorInterface::Network,
                      QString::fromLatin1(link_->turnCommand(tenths).chopped(1)));
     link_->turn(tenths);
+    return true;
 }
 
+// The range has come: the waiting turn goes, or first asks the heading when the range turns
+// out to have an overlap.
 void RotorController::network_range_received() {
-    if (!pending_network_)
+    if (!pending_ || pending_->which != RotorInterface::Network || !pending_->needsRange)
         return;
-    const PendingTurn turn = *pending_network_;
-    pending_network_.reset();
-    network_turn(turn.bearing, turn.preferred);
+    pending_->needsRange = false;
+    if (needs_heading(rotatorRange(RotorInterface::Network), pending_->bearing,
+                      pending_->preferred)) {
+        link_->askHeading();
+        position_wait_timer_->start();
+        return;
+    }
+    release_pending();
+}
+
+void RotorController::release_pending() {
+    position_wait_timer_->stop();
+    if (!pending_)
+        return;
+    const PendingTurn turn = *pending_;
+    pending_.reset();
+    if (turn.which != state_.SelectedInterface)
+        return;
+    result_ = GoResult{};
+    if (turn.which == RotorInterface::Network)
+        network_turn(turn.bearing, turn.preferred);
+    else
+        serial_turn(turn.which, turn.bearing, turn.preferred);
 }
 
 void RotorController::network_failed(const QString& reason) {
-    pending_network_.reset();
+    if (pending_ && pending_->which == RotorInterface::Network) {
+        pending_.reset();
+        position_wait_timer_->stop();
+    }
     emit commandFailed(GoFailure::NetworkFailed, reason);
 }
 
@@ -236,6 +347,8 @@ void RotorController::network_failed(const QString& reason) {
 // the next command goes out whatever the minimum step.
 void RotorController::stop() {
     forgetLastSent();
+    pending_.reset();
+    position_wait_timer_->stop();
     arswin_stop();
     serial_stop(gs232_, gs232_stop_command());
     serial_stop(easycomm_, easycomm_stop_command());
@@ -259,7 +372,6 @@ void RotorController::serial_stop(TCommPortDriver* driver, const QByteArray& com
 }
 
 void RotorController::network_stop() {
-    pending_network_.reset();
     if (!link_->isOpen())
         return;
     link_->stop();
@@ -276,7 +388,7 @@ bool RotorController::parkingDue() const {
 }
 
 bool RotorController::park() {
-    return parkingDue() && go(state_.ParkingAzimuth);
+    return parkingDue() && go(state_.ParkingAzimuth).handedOver();
 }
 
 void RotorController::beginShutDown() {
@@ -285,6 +397,7 @@ void RotorController::beginShutDown() {
     if (!parkingDue())
         state_.ParkingInterface.reset();
     shutting_down_ = true;
+    heading_timer_->stop();
     stop();
 }
 
@@ -301,81 +414,96 @@ void RotorController::finishShutDown() {
         }
     }
     // The interface the antenna is parked with gets no final stop, so that it completes the
-    // move; the ports are closed in any case.
+    // move; the ports are closed in any case. The serial closing strings go out only where
+    // the parking turn opened the port again, which it never does when it gets no stop: the
+    // STOP before has stopped both lines and closed them, so they get nothing more here.
     if (in_use == RotorInterface::Ea4tx && !parked)
         arswin_stop();
-    if (in_use == RotorInterface::Gs232) {
-        if (!parked)
-            gs232_->WriteText(gs232_shutdown_command());
-        gs232_->ClosePort();
-    }
-    if (in_use == RotorInterface::EasyComm) {
-        if (!parked)
-            easycomm_->WriteText(easycomm_shutdown_command());
-        easycomm_->ClosePort();
-    }
-    if (in_use == RotorInterface::Network) {
-        if (!parked)
-            link_->stop();
-        // No event loop runs after this: the parking turn or the stop is written now.
+    gs232_->ClosePort();
+    easycomm_->ClosePort();
+    // rotctld had its stop from the STOP before when it was connected; a parking turn is
+    // written now, as no event loop runs after this.
+    if (in_use == RotorInterface::Network && parked && link_->isOpen())
         link_->finish(kNetworkFinishMilliseconds);
-        link_->close();
-    }
+    link_->close();
 }
 
 void RotorController::setShowHeading(bool show) {
     state_.ShowHeading = show;
     if (show) {
         heading_timer_->start();
+        pollHeading(); // from now, not a second later
     } else {
         heading_timer_->stop();
-        heading_stale_timer_->stop();
     }
-    state_.AntennaHeading.reset();
-    emit headingChanged(std::nullopt);
+    emit headingChanged(show ? state_.AntennaHeading : std::nullopt);
 }
 
 void RotorController::resumeHeadingPolling() {
-    if (state_.ShowHeading)
+    if (state_.ShowHeading) {
         heading_timer_->start();
-}
-
-void RotorController::pollHeading() {
-    switch (state_.SelectedInterface) {
-    case RotorInterface::Gs232:
-        if (gs232_->IsOpen())
-            gs232_->WriteText(gs232_heading_query());
-        break;
-    case RotorInterface::EasyComm:
-        if (easycomm_->IsOpen())
-            easycomm_->WriteText(easycomm_heading_query());
-        break;
-    case RotorInterface::Network:
-        link_->askHeading();
-        break;
-    default:
-        break;
+        pollHeading();
     }
 }
 
+void RotorController::pollHeading() {
+    askPosition();
+}
+
+bool RotorController::reportsPosition(RotorInterface which) {
+    return which == RotorInterface::Gs232 || which == RotorInterface::EasyComm ||
+           which == RotorInterface::Network;
+}
+
+// A serial port is opened for the question when closed (after STOP, say), and moved to the
+// device chosen meanwhile in the dialog; a port that cannot be opened is simply not asked.
+bool RotorController::askPosition() {
+    const RotorInterface which = state_.SelectedInterface;
+    if (shutting_down_ || !reportsPosition(which))
+        return false;
+    if (which == RotorInterface::Network) {
+        link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
+        link_->askHeading();
+        return true;
+    }
+    TCommPortDriver* driver = serialPort(which);
+    const int com = which == RotorInterface::Gs232 ? state_.Gs232Com : state_.EasyCommCom;
+    if (driver->IsOpen() && driver->ComPort() != (com & 0xFF))
+        driver->ClosePort();
+    if (!open_serial(which))
+        return false;
+    driver->WriteText(which == RotorInterface::Gs232 ? gs232_heading_query()
+                                                     : easycomm_heading_query());
+    return true;
+}
+
 // A number the rotator cannot report is no reading: the heading goes rather than point
-// somewhere false.
+// somewhere false. A reading is kept whether or not it is shown; the dial and the map hear
+// of it only while it is.
 void RotorController::headingReceived(double degrees) {
-    if (!state_.ShowHeading)
-        return;
     // A rotator with an overlap reports positions up to the end of its range.
     const RotatorRange range = rotatorRange(state_.SelectedInterface);
-    const std::optional<double> reading = heading_reading(
+    std::optional<double> reading = heading_reading(
         degrees, range.northToNorth() ? kReportedHeadings : HeadingRange{range.min, range.max});
+    // A serial controller installed with its end stop at south counts from south, as the
+    // commands sent to it do: its reading is turned back to a true bearing.
+    const RotorInterface which = state_.SelectedInterface;
+    if (reading && (which == RotorInterface::Gs232 || which == RotorInterface::EasyComm) &&
+        range.northToNorth() && state_.stop_side(which) == StopSide::S)
+        reading = bearing_of_position(*reading + 180);
     if (reading)
         heading_stale_timer_->start();
     state_.AntennaHeading = reading;
-    emit headingChanged(reading);
+    if (state_.ShowHeading)
+        emit headingChanged(reading);
+    if (reading && pending_ && !pending_->needsRange)
+        release_pending();
 }
 
 void RotorController::headingExpired() {
     state_.AntennaHeading.reset();
-    emit headingChanged(std::nullopt);
+    if (state_.ShowHeading)
+        emit headingChanged(std::nullopt);
 }
 
 // A rotator turns past 360 only when its range says so. With the end stop at south the

@@ -38,6 +38,8 @@ public:
     virtual QByteArray turnCommand(long long tenths) const = 0;
     virtual void turn(long long tenths) = 0;
     virtual void stop() = 0;
+    // Asks the position, connecting if need be, unless a question is still unanswered. A
+    // connection that fails for a position question alone is not told.
     virtual void askHeading() = 0;
     // Asks the rotator's range, connecting if need be; rangeReceived tells the answer.
     virtual void askRange() = 0;
@@ -66,6 +68,17 @@ enum class GoFailure {
     NetworkFailed,    // rotctld failed the command, told after the fact
 };
 
+// What became of one GO, for whoever asked for it.
+struct GoResult {
+    std::optional<GoFailure> failure; // none: handed over (to rotctld: queued, told later)
+    QString reason;
+    // Handed over, but the serial line took only part of the command within its time-out.
+    bool writeTimedOut = false;
+
+    bool handedOver() const { return !failure; }
+    explicit operator bool() const { return handedOver(); }
+};
+
 // What the controller drives. The two serial ports and the network link become its children;
 // the parallel port library and the window messages stay their owner's. Any may be null
 // except the serial ports and the link.
@@ -84,18 +97,24 @@ public:
     RotorController(StationState& state, const RotorSeams& seams, QObject* parent = nullptr);
 
     // GO to `azimuth` on the selected interface: refused without an interface or outside
-    // 0 to 360, dropped within the minimum step of the last azimuth sent, else handed over.
-    // Returns whether it was; commandHandedOver or commandFailed says the same.
-    bool go(double azimuth);
+    // 0 to 360, dropped within the minimum step of the last position sent, else handed over.
+    // Returns what became of it; commandHandedOver or commandFailed says the same. On a
+    // rotator with an overlap and no fresh heading, the rotator is asked where it is first and
+    // the command follows the answer (or, without one, kPositionWaitMilliseconds later).
+    GoResult go(double azimuth);
     // The next GO sends `position` on the rotator's own scale (360 to 450 on a rotator with
-    // an overlap) when its rotator reaches it and it points to that GO's azimuth, rather than
-    // the position the heading chooses. Any GO forgets it.
+    // an overlap, 360 for north at the end stop of a 0 to 360 rotator) when its rotator
+    // reaches it and it points to that GO's azimuth, rather than the position the heading
+    // chooses. Any GO forgets it.
     void preferPosition(double position) { preferred_position_ = position; }
     // STOP: the stop command of every interface that has one, the ports closed. The next
     // command goes out whatever the minimum step.
     void stop();
     // The next command goes out whatever the minimum step.
-    void forgetLastSent() { state_.LastSentAzimuth = kNothingSent; }
+    void forgetLastSent() {
+        state_.LastSentAzimuth = kNothingSent;
+        last_sent_position_.reset();
+    }
     void closeSerialPorts();
 
     // Whether the antenna is parked at exit: a parking azimuth set for the interface in use.
@@ -109,18 +128,24 @@ public:
     void beginShutDown();
     void finishShutDown();
 
-    // The antenna's heading: asked once a second of the interface in use while shown.
+    // The antenna's heading: asked once a second of the interface in use while shown, the
+    // serial port opened for it if need be.
     void setShowHeading(bool show);
     // Starts the asking when the settings file asked for the heading.
     void resumeHeadingPolling();
     void pollHeading();
+    // Asks the rotator where it is, whether or not the heading is shown (a client of the
+    // hub reading the position): false when the interface cannot tell.
+    bool askPosition();
     void headingReceived(double degrees);
     void headingExpired();
-    // The antenna's heading while a reading is fresh.
+    // The antenna's heading while a reading is fresh, shown or not.
     std::optional<double> heading() const { return state_.AntennaHeading; }
     // Where the antenna points as far as is known: its heading while fresh, else the last
     // azimuth handed over (STOP does not forget it); nothing before the first command.
     std::optional<double> reportedAzimuth() const;
+    // Whether the interface can report where its rotator is.
+    static bool reportsPosition(RotorInterface which);
 
     // The positions the interface's rotator reaches: 0 to 360 unless its range is wider.
     RotatorRange rotatorRange(RotorInterface which) const;
@@ -134,6 +159,8 @@ public:
     static constexpr int kHeadingLifeMilliseconds = 3000;
     // How long the exit waits for the parking turn or the stop to reach rotctld.
     static constexpr int kNetworkFinishMilliseconds = 2000;
+    // How long a command that needs the heading waits for the rotator to tell it.
+    static constexpr int kPositionWaitMilliseconds = 2000;
 
 signals:
     // The text about to go out on `which`: the command, the byte or the number posted ("-1"
@@ -147,16 +174,24 @@ signals:
 
 private:
     bool send();
-    bool take_step(RotorInterface which);
+    bool take_step(RotorInterface which, std::optional<double> position = std::nullopt);
     double overlap_target(double bearing, const RotatorRange& range,
                           std::optional<double> preferred) const;
+    // Whether a command must wait for the rotator's heading: its range has an overlap, no
+    // reading is fresh and no position was asked for.
+    bool needs_heading(const RotatorRange& range, double bearing,
+                       std::optional<double> preferred) const;
     bool fail(GoFailure failure, const QString& reason = {});
+    bool open_serial(RotorInterface which);
     bool serial_output(RotorInterface which);
+    bool serial_turn(RotorInterface which, double bearing, std::optional<double> preferred);
     bool lpt_output(RotorInterface which);
     bool ea4tx_output();
     bool network_output();
-    void network_turn(double bearing, std::optional<double> preferred);
+    bool network_turn(double bearing, std::optional<double> preferred);
     void network_range_received();
+    // The turn waiting for rotctld's range or for the heading goes now, as things stand.
+    void release_pending();
     void arswin_stop();
     void serial_stop(TCommPortDriver* driver, const QByteArray& command);
     void network_stop();
@@ -174,13 +209,21 @@ private:
     AnswerLines gs232_answers_;
     AnswerLines easycomm_answers_;
     std::optional<double> last_handed_over_; // kept through STOP, unlike the step test's
+    // The position last sent on a rotator's own scale, where it differs from the bearing
+    // (past 360, or 360 for north at the end stop); the step test compares these.
+    std::optional<double> last_sent_position_;
     std::optional<double> preferred_position_;
-    // A turn waiting for rotctld's range: the bearing and the position asked for it, if any.
+    // A turn waiting for rotctld's range or for the rotator's heading: its interface, the
+    // bearing and the position asked for it, if any.
     struct PendingTurn {
+        RotorInterface which;
         double bearing;
         std::optional<double> preferred;
+        bool needsRange = false;
     };
-    std::optional<PendingTurn> pending_network_;
+    std::optional<PendingTurn> pending_;
+    QTimer* position_wait_timer_;
+    GoResult result_; // what the GO under way has come to
     bool shutting_down_ = false;
 };
 

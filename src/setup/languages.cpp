@@ -59,6 +59,13 @@ LanguageTexts english_texts() {
     t.serve_port_taken = QStringLiteral(
         "Port %1 is already in use (by a rotctld?): Kestrav does not serve rotctld there.");
     t.serve_failed = QStringLiteral("Kestrav cannot serve rotctld on port %1: %2");
+    t.client_refused = QStringLiteral("Client's %1 refused: %2");
+    t.client_outside_range = QStringLiteral("%1 is outside %2 to %3");
+    t.client_no_interface = QStringLiteral("no rotator interface chosen");
+    t.client_no_port = QStringLiteral("the interface has no port");
+    t.client_not_delivered = QStringLiteral("not delivered to the rotator");
+    t.client_timed_out = QStringLiteral("the serial line timed out");
+    t.client_no_parking = QStringLiteral("no parking set for this interface");
     t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
     t.dx_call = QStringLiteral("DX call:");
     t.follow_address_item = QStringLiteral("WSJT-X &address and port...");
@@ -140,6 +147,13 @@ LanguageTexts french_texts() {
     t.serve_port_taken = QStringLiteral(
         "Le port %1 est déjà utilisé (par un rotctld ?) : Kestrav n'y sert pas rotctld.");
     t.serve_failed = QStringLiteral("Kestrav ne peut pas servir rotctld sur le port %1 : %2");
+    t.client_refused = QStringLiteral("%1 du client refusé : %2");
+    t.client_outside_range = QStringLiteral("%1 hors de %2 à %3");
+    t.client_no_interface = QStringLiteral("aucune interface de rotor choisie");
+    t.client_no_port = QStringLiteral("l'interface n'a pas de port");
+    t.client_not_delivered = QStringLiteral("non transmis au rotor");
+    t.client_timed_out = QStringLiteral("la ligne série n'a pas répondu à temps");
+    t.client_no_parking = QStringLiteral("pas de parking pour cette interface");
     t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
     t.dx_call = QStringLiteral("Indicatif DX :");
     t.follow_address_item = QStringLiteral("&Adresse et port WSJT-X...");

@@ -40,6 +40,11 @@ struct LanguageTexts {
     // %2 and %4 the stations); the three lights.
     QString map_day_and_night, map_sun_times, map_sun_polar, map_no_sunrise, map_no_sunset;
     QString map_sun_paths, map_daylight, map_twilight, map_darkness;
+    // Another program's request refused or failed, told in the status line: %1 the request
+    // ("P 400", "K", "GO"), %2 why; the reasons (the range's %1 the azimuth, %2 and %3 its
+    // ends).
+    QString client_refused, client_outside_range, client_no_interface, client_no_port,
+        client_not_delivered, client_timed_out, client_no_parking;
     // The language these texts are in.
     UiLanguage ui_language = UiLanguage::English;
 

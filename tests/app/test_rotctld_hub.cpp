@@ -5,6 +5,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotctld_server.h"
 #include "settings/settings_writer.h"
+#include "support/pty_pair.h"
 #include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
@@ -17,6 +18,8 @@
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <termios.h>
 
 namespace kestrav::test {
 namespace {
@@ -141,6 +144,18 @@ TEST_F(GsHub, RulesOfTheWindowApply) {
     EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("300")) << "a refusal changes nothing";
 }
 
+// North asked for as 360 is the end stop at 360, not the one at 0; a client's azimuth is
+// decided once, at the field's resolution.
+TEST_F(GsHub, NorthAt360IsTheEndAt360) {
+    EXPECT_EQ(ask("P 359.9999999999999 0"), "RPRT 0\n");
+    EXPECT_EQ(received_until("W360\r"), "W360\r");
+    EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("0"));
+    EXPECT_EQ(ask("P 360 0"), "RPRT 0\n") << "already there";
+    EXPECT_EQ(ask("P 0 0"), "RPRT 0\n");
+    EXPECT_EQ(received_until("W000\r"), "W360\rW000\r") << "the other end stop";
+    EXPECT_EQ(desktop.beeps, 0);
+}
+
 // A rotator that turns 450 degrees: rotctld clients are told its range and may send positions
 // past north, which go out as they are.
 class Gs450Hub : public GsHub {
@@ -156,8 +171,9 @@ TEST_F(Gs450Hub, RangeToldAndPositionsPastNorthSent) {
     EXPECT_EQ(received_until("W400\r"), "W400\r");
     EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("40"));
     EXPECT_EQ(ask("P 450.5 0"), "RPRT -1\n");
-    EXPECT_EQ(ask("P 30 0"), "RPRT 0\n");
-    EXPECT_EQ(received_until("W030\r"), "W400\rW030\r");
+    // The same bearing a whole turn back: the unwind goes out.
+    EXPECT_EQ(ask("P 40 0"), "RPRT 0\n");
+    EXPECT_EQ(received_until("W040\r"), "W400\rW040\r");
 }
 
 class LptHub : public HubTest {
@@ -179,14 +195,81 @@ TEST_F(LptHub, RotctlTurnsThePourSatInterface) {
         if (w.address == 0x378)
             data.push_back(w.value);
     EXPECT_EQ(data, (std::vector<int>{93, 1}));
-    // Refused: no port chosen, and a port that fails; nothing more is written.
+    // Not delivered: no port chosen (nothing written), and a port that fails.
     lpt.writes.clear();
     window->state().PourSatLpt = -1;
-    EXPECT_EQ(ask("P 90 0"), "RPRT -1\n");
+    EXPECT_EQ(ask("P 90 0"), "RPRT -6\n");
     EXPECT_TRUE(lpt.writes.empty());
     window->state().PourSatLpt = 0;
     lpt.fault = LptFault::StateWithoutSucces;
     EXPECT_EQ(ask("P 91 0"), "RPRT -6\n");
+}
+
+// Each request is told what became of that very request, whatever the interface; nothing
+// waits for a hand at the desk (no box, no beep), and the status line says why it failed.
+TEST_F(LptHub, EachRequestIsToldItsOwnOutcome) {
+    StationState& s = window->state();
+    const auto status = [&] { return ui().LabelEtatInterface->text(); };
+    using R = RotorInterface;
+    struct Row {
+        const char* name;
+        R which;
+        QByteArray line;
+        QByteArray answer;
+        const char* told;
+        bool arswin_absent = false;
+        LptFault fault = LptFault::None;
+        std::optional<R> parking = {};
+        double parking_azimuth = 200;
+    };
+    const Row rows[] = {
+        {"outside program absent", R::Ea4tx, "P 45 0", "RPRT -6\n", "ARSWIN must be running", true},
+        {"parallel port fails once", R::PourSat, "P 46 0", "RPRT -6\n", "not delivered", false,
+         LptFault::WriteFails},
+        {"no interface", R::None, "P 47 0", "RPRT -1\n", "no rotator interface"},
+        {"outside the range", R::PourSat, "P -20 0", "RPRT -1\n",
+         "P -20 refused: -20 is outside 0 to 360"},
+        {"parking set elsewhere", R::PourSat, "K", "RPRT -11\n", "no parking", false,
+         LptFault::None, R::Gs232},
+        {"parking out of reach", R::PourSat, "K", "RPRT -1\n", "400 is outside 0 to 360", false,
+         LptFault::None, R::PourSat, 400},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        s.SelectedInterface = r.which;
+        window_messages.windowPresent = !r.arswin_absent;
+        lpt.fault = r.fault;
+        lpt.writes.clear();
+        s.ParkingInterface = r.parking;
+        s.ParkingAzimuth = r.parking_azimuth;
+        EXPECT_EQ(ask(r.line), r.answer);
+        EXPECT_TRUE(status().contains(QLatin1String(r.told))) << status().toStdString();
+        EXPECT_TRUE(desktop.boxes.empty());
+        EXPECT_EQ(desktop.beeps, 0);
+    }
+    s.ParkingInterface.reset();
+    // A request handed over ends the refusal shown.
+    s.SelectedInterface = RotorInterface::PourSat;
+    lpt.fault = LptFault::None;
+    EXPECT_EQ(ask("P 48 0"), "RPRT 0\n");
+    EXPECT_FALSE(status().contains(QStringLiteral("refused"))) << status().toStdString();
+}
+
+// A serial line that takes nothing within the write's time-out (its output stopped, as by a
+// controller's XOFF): the client is told, though the window goes on as if sent.
+TEST_F(HubTest, SerialTimeOutIsToldToTheClient) {
+    PtyPair pty;
+    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM1"), pty.slaveName));
+    start_serving();
+    StationState& s = window->state();
+    s.SelectedInterface = RotorInterface::Gs232;
+    s.Gs232Com = 0;
+    ASSERT_EQ(tcflow(pty.slave, TCOOFF), 0);
+    ui().CommPortDriverGS->setOutputTimeout(100);
+    EXPECT_EQ(ask("P 45 0"), "RPRT -5\n");
+    EXPECT_TRUE(ui().LabelEtatInterface->text().contains(QStringLiteral("timed out")))
+        << ui().LabelEtatInterface->text().toStdString();
+    EXPECT_TRUE(desktop.boxes.empty());
 }
 
 // The settings dialog: serving on, a port that is taken, serving off; the row follows.

@@ -160,13 +160,22 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
         {R::Network, 1, S, kNothingSent, 90.45, "P904", {}, 90.45},
         {R::Gs232, 1, N, kNothingSent, 20, "W380\r", {}, 20, W, 350},
         {R::Gs232, 1, N, kNothingSent, 200, "W200\r", {}, 200, W, 350},
-        {R::Gs232, 1, N, kNothingSent, 20, "W020\r", {}, 20, W},
+        {R::Gs232, 1, N, kNothingSent, 20, "C\r", {}, kNothingSent, W}, // asked first
         {R::Gs232, 1, N, kNothingSent, 20, "W020\r", {}, 20, RangeChoice::Turn360, 350},
         {R::Gs232, 1, N, kNothingSent, 10, "W370\r", {}, 10, W, 380},
         {R::Gs232, 1, S, kNothingSent, 20, "W200\r", {}, 20, W, 350},
         {R::EasyComm, 1, N, kNothingSent, 30, "AZ390.0\r", {}, 30, W, 350},
         {R::Network, 1, N, kNothingSent, 10, "P3700", {}, 10, W, 400},
-        {R::Network, 1, N, kNothingSent, 10, "dump_state", {}, 10, RangeChoice::Reported, 350},
+        {R::Network,
+         1,
+         N,
+         kNothingSent,
+         10,
+         "dump_state",
+         {},
+         kNothingSent,
+         RangeChoice::Reported,
+         350}, // the step is taken once the range is known
         {R::None, 1, N, kNothingSent, 90, {}, GoFailure::Refused, kNothingSent},
         {R::Gs232, 1, N, kNothingSent, 360, {}, GoFailure::Refused, kNothingSent},
         {R::Gs232, 1, N, kNothingSent, -0.5, {}, GoFailure::Refused, kNothingSent},
@@ -181,7 +190,7 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
         state.LastSentAzimuth = r.last_sent;
         QSignalSpy handed(controller.get(), &RotorController::commandHandedOver);
         QSignalSpy failed(controller.get(), &RotorController::commandFailed);
-        const bool ok = controller->go(r.requested);
+        const bool ok = controller->go(r.requested).handedOver();
         const QString row = QStringLiteral("interface %1 step %2 side %3 last %4 requested %5 "
                                            "range %6 heading %7")
                                 .arg(int(r.which))
@@ -276,7 +285,7 @@ TEST_F(ControllerTest, ShutDownParksThroughTheInterfaceItWasSetFor) {
         {R::Gs232, {}, "W100\rS\r", false},
         {R::EasyComm, R::EasyComm, "AZ100.0\rSA\rAZ200.0\r", true},
         {R::Network, R::Network, "P1000;S;P2000", true},
-        {R::Network, R::Gs232, "P1000;S;S", false},
+        {R::Network, R::Gs232, "P1000;S", false}, // one stop, no second connection
         {R::Ea4tx, R::Ea4tx, "100;-1;200;", true},
         {R::Ea4tx, {}, "100;-1;-1;", false},
     };
@@ -329,6 +338,138 @@ TEST_F(ControllerTest, ReportedRangeIsReadBeforeTheFirstTurn) {
     EXPECT_TRUE(sent().endsWith("P900")) << sent().toStdString();
 }
 
+// Positions asked for on the rotator's own scale: north at the end stop at 360 rather than
+// the opposite one at 0, and a whole turn back on a rotator with an overlap, are not the
+// bearing sent before. Each row is a run of GOs, each with the position a client asked for.
+TEST_F(ControllerTest, StepTestComparesPositionsOnTheRotatorsScale) {
+    using R = RotorInterface;
+    struct Go {
+        double azimuth;
+        std::optional<double> position = {};
+    };
+    struct Row {
+        const char* name;
+        R which;
+        StopSide side;
+        RangeChoice range;
+        std::vector<Go> gos;
+        QByteArray sent;
+    };
+    const auto N = StopSide::N;
+    const auto R360 = RangeChoice::Turn360;
+    const auto R450 = RangeChoice::Turn450;
+    const Row rows[] = {
+        {"north as 360", R::Gs232, N, R360, {{0, 360}}, "W360\r"},
+        {"0 then 360: the other end", R::Gs232, N, R360, {{0}, {0, 360}}, "W000\rW360\r"},
+        {"360 then 359.6: the same", R::Gs232, N, R360, {{0, 360}, {359.6}}, "W360\r"},
+        {"360 then 0: the other end", R::Gs232, N, R360, {{0, 360}, {0}}, "W360\rW000\r"},
+        {"south stop: north is 180", R::Gs232, StopSide::S, R360, {{0, 360}}, "W180\r"},
+        {"EasyComm", R::EasyComm, N, R360, {{0, 360}}, "AZ360.0\r"},
+        {"outside program", R::Ea4tx, N, R360, {{0, 360}}, "360;"},
+        {"rotctld", R::Network, N, R360, {{0, 360}}, "P3600"},
+        {"PourSat", R::PourSat, N, R360, {{0, 360}}, "185,1,"},
+        {"450: unwind", R::Gs232, N, R450, {{40, 400}, {40, 40}}, "W400\rW040\r"},
+        {"450: and back",
+         R::Gs232,
+         N,
+         R450,
+         {{40, 400}, {40, 40}, {40, 400}},
+         "W400\rW040\rW400\r"},
+        {"450: same position", R::Gs232, N, R450, {{40, 400}, {40.5, 400.5}}, "W400\r"},
+        {"rotctld 450: unwind", R::Network, N, R450, {{40, 400}, {40, 40}}, "P4000;P400"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        SetUp();
+        select(r.which, 1, r.side);
+        state.Gs232Range = state.NetworkRange = r.range;
+        for (const Go& g : r.gos) {
+            if (g.position)
+                controller->preferPosition(*g.position);
+            controller->go(g.azimuth);
+        }
+        EXPECT_EQ(sent(), r.sent);
+    }
+}
+
+// With an overlap and no fresh heading (at start, after STOP), a GO asks the rotator where it
+// is and goes the short way from its answer; without an answer, the bearing itself goes.
+// STOP drops the waiting command; the last GO wins.
+TEST_F(ControllerTest, OverlapAsksTheHeadingFirst) {
+    select(RotorInterface::Gs232);
+    state.Gs232Range = RangeChoice::Turn450;
+    ASSERT_TRUE(controller->go(20));
+    EXPECT_EQ(gs_line->written, "C\r");
+    gs_line->incoming = "+0350\r\n";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gs_line->written.endsWith("W380\r"); }, 3000))
+        << gs_line->written.constData();
+    EXPECT_EQ(controller->heading(), 350);
+
+    controller->stop();
+    controller->headingExpired();
+    auto* wait = controller->findChild<QTimer*>(QStringLiteral("TimerPositionWait"));
+    ASSERT_NE(wait, nullptr);
+    EXPECT_EQ(wait->interval(), RotorController::kPositionWaitMilliseconds);
+    wait->setInterval(10);
+    ASSERT_TRUE(controller->go(20));
+    ASSERT_TRUE(controller->go(30)); // replaces the waiting 20
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wait->isActive(); }, 2000));
+    EXPECT_EQ(gs_line->written, "C\rW380\rS\rC\rC\rW030\r") << "no answer: the bearing";
+
+    controller->stop();
+    ASSERT_TRUE(controller->go(40));
+    controller->stop();
+    ASSERT_TRUE(controller->askPosition()); // the port open again to hear the answer
+    gs_line->incoming = "+0370\r\n";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->heading() == 370; }, 3000));
+    EXPECT_FALSE(gs_line->written.contains("W400")) << "STOP dropped the waiting command";
+
+    // rotctld: the position is asked on the connection, then the turn follows it.
+    select(RotorInterface::Network);
+    state.NetworkRange = RangeChoice::Turn450;
+    controller->headingExpired();
+    ASSERT_TRUE(controller->go(20));
+    EXPECT_EQ(link->sent, QList<QByteArray>{"p"});
+    emit link->headingReceived(350);
+    EXPECT_EQ(link->sent, (QList<QByteArray>{"p", "P3800"}));
+}
+
+// Where the antenna is, asked even while the heading is not shown: the serial port is opened
+// for the question (after STOP, say) and the reading is kept without reaching the dial.
+TEST_F(ControllerTest, PositionIsAskedWithTheHeadingHidden) {
+    select(RotorInterface::EasyComm);
+    ASSERT_TRUE(controller->go(100));
+    controller->stop();
+    ASSERT_FALSE(easy_line->open);
+    QSignalSpy changed(controller.get(), &RotorController::headingChanged);
+    EXPECT_TRUE(controller->askPosition());
+    EXPECT_TRUE(easy_line->open);
+    EXPECT_TRUE(easy_line->written.endsWith("AZ\r")) << easy_line->written.constData();
+    easy_line->incoming = "AZ65.8\r\n";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->heading() == 65.8; }, 3000));
+    EXPECT_EQ(controller->reportedAzimuth(), 65.8);
+    EXPECT_TRUE(changed.isEmpty());
+    select(RotorInterface::PourSat);
+    EXPECT_FALSE(controller->askPosition()) << "a parallel port cannot tell";
+}
+
+// A line that takes the command only in part is still a command handed over for the window
+// (the LED), but whoever asked is told; rotctld that was never used gets nothing at exit.
+TEST_F(ControllerTest, TimedOutWriteAndUnusedLinkAtExit) {
+    select(RotorInterface::Gs232);
+    gs_line->faults.stallAfterBytes = 2;
+    const GoResult result = controller->go(90);
+    EXPECT_TRUE(result.handedOver());
+    EXPECT_TRUE(result.writeTimedOut);
+    EXPECT_TRUE(controller->go(180).writeTimedOut);
+
+    SetUp();
+    select(RotorInterface::Network);
+    controller->beginShutDown();
+    controller->finishShutDown();
+    EXPECT_TRUE(link->sent.isEmpty()) << link->sent.join(';').constData();
+}
+
 TEST_F(ControllerTest, ShutDownGivesTheParallelPortInUseBack) {
     select(RotorInterface::FodTrack);
     controller->beginShutDown();
@@ -342,17 +483,17 @@ TEST_F(ControllerTest, ShutDownGivesTheParallelPortInUseBack) {
 TEST_F(ControllerTest, HeadingStaysFreshUntilItsLifeEnds) {
     select(RotorInterface::Network);
     ASSERT_TRUE(controller->go(100));
+    QSignalSpy changed(controller.get(), &RotorController::headingChanged);
     controller->headingReceived(42);
-    EXPECT_EQ(controller->heading(), std::nullopt) << "not shown: not asked for";
+    EXPECT_EQ(controller->heading(), 42) << "kept for the rotator's rules";
+    EXPECT_TRUE(changed.isEmpty()) << "but not shown";
 
     controller->setShowHeading(true);
-    controller->pollHeading();
-    EXPECT_EQ(link->sent.last(), "p");
+    EXPECT_EQ(link->sent.last(), "p") << "asked at once";
     auto* stale = controller->findChild<QTimer*>(QStringLiteral("TimerHeadingStale"));
     ASSERT_NE(stale, nullptr);
     EXPECT_EQ(stale->interval(), RotorController::kHeadingLifeMilliseconds);
     stale->setInterval(20);
-    QSignalSpy changed(controller.get(), &RotorController::headingChanged);
     emit link->headingReceived(123.5);
     EXPECT_EQ(controller->heading(), 123.5);
     EXPECT_EQ(controller->reportedAzimuth(), 123.5);

@@ -28,7 +28,10 @@ public:
     Range range() const override { return {0, 360}; }
     QString info() const override { return QStringLiteral("Kestrav"); }
 
+    void outOfRange(double azimuth) override { refused.push_back(azimuth); }
+
     Outcome go_outcome = Outcome::Done;
+    std::vector<double> refused;
     bool parking = true;
     double heading = 45;
     std::vector<double> sent;
@@ -127,13 +130,18 @@ TEST(RotctldProtocol, CountsStopsParksGarbageAndQuit) {
 
 TEST(RotctldProtocol, RotatorOutcomesBecomeHamlibCodes) {
     using O = RotatorService::Outcome;
-    const std::pair<O, const char*> outcomes[] = {
-        {O::Done, "RPRT 0\n"}, {O::Refused, "RPRT -1\n"}, {O::Failed, "RPRT -6\n"}};
+    const std::pair<O, const char*> outcomes[] = {{O::Done, "RPRT 0\n"},
+                                                  {O::Refused, "RPRT -1\n"},
+                                                  {O::Failed, "RPRT -6\n"},
+                                                  {O::TimedOut, "RPRT -5\n"}};
     for (const auto& [outcome, expected] : outcomes) {
         RecordingRotator rotator;
         rotator.go_outcome = outcome;
         EXPECT_EQ(answer(rotator, "P 10 0"), expected);
     }
+    RecordingRotator ranged;
+    EXPECT_EQ(answer(ranged, "P -20 0"), "RPRT -1\n");
+    EXPECT_EQ(ranged.refused, std::vector<double>{-20}) << "told, so the window can say why";
     RecordingRotator unparked;
     unparked.parking = false;
     EXPECT_EQ(answer(unparked, "K"), "RPRT -11\n");
