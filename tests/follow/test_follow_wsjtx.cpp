@@ -75,7 +75,7 @@ protected:
     QByteArray xdotool(const QStringList& args) {
         QProcess p;
         p.start(QStringLiteral("xdotool"), args);
-        p.waitForFinished(5000);
+        p.waitForFinished(30000); // --sync waits for WSJT-X, however slow
         return p.readAllStandardOutput();
     }
 
