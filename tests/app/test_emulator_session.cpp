@@ -3,6 +3,7 @@
 
 #include "rotor/comm_port_driver.h"
 #include "support/rotator_sim_process.h"
+#include "support/wait_past.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -58,7 +59,7 @@ protected:
     void no_more_readings() {
         const StationState& s = window->state();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !s.AntennaHeading; }, 5000));
-        QTest::qWait(1500);
+        ASSERT_TRUE(wait_past(1500)); // past the question timer's next turn and its answer
         EXPECT_FALSE(s.AntennaHeading) << "no questions once STOP has closed the port";
     }
 
