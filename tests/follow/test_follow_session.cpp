@@ -344,6 +344,16 @@ TEST_F(FollowSession, HearsOnlyTheChosenAddress) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return heard.size() >= expected.size(); }));
         EXPECT_EQ(heard, expected);
     }
+
+    // An address this computer does not have cannot be listened on: told, unchecked.
+    follow->addressAction()->trigger();
+    follow->addressDialog()->addressField()->setText("203.0.113.7");
+    follow->addressDialog()->accept();
+    EXPECT_FALSE(follow->action()->isChecked());
+    const QString told =
+        QStringLiteral("Cannot listen for WSJT-X on 203.0.113.7 port %1: ").arg(port);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !desktop.boxes.empty() && desktop.boxes.back().text.startsWith(told); }));
 }
 
 } // namespace
