@@ -1,12 +1,15 @@
 #pragma once
 // The small dialog where the operator sets the address and port WSJT-X sends to: its "UDP
-// server", 127.0.0.1 port 2237 by default, or a multicast group that several programs can
+// server", 127.0.0.1 port 2237 by default, an address of one of this computer's interfaces,
+// every interface (0.0.0.0 or ::, which its check box writes, with a warning: anyone on the
+// network could then choose the DX station), or a multicast group that several programs can
 // listen to at once. What is typed is checked before it is taken.
 
 #include <QDialog>
 
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 
@@ -31,6 +34,9 @@ public:
     void setTexts(const LanguageTexts& texts);
     QLineEdit* addressField() const { return address_; }
     QLineEdit* portField() const { return port_; }
+    QCheckBox* allInterfacesBox() const { return all_; }
+    // Shown while the address is every interface's.
+    QLabel* warningLabel() const { return warning_; }
     // OK: the values are taken and the dialog closes, or the operator is told what is wrong
     // and it stays open.
     void accept() override;
@@ -42,6 +48,8 @@ private:
     QLabel* port_label_;
     QLineEdit* address_;
     QLineEdit* port_;
+    QCheckBox* all_;
+    QLabel* warning_;
     QString bad_address_, bad_port_;
 };
 

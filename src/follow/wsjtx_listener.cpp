@@ -17,17 +17,27 @@ WsjtxListener::WsjtxListener(const CountryTable& countries, QObject* parent, qin
 
 bool WsjtxListener::start(const QString& address, quint16 port) {
     stop();
-    const QHostAddress group(address);
-    const bool multicast = group.isMulticast();
-    const QHostAddress any = group.protocol() == QAbstractSocket::IPv6Protocol
-                                 ? QHostAddress(QHostAddress::AnyIPv6)
-                                 : QHostAddress(QHostAddress::AnyIPv4);
-    if (!socket_.bind(any, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
+    const QHostAddress wanted(address);
+    if (wanted.isNull()) {
+        error_ = QStringLiteral("Not an IP address");
         return false;
-    if (multicast && !socket_.joinMulticastGroup(group)) {
+    }
+    const bool multicast = wanted.isMulticast();
+    QHostAddress bound = wanted;
+    if (multicast)
+        bound = wanted.protocol() == QAbstractSocket::IPv6Protocol
+                    ? QHostAddress(QHostAddress::AnyIPv6)
+                    : QHostAddress(QHostAddress::AnyIPv4);
+    if (!socket_.bind(bound, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+        error_ = socket_.errorString();
+        return false;
+    }
+    if (multicast && !socket_.joinMulticastGroup(wanted)) {
+        error_ = socket_.errorString();
         socket_.close();
         return false;
     }
+    error_.clear();
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Listens for WSJT-X's datagrams and says which DX station to turn to. The port is bound
 // with address reuse, so that WSJT-X's other listeners (loggers, GridTracker) can share it
-// where WSJT-X sends to a multicast group, which is then joined.
+// where WSJT-X sends to a multicast group, which is then joined. Anyone who can send to the
+// socket chooses the DX station (and, with AUTO down, turns the antenna), so it is bound to
+// the address the operator chose, the loopback unless told otherwise.
 
 #include "follow/follow_logic.h"
 
@@ -21,13 +23,16 @@ public:
     WsjtxListener(const CountryTable& countries, QObject* parent = nullptr,
                   qint64 settle_ms = kCallSettleMs, std::function<qint64()> now = {});
 
-    // Binds to `port` on every address (or on the group's for a multicast address) and
-    // joins the group; false when the port cannot be had, with the reason in errorText().
+    // Binds `port` on `address` itself: 127.0.0.1 hears this computer only, an address of
+    // one of its interfaces that interface, 0.0.0.0 or :: every interface. A multicast group
+    // is joined on a socket bound to every address of its family, as WSJT-X's other
+    // listeners bind it. False when the port cannot be had (or `address` is none), with the
+    // reason in errorText().
     bool start(const QString& address, quint16 port);
     void stop();
     bool isListening() const { return socket_.state() == QAbstractSocket::BoundState; }
     quint16 localPort() const { return socket_.localPort(); }
-    QString errorText() const { return socket_.errorString(); }
+    QString errorText() const { return error_; }
 
 signals:
     void dxStation(const kestrav::DxTarget& target);
@@ -42,6 +47,7 @@ private:
     QTimer timer_;
     QElapsedTimer elapsed_;
     std::function<qint64()> now_;
+    QString error_;
 };
 
 } // namespace kestrav

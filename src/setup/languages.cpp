@@ -78,6 +78,9 @@ LanguageTexts english_texts() {
                                           "multicast group");
     t.follow_bad_port = QStringLiteral("The port must be a number from 1 to 65535");
     t.follow_cannot_listen = QStringLiteral("Cannot listen for WSJT-X on %1 port %2: %3");
+    t.follow_all_warning = QStringLiteral("WSJT-X's datagrams have no authentication: anyone who "
+                                          "can send to this port can choose the DX station and, "
+                                          "with AUTO down, turn the antenna.");
     t.country_file_unreadable = QStringLiteral("Can't read the country file %1");
     t.country_file_malformed = QStringLiteral("%1 is not a country file (cty.dat format)");
     t.map_day_and_night = QStringLiteral("Day and night");
@@ -166,6 +169,10 @@ LanguageTexts french_texts() {
                                           "groupe multicast");
     t.follow_bad_port = QStringLiteral("Le port doit \u00eatre un nombre de 1 \u00e0 65535");
     t.follow_cannot_listen = QStringLiteral("Impossible d'\u00e9couter WSJT-X sur %1 port %2 : %3");
+    t.follow_all_warning =
+        QStringLiteral("Les datagrammes de WSJT-X n'ont pas d'authentification : quiconque peut "
+                       "envoyer \u00e0 ce port peut choisir la station DX et, AUTO enfonc\u00e9, "
+                       "tourner l'antenne.");
     t.country_file_unreadable = QStringLiteral("Ne peut lire le fichier des pays %1");
     t.country_file_malformed = QStringLiteral("%1 n'est pas un fichier des pays (format cty.dat)");
     t.map_day_and_night = QStringLiteral("Jour et nuit");

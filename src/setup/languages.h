@@ -34,6 +34,9 @@ struct LanguageTexts {
     QString follow_address_item, follow_country_item, follow_title, follow_address, follow_port,
         follow_bad_address, follow_bad_port, follow_cannot_listen, country_file_unreadable,
         country_file_malformed;
+    // The address dialog's warning while it listens on every network interface (its check
+    // box is serve_all's).
+    QString follow_all_warning;
     // The map's day and night: its context-menu item; a station's sunrise and sunset (%1
     // the station, %2 and %3 the times in UTC, %4 its light) or, in polar day or night, %2
     // "no sunset" or "no sunrise"; the light at the ends of the paths (%1 and %3 the light,

@@ -39,11 +39,27 @@ protected:
         EXPECT_EQ(c->read(answers), then.isEmpty() ? "OK\n" : "OK\nOK\n");
         return c;
     }
-    // The last value a hot client was sent, as text.
+    // The last value a hot client was sent, as text. A request on the same conversation is
+    // answered after every frame sent to it before, so its answer ("DATA <n>", without the
+    // item's name) marks the end of what there is to read.
     static QByteArray last_value(QLocalSocket* c) {
-        (void)QTest::qWaitFor([&] { return c->bytesAvailable() > 0; }, 1000);
-        QTest::qWait(20);
-        const QByteArray data = c->readAll();
+        c->write("REQUEST Azimuth TEXT\n");
+        QByteArray data;
+        qsizetype answer = -1;
+        const bool answered = QTest::qWaitFor(
+            [&] {
+                data += c->readAll();
+                answer = data.lastIndexOf("DATA ");
+                const qsizetype end = data.indexOf('\n', answer);
+                if (answer < 0 || end < 0 || data.mid(answer + 5, 1) == "A")
+                    return false;
+                return data.size() >=
+                       end + 1 + data.sliced(answer + 5, end - answer - 5).toLongLong();
+            },
+            3000);
+        if (!answered)
+            return {};
+        data.truncate(answer);
         const qsizetype header = data.lastIndexOf("DATA Azimuth ");
         const qsizetype end = data.indexOf('\n', header);
         if (header < 0 || end < 0)
@@ -69,6 +85,8 @@ TEST_F(PublishWindowTest, TypedAzimuthsArePublishedInWholeDegrees) {
     const int beeps = desktop.beeps;
     QLocalSocket* poker = connect_client("Data", "");
     poker->write(QByteArray("POKE Azimuth TEXT 4\n123\0", 24));
+    // Its answer comes once the value has gone out to the hot client.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return poker->bytesAvailable() >= 3; }, 3000));
     EXPECT_EQ(last_value(hot), "123");
     EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("3.5"));
     EXPECT_DOUBLE_EQ(window->state().RequestedAzimuth, 3.5);

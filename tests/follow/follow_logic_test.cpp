@@ -109,7 +109,10 @@ TEST(FollowSetting, RowBothWays) {
     ASSERT_TRUE(s);
     EXPECT_TRUE(s->used && s->on);
     EXPECT_EQ(follow_setting_line(*s), "WSJTX=ON,239.255.0.1,2238");
-    EXPECT_EQ(follow_setting_line(*read_follow_setting(u"OFF,::1,2237")), "WSJTX=OFF,::1,2237");
+    // Every interface is an address like any other, so the row keeps its form.
+    for (const char16_t* row : {u"OFF,::1,2237", u"ON,0.0.0.0,2237", u"ON,::,2237"})
+        EXPECT_EQ(follow_setting_line(*read_follow_setting(row)),
+                  QStringLiteral("WSJTX=") + QString::fromUtf16(row));
     // A chosen country file is the rest of the row, commas and all.
     const auto chosen = read_follow_setting(u"OFF,127.0.0.1,2237,/home/f5,x/cty.dat");
     ASSERT_TRUE(chosen);

@@ -6,6 +6,7 @@
 #include "follow_fixture.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -16,6 +17,9 @@ namespace {
 constexpr int kDxCallX = 176;
 constexpr int kDxGridX = 261;
 constexpr int kDxFieldsY = 507;
+// How long WSJT-X may take to show its window, and then to take the first keys typed.
+constexpr int kWindowLimitMs = 150000;
+constexpr int kFirstKeysLimitMs = 60000;
 
 class RealWsjtx : public FollowOnEmulator {
 protected:
@@ -47,20 +51,31 @@ protected:
         wsjtx.setProcessEnvironment(env);
         wsjtx.start(QStringLiteral("wsjtx"), {});
         ASSERT_TRUE(wsjtx.waitForStarted(10000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] {
-                wsjtx_window =
-                    xdotool({"search", "--onlyvisible", "--name", "^WSJT-X +v"}).trimmed();
-                return !wsjtx_window.isEmpty();
+        // WSJT-X maps its main window once its decoder has started, which a loaded machine
+        // stretches well past half a minute: xdotool waits for the window itself, for as long
+        // as WSJT-X keeps running, within a generous limit.
+        ChildProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {"search", "--sync", "--onlyvisible", "--name", "^WSJT-X +v"});
+        ASSERT_TRUE(search.waitForStarted(10000));
+        (void)QTest::qWaitFor( // either ends it; which one is asked below
+            [&] {
+                return search.state() == QProcess::NotRunning ||
+                       wsjtx.state() == QProcess::NotRunning;
             },
-            30000));
-        wsjtx_window = wsjtx_window.split('\n').front();
+            kWindowLimitMs);
+        ASSERT_EQ(wsjtx.state(), QProcess::Running)
+            << "WSJT-X ended: " << wsjtx.readAllStandardError().toStdString();
+        ASSERT_EQ(search.state(), QProcess::NotRunning)
+            << "no WSJT-X window within " << kWindowLimitMs / 1000 << " s";
+        wsjtx_window = search.readAllStandardOutput().trimmed().split('\n').front();
+        ASSERT_FALSE(wsjtx_window.isEmpty());
     }
 
     QByteArray xdotool(const QStringList& args) {
         QProcess p;
         p.start(QStringLiteral("xdotool"), args);
-        p.waitForFinished(5000);
+        p.waitForFinished(30000); // --sync waits for WSJT-X, however slow
         return p.readAllStandardOutput();
     }
 
@@ -89,7 +104,7 @@ TEST_F(RealWsjtx, GridCallAndChangedCallWithAutoDownThenUp) {
     // WSJT-X shows its window before it takes keys: the first grid is typed again until it
     // arrives.
     bool arrived = false;
-    for (int attempt = 0; attempt < 5 && !arrived; ++attempt) {
+    for (QDeadlineTimer limit(kFirstKeysLimitMs); !arrived && !limit.hasExpired();) {
         type_into(kDxGridX, "QF56", true);
         arrived = dx_locator_becomes("QF56MM");
     }
@@ -115,7 +130,10 @@ TEST_F(RealWsjtx, GridCallAndChangedCallWithAutoDownThenUp) {
     ui().SpeedButtonAuto->setChecked(false);
     type_into(kDxGridX, "PM95");
     ASSERT_TRUE(dx_locator_becomes("PM95MM"));
-    QTest::qWait(500);
+    // STOP goes out after any turn the grid could have sent: only STOP follows.
+    ui().BitBtnStop->click();
+    expected += "S\r";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_now().size() >= expected.size(); }, 5000));
     EXPECT_EQ(log_now(), expected);
     EXPECT_FALSE(ui().EditAzimut->text().isEmpty());
 }

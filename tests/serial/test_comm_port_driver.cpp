@@ -5,6 +5,7 @@
 #include "rotor/rotor_protocol.h"
 #include "rotor/serial_device_termios2.h"
 #include "support/pty_pair.h"
+#include "support/wait_past.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -347,7 +348,7 @@ TEST_F(PtyPort, PollTimerReadsWhatTheControllerSends) {
     EXPECT_EQ(pty.slaveInputQueued(), 0);
     driver->ClosePort();
     pty.writeMaster("+0046\r");
-    QTest::qWait(150);
+    ASSERT_TRUE(kestrav::test::wait_past(150)); // three periods: past any poll still due
     EXPECT_EQ(received, QByteArray("+0045\r")) << "no polling while closed";
 }
 

@@ -3,13 +3,16 @@
 
 #include "rotor/comm_port_driver.h"
 #include "support/serial_device_fake.h"
+#include "support/wait_past.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 using namespace kestrav;
+using kestrav::test::wait_past;
 
 namespace {
 
@@ -210,27 +213,40 @@ TEST_F(FakePort, ReceiveBufferHasTheDefaultSizeUntilChanged) {
     EXPECT_EQ(sizes, (std::vector<int>{2048, 952}));
 }
 
+// The poll timer is a real one: each check waits for events (reads, or a timer of the
+// test's due after any poll that could come), and a bound on time is one that a loaded
+// machine, which only delays timers, cannot break.
 TEST_F(FakePort, PollTimerRunsOnlyWhileOpenAndAtItsPeriod) {
     driver->setComPortPollingDelay(20);
-    QTest::qWait(100);
+    ASSERT_TRUE(wait_past(100));
     EXPECT_EQ(line->reads, 0);
     ASSERT_TRUE(driver->OpenPort());
     ASSERT_TRUE(QTest::qWaitFor([&] { return line->reads >= 3; }, 2000));
+    // Three reads at the new period take three of its periods (less a coarse timer's 5%).
     driver->setComPortPollingDelay(100);
+    QElapsedTimer clock;
+    clock.start();
     const int before = line->reads;
-    QTest::qWait(300);
-    EXPECT_LE(line->reads - before, 5) << "slower after the change; never a busy loop";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return line->reads >= before + 3; }, 10000));
+    EXPECT_GE(clock.elapsed(), 280) << "ms for three reads: slower after the change";
     driver->ClosePort();
     const int closedAt = line->reads;
-    QTest::qWait(150);
+    ASSERT_TRUE(wait_past(300));
     EXPECT_EQ(line->reads, closedAt);
 }
 
 TEST_F(FakePort, ZeroPollingDelayDoesNotSpin) {
     driver->setComPortPollingDelay(0);
+    QElapsedTimer clock;
+    clock.start();
     ASSERT_TRUE(driver->OpenPort());
-    QTest::qWait(100);
-    EXPECT_LE(line->reads, 150);
+    ASSERT_TRUE(wait_past(100));
+    const int reads = line->reads;
+    const qint64 elapsed = clock.elapsed();
+    // At most one read a millisecond, however long the wait really took; a timer of 0 would
+    // read at every pass of the event loop.
+    EXPECT_GE(reads, 1);
+    EXPECT_LE(reads, elapsed + 2) << "reads in " << elapsed << " ms";
 }
 
 TEST_F(FakePort, DestructionClosesThePort) {

@@ -43,6 +43,7 @@ const Entry kEntries[] = {
     {"serve_warning", &LanguageTexts::serve_warning, false},
     {"serve_port_taken", &LanguageTexts::serve_port_taken, false},
     {"serve_failed", &LanguageTexts::serve_failed, false},
+    {"follow_all_warning", &LanguageTexts::follow_all_warning, false},
     {"rotator_menu", &LanguageTexts::rotator_menu, true},
     {"long_path_item", &LanguageTexts::long_path_item, true},
     {"map_call_item", &LanguageTexts::map_call_item, true},
