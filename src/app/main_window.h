@@ -78,6 +78,8 @@ public slots:
     void DataOpen();
     void DataClose();
     void EditAzimutChange();
+    void EditAzimutReturnPressed();
+    void TimerAzimutPauseTimer();
     void UpDownAzimutClick();
     void ButtonTrackClick();
     void BitBtnStopClick();
@@ -160,6 +162,8 @@ private:
     bool raw_output_display_ = false;
     QString saved_azimut_caption_;
     bool test_command_pending_ = false;
+    bool writing_azimuth_ = false;    // write_azimuth_text is running the field's handler
+    bool placing_outside_dx_ = false; // a DX station from outside (WSJT-X, the map) is set
 };
 
 } // namespace kestrav
