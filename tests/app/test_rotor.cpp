@@ -302,8 +302,7 @@ TEST_F(RotorTest, ArrowsWrapAndFollowTheField) {
 // once, and the pause cannot end while it waits.
 TEST_F(RotorTest, AutoSendsATypedAzimuthOnceTypingPauses) {
     window->state().min_step(RotorInterface::Gs232) = 0;
-    const auto* pause = window->findChild<QTimer*>(QStringLiteral("TimerAzimutPause"));
-    ASSERT_NE(pause, nullptr);
+    const QTimer* pause = ui().TimerAzimutPause;
     const auto after_the_pause = [&] {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !pause->isActive(); }, 2000));
         return port->read(200);
