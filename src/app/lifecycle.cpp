@@ -131,10 +131,15 @@ void TForm1::update_status_lines() {
         return lpt == -1 ? QStringLiteral(" Ant = %1 / no LPT").arg(none_name)
                          : QStringLiteral(" Ant = %1 / LPT%2").arg(name).arg(lpt + 1);
     };
-    const auto com_line = [](const QString& name, int com, const QString& baud) {
+    // The rate as chosen; none chosen, the one the port runs at (the driver's own).
+    const auto com_line = [this](const QString& name, int com, const QString& baud,
+                                 RotorInterface which) {
+        const QString shown =
+            baud.isEmpty() ? com_port_speed_text(controller_->serialPort(which)->ComPortSpeed())
+                           : baud;
         return com == -1
                    ? QStringLiteral(" Ant = %1 / no COM").arg(name)
-                   : QStringLiteral(" Ant = %1 / COM%2 / %3").arg(name).arg(com + 1).arg(baud);
+                   : QStringLiteral(" Ant = %1 / COM%2 / %3").arg(name).arg(com + 1).arg(shown);
     };
     QString line;
     bool parking_allowed = false;
@@ -155,11 +160,13 @@ void TForm1::update_status_lines() {
         parking_allowed = true;
         break;
     case RotorInterface::Gs232:
-        line = com_line(QStringLiteral("GS232"), state_.Gs232Com, state_.Gs232BaudText);
+        line = com_line(QStringLiteral("GS232"), state_.Gs232Com, state_.Gs232BaudText,
+                        RotorInterface::Gs232);
         parking_allowed = state_.Gs232Com != -1;
         break;
     case RotorInterface::EasyComm:
-        line = com_line(QStringLiteral("EasyComm"), state_.EasyCommCom, state_.EasyCommBaudText);
+        line = com_line(QStringLiteral("EasyComm"), state_.EasyCommCom, state_.EasyCommBaudText,
+                        RotorInterface::EasyComm);
         parking_allowed = state_.EasyCommCom != -1;
         break;
     case RotorInterface::Network:
@@ -213,8 +220,10 @@ bool TForm1::FormClose() {
         desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
         return false;
     }
-    // Other programs' requests end before the antenna is stopped and parked.
+    // Other programs' requests end before the antenna is stopped and parked, and a typed
+    // azimuth still waiting for its pause is dropped.
     emit shuttingDown();
+    TimerAzimutPause->stop();
     controller_->beginShutDown();
     park();
     controller_->finishShutDown();

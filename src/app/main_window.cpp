@@ -185,6 +185,11 @@ void TForm1::build_window() {
     connect(TimerBlink, &QTimer::timeout, this, &TForm1::TimerBlinkTimer);
     connect(TimerTrackOK, &QTimer::timeout, this, &TForm1::TimerTrackOKTimer);
     TimerTrackOK->start();
+    TimerAzimutPause = new QTimer(this);
+    TimerAzimutPause->setObjectName(QStringLiteral("TimerAzimutPause"));
+    TimerAzimutPause->setInterval(500);
+    TimerAzimutPause->setSingleShot(true);
+    connect(TimerAzimutPause, &QTimer::timeout, this, &TForm1::TimerAzimutPauseTimer);
 
     build_rotor_controller();
 
@@ -312,6 +317,7 @@ void TForm1::build_beam_group(QWidget* client) {
     // The button's own checked state is set by the handler, which owns the toggle.
     connect(SpeedButtonLP, &QToolButton::clicked, this, &TForm1::SpeedButtonLPClick);
     connect(EditAzimut, &QLineEdit::textChanged, this, &TForm1::EditAzimutChange);
+    connect(EditAzimut, &QLineEdit::returnPressed, this, &TForm1::EditAzimutReturnPressed);
     connect(UpDownAzimut, &UpDown::clicked, this, &TForm1::UpDownAzimutClick);
     connect(LabelAzimut, &ClickableLabel::doubleClicked, this, &TForm1::LabelAzimutDblClick);
 }

@@ -89,6 +89,8 @@ public slots:
     void DataOpen();
     void DataClose();
     void EditAzimutChange();
+    void EditAzimutReturnPressed();
+    void TimerAzimutPauseTimer();
     void UpDownAzimutClick();
     void ButtonTrackClick();
     void BitBtnStopClick();
@@ -174,6 +176,8 @@ private:
     bool raw_output_display_ = false;
     QString saved_azimut_caption_;
     bool test_command_pending_ = false;
+    bool writing_azimuth_ = false;    // write_azimuth_text is running the field's handler
+    bool placing_outside_dx_ = false; // a DX station from outside (WSJT-X, the map) is set
 };
 
 } // namespace kestrav

@@ -22,7 +22,9 @@ public:
     void placeDxStation(GeoPoint p) override;
     void placeDxCall(const QString& call) override;
     // Sets the DX station found elsewhere (WSJT-X, a call's country) as when a list entry is
-    // chosen; the map labels it with the target's label.
+    // chosen; the map labels it with the target's label. Every DX station from outside the
+    // main window comes through placeDxStation, which keeps it off the operator's typing
+    // path in the azimuth field.
     void setDxStation(const DxTarget& target);
     void followMapChanges(QObject* receiver, std::function<void()> changed) override;
 

@@ -91,6 +91,8 @@ struct MainWindowUi {
     // Timers of the tracking indication
     QTimer* TimerBlink = nullptr;
     QTimer* TimerTrackOK = nullptr;
+    // With AUTO down, a typed azimuth goes out when this fires, once typing has paused.
+    QTimer* TimerAzimutPause = nullptr;
 
     // The antenna heading's menu item, under "&Unit"
     QAction* MenuHeading = nullptr;

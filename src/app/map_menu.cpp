@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QToolButton>
 
 #include <cmath>
@@ -73,6 +74,9 @@ MapDxView TForm1::Hosts::mapDxView() const {
 }
 
 void TForm1::Hosts::placeDxStation(GeoPoint p) {
+    // Never the operator's typing, even with the caret in the azimuth field: the DX fields
+    // keep the station and its bearing goes out once, with AUTO down, as a list choice's does.
+    const QScopedValueRollback<bool> outside(w_.placing_outside_dx_, true);
     const bool north = p.latitude >= 0;
     const double latitude = std::min(std::fabs(p.latitude), 89.99);
     // The text, once rounded, is what the locator is made from: 180 E holds no locator, its

@@ -30,11 +30,19 @@ namespace kestrav {
 
 void TForm1::EditAzimutChange() {
     // A text written by the program while the operator works elsewhere only moves the arrows;
-    // whoever wrote it has already set the requested azimuth.
-    if (!EditAzimut->hasFocus() && !test_command_pending_) {
+    // whoever wrote it has already set the requested azimuth. So does the bearing of a DX
+    // station set from outside (WSJT-X, the map), wherever the caret stands: it is no entry
+    // of the operator's, and its setter sends it itself.
+    if ((!EditAzimut->hasFocus() || placing_outside_dx_) && !test_command_pending_) {
         UpDownAzimut->setPosition(static_cast<int>(round_half_even(state_.RequestedAzimuth)));
         return;
     }
+    // The operator's own keystrokes, as opposed to a text the program writes here with the
+    // caret in the field (the up-down, LP, parking, a test azimuth), which empties the DX
+    // fields as typing does.
+    const bool typed = !writing_azimuth_ && !test_command_pending_;
+    if (typed)
+        TimerAzimutPause->stop();
     for (;;) {
         // Typing an azimuth by hand leaves no DX station selected.
         for (QLineEdit* field : {EditDXLocator, EditDXLattitude, EditDXLongitude, EditDistance})
@@ -66,7 +74,13 @@ void TForm1::EditAzimutChange() {
         publish_azimuth(QString::number(whole));
         UpDownAzimut->setPosition(static_cast<int>(whole));
         redraw_dial();
-        if (SpeedButtonAuto->isChecked() || test_command_pending_)
+        // With AUTO down a typed azimuth goes out once typing pauses (or on Enter): each
+        // keystroke of "250" sent at once would turn the rotator to 2, 25 and 250, reversing
+        // it on the way. A text the program writes is sent by its writer (the up-down, LP and
+        // a new bearing with AUTO down, parking always), once; a test azimuth is sent here.
+        if (typed && SpeedButtonAuto->isChecked())
+            TimerAzimutPause->start();
+        else if (test_command_pending_)
             ButtonTrack->click();
         if (test_command_pending_) {
             test_command_pending_ = false;
@@ -83,15 +97,34 @@ bool TForm1::refuse_azimuth_keystroke() {
     return remove_before_caret(EditAzimut);
 }
 
+// The program's text replaces what the operator was typing: a typed azimuth still waiting
+// for its pause is dropped, the writer sending its own.
 void TForm1::write_azimuth_text(const QString& text, bool always_handle) {
+    TimerAzimutPause->stop();
     const bool changed = EditAzimut->text() != text;
     {
         const QSignalBlocker blocker(EditAzimut);
         EditAzimut->setText(text);
         EditAzimut->setCursorPosition(0);
     }
-    if (changed || always_handle)
+    if (changed || always_handle) {
+        const QScopedValueRollback<bool> writing(writing_azimuth_, true);
         EditAzimutChange();
+    }
+}
+
+// Enter sends the typed azimuth without waiting for the pause.
+void TForm1::EditAzimutReturnPressed() {
+    if (!TimerAzimutPause->isActive())
+        return;
+    TimerAzimutPause->stop();
+    ButtonTrack->click();
+}
+
+// Typing has paused: the typed azimuth goes out, unless AUTO was released meanwhile.
+void TForm1::TimerAzimutPauseTimer() {
+    if (SpeedButtonAuto->isChecked())
+        ButtonTrack->click();
 }
 
 void TForm1::UpDownAzimutClick() {
@@ -112,6 +145,9 @@ void TForm1::hand_over_test_azimuth(int azimuth) {
 }
 
 void TForm1::ButtonTrackClick() {
+    // Whoever presses GO sends the azimuth the field shows now: a typed one waiting for its
+    // pause goes with it, not a second time after.
+    TimerAzimutPause->stop();
     // A field still showing a refused value (a test azimuth of 400, say) is refused again:
     // the requested azimuth behind it is an older one that the operator no longer sees.
     const auto shown = read_number(EditAzimut->text());
@@ -160,6 +196,7 @@ void TForm1::TimerTrackOKTimer() {
 }
 
 void TForm1::stop_all() {
+    TimerAzimutPause->stop();
     controller_->stop();
 }
 
@@ -188,7 +225,6 @@ void TForm1::build_rotor_controller() {
     RotorSeams seams;
     seams.gs232 = new TCommPortDriver;
     seams.gs232->setObjectName(QStringLiteral("CommPortDriverGS"));
-    seams.gs232->setComPortSpeed(br110);
     seams.easycomm = new TCommPortDriver;
     seams.easycomm->setObjectName(QStringLiteral("CommPortDriverEasy"));
     for (TCommPortDriver* driver : {seams.gs232, seams.easycomm})

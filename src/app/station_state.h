@@ -56,10 +56,12 @@ struct StationState {
     int FodTrackLpt = -1;
     int Gs232Com = -1; // 0 = COM1, -1 none
     int EasyCommCom = -1;
+    // The rate the operator chose, as the settings file holds it; empty until one is chosen,
+    // and the port then runs at the serial driver's own default (kDefaultComPortSpeed).
     QString Gs232BaudText;
     QString EasyCommBaudText;
-    int Gs232BaudIndex = 0; // index into the 13 speeds, -1 none
-    int EasyCommBaudIndex = 0;
+    int Gs232BaudIndex = -1; // index into the 13 speeds, -1 none
+    int EasyCommBaudIndex = -1;
     std::array<int, kAllRotorInterfaceCount> MinSteps{1, 1, 1, 1, 1, 1};
     std::array<StopSide, kAllRotorInterfaceCount> StopSides{StopSide::N, StopSide::N, StopSide::N,
                                                             StopSide::N, StopSide::N, StopSide::N};

@@ -51,6 +51,8 @@ enum TComPortBaudRate : int {
     br57600,
     br115200
 };
+// The rate a port runs at until one is chosen: the usual default of rotator controllers.
+inline constexpr TComPortBaudRate kDefaultComPortSpeed = br9600;
 enum TComPortDataBits : int { db5BITS, db6BITS, db7BITS, db8BITS };
 enum TComPortStopBits : int { sb1BITS, sb1HALFBITS, sb2BITS };
 enum TComPortParity : int { ptNONE, ptODD, ptEVEN, ptMARK, ptSPACE };
@@ -165,7 +167,7 @@ private:
     QString openFailure_;
 
     int comPort_ = pnCOM2;
-    TComPortBaudRate speed_ = br9600;
+    TComPortBaudRate speed_ = kDefaultComPortSpeed;
     TComPortDataBits dataBits_ = db8BITS;
     TComPortStopBits stopBits_ = sb1BITS;
     TComPortParity parity_ = ptNONE;

@@ -174,8 +174,17 @@ void TFormInit::show_com_tab(InterfaceTab& t) {
     t.stop->setItemIndex(static_cast<int>(state_.stop_side(t.which)));
     t.step->setValue(state_.min_step(t.which));
     t.range->setCurrentIndex(static_cast<int>(*t.range_field));
+    if (t.baud_text_field->isEmpty()) {
+        // No rate chosen yet: the list shows the one the port runs at, the driver's own, and
+        // the settings row stays empty until the operator chooses an entry, that one included.
+        t.baud->setCurrentIndex(kDefaultComPortSpeed);
+        *t.baud_index_field = -1;
+        return;
+    }
     // The stored rate is chosen again at every showing; a text that is not in the list
-    // leaves the entry chosen before, if any.
+    // leaves the entry chosen before, if any, and stands in the empty list otherwise (38400
+    // from the settings file runs at 38400).
+    t.baud->setPlaceholderText(*t.baud_text_field);
     const int entry =
         t.baud->findText(*t.baud_text_field, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (entry != -1) {

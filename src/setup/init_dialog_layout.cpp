@@ -112,13 +112,11 @@ void TFormInit::build_interface_controls() {
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &QWidget::close);
 
-    // The probes start at the rates the dialog was designed with.
+    // The probes start at the driver's own rate, the one a port runs at until one is chosen.
     CommPortDriverGS = new TCommPortDriver(this);
     CommPortDriverGS->setObjectName(QStringLiteral("CommPortDriverGS"));
-    CommPortDriverGS->setComPortSpeed(br4800);
     CommPortDriverEasy = new TCommPortDriver(this);
     CommPortDriverEasy->setObjectName(QStringLiteral("CommPortDriverEasy"));
-    CommPortDriverEasy->setComPortSpeed(br9600);
     for (TCommPortDriver* probe : {CommPortDriverGS, CommPortDriverEasy})
         probe->setPortDirectory(state_.AppDirectory);
 
@@ -295,9 +293,9 @@ void TFormInit::build_tab(InterfaceTab& t, const TabTraits& traits) {
         bauds->setBuddy(t.baud);
         t.baud->setEditable(false);
         t.baud->addItems(com_port_speed_texts().mid(0, kBaudListEntries));
-        // No entry is chosen at first; the list shows the design's text until one is.
+        // No entry is chosen at first: each showing puts the list on the rate the port runs at
+        // (show_com_tab).
         t.baud->setCurrentIndex(-1);
-        t.baud->setPlaceholderText(QStringLiteral("4800"));
     }
     if (t.range_field != nullptr) {
         // How far the rotator turns: 0 to 360, 0 to 450, or what rotctld reports.

@@ -2,6 +2,7 @@
 // pseudo-terminals, LPT ports on the recording parallel port library.
 
 #include "rotor/comm_port_driver.h"
+#include "rotor/serial_device_termios2.h"
 #include "setup/dialog_controls.h"
 #include "setup/window_placement.h"
 #include "support/pty_port.h"
@@ -269,14 +270,57 @@ TEST_F(DialogTest, TestsAndParkingOnlyOnTheChosenInterface) {
     EXPECT_EQ(desktop.beeps, 3);
 }
 
+// A first start, no rate ever chosen: both serial interfaces run at the driver's own 9600,
+// which the dialog's lists and the status line show, and the settings rows stay empty.
+TEST_F(DialogTest, NoRateChosenRunsAtTheDriversOwnAndLeavesTheRowsEmpty) {
+    PtyPair gs232, easycomm;
+    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM1"), gs232.slaveName));
+    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM2"), easycomm.slaveName));
+    start();
+    set_local(QStringLiteral("JN18EU"));
+    click(init()->RadioGroupPortGS, 0);
+    click(init()->RadioGroupPortEasy, 1);
+    const struct {
+        int item;
+        PtyPair* line;
+        const char* status;
+    } rows[] = {{3, &gs232, " Ant = GS232 / COM1 / 9600"},
+                {4, &easycomm, " Ant = EasyComm / COM2 / 9600"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.status);
+        if (!init()->isVisible())
+            window->MenuInitClick();
+        click(init()->RadioGroupRotor, r.item);
+        EXPECT_EQ(init()->ComboBoxBaudGS->currentText(), QStringLiteral("9600"));
+        EXPECT_EQ(init()->ComboBoxBaudEasy->currentText(), QStringLiteral("9600"));
+        init()->close();
+        focus(ui().EditAzimut);
+        EXPECT_EQ(ui().LabelEtatInterface->text(), QString::fromLatin1(r.status));
+        ui().EditAzimut->selectAll();
+        QTest::keyClicks(ui().EditAzimut, QStringLiteral("90"));
+        ui().ButtonTrack->click();
+        EXPECT_FALSE(r.line->readMaster(1).isEmpty()) << "the command went out";
+        EXPECT_EQ(serial_output_bit_rate(r.line->slave), 9600);
+    }
+    EXPECT_TRUE(state().Gs232BaudText.isEmpty() && state().EasyCommBaudText.isEmpty());
+    window->close();
+    QFile file(dir.filePath(QStringLiteral("Kestrav.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray settings = file.readAll();
+    EXPECT_TRUE(settings.contains("\r\nBAUD_GS232=\r\n"));
+    EXPECT_TRUE(settings.contains("\r\nBAUD_EASYCOMM=\r\n"));
+    EXPECT_EQ(desktop.beeps, 0);
+}
+
 // The operator sets up GS232 in the dialog, tests, closes, turns the antenna from the main
 // window and quits with parking; a second start shows the same choices.
 TEST_F(DialogTest, WholeSessionThroughBothWindows) {
     start_with_gs232_on_com1();
+    // The list shows 9600, the rate the port runs at until one is chosen; 4800 is chosen.
     focus(init()->ComboBoxBaudGS);
-    QTest::keyClicks(init()->ComboBoxBaudGS, QStringLiteral("9"));
-    EXPECT_EQ(state().Gs232BaudText, QStringLiteral("9600"));
-    EXPECT_EQ(state().Gs232BaudIndex, br9600);
+    QTest::keyClicks(init()->ComboBoxBaudGS, QStringLiteral("4"));
+    EXPECT_EQ(state().Gs232BaudText, QStringLiteral("4800"));
+    EXPECT_EQ(state().Gs232BaudIndex, br4800);
     set_test_azimuth(init()->SpinEditAzTestGS, QStringLiteral("90"));
     click(init()->BitBtnTestGS);
     EXPECT_EQ(com1->read(), QByteArray("W090\r"));
@@ -285,9 +329,9 @@ TEST_F(DialogTest, WholeSessionThroughBothWindows) {
     init()->close();
 
     focus(ui().EditAzimut); // activating the main window takes the port and speed over
-    EXPECT_EQ(ui().CommPortDriverGS->ComPortSpeed(), br9600);
+    EXPECT_EQ(ui().CommPortDriverGS->ComPortSpeed(), br4800);
     EXPECT_EQ(ui().LabelEtatInterface->text(),
-              QStringLiteral(" Ant = GS232 / COM1 / 9600 / Parking=90°"));
+              QStringLiteral(" Ant = GS232 / COM1 / 4800 / Parking=90°"));
     ui().EditAzimut->selectAll();
     QTest::keyClicks(ui().EditAzimut, QStringLiteral("180"));
     ui().ButtonTrack->click();
@@ -301,7 +345,7 @@ TEST_F(DialogTest, WholeSessionThroughBothWindows) {
     const QByteArray settings = file.readAll();
     file.close();
     for (const char* line : {"QRA_LOCATOR=JN18EU\r\n", "ANT=GS232\r\n", "PORT_GS232=1\r\n",
-                             "BAUD_GS232=9600\r\n", "AZIMUT_PARKING=90\r\n", "PARKING=GS232\r\n"})
+                             "BAUD_GS232=4800\r\n", "AZIMUT_PARKING=90\r\n", "PARKING=GS232\r\n"})
         EXPECT_TRUE(settings.contains(line)) << line;
 
     window.reset();
@@ -314,7 +358,7 @@ TEST_F(DialogTest, WholeSessionThroughBothWindows) {
     EXPECT_EQ(init()->RadioGroupRotor->itemIndex(), 3);
     EXPECT_EQ(init()->PageControlAntenne->currentWidget(), init()->TabSheetGS232);
     EXPECT_EQ(init()->RadioGroupPortGS->itemIndex(), 0);
-    EXPECT_EQ(init()->ComboBoxBaudGS->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(init()->ComboBoxBaudGS->currentText(), QStringLiteral("4800"));
     EXPECT_EQ(init()->SpinEditAzTestGS->value(), 90);
     EXPECT_TRUE(init()->CheckBoxParkGS->isChecked());
     EXPECT_EQ(desktop.beeps, 0);

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -297,14 +298,52 @@ TEST_F(RotorTest, ArrowsWrapAndFollowTheField) {
     }
 }
 
-TEST_F(RotorTest, AutoSendsEachAcceptedKeystroke) {
+// With AUTO down a typed azimuth goes out once, when typing pauses or on Enter, never
+// keystroke by keystroke; the arrows send at once. The minimum step of 0 lets every GO out,
+// so a repeat would show. PtyPort::read holds the event loop, so what it reads was sent at
+// once, and the pause cannot end while it waits.
+TEST_F(RotorTest, AutoSendsATypedAzimuthOnceTypingPauses) {
+    window->state().min_step(RotorInterface::Gs232) = 0;
+    const QTimer* pause = ui().TimerAzimutPause;
+    const auto after_the_pause = [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !pause->isActive(); }, 2000));
+        return port->read(200);
+    };
     erase(ui().EditAzimut);
     ui().SpeedButtonAuto->click();
     ASSERT_TRUE(ui().SpeedButtonAuto->isChecked());
-    QTest::keyClicks(ui().EditAzimut, QStringLiteral("120"));
-    EXPECT_EQ(port->read(), QByteArray("W001\rW012\rW120\r"));
+
+    QTest::keyClicks(ui().EditAzimut, QStringLiteral("250"));
+    QElapsedTimer typed;
+    typed.start();
+    EXPECT_EQ(port->read(200), QByteArray()) << "nothing while typing";
+    EXPECT_EQ(after_the_pause(), QByteArray("W250\r"));
+    EXPECT_GE(typed.elapsed(), 450);
+
+    // Enter sends at once, and nothing follows the pause.
+    ui().EditAzimut->selectAll();
+    QTest::keyClicks(ui().EditAzimut, QStringLiteral("123"));
+    QTest::keyClick(ui().EditAzimut, Qt::Key_Return);
+    EXPECT_EQ(port->read(200), QByteArray("W123\r"));
+    EXPECT_EQ(after_the_pause(), QByteArray());
+
+    // The arrows, clicked with the caret in the field, send at once, once.
+    QTest::mouseClick(ui().UpDownAzimut->findChild<QToolButton*>(QStringLiteral("up")),
+                      Qt::LeftButton);
+    ASSERT_TRUE(ui().EditAzimut->hasFocus());
+    EXPECT_EQ(port->read(200), QByteArray("W124\r"));
+
+    // STOP, or AUTO released, before the pause: the typed azimuth stays unsent.
+    ui().EditAzimut->selectAll();
+    QTest::keyClicks(ui().EditAzimut, QStringLiteral("200"));
+    ui().BitBtnStop->click();
+    EXPECT_EQ(after_the_pause(), QByteArray("S\r"));
+    ui().EditAzimut->selectAll();
+    QTest::keyClicks(ui().EditAzimut, QStringLiteral("300"));
     ui().SpeedButtonAuto->click();
     EXPECT_FALSE(ui().SpeedButtonAuto->isChecked());
+    EXPECT_EQ(after_the_pause(), QByteArray());
+    EXPECT_EQ(desktop.beeps, 0);
 }
 
 TEST_F(RotorTest, RawOutputDisplayShowsTheCommandText) {

@@ -21,6 +21,7 @@
 #include <QNetworkInterface>
 #include <QPushButton>
 #include <QSet>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QUdpSocket>
 
@@ -80,6 +81,26 @@ TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
     ASSERT_TRUE(wait_past(kCallSettleMs + 200)); // past any call the repeat could have left
     EXPECT_EQ(log_now(), third);
     EXPECT_EQ(ui().EditDXLocator->text(), "PM95MM");
+}
+
+// A station from WSJT-X while the caret is in the azimuth field is no typing of the
+// operator's: the DX fields keep it and, with AUTO down, GO goes once (the minimum step of 0
+// would let a second one out).
+TEST_F(FollowSession, StationArrivingWithTheCaretInTheAzimuthField) {
+    window->state().min_step(RotorInterface::Gs232) = 0;
+    ui().SpeedButtonAuto->setChecked(true);
+    focus(ui().EditAzimut);
+    QSignalSpy handed_over(&window->controller(), &RotorController::commandHandedOver);
+    status("VK2ABC", "QF56");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().DxLabel == "VK2ABC  QF56"; }));
+    EXPECT_TRUE(ui().EditAzimut->hasFocus());
+    EXPECT_EQ(ui().EditDXLocator->text(), "QF56MM");
+    EXPECT_FALSE(ui().EditDXLattitude->text().isEmpty());
+    EXPECT_FALSE(ui().EditDXLongitude->text().isEmpty());
+    EXPECT_FALSE(ui().EditDistance->text().isEmpty());
+    EXPECT_EQ(handed_over.count(), 1);
+    const QByteArray once = command_to(-33.5, 151);
+    EXPECT_EQ(received(once.size()), once);
 }
 
 TEST_F(FollowSession, AutoUpSendsNothingAndTheRowIsWritten) {

@@ -105,6 +105,7 @@ inline MainWindowParts find_parts(TForm1& window) {
     KESTRAV_FIND_PART(MenuAPropos);
     KESTRAV_FIND_PART(TimerBlink);
     KESTRAV_FIND_PART(TimerTrackOK);
+    KESTRAV_FIND_PART(TimerAzimutPause);
     KESTRAV_FIND_PART(MenuHeading);
     KESTRAV_FIND_PART(MenuServeRotctld);
     KESTRAV_FIND_PART(MenuMap);
