@@ -69,7 +69,7 @@ public:
         return Range{scale.min, scale.max};
     }
 
-    QString info() const override { return QStringLiteral("Kestrav"); }
+    QString info() const override { return rotctld_own_info(); }
 
 private:
     RotatorRange rotator_range() const {

@@ -1,6 +1,7 @@
 #include "rotor/rotctld_server.h"
 
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -8,6 +9,13 @@
 #include <utility>
 
 namespace kestrav {
+
+QString rotctld_own_info() {
+    static const QString info =
+        QStringLiteral("Kestrav %1")
+            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    return info;
+}
 
 RotctldServer::RotctldServer(RotatorService& rotator, QObject* parent)
     : QObject(parent), rotator_(rotator) {}

@@ -17,6 +17,11 @@ class QTcpSocket;
 
 namespace kestrav {
 
+// The line this process's server answers get_info with: "Kestrav" and a token drawn once per
+// process, so that the link to rotctld can tell when the rotctld it reached is this very
+// process (whose GO would only come back to itself). Another Kestrav draws another token.
+QString rotctld_own_info();
+
 class RotctldServer : public QObject {
     Q_OBJECT
 public:

@@ -183,6 +183,8 @@ constexpr NetworkFailure kNetworkFailures[] = {
     {u"Connection closed by rotctld", u"Connexion ferm\u00e9e par rotctld"},
     {u"No answer from rotctld", u"Pas de r\u00e9ponse de rotctld"},
     {u"Unreadable answer from rotctld", u"R\u00e9ponse illisible de rotctld"},
+    {u"The rotctld at this address is this Kestrav itself",
+     u"Le rotctld \u00e0 cette adresse est ce Kestrav lui-m\u00eame"},
     {u"Connection refused", u"Connexion refus\u00e9e"},
     {u"Host not found", u"H\u00f4te introuvable"},
     {u"Network unreachable", u"R\u00e9seau inaccessible"},

@@ -95,15 +95,45 @@ TEST_F(RotctldServerTest, OversizedLinesAndGarbage) {
     // A line over the limit is refused once, ended or not, and the next one answered.
     c->write(QByteArray(300, 'p') + "\np\n" + QByteArray(1000, ' ') + "P 1 2\np\n");
     EXPECT_EQ(read(*c, 38), "RPRT -1\n45.00\n0.00\nRPRT -1\n45.00\n0.00\n");
-    c->write(QByteArray(kRotctldLineLimit - 1, ' ') + "\n");
-    c->write("p\n");
-    EXPECT_EQ(read(*c, 11), "45.00\n0.00\n") << "a line of 255 bytes and its end is taken";
     // Lines of garbage in a row: answered until the limit, then the client goes.
     c->write(QByteArray("Z\n").repeated(3) + "p\n" + QByteArray("Z\n").repeated(20));
     const QByteArray answers = read(*c, 1000);
     EXPECT_EQ(answers, QByteArray("RPRT -1\n").repeated(3) + "45.00\n0.00\n" +
                            QByteArray("RPRT -1\n").repeated(RotctldServer::kGarbageLineLimit + 1));
     EXPECT_TRUE(closed(*c));
+}
+
+// The limit counts the line end: a "p" padded with blanks to the limit with its end is
+// answered, one byte more is refused, whether the end comes with the line or after it.
+TEST_F(RotctldServerTest, LineLengthLimit) {
+    const struct {
+        const char* name;
+        int bytes; // the line without its end
+        QByteArray end;
+        bool split; // the end written after the line has gone
+        bool taken;
+    } rows[] = {
+        {"255 and LF", kRotctldLineLimit - 1, "\n", false, true},
+        {"256 and LF", kRotctldLineLimit, "\n", false, false},
+        {"254 and CR LF", kRotctldLineLimit - 2, "\r\n", false, true},
+        {"255 and CR LF", kRotctldLineLimit - 1, "\r\n", false, false},
+        {"255, then LF", kRotctldLineLimit - 1, "\n", true, true},
+        {"256, then LF", kRotctldLineLimit, "\n", true, false},
+    };
+    auto c = connect_client();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray line = "p" + QByteArray(row.bytes - 1, ' ');
+        if (row.split) {
+            c->write(line);
+            ASSERT_TRUE(c->waitForBytesWritten(5000));
+            c->write(row.end);
+        } else {
+            c->write(line + row.end);
+        }
+        const QByteArray expected = row.taken ? "45.00\n0.00\n" : "RPRT -1\n";
+        EXPECT_EQ(read(*c, expected.size()), expected);
+    }
 }
 
 // While a GO runs a nested event loop, other clients wait their turn and a client that goes

@@ -185,6 +185,8 @@ TEST(LanguageTable, NetworkFailuresInFrenchAndOtherTextsAsTheyCame) {
         {"Connection closed by rotctld", u"Connexion ferm\u00e9e par rotctld"},
         {"Connection refused", u"Connexion refus\u00e9e"},
         {"Host not found", u"H\u00f4te introuvable"},
+        {"The rotctld at this address is this Kestrav itself",
+         u"Le rotctld \u00e0 cette adresse est ce Kestrav lui-m\u00eame"},
         {"Hamlib error -42", u"Erreur Hamlib -42"},
         {"Invalid parameter", u"Invalid parameter"}, // rotctld's own words
         {"", u""},
