@@ -59,6 +59,13 @@ LanguageTexts english_texts() {
     t.serve_port_taken = QStringLiteral(
         "Port %1 is already in use (by a rotctld?): Kestrav does not serve rotctld there.");
     t.serve_failed = QStringLiteral("Kestrav cannot serve rotctld on port %1: %2");
+    t.own_server_network = QStringLiteral(
+        "The Network interface cannot send to %1 port %2: that is Kestrav's own rotctld server "
+        "(Serve rotctld, menu Unit), and GO would only come back to Kestrav.");
+    t.own_server_serve = QStringLiteral(
+        "Kestrav cannot serve rotctld on port %1: the Network interface sends to that port of "
+        "this computer, and GO would only come back to Kestrav. Choose another port here or on "
+        "the Network tab of the initialisation dialog.");
     t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
     t.dx_call = QStringLiteral("DX call:");
     t.follow_address_item = QStringLiteral("WSJT-X &address and port...");
@@ -140,6 +147,13 @@ LanguageTexts french_texts() {
     t.serve_port_taken = QStringLiteral(
         "Le port %1 est déjà utilisé (par un rotctld ?) : Kestrav n'y sert pas rotctld.");
     t.serve_failed = QStringLiteral("Kestrav ne peut pas servir rotctld sur le port %1 : %2");
+    t.own_server_network = QStringLiteral(
+        "L'interface Network ne peut pas envoyer à %1 port %2 : c'est le serveur rotctld de "
+        "Kestrav lui-même (Servir rotctld, menu Unité), et GO ne ferait que revenir à Kestrav.");
+    t.own_server_serve = QStringLiteral(
+        "Kestrav ne peut pas servir rotctld sur le port %1 : l'interface Network envoie à ce "
+        "port de cet ordinateur, et GO ne ferait que revenir à Kestrav. Choisissez un autre "
+        "port ici ou dans l'onglet Network de la boîte d'initialisation.");
     t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
     t.dx_call = QStringLiteral("Indicatif DX :");
     t.follow_address_item = QStringLiteral("&Adresse et port WSJT-X...");
@@ -426,6 +440,9 @@ QString refusal_text(Refusal refusal, UiLanguage language) {
     case Refusal::NotInterfaceInUse:
         return t(u"Refused: this tab's interface is not the one in use",
                  u"Refus\u00e9 : l'interface de cet onglet n'est pas celle utilis\u00e9e");
+    case Refusal::OwnRotctldServer:
+        return t(u"Refused: this is Kestrav's own rotctld server",
+                 u"Refus\u00e9 : c'est le serveur rotctld de Kestrav lui-m\u00eame");
     }
     return {};
 }

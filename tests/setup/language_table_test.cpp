@@ -43,6 +43,8 @@ const Entry kEntries[] = {
     {"serve_warning", &LanguageTexts::serve_warning, false},
     {"serve_port_taken", &LanguageTexts::serve_port_taken, false},
     {"serve_failed", &LanguageTexts::serve_failed, false},
+    {"own_server_network", &LanguageTexts::own_server_network, false},
+    {"own_server_serve", &LanguageTexts::own_server_serve, false},
     {"rotator_menu", &LanguageTexts::rotator_menu, true},
     {"long_path_item", &LanguageTexts::long_path_item, true},
     {"map_call_item", &LanguageTexts::map_call_item, true},
@@ -227,7 +229,7 @@ TEST(AccessibleTexts, RowsMatchByNameOrPatternWithoutRegardToCase) {
 }
 
 TEST(AccessibleTexts, EveryRefusalIsToldInBothLanguages) {
-    for (int r = 0; r <= static_cast<int>(Refusal::NotInterfaceInUse); ++r) {
+    for (int r = 0; r <= static_cast<int>(Refusal::OwnRotctldServer); ++r) {
         SCOPED_TRACE(r);
         const QString english = refusal_text(static_cast<Refusal>(r), UiLanguage::English);
         const QString french = refusal_text(static_cast<Refusal>(r), UiLanguage::French);
