@@ -1,11 +1,12 @@
 // The link to rotctld against a scripted rotctld on 127.0.0.1: a close while connecting, an
 // answer that never comes, the range asked of peers good, bad and older, the elevation the
 // first turn waits for, a rotctld that is this very program, and a link destroyed while
-// connected.
+// connected; and Debian's rotctld itself.
 
 #include "rotor/rotctld_link.h"
 #include "rotor/rotctld_server.h"
 #include "serial/scripted_rotctld.h"
+#include "support/child_process.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -327,6 +328,66 @@ TEST_F(RotctldLinkTest, DestroyedWhileConnected) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return heading.size() == 2; }, 5000));
     link.reset();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !rotctld.peerConnected(); }, 5000));
+}
+
+// Debian's own rotctld with Hamlib's dummy rotator, whose state reads -180 to 450: the range
+// from its state, and a first turn that keeps the elevation it stands at, sent at exit with
+// no event loop running (the parking turn's way).
+class RealRotctldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QTcpServer probe; // a free port for rotctld
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+        probe.close();
+        rotctld.start(QStringLiteral("rotctld"),
+                      {QStringLiteral("-m"), QStringLiteral("1"), QStringLiteral("-T"),
+                       QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
+        ASSERT_TRUE(rotctld.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return position().has_value(); }, 5000));
+        link.setAddress(QStringLiteral("127.0.0.1"), port);
+    }
+    // The dummy's position as "p" reads it on a connection of its own.
+    std::optional<QByteArray> position() {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, port);
+        if (!s.waitForConnected(200))
+            return std::nullopt;
+        s.write("p\n");
+        QByteArray answer;
+        while (answer.count('\n') < 2 && s.waitForReadyRead(1000))
+            answer += s.readAll();
+        return answer;
+    }
+
+    ChildProcess rotctld;
+    quint16 port = 0;
+    RotctldLink link;
+};
+
+TEST_F(RealRotctldTest, RangeAndElevationFromHamlib) {
+    QSignalSpy range(&link, &RotctldLink::rangeReceived);
+    link.askRange();
+    ASSERT_TRUE(range.wait(5000));
+    ASSERT_TRUE(link.reportedRange());
+    EXPECT_EQ(link.reportedRange()->min, -180);
+    EXPECT_EQ(link.reportedRange()->max, 450);
+    link.close();
+
+    {
+        QTcpSocket raise; // the antenna up to 10 degrees
+        raise.connectToHost(QHostAddress::LocalHost, port);
+        ASSERT_TRUE(raise.waitForConnected(5000));
+        raise.write("P 0 10\n");
+        ASSERT_TRUE(raise.waitForBytesWritten(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return position() == "0.00\n10.00\n"; }, 10000));
+    }
+    QSignalSpy failed(&link, &RotctldLink::failed);
+    link.turn(50);
+    link.finish(2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return position() == "5.00\n10.00\n"; }, 10000))
+        << position().value_or("none").toStdString();
+    EXPECT_EQ(failed.size(), 0);
 }
 
 } // namespace
