@@ -207,7 +207,7 @@ TEST(OwnServer, AddressesThatReachIt) {
         {QStringLiteral("192.0.2.10"), 4533, everywhere, false}, // another computer
         {QStringLiteral("rotator.example.org"), 4533, everywhere, false},
         {QString(), 4533, everywhere, false},
-        {QHostInfo::localHostName(), 4533, everywhere, true},
+        {QHostInfo::localHostName(), 4533, everywhere, !QHostInfo::localHostName().isEmpty()},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.host.toStdString() + ":" + std::to_string(row.port));
