@@ -90,7 +90,7 @@ public:
         return Range{scale.min, scale.max};
     }
 
-    QString info() const override { return QStringLiteral("Kestrav"); }
+    QString info() const override { return rotctld_own_info(); }
 
     void outOfRange(double azimuth) override {
         const RotatorRange scale = rotator_range();
@@ -197,7 +197,7 @@ void TForm1::Hosts::installRotctldServer() {
                     current = setting;
                 return reason;
             },
-            &form);
+            &form, &form.state());
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
     });

@@ -14,6 +14,9 @@ constexpr qsizetype kLongestAnswer = 256;
 // The elevations an az/el rotator can stand at, in degrees (over the zenith up to 180).
 constexpr double kLowestElevation = -90;
 constexpr double kHighestElevation = 180;
+// Hamlib's codes for a function its backend lacks: a rotator that tells no position.
+constexpr int kHamlibNotImplemented = -4;
+constexpr int kHamlibNotAvailable = -11;
 
 QString unreadable_answer_text() {
     return QStringLiteral("Unreadable answer from rotctld");
@@ -150,6 +153,10 @@ QByteArray rotctld_range_query() {
     return QByteArrayLiteral("\\dump_state\n");
 }
 
+QByteArray rotctld_info_query() {
+    return QByteArrayLiteral("_\n");
+}
+
 bool is_rotctld_report(QByteArrayView line) {
     return line.startsWith("RPRT");
 }
@@ -219,30 +226,37 @@ QString hamlib_error_text(int code) {
     return QStringLiteral("Hamlib error %1").arg(code);
 }
 
-void RotctldAnswers::expect(Question question) {
+RotctldAnswers::Line RotctldAnswers::first_line(Question question) {
     switch (question) {
     case Question::Command:
-        open_.push_back(Line::Report);
-        break;
+        return Line::Report;
     case Question::Position:
-        open_.push_back(Line::Azimuth);
-        break;
+        return Line::Azimuth;
     case Question::Range:
-        open_.push_back(Line::State);
-        break;
+        return Line::State;
+    case Question::Info:
+        return Line::Info;
     }
+    return Line::Report;
+}
+
+void RotctldAnswers::expect(Question question) {
+    open_.push_back(first_line(question));
+}
+
+void RotctldAnswers::expectFirst(Question question) {
+    open_.push_front(first_line(question));
 }
 
 void RotctldAnswers::clear() {
     open_.clear();
-    min_azimuth_.reset();
-    max_azimuth_.reset();
-    state_lines_ = 0;
+    forget_state();
 }
 
 bool RotctldAnswers::commandOpen() const {
-    return std::any_of(open_.begin(), open_.end(),
-                       [](Line l) { return l == Line::Report || l == Line::State; });
+    return std::any_of(open_.begin(), open_.end(), [](Line l) {
+        return l == Line::Report || l == Line::State || l == Line::Info;
+    });
 }
 
 bool RotctldAnswers::positionOpen() const {
@@ -250,29 +264,53 @@ bool RotctldAnswers::positionOpen() const {
                        [](Line l) { return l == Line::Azimuth || l == Line::Elevation; });
 }
 
-// One line of rotctld's state. Its other lines (the protocol, the model, the elevations) do
-// not matter here. A report ends the answer without a range, and so does a state that runs on
-// far longer than any rotctld writes, so that the later answers are read as theirs.
+// One line of rotctld's state, in either of its forms. The first line is the form's version:
+// "0", from older Hamlib releases, has exactly six lines of bare numbers (the version, the
+// model, the least and greatest azimuth and elevation) and nothing after them; any other has
+// the version, the model and "name=value" lines up to "done". A report ends the answer
+// without a range, and so does a state that runs on far longer than any rotctld writes, so
+// that the later answers are read as theirs.
 void RotctldAnswers::take_state(QByteArrayView line, Outcome& outcome) {
     constexpr int kLongestState = 64;
+    constexpr int kBareStateLines = 6;
+    constexpr int kBareMinAzimuthLine = 3;
+    constexpr int kBareMaxAzimuthLine = 4;
     constexpr double kLowestPosition = -360;
     constexpr double kHighestPosition = 720;
-    const bool done = line == "done";
-    if (!done && !is_rotctld_report(line) && ++state_lines_ < kLongestState) {
+    const bool report = is_rotctld_report(line);
+    ++state_lines_;
+    if (state_lines_ == 1 && !report)
+        bare_state_ = line == "0";
+    bool complete = false;
+    if (bare_state_) {
+        if (state_lines_ == kBareMinAzimuthLine)
+            min_azimuth_ = parse_plain_number(line);
+        else if (state_lines_ == kBareMaxAzimuthLine)
+            max_azimuth_ = parse_plain_number(line);
+        complete = state_lines_ == kBareStateLines;
+    } else {
+        complete = line == "done";
         if (line.startsWith("min_az="))
             min_azimuth_ = parse_plain_number(line.sliced(7));
         else if (line.startsWith("max_az="))
             max_azimuth_ = parse_plain_number(line.sliced(7));
+    }
+    if (!complete && !report && state_lines_ < kLongestState) {
         open_.push_front(Line::State);
         return;
     }
     outcome.range_answered = true;
-    if (done && min_azimuth_ && max_azimuth_ && *min_azimuth_ >= kLowestPosition &&
+    if (complete && !report && min_azimuth_ && max_azimuth_ && *min_azimuth_ >= kLowestPosition &&
         *min_azimuth_ < *max_azimuth_ && *max_azimuth_ <= kHighestPosition)
         outcome.range = RotatorRange{*min_azimuth_, *max_azimuth_};
+    forget_state();
+}
+
+void RotctldAnswers::forget_state() {
     min_azimuth_.reset();
     max_azimuth_.reset();
     state_lines_ = 0;
+    bare_state_ = false;
 }
 
 RotctldAnswers::Outcome RotctldAnswers::take(QByteArrayView line) {
@@ -293,19 +331,33 @@ RotctldAnswers::Outcome RotctldAnswers::take(QByteArrayView line) {
         }
         break;
     case Line::Azimuth:
-        // A report in place of the position: the position cannot be had and is simply not
-        // shown. Any other line is the azimuth line, readable or not, and the elevation
-        // follows it.
-        if (is_rotctld_report(line))
+        // A report in place of the position: the position cannot be had. Any other line is
+        // the azimuth line, readable or not, and the elevation follows it.
+        if (is_rotctld_report(line)) {
+            outcome.position_answered = true;
+            const std::optional<int> code = parse_rotctld_report(line);
+            if (code == kHamlibNotImplemented || code == kHamlibNotAvailable)
+                outcome.position_unavailable = true;
+            else if (code && *code < 0)
+                outcome.position_failure = hamlib_error_text(*code);
+            else
+                outcome.position_failure = unreadable_answer_text();
             break;
+        }
         outcome.heading = parse_plain_number(line);
         open_.push_front(Line::Elevation);
         break;
     case Line::Elevation:
+        outcome.position_answered = true;
         outcome.elevation_tenths = parse_rotctld_elevation(line);
+        if (!outcome.elevation_tenths)
+            outcome.position_failure = unreadable_answer_text();
         break;
     case Line::State:
         take_state(line, outcome);
+        break;
+    case Line::Info:
+        outcome.info = line.toByteArray();
         break;
     }
     return outcome;

@@ -54,11 +54,15 @@ std::optional<double> parse_easycomm_heading(QByteArrayView line);
 std::optional<double> parse_plain_number(QByteArrayView text);
 
 // rotctld commands, each ending in LF: "P <azimuth> <elevation>" with one decimal (tenths is
-// the azimuth times ten, rounded), the elevation "0" while none is known, and "S".
+// the azimuth times ten, rounded), the elevation "0" for a rotator that tells none, and "S".
 QByteArray rotctld_turn_command(long long tenths, std::optional<long long> elevation_tenths = {});
 QByteArray rotctld_stop_command();
-// The question for the rotator's range: "\\dump_state", answered by lines that end in "done".
+// The question for the rotator's range: "\\dump_state", answered by lines that end in "done",
+// or by six lines of numbers from older releases.
 QByteArray rotctld_range_query();
+// The question for the line that names the rotator behind rotctld: "_" (get_info), which
+// every release answers with one line.
+QByteArray rotctld_info_query();
 // A line that rotctld means as an answer code: it starts with "RPRT".
 bool is_rotctld_report(QByteArrayView line);
 // The code of "RPRT <n>": n an integer (optional "-", digits) within the range of int; none
@@ -75,17 +79,25 @@ QString hamlib_error_text(int code);
 // What rotctld still owes the link, oldest first, and what each answer line means. rotctld
 // answers every command in order, a command with one "RPRT n" line, the position query with
 // two lines (azimuth, elevation) or one "RPRT n", the range question with the lines of its
-// state ("min_az=-180.000000", "max_az=450.000000" among them) up to "done", or one "RPRT n":
+// state, "min_az=-180.000000" and "max_az=450.000000" among them up to "done" (or, from older
+// releases, six lines of bare numbers), or one "RPRT n":
 // so each line is taken as the answer, or the next line of the answer, to the oldest open
 // question, whatever it holds, and an unreadable line cannot put the later answers out of step.
 class RotctldAnswers {
 public:
-    enum class Question { Command, Position, Range };
+    enum class Question { Command, Position, Range, Info };
     // What one line told.
     struct Outcome {
         std::optional<QString> failure;            // a command refused, or answered unreadably
         std::optional<double> heading;             // a position number, not yet checked for range
         std::optional<long long> elevation_tenths; // the elevation that came with a position
+        // The position question answered, readably or not. Without an elevation, either
+        // rotctld said its rotator tells no position at all (Hamlib's "not implemented" or
+        // "not available"), or position_failure says why none could be had.
+        bool position_answered = false;
+        bool position_unavailable = false;
+        std::optional<QString> position_failure;
+        std::optional<QByteArray> info; // the answer to the info question
         // The range question answered: with the rotator's range when the answer held a
         // sensible one (a minimum below a maximum, each within -360 to 720), else without.
         bool range_answered = false;
@@ -93,22 +105,29 @@ public:
     };
 
     void expect(Question question);
+    // A question asked ahead of every open one: the first thing asked on a connection, once
+    // the others are already waiting to go.
+    void expectFirst(Question question);
     // The answer line to the oldest open question; nothing when none is open.
     Outcome take(QByteArrayView line);
     bool empty() const { return open_.empty(); }
-    // A command, or the range question a turn waits for, is still unanswered.
+    // A command, or the range or info question a turn waits for, is still unanswered.
     bool commandOpen() const;
     bool positionOpen() const;
     void clear();
 
 private:
-    enum class Line { Report, Azimuth, Elevation, State };
+    enum class Line { Report, Azimuth, Elevation, State, Info };
+    static Line first_line(Question question);
     void take_state(QByteArrayView line, Outcome& outcome);
+    void forget_state();
     std::deque<Line> open_;
-    // The range's ends as the state's lines give them, and how many lines it has had.
+    // The range's ends as the state's lines give them, how many lines it has had, and
+    // whether it is the older form of bare numbers.
     std::optional<double> min_azimuth_;
     std::optional<double> max_azimuth_;
     int state_lines_ = 0;
+    bool bare_state_ = false;
 };
 
 } // namespace kestrav

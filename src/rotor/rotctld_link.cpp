@@ -1,5 +1,10 @@
 #include "rotor/rotctld_link.h"
 
+#include "rotor/rotctld_server.h"
+
+#include <QDeadlineTimer>
+#include <QNetworkInterface>
+
 namespace kestrav {
 
 namespace {
@@ -7,6 +12,19 @@ namespace {
 constexpr int kConnectMilliseconds = 2000;
 // Long enough for rotctld's own retries on a slow serial controller.
 constexpr int kAnswerMilliseconds = 5000;
+
+// Whether `peer` is an address of this computer, the only place where this process's own
+// server can listen.
+bool is_this_computer(const QHostAddress& peer) {
+    bool mapped = false; // an IPv4 address reached over IPv6
+    const quint32 ipv4 = peer.toIPv4Address(&mapped);
+    const QHostAddress address = mapped ? QHostAddress(ipv4) : peer;
+    return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
+}
+
+QString unreadable_answer_text() {
+    return QStringLiteral("Unreadable answer from rotctld");
+}
 
 } // namespace
 
@@ -16,21 +34,14 @@ RotctldLink::RotctldLink(QObject* parent) : RotatorLink(parent) {
     // A connection made for a position question alone fails in silence: nothing the operator
     // or a client asked for was lost, and the heading simply stays unknown.
     connect(&connect_timer_, &QTimer::timeout, this,
-            [this] { lose(QStringLiteral("Connection timed out"), answers_.commandOpen()); });
+            [this] { lose(QStringLiteral("Connection timed out"), told_if_lost()); });
     answer_timer_.setSingleShot(true);
     answer_timer_.setInterval(kAnswerMilliseconds);
     // Late answers would be read as the answers to later questions: the connection goes.
     // Only a command left unanswered is told; a position that cannot be had is not shown.
     connect(&answer_timer_, &QTimer::timeout, this,
-            [this] { lose(QStringLiteral("No answer from rotctld"), answers_.commandOpen()); });
-    connect(&socket_, &QTcpSocket::connected, this, [this] {
-        connected_ = true;
-        connect_timer_.stop();
-        socket_.write(queued_);
-        queued_.clear();
-        if (!answers_.empty())
-            answer_timer_.start();
-    });
+            [this] { lose(QStringLiteral("No answer from rotctld"), told_if_lost()); });
+    connect(&socket_, &QTcpSocket::connected, this, &RotctldLink::connected);
     connect(&socket_, &QTcpSocket::readyRead, this, &RotctldLink::receive);
     connect(&socket_, &QTcpSocket::errorOccurred, this, [this] {
         if (closing_)
@@ -38,7 +49,7 @@ RotctldLink::RotctldLink(QObject* parent) : RotatorLink(parent) {
         lose(socket_.error() == QAbstractSocket::RemoteHostClosedError
                  ? QStringLiteral("Connection closed by rotctld")
                  : socket_.errorString(),
-             connected_ || answers_.commandOpen());
+             connected_ || told_if_lost());
     });
     connect(&socket_, &QTcpSocket::disconnected, this, &RotctldLink::reset);
 }
@@ -50,9 +61,14 @@ RotctldLink::~RotctldLink() {
     socket_.abort();
 }
 
+// Another address is another rotator: a connection to the one before is dropped, so that the
+// next command reaches the new one.
 void RotctldLink::setAddress(const QString& host, quint16 port) {
-    if (host != host_ || port != port_)
-        elevation_tenths_.reset(); // another rotator
+    if ((host != host_ || port != port_) && socket_.state() != QAbstractSocket::UnconnectedState) {
+        closing_ = true;
+        socket_.abort();
+        reset();
+    }
     host_ = host;
     port_ = port;
 }
@@ -68,10 +84,17 @@ QByteArray RotctldLink::turnCommand(long long tenths) const {
 }
 
 void RotctldLink::turn(long long tenths) {
-    send(turnCommand(tenths), RotctldAnswers::Question::Command);
+    if (elevation_read_) {
+        send(turnCommand(tenths), RotctldAnswers::Question::Command);
+        return;
+    }
+    if (!answers_.positionOpen())
+        send(rotctld_heading_query(), RotctldAnswers::Question::Position);
+    waiting_turn_ = tenths; // after the send, which starts afresh after a close
 }
 
 void RotctldLink::stop() {
+    waiting_turn_.reset();
     send(rotctld_stop_command(), RotctldAnswers::Question::Command);
 }
 
@@ -107,13 +130,19 @@ void RotctldLink::close() {
 }
 
 void RotctldLink::finish(int milliseconds) {
+    const QDeadlineTimer deadline(milliseconds);
     if (socket_.state() == QAbstractSocket::HostLookupState ||
         socket_.state() == QAbstractSocket::ConnectingState) {
-        if (!socket_.waitForConnected(milliseconds))
+        if (!socket_.waitForConnected(static_cast<int>(deadline.remainingTime())))
             return; // the connected handler has written the queue when it succeeds
     }
+    // The answers a turn waits on are read here, as no event loop will read them: readyRead
+    // runs receive(), which sends the turn once they are in.
+    while (socket_.state() == QAbstractSocket::ConnectedState && (identifying_ || waiting_turn_) &&
+           socket_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+    }
     while (socket_.state() == QAbstractSocket::ConnectedState && socket_.bytesToWrite() > 0 &&
-           socket_.waitForBytesWritten(milliseconds)) {
+           socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
     }
 }
 
@@ -124,7 +153,7 @@ void RotctldLink::send(const QByteArray& command, RotctldAnswers::Question quest
         reset();
     }
     answers_.expect(question);
-    if (socket_.state() == QAbstractSocket::ConnectedState) {
+    if (socket_.state() == QAbstractSocket::ConnectedState && !identifying_) {
         socket_.write(command);
         if (!answer_timer_.isActive())
             answer_timer_.start();
@@ -137,6 +166,24 @@ void RotctldLink::send(const QByteArray& command, RotctldAnswers::Question quest
     }
 }
 
+// A rotctld on this computer may be this process's own server: it is asked its name before
+// anything else goes, the commands held meanwhile.
+void RotctldLink::connected() {
+    connected_ = true;
+    connect_timer_.stop();
+    if (is_this_computer(socket_.peerAddress())) {
+        identifying_ = true;
+        answers_.expectFirst(RotctldAnswers::Question::Info);
+        socket_.write(rotctld_info_query());
+        answer_timer_.start();
+        return;
+    }
+    socket_.write(queued_);
+    queued_.clear();
+    if (!answers_.empty())
+        answer_timer_.start();
+}
+
 void RotctldLink::receive() {
     for (const QByteArray& line : lines_.feed(socket_.readAll())) {
         if (answers_.empty())
@@ -147,17 +194,46 @@ void RotctldLink::receive() {
             answer_timer_.stop();
         else
             answer_timer_.start();
-        if (outcome.elevation_tenths)
+        if (outcome.info) {
+            take_info(*outcome.info);
+            continue;
+        }
+        if (outcome.elevation_tenths || outcome.position_unavailable) {
             elevation_tenths_ = outcome.elevation_tenths;
+            elevation_read_ = true;
+        }
         if (outcome.heading)
             emit headingReceived(*outcome.heading);
         if (outcome.range_answered) {
             range_ = outcome.range.value_or(RotatorRange{});
             emit rangeReceived();
         }
-        if (outcome.failure)
+        if (outcome.position_answered && waiting_turn_)
+            release_turn(outcome);
+        if (outcome.failure) {
+            waiting_turn_.reset();
             emit failed(*outcome.failure);
+        }
     }
+}
+
+void RotctldLink::take_info(const QByteArray& info) {
+    identifying_ = false;
+    if (info == rotctld_own_info().toUtf8()) {
+        lose(QStringLiteral("The rotctld at this address is this Kestrav itself"));
+        return;
+    }
+    socket_.write(queued_);
+    queued_.clear();
+}
+
+void RotctldLink::release_turn(const RotctldAnswers::Outcome& outcome) {
+    const long long tenths = *waiting_turn_;
+    waiting_turn_.reset();
+    if (elevation_read_)
+        send(turnCommand(tenths), RotctldAnswers::Question::Command);
+    else
+        emit failed(outcome.position_failure.value_or(unreadable_answer_text()));
 }
 
 void RotctldLink::lose(const QString& reason, bool tell) {
@@ -171,8 +247,12 @@ void RotctldLink::reset() {
     connect_timer_.stop();
     answer_timer_.stop();
     queued_.clear();
+    identifying_ = false;
     answers_.clear();
     lines_.clear();
+    elevation_tenths_.reset();
+    elevation_read_ = false;
+    waiting_turn_.reset();
     range_.reset();
     range_asked_ = false;
     closing_ = false;

@@ -1,6 +1,9 @@
 #include "rotor/rotctld_server.h"
 
+#include <QHostInfo>
+#include <QNetworkInterface>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -8,6 +11,38 @@
 #include <utility>
 
 namespace kestrav {
+
+QString rotctld_own_info() {
+    static const QString info =
+        QStringLiteral("Kestrav %1")
+            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    return info;
+}
+
+bool reaches_own_server(const QString& host, int port, const ServeSetting& serve) {
+    if (!serve.on || port != serve.port)
+        return false;
+    const QString name = host.trimmed().toLower();
+    const bool everywhere = QHostAddress(serve.address) == QHostAddress(QHostAddress::AnyIPv4);
+    if (name == QLatin1String("localhost") || name == QLatin1String("localhost.localdomain"))
+        return true;
+    if (everywhere && !name.isEmpty() && name == QHostInfo::localHostName().toLower())
+        return true;
+    QHostAddress address;
+    if (!address.setAddress(name))
+        return false;
+    bool mapped = false; // an IPv4 address written as IPv6
+    const quint32 ipv4 = address.toIPv4Address(&mapped);
+    if (mapped)
+        address = QHostAddress(ipv4);
+    // Connecting to the unspecified address reaches this computer.
+    if (address == QHostAddress(QHostAddress::AnyIPv4) ||
+        address == QHostAddress(QHostAddress::AnyIPv6))
+        return true;
+    if (!everywhere)
+        return address == QHostAddress(serve.address);
+    return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
+}
 
 RotctldServer::RotctldServer(RotatorService& rotator, QObject* parent)
     : QObject(parent), rotator_(rotator) {}

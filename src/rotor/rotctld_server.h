@@ -5,6 +5,7 @@
 // limits is dropped.
 
 #include "rotor/rotctld_protocol.h"
+#include "settings/serve_setting.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -16,6 +17,18 @@ class QTcpServer;
 class QTcpSocket;
 
 namespace kestrav {
+
+// The line this process's server answers get_info with: "Kestrav" and a token drawn once per
+// process, so that the link to rotctld can tell when the rotctld it reached is this very
+// process (whose GO would only come back to itself). Another Kestrav draws another token.
+QString rotctld_own_info();
+
+// Whether a rotctld client set to `host`:`port` would reach this program's own server while
+// it serves as `serve` says: the server on, the same port, and the host this computer (a
+// loopback name or address, 0.0.0.0, and with the server on every interface any address or
+// the name of this computer). Other names are not looked up here: the link tells them apart
+// by their answer when it connects.
+bool reaches_own_server(const QString& host, int port, const ServeSetting& serve);
 
 class RotctldServer : public QObject {
     Q_OBJECT

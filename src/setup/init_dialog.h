@@ -2,7 +2,8 @@
 // The initialisation dialog: a modeless window, created once and never destroyed, where the
 // operator enters the own station and chooses, sets up and tests the rotator interface.
 // There is no OK or Cancel: every accepted change takes effect in the state at once, and the
-// settings file keeps it at exit; Escape closes the dialog as its close box does. The dialog's texts are English whatever the language.
+// settings file keeps it at exit; Escape closes the dialog as its close box does. The dialog's
+// texts are English whatever the language.
 
 #include "rotor/rotor_types.h"
 #include "setup/init_dialog_host.h"
@@ -245,6 +246,9 @@ private:
     void show_com_tab(InterfaceTab& tab);
     void test_go(InterfaceTab& tab);
     void parking_changed(InterfaceTab& tab);
+    // Refuses, with a beep and a box, a Network address that is this program's own rotctld
+    // server while it serves; true when refused.
+    bool refuse_own_server(const QString& host, int port, QWidget* control);
     std::uint16_t chosen_lpt_address(const InterfaceTab& tab) const;
 
     InitDialogHost& main_;

@@ -8,8 +8,10 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
 #include "rotor/parallel_port.h"
+#include "rotor/rotctld_server.h"
 #include "setup/dialog_controls.h"
 #include "setup/init_dialog.h"
+#include "setup/languages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -307,14 +309,39 @@ void TFormInit::CheckBoxParkEasyClick() {
 }
 
 // The network tab: any change of its own marks the interface as set up, so that its rows are
-// kept in the settings file.
+// kept in the settings file. An address that is this program's own rotctld server is refused,
+// the field keeping what it held; what the state already holds, shown again, is never refused.
 void TFormInit::EditNetHostChange() {
-    state_.NetworkHost = EditNetHost->text().trimmed();
+    const QString host = EditNetHost->text().trimmed();
+    if (host != state_.NetworkHost && refuse_own_server(host, state_.NetworkPort, EditNetHost)) {
+        const QSignalBlocker blocker(EditNetHost);
+        EditNetHost->setText(state_.NetworkHost);
+        return;
+    }
+    state_.NetworkHost = host;
     state_.NetworkConfigured = true;
 }
 void TFormInit::SpinEditNetPortChange() {
-    state_.NetworkPort = SpinEditNetPort->value();
+    const int port = SpinEditNetPort->value();
+    if (port != state_.NetworkPort &&
+        refuse_own_server(state_.NetworkHost, port, SpinEditNetPort)) {
+        const QSignalBlocker blocker(SpinEditNetPort);
+        SpinEditNetPort->setValue(state_.NetworkPort);
+        return;
+    }
+    state_.NetworkPort = port;
     state_.NetworkConfigured = true;
+}
+
+bool TFormInit::refuse_own_server(const QString& host, int port, QWidget* control) {
+    if (!reaches_own_server(host, port, state_.ServeRotctld))
+        return false;
+    const LanguageTexts& texts = language_texts(accessible_language(this));
+    main_.dialogDesktop().beep();
+    tell_refusal(control, Refusal::OwnRotctldServer);
+    main_.dialogDesktop().message_box(this, BoxIcon::Warning,
+                                      texts.own_server_network.arg(host).arg(port));
+    return true;
 }
 void TFormInit::RadioGroupNetButeeClick() {
     stop_chosen(tab(RotorInterface::Network));

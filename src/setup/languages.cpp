@@ -66,6 +66,13 @@ LanguageTexts english_texts() {
     t.client_not_delivered = QStringLiteral("not delivered to the rotator");
     t.client_timed_out = QStringLiteral("the serial line timed out");
     t.client_no_parking = QStringLiteral("no parking set for this interface");
+    t.own_server_network = QStringLiteral(
+        "The Network interface cannot send to %1 port %2: that is Kestrav's own rotctld server "
+        "(Serve rotctld, menu Unit), and GO would only come back to Kestrav.");
+    t.own_server_serve = QStringLiteral(
+        "Kestrav cannot serve rotctld on port %1: the Network interface sends to that port of "
+        "this computer, and GO would only come back to Kestrav. Choose another port here or on "
+        "the Network tab of the initialisation dialog.");
     t.follow_wsjtx = QStringLiteral("Follow &WSJT-X");
     t.dx_call = QStringLiteral("DX call:");
     t.follow_address_item = QStringLiteral("WSJT-X &address and port...");
@@ -157,6 +164,13 @@ LanguageTexts french_texts() {
     t.client_not_delivered = QStringLiteral("non transmis au rotor");
     t.client_timed_out = QStringLiteral("la ligne série n'a pas répondu à temps");
     t.client_no_parking = QStringLiteral("pas de parking pour cette interface");
+    t.own_server_network = QStringLiteral(
+        "L'interface Network ne peut pas envoyer à %1 port %2 : c'est le serveur rotctld de "
+        "Kestrav lui-même (Servir rotctld, menu Unité), et GO ne ferait que revenir à Kestrav.");
+    t.own_server_serve = QStringLiteral(
+        "Kestrav ne peut pas servir rotctld sur le port %1 : l'interface Network envoie à ce "
+        "port de cet ordinateur, et GO ne ferait que revenir à Kestrav. Choisissez un autre "
+        "port ici ou dans l'onglet Network de la boîte d'initialisation.");
     t.follow_wsjtx = QStringLiteral("Suivre &WSJT-X");
     t.dx_call = QStringLiteral("Indicatif DX :");
     t.follow_address_item = QStringLiteral("&Adresse et port WSJT-X...");
@@ -204,6 +218,8 @@ constexpr NetworkFailure kNetworkFailures[] = {
     {u"Connection closed by rotctld", u"Connexion ferm\u00e9e par rotctld"},
     {u"No answer from rotctld", u"Pas de r\u00e9ponse de rotctld"},
     {u"Unreadable answer from rotctld", u"R\u00e9ponse illisible de rotctld"},
+    {u"The rotctld at this address is this Kestrav itself",
+     u"Le rotctld \u00e0 cette adresse est ce Kestrav lui-m\u00eame"},
     {u"Connection refused", u"Connexion refus\u00e9e"},
     {u"Host not found", u"H\u00f4te introuvable"},
     {u"Network unreachable", u"R\u00e9seau inaccessible"},
@@ -445,6 +461,9 @@ QString refusal_text(Refusal refusal, UiLanguage language) {
     case Refusal::NotInterfaceInUse:
         return t(u"Refused: this tab's interface is not the one in use",
                  u"Refus\u00e9 : l'interface de cet onglet n'est pas celle utilis\u00e9e");
+    case Refusal::OwnRotctldServer:
+        return t(u"Refused: this is Kestrav's own rotctld server",
+                 u"Refus\u00e9 : c'est le serveur rotctld de Kestrav lui-m\u00eame");
     }
     return {};
 }

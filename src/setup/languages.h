@@ -27,6 +27,10 @@ struct LanguageTexts {
     // (%1 the port; %2 the system's reason).
     QString serve_rotctld, serve_title, serve_enable, serve_port, serve_local, serve_all;
     QString serve_warning, serve_port_taken, serve_failed;
+    // The two settings that would make Kestrav send to its own server, refused: the Network
+    // interface at this computer's server port (%1 the host, %2 the port), and the server on
+    // the port the Network interface sends to on this computer (%1 the port).
+    QString own_server_network, own_server_serve;
     // Following WSJT-X (under "My Lists") and the map's call-sign field.
     QString follow_wsjtx, dx_call;
     // Its address dialog and country file: the two items, the dialog's title and labels,
@@ -119,6 +123,7 @@ enum class Refusal {
     ZeroOutOfRange,      // the dialog: a zero outside -90 to 90
     OverlapNeedsNorth,   // the dialog: a 450-degree range with the south stop side
     NotInterfaceInUse,   // the dialog: a test or parking on a tab not in use
+    OwnRotctldServer,    // the dialog: the Network interface at Kestrav's own server
 };
 QString refusal_text(Refusal refusal, UiLanguage language);
 

@@ -1,6 +1,8 @@
 #include "setup/serve_dialog.h"
 
 #include "app/accessible_names.h"
+#include "app/station_state.h"
+#include "rotor/rotctld_server.h"
 
 #include "setup/languages.h"
 
@@ -15,8 +17,9 @@
 namespace kestrav {
 
 ServeDialog::ServeDialog(const LanguageTexts& texts, const ServeSetting& current, Apply apply,
-                         QWidget* parent)
-    : QDialog(parent), apply_(std::move(apply)) {
+                         QWidget* parent, const StationState* station)
+    : QDialog(parent), apply_(std::move(apply)), station_(station),
+      own_server_text_(texts.own_server_serve) {
     setObjectName(QStringLiteral("ServeDialog"));
     setWindowTitle(texts.serve_title);
 
@@ -68,8 +71,20 @@ ServeSetting ServeDialog::setting() const {
                         port_->value()};
 }
 
+QString ServeDialog::refusal(const ServeSetting& setting) const {
+    if (station_ == nullptr)
+        return {};
+    const bool network_set_up =
+        station_->SelectedInterface == RotorInterface::Network || station_->NetworkConfigured;
+    if (network_set_up && reaches_own_server(station_->NetworkHost, station_->NetworkPort, setting))
+        return own_server_text_.arg(setting.port);
+    return {};
+}
+
 void ServeDialog::accept() {
-    const QString reason = apply_(setting());
+    QString reason = refusal(setting());
+    if (reason.isEmpty())
+        reason = apply_(setting());
     if (!reason.isEmpty()) {
         error_->setText(reason);
         error_->show();

@@ -17,6 +17,7 @@ class QSpinBox;
 namespace kestrav {
 
 struct LanguageTexts;
+struct StationState;
 
 class ServeDialog : public QDialog {
     Q_OBJECT
@@ -25,8 +26,10 @@ public:
     // open and shows it).
     using Apply = std::function<QString(const ServeSetting&)>;
 
+    // With `station`, a setting that the Network interface (in use, or set up) would reach
+    // on this computer is refused before it is tried: GO would only come back to Kestrav.
     ServeDialog(const LanguageTexts& texts, const ServeSetting& current, Apply apply,
-                QWidget* parent = nullptr);
+                QWidget* parent = nullptr, const StationState* station = nullptr);
 
     ServeSetting setting() const;
     void accept() override;
@@ -34,7 +37,12 @@ public:
 private:
     void update_controls();
 
+    // Why the setting cannot be served, before it is tried; empty when it can.
+    QString refusal(const ServeSetting& setting) const;
+
     Apply apply_;
+    const StationState* station_;
+    QString own_server_text_;
     QCheckBox* serve_;
     QSpinBox* port_;
     QRadioButton* local_;

@@ -185,7 +185,10 @@ TEST_F(NetworkSession, GoStopHeadingAndParking) {
     ui().MenuHeading->trigger();
     go_to(QStringLiteral("90"));
     EXPECT_TRUE(ui().ImageLedOn->isVisible());
-    EXPECT_TRUE(received(8).contains("W090")) << "rotctld turned the emulator";
+    // The position first (asked at once for the heading), then the turn with the elevation it
+    // told ("C2", answered with 0 here).
+    EXPECT_TRUE(received(11).startsWith("C2\r")) << "rotctld asked the emulator";
+    EXPECT_TRUE(received(11).contains("W090 000\r")) << "rotctld turned the emulator";
     const StationState& s = window->state();
     ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading && *s.AntennaHeading > 5; }, 8000));
     ui().BitBtnStop->click();
@@ -203,7 +206,7 @@ TEST_F(NetworkSession, GoStopHeadingAndParking) {
 TEST_F(NetworkSession, FailuresAreToldAfterTheGo) {
     // rotctld gone mid-session: the GO is refused, told by a beep, no LED and the reason.
     go_to(QStringLiteral("30"));
-    ASSERT_TRUE(received(4).startsWith("W030"));
+    ASSERT_TRUE(received(7).startsWith("C2\rW030"));
     ui().BitBtnStop->click();
     rotctld.kill();
     rotctld.waitForFinished(5000);

@@ -4,6 +4,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/serial_device_termios2.h"
 #include "setup/dialog_controls.h"
+#include "setup/languages.h"
 #include "setup/window_placement.h"
 #include "support/pty_port.h"
 #include "support/window_fixture.h"
@@ -543,6 +544,42 @@ TEST_F(DialogTest, NetworkTabSetsUpTheNetworkInterface) {
     EXPECT_TRUE(saved.contains("ANT=NETWORK\r\n"));
     EXPECT_TRUE(saved.contains("PARKING=NETWORK\r\n"));
     EXPECT_TRUE(saved.contains("HOST_NETWORK=127.0.0.1\r\nPORT_NETWORK=1\r\n"));
+}
+
+// While Kestrav serves rotctld on 127.0.0.1:4533, the network tab refuses that address with a
+// beep and a box, the field or the port keeping what it held; another computer, another port
+// or the server off are taken.
+TEST_F(DialogTest, NetworkTabRefusesTheOwnServer) {
+    start();
+    state().ServeRotctld = ServeSetting{true, QStringLiteral("127.0.0.1"), 4533};
+    const QString box = language_texts(UiLanguage::English).own_server_network;
+    focus(init()->EditNetHost);
+    init()->EditNetHost->selectAll();
+    QTest::keyClicks(init()->EditNetHost, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(init()->EditNetHost->text(), QStringLiteral("127.0.0."));
+    EXPECT_EQ(state().NetworkHost, QStringLiteral("127.0.0."));
+    EXPECT_EQ(desktop.beeps, 1);
+    ASSERT_EQ(desktop.boxes.size(), 1U);
+    EXPECT_EQ(desktop.boxes.back().text, box.arg(QStringLiteral("127.0.0.1")).arg(4533));
+
+    init()->EditNetHost->selectAll();
+    QTest::keyClicks(init()->EditNetHost, QStringLiteral("192.0.2.10"));
+    EXPECT_EQ(state().NetworkHost, QStringLiteral("192.0.2.10")) << "another computer";
+    set_test_azimuth(init()->SpinEditNetPort, QStringLiteral("4534"));
+    init()->EditNetHost->selectAll();
+    QTest::keyClicks(init()->EditNetHost, QStringLiteral("localhost"));
+    EXPECT_EQ(state().NetworkHost, QStringLiteral("localhost")) << "another port";
+    focus(init()->SpinEditNetPort);
+    QTest::keyClick(init()->SpinEditNetPort, Qt::Key_Down);
+    EXPECT_EQ(init()->SpinEditNetPort->value(), 4534);
+    EXPECT_EQ(state().NetworkPort, 4534);
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(desktop.boxes.back().text, box.arg(QStringLiteral("localhost")).arg(4533));
+
+    state().ServeRotctld.on = false;
+    QTest::keyClick(init()->SpinEditNetPort, Qt::Key_Down);
+    EXPECT_EQ(state().NetworkPort, 4533) << "the server off";
+    EXPECT_EQ(desktop.beeps, 2);
 }
 
 // Each tab's "Min Delta°" and "Stop" set its own interface's entries and no other.

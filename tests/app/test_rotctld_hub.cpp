@@ -303,6 +303,28 @@ TEST_F(HubTest, DialogTurnsServingOnAndOff) {
             .contains(QStringLiteral("SERVE_ROTCTLD=0.0.0.0,%1").arg(server()->serverPort())));
 }
 
+// The Network interface pointed at the window's own server, here behind the dialogs' backs
+// (a settings file, say): GO fails with the reason and the connection is dropped; a client
+// of the server gets its get_info, Kestrav and this run's token.
+TEST_F(HubTest, NetworkInterfaceRefusesItsOwnServer) {
+    start_serving();
+    EXPECT_EQ(ask("_"), rotctld_own_info().toUtf8() + '\n');
+    StationState& s = window->state();
+    s.SelectedInterface = RotorInterface::Network;
+    s.NetworkHost = QStringLiteral("127.0.0.1");
+    s.NetworkPort = port;
+    ui().EditAzimut->setText(QStringLiteral("45"));
+    s.RequestedAzimuth = 45;
+    ui().ButtonTrack->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.beeps == 1; }, 5000));
+    EXPECT_TRUE(ui().LabelEtatInterface->text().endsWith(
+        QStringLiteral(" / The rotctld at this address is this Kestrav itself")))
+        << ui().LabelEtatInterface->text().toStdString();
+    EXPECT_FALSE(ui().ImageLedOn->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server()->clientCount() == 0; }, 5000))
+        << "the link lets go of its own server";
+}
+
 // A start on a port another program holds is told, once the window is up.
 TEST_F(HubTest, TakenPortIsToldAtStart) {
     QTcpServer taken;

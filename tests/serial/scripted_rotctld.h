@@ -40,9 +40,20 @@ public:
     quint16 port() const { return server.serverPort(); }
     bool peerConnected() const { return peer && peer->state() == QAbstractSocket::ConnectedState; }
 
-    // rotctld's answers: "RPRT 0" to a turn or a stop, a position with its elevation to "p".
+    // Hamlib 4.5's rotctld, byte for byte: "RPRT 0" to a turn or a stop, a position with its
+    // elevation to "p", one line to "_", the state up to "done" (and no report after it) to
+    // "\dump_state", nothing at all to a command it does not know.
     static QByteArray well_behaved(const QByteArray& command) {
-        return command == "p" ? QByteArray("123.000000\n45.000000\n") : QByteArray("RPRT 0\n");
+        if (command == "p")
+            return "123.00\n45.00\n";
+        if (command == "_")
+            return "Scripted rotator\n";
+        if (command == "\\dump_state")
+            return "1\n1\nmin_az=0.000000\nmax_az=360.000000\nmin_el=0.000000\nmax_el=90.000000\n"
+                   "south_zero=0\nrot_type=AzEl\ndone\n";
+        if (command.startsWith("P ") || command == "S")
+            return "RPRT 0\n";
+        return {};
     }
 
     bool listening = false;

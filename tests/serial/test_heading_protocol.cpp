@@ -129,8 +129,52 @@ TEST(HeadingProtocol, RotctldAnswersStayInStep) {
     EXPECT_FALSE(answers.take("RPRT -1").failure) << "nothing asked";
 }
 
-// rotctld's state, up to "done", answers the range question: the range when it holds a
-// sensible one, none otherwise; the answers after it stay in step.
+// What a position answer tells a turn waiting for its elevation, and the name asked ahead of
+// the questions already open.
+TEST(HeadingProtocol, RotctldPositionForATurnAndTheName) {
+    using Q = RotctldAnswers::Question;
+    const struct {
+        QByteArrayList lines;
+        std::optional<long long> elevation;
+        bool unavailable;
+        const char* failure;
+    } rows[] = {
+        {{"10.00", "45.25"}, 452, false, nullptr},
+        {{"abc", "-90.00"}, -900, false, nullptr}, // the azimuth does not matter to it
+        {{"10.00", "-90.01"}, {}, false, "Unreadable answer from rotctld"},
+        {{"RPRT -4"}, {}, true, nullptr},
+        {{"RPRT -11"}, {}, true, nullptr},
+        {{"RPRT -6"}, {}, false, "IO error"},
+        {{"RPRT 0"}, {}, false, "Unreadable answer from rotctld"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines.join(' ').toStdString());
+        RotctldAnswers answers;
+        answers.expect(Q::Position);
+        answers.expect(Q::Command);
+        answers.expectFirst(Q::Info);
+        EXPECT_EQ(answers.take("Dummy rotator").info, QByteArray("Dummy rotator"));
+        for (qsizetype i = 0; i < row.lines.size(); ++i) {
+            const RotctldAnswers::Outcome o = answers.take(row.lines[i]);
+            const bool last = i == row.lines.size() - 1;
+            EXPECT_EQ(o.position_answered, last);
+            if (!last)
+                continue;
+            EXPECT_EQ(o.elevation_tenths, row.elevation);
+            EXPECT_EQ(o.position_unavailable, row.unavailable);
+            EXPECT_EQ(o.position_failure, row.failure
+                                              ? std::optional<QString>(QLatin1String(row.failure))
+                                              : std::nullopt);
+            EXPECT_FALSE(o.failure) << "told only through a waiting turn";
+        }
+        EXPECT_FALSE(answers.take("RPRT 0").failure);
+        EXPECT_TRUE(answers.empty());
+    }
+}
+
+// rotctld's state, up to "done" or in the older form of six bare lines, answers the range
+// question: the range when it holds a sensible one, none otherwise; the answers after it stay
+// in step.
 TEST(HeadingProtocol, RotctldRangeFromItsState) {
     using Q = RotctldAnswers::Question;
     struct Row {
@@ -155,6 +199,11 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
         {{"min_az=0", "max_az=abc", "done"}, {}},
         {{"min_az=0", "done"}, {}},
         {{"RPRT -4"}, {}},
+        // Older releases: the version "0", the model, then bare numbers, six lines in all.
+        {{"0", "601", "-180.000000", "450.000000", "0.000000", "90.000000"},
+         RotatorRange{-180, 450}},
+        {{"0", "1", "0.000000", "abc", "0.000000", "90.000000"}, {}},
+        {{"0", "601", "RPRT -5"}, {}},
     };
     for (const Row& r : rows) {
         RotctldAnswers answers;

@@ -60,6 +60,7 @@ TEST(RotctldProtocol, AnswersEveryCommandInBothForms) {
         {"\\set_pos 123.5 10", "RPRT 0\n", {123.5}},
         {"P 1e2 0\r", "RPRT 0\n", {100}},
         {"P  7\t 8", "RPRT 0\n", {7}},
+        {"P 0 0", "RPRT 0\n", {0}},
         {"P 360 0", "RPRT 0\n", {360}},
         {"+P 12.5 3", "set_pos: 12.5 3\nRPRT 0\n", {12.5}},
         {";\\set_pos 3 4", "set_pos: 3 4;RPRT 0\n", {3}},

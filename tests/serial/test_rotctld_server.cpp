@@ -1,9 +1,18 @@
 // Kestrav's rotctld server on 127.0.0.1 against real sockets: sixteen clients and a refused
-// seventeenth, a client that never reads, oversized lines, garbage and "q".
+// seventeenth, a client that never reads, oversized lines, the line-length limit, garbage and
+// "q"; which addresses reach it, and its dialog refusing the Network interface's port.
 
+#include "app/station_state.h"
 #include "rotor/rotctld_server.h"
+#include "setup/languages.h"
+#include "setup/serve_dialog.h"
 
+#include <QCheckBox>
 #include <QEventLoop>
+#include <QHostInfo>
+#include <QLabel>
+#include <QNetworkInterface>
+#include <QSpinBox>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
@@ -95,15 +104,45 @@ TEST_F(RotctldServerTest, OversizedLinesAndGarbage) {
     // A line over the limit is refused once, ended or not, and the next one answered.
     c->write(QByteArray(300, 'p') + "\np\n" + QByteArray(1000, ' ') + "P 1 2\np\n");
     EXPECT_EQ(read(*c, 38), "RPRT -1\n45.00\n0.00\nRPRT -1\n45.00\n0.00\n");
-    c->write(QByteArray(kRotctldLineLimit - 1, ' ') + "\n");
-    c->write("p\n");
-    EXPECT_EQ(read(*c, 11), "45.00\n0.00\n") << "a line of 255 bytes and its end is taken";
     // Lines of garbage in a row: answered until the limit, then the client goes.
     c->write(QByteArray("Z\n").repeated(3) + "p\n" + QByteArray("Z\n").repeated(20));
     const QByteArray answers = read(*c, 1000);
     EXPECT_EQ(answers, QByteArray("RPRT -1\n").repeated(3) + "45.00\n0.00\n" +
                            QByteArray("RPRT -1\n").repeated(RotctldServer::kGarbageLineLimit + 1));
     EXPECT_TRUE(closed(*c));
+}
+
+// The limit counts the line end: a "p" padded with blanks to the limit with its end is
+// answered, one byte more is refused, whether the end comes with the line or after it.
+TEST_F(RotctldServerTest, LineLengthLimit) {
+    const struct {
+        const char* name;
+        int bytes; // the line without its end
+        QByteArray end;
+        bool split; // the end written after the line has gone
+        bool taken;
+    } rows[] = {
+        {"255 and LF", kRotctldLineLimit - 1, "\n", false, true},
+        {"256 and LF", kRotctldLineLimit, "\n", false, false},
+        {"254 and CR LF", kRotctldLineLimit - 2, "\r\n", false, true},
+        {"255 and CR LF", kRotctldLineLimit - 1, "\r\n", false, false},
+        {"255, then LF", kRotctldLineLimit - 1, "\n", true, true},
+        {"256, then LF", kRotctldLineLimit, "\n", true, false},
+    };
+    auto c = connect_client();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray line = "p" + QByteArray(row.bytes - 1, ' ');
+        if (row.split) {
+            c->write(line);
+            ASSERT_TRUE(c->waitForBytesWritten(5000));
+            c->write(row.end);
+        } else {
+            c->write(line + row.end);
+        }
+        const QByteArray expected = row.taken ? "45.00\n0.00\n" : "RPRT -1\n";
+        EXPECT_EQ(read(*c, expected.size()), expected);
+    }
 }
 
 // While a GO runs a nested event loop, other clients wait their turn and a client that goes
@@ -142,6 +181,92 @@ TEST_F(RotctldServerTest, ClientThatNeverReadsIsDropped) {
         }
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1; }));
+}
+
+// Which addresses and ports reach this program's own server, listening on this computer only
+// or on every interface; other names are left to the link.
+TEST(OwnServer, AddressesThatReachIt) {
+    const ServeSetting local{true, QLatin1String(kServeLocalAddress), 4533};
+    const ServeSetting everywhere{true, QLatin1String(kServeAnyAddress), 4533};
+    const ServeSetting off{false, QLatin1String(kServeLocalAddress), 4533};
+    const struct {
+        QString host;
+        int port;
+        const ServeSetting& serve;
+        bool reached;
+    } rows[] = {
+        {QStringLiteral("localhost"), 4533, local, true},
+        {QStringLiteral(" LocalHost "), 4533, local, true},
+        {QStringLiteral("127.0.0.1"), 4533, local, true},
+        {QStringLiteral("::ffff:127.0.0.1"), 4533, local, true},
+        {QStringLiteral("0.0.0.0"), 4533, local, true},
+        {QStringLiteral("127.0.0.2"), 4533, local, false},
+        {QStringLiteral("127.0.0.2"), 4533, everywhere, true},
+        {QStringLiteral("localhost"), 4534, local, false},
+        {QStringLiteral("localhost"), 4533, off, false},
+        {QStringLiteral("192.0.2.10"), 4533, everywhere, false}, // another computer
+        {QStringLiteral("rotator.example.org"), 4533, everywhere, false},
+        {QString(), 4533, everywhere, false},
+        {QHostInfo::localHostName(), 4533, everywhere, !QHostInfo::localHostName().isEmpty()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.host.toStdString() + ":" + std::to_string(row.port));
+        EXPECT_EQ(reaches_own_server(row.host, row.port, row.serve), row.reached);
+    }
+    // An address of one of this computer's interfaces, when it has one besides loopback.
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (a.isLoopback() || a.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        EXPECT_TRUE(reaches_own_server(a.toString(), 4533, everywhere))
+            << a.toString().toStdString();
+        EXPECT_FALSE(reaches_own_server(a.toString(), 4533, local)) << a.toString().toStdString();
+    }
+}
+
+// The serve dialog refuses a port the Network interface sends to on this computer before
+// trying it, once that interface is in use or set up; another port, or an interface never set
+// up, is tried as before.
+TEST(OwnServer, ServeDialogRefusesTheNetworkInterfacesPort) {
+    StationState station;
+    station.NetworkHost = QStringLiteral("localhost");
+    station.NetworkPort = 4533;
+    int tried = 0;
+    const auto open = [&](const StationState* s) {
+        auto dialog = std::make_unique<ServeDialog>(
+            language_texts(UiLanguage::French), ServeSetting{},
+            [&tried](const ServeSetting&) {
+                ++tried;
+                return QString();
+            },
+            nullptr, s);
+        dialog->findChild<QCheckBox*>(QStringLiteral("CheckServe"))->setChecked(true);
+        return dialog;
+    };
+    auto dialog = open(&station);
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << "the Network interface is not set up";
+    EXPECT_EQ(tried, 1);
+
+    station.NetworkConfigured = true;
+    dialog = open(&station);
+    dialog->accept();
+    EXPECT_EQ(tried, 1);
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("LabelError"))->text(),
+              language_texts(UiLanguage::French).own_server_serve.arg(4533));
+    dialog->findChild<QSpinBox*>(QStringLiteral("SpinPort"))->setValue(4534);
+    dialog->accept();
+    EXPECT_EQ(tried, 2);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+
+    station.NetworkConfigured = false;
+    station.SelectedInterface = RotorInterface::Network;
+    dialog = open(&station);
+    dialog->accept();
+    EXPECT_EQ(tried, 2) << "the interface in use";
+    dialog = open(nullptr);
+    dialog->accept();
+    EXPECT_EQ(tried, 3) << "without the station, as the dialog always was";
 }
 
 } // namespace

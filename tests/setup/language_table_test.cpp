@@ -44,6 +44,15 @@ const Entry kEntries[] = {
     {"serve_port_taken", &LanguageTexts::serve_port_taken, false},
     {"serve_failed", &LanguageTexts::serve_failed, false},
     {"follow_all_warning", &LanguageTexts::follow_all_warning, false},
+    {"own_server_network", &LanguageTexts::own_server_network, false},
+    {"own_server_serve", &LanguageTexts::own_server_serve, false},
+    {"client_refused", &LanguageTexts::client_refused, false},
+    {"client_outside_range", &LanguageTexts::client_outside_range, false},
+    {"client_no_interface", &LanguageTexts::client_no_interface, false},
+    {"client_no_port", &LanguageTexts::client_no_port, false},
+    {"client_not_delivered", &LanguageTexts::client_not_delivered, false},
+    {"client_timed_out", &LanguageTexts::client_timed_out, false},
+    {"client_no_parking", &LanguageTexts::client_no_parking, false},
     {"rotator_menu", &LanguageTexts::rotator_menu, true},
     {"long_path_item", &LanguageTexts::long_path_item, true},
     {"map_call_item", &LanguageTexts::map_call_item, true},
@@ -186,6 +195,8 @@ TEST(LanguageTable, NetworkFailuresInFrenchAndOtherTextsAsTheyCame) {
         {"Connection closed by rotctld", u"Connexion ferm\u00e9e par rotctld"},
         {"Connection refused", u"Connexion refus\u00e9e"},
         {"Host not found", u"H\u00f4te introuvable"},
+        {"The rotctld at this address is this Kestrav itself",
+         u"Le rotctld \u00e0 cette adresse est ce Kestrav lui-m\u00eame"},
         {"Hamlib error -42", u"Erreur Hamlib -42"},
         {"Invalid parameter", u"Invalid parameter"}, // rotctld's own words
         {"", u""},
@@ -226,7 +237,7 @@ TEST(AccessibleTexts, RowsMatchByNameOrPatternWithoutRegardToCase) {
 }
 
 TEST(AccessibleTexts, EveryRefusalIsToldInBothLanguages) {
-    for (int r = 0; r <= static_cast<int>(Refusal::NotInterfaceInUse); ++r) {
+    for (int r = 0; r <= static_cast<int>(Refusal::OwnRotctldServer); ++r) {
         SCOPED_TRACE(r);
         const QString english = refusal_text(static_cast<Refusal>(r), UiLanguage::English);
         const QString french = refusal_text(static_cast<Refusal>(r), UiLanguage::French);
