@@ -33,6 +33,7 @@ public:
 
 private:
     void update_controls();
+    void fit_texts();
 
     Apply apply_;
     QCheckBox* serve_;
