@@ -318,7 +318,8 @@ TEST_F(MainWindowOnX11, CallTypedInTheMapSetsTheDxAndTheMainWindowStillTakesKeys
     EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "FN31PR"; }, 5000))
         << ui().EditDXLocator->text().toStdString();
     EXPECT_TRUE(window->isActiveWindow());
-    EXPECT_EQ(map->callField()->text().toUpper(), "JA1XYZ");
+    // The typed locator is a new DX station: the map's field no longer shows the old call.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map->callField()->text().isEmpty(); }, 5000));
 }
 
 // Without the mouse: Shift+F3 takes the keyboard to the map's call field through the window
@@ -369,7 +370,7 @@ TEST_F(MainWindowOnX11, KeysTakeTheMapsCallFieldAndGiveItBack) {
     ASSERT_TRUE(type_keys({"+ctrl+a", "fn31pr"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "FN31PR"; }, 5000))
         << ui().EditDXLocator->text().toStdString();
-    EXPECT_EQ(map->callField()->text().toUpper(), "JA1XYZ");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map->callField()->text().isEmpty(); }, 5000));
 }
 
 } // namespace
