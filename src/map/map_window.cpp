@@ -159,15 +159,16 @@ void MapWindow::open() {
     const bool first_showing = !isVisible() && windowHandle() == nullptr;
     // The row read at start may hide the shading.
     view_->setShadingShown(!setting.shading_hidden);
-    // A minimised map stays iconic through show() and raise(): it is restored, and activated,
-    // which is what makes a window manager bring an iconic window back in front.
+    // A minimised map stays iconic through show() and raise(): it is restored, raised and
+    // activated with the keyboard in its call field, as after a click there, so that the
+    // operator finds it in front; Escape or the main window take the keyboard back.
     const bool minimised = isMinimized();
     if (minimised)
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     if (minimised)
-        activateWindow();
+        take_keyboard(true);
     follow_sun();
     // The frame the window manager gives the map may differ from the main window's (a
     // resizable window has a grip below, say): once the map stands framed, it is brought
