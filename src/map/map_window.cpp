@@ -167,8 +167,10 @@ void MapWindow::open() {
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
-    if (minimised)
+    if (minimised) {
         take_keyboard(true);
+        activateWindow();
+    }
     follow_sun();
     // The frame the window manager gives the map may differ from the main window's (a
     // resizable window has a grip below, say): once the map stands framed, it is brought
