@@ -18,7 +18,7 @@ public:
     void beep() override { ++beeps; }
     void exclamation_beep() override { ++beeps; }
     void message_box(QWidget*, BoxIcon, const QString&) override { ++boxes; }
-    QString open_file(QWidget*, const QString&) override { return {}; }
+    QString open_file(QWidget*, const QString&, const QString&) override { return {}; }
     void show_help(QWidget*, const QString&) override {}
     int beeps = 0;
     int boxes = 0;

@@ -34,8 +34,8 @@ void QtDesktop::message_box(QWidget* parent, BoxIcon icon, const QString& text) 
     }
 }
 
-QString QtDesktop::open_file(QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), qt_file_filter(filter));
+QString QtDesktop::open_file(QWidget* parent, const QString& filter, const QString& start_at) {
+    return QFileDialog::getOpenFileName(parent, QString(), start_at, qt_file_filter(filter));
 }
 
 void QtDesktop::show_help(QWidget* parent, const QString& help_file_name) {

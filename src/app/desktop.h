@@ -20,9 +20,11 @@ public:
     virtual void exclamation_beep() = 0;
     // A message box with an OK button; returns when the operator has closed it.
     virtual void message_box(QWidget* parent, BoxIcon icon, const QString& text) = 0;
-    // The open-file dialog with a filter in the "Name|*.a;*.b|Name2|*.*" form; an empty
-    // result means the operator cancelled.
-    virtual QString open_file(QWidget* parent, const QString& filter) = 0;
+    // The open-file dialog with a filter in the "Name|*.a;*.b|Name2|*.*" form, opened at
+    // `start_at`: a file shown chosen in its folder, a folder, or (empty) the working
+    // directory. An empty result means the operator cancelled.
+    virtual QString open_file(QWidget* parent, const QString& filter,
+                              const QString& start_at = QString()) = 0;
     // Shows the contents of the help file of the given name (for example "Kestrav_EN.HLP").
     virtual void show_help(QWidget* parent, const QString& help_file_name) = 0;
 };
@@ -36,7 +38,7 @@ public:
     void beep() override;
     void exclamation_beep() override;
     void message_box(QWidget* parent, BoxIcon icon, const QString& text) override;
-    QString open_file(QWidget* parent, const QString& filter) override;
+    QString open_file(QWidget* parent, const QString& filter, const QString& start_at) override;
     void show_help(QWidget* parent, const QString& help_file_name) override;
 
 private:

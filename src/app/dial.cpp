@@ -1,5 +1,6 @@
 // The azimuth dial: a red needle from the centre toward the requested azimuth, north up,
-// drawn over the dial background.
+// drawn over the dial background, and the antenna's heading as a wider blue needle beneath
+// it, so that the red one stays in view when the two agree.
 
 #include "app/design_sizes.h"
 #include "app/main_window.h"
@@ -14,35 +15,37 @@
 namespace kestrav {
 
 namespace {
-// Between the needles' tips and the rose.
-constexpr int kOverlapArcRadius = (kNeedleLength + kDialRadius) / 2 - 1;
+// Outside the rose's ring, on the dial's rim: apart from the needles and the letters.
+constexpr int kOverlapArcRadius = kDialRadius + 2;
 } // namespace
 
 void TForm1::redraw_dial() {
     QPixmap picture = Image2->pixmap();
     QPainter painter(&picture);
-    painter.setPen(QPen(QColor(255, 0, 0), 2, Qt::SolidLine));
-    // The needle's angle uses 3.14159, which is what the dial has always been drawn with.
-    const double theta = state_.RequestedAzimuth * 3.14159 / 180;
     const auto tip = [](double angle) {
         return QPoint(
             static_cast<int>(round_half_even(kNeedleLength * std::sin(angle) + kDialCentre)),
             static_cast<int>(round_half_even(kDialCentre - kNeedleLength * std::cos(angle))));
     };
-    painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(theta));
     // The antenna's real heading, when it is shown and known: a second needle, in blue.
     if (state_.ShowHeading && state_.AntennaHeading) {
         const double heading = *state_.AntennaHeading * 3.14159 / 180;
-        painter.setPen(QPen(QColor(0, 0, 200), 2, Qt::SolidLine));
+        const QColor blue(0, 0, 200);
+        painter.setPen(QPen(blue, 4, Qt::SolidLine, Qt::FlatCap));
         painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(heading));
-        // Past north on a rotator with an overlap: an arc from north round to the needle says
-        // the antenna went the long way past its 360.
+        // Past north on a rotator with an overlap: an arc along the rim from north round to
+        // the heading says the antenna went the long way past its 360.
         if (*state_.AntennaHeading > 360) {
             const int r = kOverlapArcRadius;
+            painter.setPen(QPen(blue, 2, Qt::SolidLine, Qt::FlatCap));
             painter.drawArc(QRect(kDialCentre - r, kDialCentre - r, 2 * r, 2 * r), 90 * 16,
                             -static_cast<int>(std::lround((*state_.AntennaHeading - 360) * 16)));
         }
     }
+    painter.setPen(QPen(QColor(255, 0, 0), 2, Qt::SolidLine));
+    // The needle's angle uses 3.14159, which is what the dial has always been drawn with.
+    const double theta = state_.RequestedAzimuth * 3.14159 / 180;
+    painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(theta));
     painter.end();
     Image1->setPixmap(picture);
     update_dial_tooltip();

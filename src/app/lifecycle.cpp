@@ -253,7 +253,7 @@ public:
     void beep() override { desktop_.beep(); }
     void exclamation_beep() override { desktop_.exclamation_beep(); }
     void message_box(QWidget*, BoxIcon, const QString&) override { desktop_.beep(); }
-    QString open_file(QWidget*, const QString&) override { return {}; }
+    QString open_file(QWidget*, const QString&, const QString&) override { return {}; }
     void show_help(QWidget*, const QString&) override {}
 
 private:

@@ -63,8 +63,13 @@ MapDxView TForm1::Hosts::mapDxView() const {
     }
     // The call and grid it was set by (WSJT-X, a call's country) while its locator stands.
     if (view.label.isEmpty() && !w_.state_.DxLabel.isEmpty() &&
-        w_.state_.DxLabelLocator == w_.EditDXLocator->text())
+        w_.state_.DxLabelLocator == w_.EditDXLocator->text()) {
         view.label = w_.state_.DxLabel;
+        // "CALL  country" or "CALL  grid"; a grid alone came with no call.
+        const qsizetype call_end = view.label.indexOf(QStringLiteral("  "));
+        if (call_end > 0)
+            view.call = view.label.left(call_end);
+    }
     if (view.label.isEmpty())
         view.label = w_.EditDXLocator->text();
     view.has_azimuth = !w_.EditAzimut->text().isEmpty();

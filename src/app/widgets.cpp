@@ -37,32 +37,8 @@ public:
     }
 };
 
-// Tab stops every 8 average character widths, as list boxes expand TABs.
-qreal tab_stop_distance(const QFontMetricsF& metrics) {
-    return 8 * metrics.averageCharWidth();
-}
-
-// Where each of the TAB-separated fields of `text` starts, from the text's left edge.
-QList<qreal> tab_field_offsets(const QString& text, const QFontMetricsF& metrics) {
-    const qreal stop = tab_stop_distance(metrics);
-    QList<qreal> offsets;
-    qreal x = 0;
-    for (const QStringView field : QStringView(text).split(u'\t')) {
-        // A TAB goes on to the next stop, a whole one further when the text ends on a stop.
-        if (!offsets.isEmpty() && stop > 0)
-            x = (std::floor(x / stop) + 1) * stop;
-        offsets.append(x);
-        x += metrics.horizontalAdvance(field.toString());
-    }
-    return offsets;
-}
-
-// The width of `text` with its TABs expanded.
-qreal tab_expanded_width(const QString& text, const QFontMetricsF& metrics) {
-    const qsizetype last_tab = text.lastIndexOf(u'\t');
-    return tab_field_offsets(text, metrics).constLast() +
-           metrics.horizontalAdvance(text.mid(last_tab + 1));
-}
+// The blank between two columns, in average character widths.
+constexpr qreal kColumnGap = 2;
 
 // The up-down arrows as a screen reader meets them: a spin box whose value is the position,
 // which an assistive tool may also set.
@@ -256,10 +232,10 @@ void TabbedEntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->setClipRect(item.rect);
     painter->setFont(item.font);
     painter->setPen(item.palette.color(group, role));
-    const QList<qreal> offsets = tab_field_offsets(text, metrics);
+    const QList<qreal>& starts = columnStarts(index.model(), item.font);
     const QStringList fields = text.split(u'\t');
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        painter->drawText(QPointF(item.rect.left() + margin + offsets[i], baseline), fields[i]);
+    for (qsizetype i = 0; i < fields.size() && i < starts.size(); ++i)
+        painter->drawText(QPointF(item.rect.left() + margin + starts[i], baseline), fields[i]);
     painter->restore();
 }
 
@@ -268,19 +244,62 @@ QSize TabbedEntryDelegate::sizeHint(const QStyleOptionViewItem& option,
     QStyleOptionViewItem item = option;
     initStyleOption(&item, index);
     QSize size = QStyledItemDelegate::sizeHint(option, index);
-    const QFontMetricsF metrics(item.font);
-    size.setWidth(static_cast<int>(std::ceil(tab_expanded_width(item.text, metrics))) +
+    size.setWidth(static_cast<int>(std::ceil(entryWidth(index.model(), item.text, item.font))) +
                   2 * textMargin(item.widget));
     return size;
 }
 
-StationListBox::StationListBox(QWidget* parent) : QComboBox(parent) {
+const QList<qreal>& TabbedEntryDelegate::columnStarts(const QAbstractItemModel* model,
+                                                      const QFont& font) const {
+    if (model == columns_model_ && font == columns_font_ && !columns_.isEmpty())
+        return columns_;
+    if (model != columns_model_) {
+        // Worked out again when the entries change.
+        if (columns_model_)
+            QObject::disconnect(columns_model_, nullptr, this, nullptr);
+        columns_model_ = model;
+        if (model != nullptr) {
+            const auto forget = [this] { columns_.clear(); };
+            connect(model, &QAbstractItemModel::modelReset, this, forget);
+            connect(model, &QAbstractItemModel::layoutChanged, this, forget);
+            connect(model, &QAbstractItemModel::rowsInserted, this, forget);
+            connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
+            connect(model, &QAbstractItemModel::dataChanged, this, forget);
+        }
+    }
+    columns_font_ = font;
+    const QFontMetricsF metrics(font);
+    QList<qreal> widest;
+    for (int row = 0; model != nullptr && row < model->rowCount(); ++row) {
+        const QString text = model->index(row, 0).data(Qt::DisplayRole).toString();
+        const QList<QStringView> fields = QStringView(text).split(u'\t');
+        if (widest.size() < fields.size())
+            widest.resize(fields.size(), 0);
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            widest[i] = std::max(widest[i], metrics.horizontalAdvance(fields[i].toString()));
+    }
+    columns_ = {0};
+    for (qsizetype i = 0; i + 1 < widest.size(); ++i)
+        columns_.append(columns_.constLast() + widest[i] + kColumnGap * metrics.averageCharWidth());
+    return columns_;
+}
+
+qreal TabbedEntryDelegate::entryWidth(const QAbstractItemModel* model, const QString& text,
+                                      const QFont& font) const {
+    const QList<qreal>& starts = columnStarts(model, font);
+    const QStringList fields = text.split(u'\t');
+    const qsizetype last = std::min(fields.size(), starts.size()) - 1;
+    return starts[last] + QFontMetricsF(font).horizontalAdvance(fields[last]);
+}
+
+StationListBox::StationListBox(QWidget* parent)
+    : QComboBox(parent), delegate_(new TabbedEntryDelegate(this)) {
     setEditable(false);
     // Owned by the list itself; a widget does not own the style it is given.
     auto* style = new ListPopupStyle(QApplication::style()->name());
     style->setParent(this);
     setStyle(style);
-    setItemDelegate(new TabbedEntryDelegate(this));
+    setItemDelegate(delegate_);
 }
 
 void StationListBox::showPopup() {
@@ -288,10 +307,9 @@ void StationListBox::showPopup() {
     QWidget* popup = view()->window();
     if (popup == this || !popup->isVisible())
         return;
-    const QFontMetricsF metrics(view()->font());
     qreal widest = 0;
     for (int i = 0; i < count(); ++i)
-        widest = std::max(widest, tab_expanded_width(itemText(i), metrics));
+        widest = std::max(widest, delegate_->entryWidth(model(), itemText(i), view()->font()));
     // Beside the entries: the popup's own margins, the view's frame and, on a list longer than
     // the rows shown, the scroll bar.
     int around = popup->width() - view()->width() + 2 * view()->frameWidth();

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QWidget>
@@ -95,9 +96,10 @@ private:
 // tooltip; a line that fits has none.
 void show_whole_text_when_cut(QLabel* line, const QWidget* panel);
 
-// Draws a list's entries as a list box shows them: the fields of an entry are separated by
-// TABs, and each TAB moves on to the next tab stop, one every 8 average character widths of
-// the font.
+// Draws a list's entries as a table: the fields of an entry are separated by TABs, and each
+// field starts in its column, which begins past the widest field of the column before it in
+// every entry of the list (and a blank of two average character widths). So prefixes, names,
+// latitudes and longitudes line up whatever their lengths.
 class TabbedEntryDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -107,6 +109,16 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     // Room left and right of the text inside a row.
     static int textMargin(const QWidget* widget);
+    // Where each column starts, from the text's left edge, for the entries of `model` in
+    // `font`; kept until the entries change.
+    const QList<qreal>& columnStarts(const QAbstractItemModel* model, const QFont& font) const;
+    // The width of an entry of `model` laid out in its columns.
+    qreal entryWidth(const QAbstractItemModel* model, const QString& text, const QFont& font) const;
+
+private:
+    mutable QPointer<const QAbstractItemModel> columns_model_;
+    mutable QFont columns_font_;
+    mutable QList<qreal> columns_;
 };
 
 // A drop-down list of station entries (selection only) that opens as a list box: a list of at
@@ -118,6 +130,9 @@ class StationListBox : public QComboBox {
 public:
     explicit StationListBox(QWidget* parent = nullptr);
     void showPopup() override;
+
+private:
+    TabbedEntryDelegate* delegate_;
 };
 
 } // namespace kestrav

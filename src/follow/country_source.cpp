@@ -2,7 +2,9 @@
 
 #include "lists/prefix_table.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace kestrav {
 
@@ -28,6 +30,19 @@ std::optional<CountryTable> read_country_file(const QString& path, CountryFilePr
     if (problem != nullptr)
         *problem = CountryFileProblem::None;
     return table;
+}
+
+QString country_file_dialog_start(const QString& chosen, const QString& system_file) {
+    if (!chosen.isEmpty()) {
+        const QFileInfo file(chosen);
+        if (file.isFile())
+            return file.absoluteFilePath();
+        if (file.absoluteDir().exists())
+            return file.absolutePath();
+    }
+    if (QFileInfo(system_file).isFile())
+        return system_file;
+    return QDir::homePath();
 }
 
 CountryTable load_countries(const QString& path, bool* from_file) {

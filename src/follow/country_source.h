@@ -17,6 +17,11 @@ enum class CountryFileProblem { None, Unreadable, NotACountryFile };
 std::optional<CountryTable> read_country_file(const QString& path,
                                               CountryFileProblem* problem = nullptr);
 
+// Where the dialog choosing a country file opens: at the file in use, the one chosen
+// (`chosen`, its folder when the file has gone since) or else `system_file`, and in the home
+// folder when neither is there.
+QString country_file_dialog_start(const QString& chosen, const QString& system_file);
+
 // The table of `path` when it can be read and holds countries, else the built-in one.
 // `from_file` tells which it is.
 CountryTable load_countries(const QString& path, bool* from_file = nullptr);

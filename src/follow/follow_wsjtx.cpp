@@ -120,7 +120,9 @@ void FollowWsjtx::address_chosen(const QString& address, quint16 port) {
 }
 
 void FollowWsjtx::choose_country_file() {
-    const QString chosen = desktop_().open_file(window_, kCountryFileFilter);
+    const QString chosen =
+        desktop_().open_file(window_, kCountryFileFilter,
+                             country_file_dialog_start(setting_.country_file, country_file_));
     if (chosen.isEmpty())
         return;
     const QString path = QFileInfo(chosen).absoluteFilePath();

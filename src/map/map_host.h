@@ -21,6 +21,7 @@ struct MapDxView {
     bool has_dx = false; // a whole locator and both coordinates are shown
     GeoPoint dx;
     QString label; // the list entry it was chosen from, the call it was set by, or its locator
+    QString call;  // the call it was set by (the map's call field, WSJT-X), else empty
     bool has_azimuth = false; // an azimuth is shown: the requested one is the beam
     bool long_path = false;
     bool miles = false;

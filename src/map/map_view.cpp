@@ -38,9 +38,8 @@ QString distance_text(double km, bool miles) {
            (miles ? QStringLiteral(" mi") : QStringLiteral(" km"));
 }
 
-// A text with a pale box behind it, so that it reads over land, sea and lines alike.
-void boxed_text(QPainter& painter, QPointF at, const QString& text, Qt::Alignment align) {
-    const QFontMetricsF fm(painter.font());
+// The pale box behind a text, with one corner at `at` as `align` says.
+QRectF text_box(const QFontMetricsF& fm, QPointF at, const QString& text, Qt::Alignment align) {
     QRectF box(0, 0, fm.horizontalAdvance(text) + 6, fm.height() + 2);
     if (align & Qt::AlignRight)
         box.moveRight(at.x());
@@ -50,6 +49,12 @@ void boxed_text(QPainter& painter, QPointF at, const QString& text, Qt::Alignmen
         box.moveBottom(at.y());
     else
         box.moveTop(at.y());
+    return box;
+}
+
+// A text in its box, drawn with a pale background so that it reads over land, sea and lines
+// alike.
+void draw_boxed(QPainter& painter, const QRectF& box, const QString& text) {
     painter.save();
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 200));
@@ -58,14 +63,33 @@ void boxed_text(QPainter& painter, QPointF at, const QString& text, Qt::Alignmen
     painter.drawText(box, Qt::AlignCenter, text);
 }
 
-// A label beside a point of a line through the centre at `azimuth`: set off square to the
-// line, clockwise, and growing away from it, so that it never covers the line.
-void label_beside(QPainter& painter, QPointF at, double azimuth, const QString& text) {
+void boxed_text(QPainter& painter, QPointF at, const QString& text, Qt::Alignment align) {
+    draw_boxed(painter, text_box(QFontMetricsF(painter.font()), at, text, align), text);
+}
+
+// The box of a label beside a point of a line through the centre at `azimuth`: set off
+// square to the line and growing away from it, so that it never covers the line; clockwise
+// of the line, or anticlockwise when only there it lies wholly inside `bounds`, else moved
+// just inside them.
+QRectF label_box(const QFontMetricsF& fm, QPointF at, double azimuth, const QString& text,
+                 const QRectF& bounds) {
     const double a = azimuth * kPi / 180;
-    const QPointF side(std::cos(a), std::sin(a)); // widget coordinates, y down
-    const Qt::Alignment align = (side.x() >= 0 ? Qt::AlignLeft : Qt::AlignRight) |
-                                (side.y() >= 0 ? Qt::AlignTop : Qt::AlignBottom);
-    boxed_text(painter, at + 9 * side, text, align);
+    const QPointF clockwise(std::cos(a), std::sin(a)); // widget coordinates, y down
+    QRectF first;
+    for (const QPointF side : {clockwise, -clockwise}) {
+        const Qt::Alignment align = (side.x() >= 0 ? Qt::AlignLeft : Qt::AlignRight) |
+                                    (side.y() >= 0 ? Qt::AlignTop : Qt::AlignBottom);
+        const QRectF box = text_box(fm, at + 9 * side, text, align);
+        if (bounds.contains(box))
+            return box;
+        if (first.isNull())
+            first = box;
+    }
+    const double dx =
+        std::max(bounds.left() - first.left(), std::min(0.0, bounds.right() - first.right()));
+    const double dy =
+        std::max(bounds.top() - first.top(), std::min(0.0, bounds.bottom() - first.bottom()));
+    return first.translated(dx, dy);
 }
 
 } // namespace
@@ -411,29 +435,42 @@ void MapView::draw_overlay(QPainter& painter) {
         painter.drawPolygon(QPolygonF({tip, left, right}));
     }
 
-    QFont label_font = font();
-    label_font.setBold(true);
-    painter.setFont(label_font);
+    painter.setFont(label_font());
     const bool dx_shown = scene_.has_dx && scene_.has_centre;
     const double path_azimuth = dx_shown ? map_azimuth(projection_.forward(scene_.dx)) : 0;
+    const QFontMetricsF fm(painter.font());
     if (dx_shown) {
-        const QPointF dx = toWidget(scene_.dx);
         painter.setPen(QPen(Qt::white, 1.5));
         painter.setBrush(kShortPath);
-        painter.drawEllipse(dx, 5, 5);
+        painter.drawEllipse(toWidget(scene_.dx), 5, 5);
         painter.setPen(Qt::black);
-        label_beside(painter, dx, path_azimuth, scene_.dx_label);
+        draw_boxed(painter, *dxLabelRect(), scene_.dx_label);
     }
     if (scene_.has_centre) {
         painter.setPen(QPen(Qt::white, 1.5));
         painter.setBrush(Qt::black);
         painter.drawEllipse(c, 4, 4);
         painter.setPen(Qt::black);
-        label_beside(painter, c, path_azimuth, scene_.centre_label);
+        draw_boxed(painter, label_box(fm, c, path_azimuth, scene_.centre_label, rect()),
+                   scene_.centre_label);
     } else if (!scene_.no_centre_label.isEmpty()) {
         painter.setPen(Qt::black);
-        label_beside(painter, c, 0, scene_.no_centre_label);
+        draw_boxed(painter, label_box(fm, c, 0, scene_.no_centre_label, rect()),
+                   scene_.no_centre_label);
     }
+}
+
+QFont MapView::label_font() const {
+    QFont f = font();
+    f.setBold(true);
+    return f;
+}
+
+std::optional<QRectF> MapView::dxLabelRect() const {
+    if (!scene_.has_dx || !scene_.has_centre)
+        return std::nullopt;
+    return label_box(QFontMetricsF(label_font()), toWidget(scene_.dx),
+                     map_azimuth(projection_.forward(scene_.dx)), scene_.dx_label, rect());
 }
 
 std::optional<QPointF> MapView::marker() const {
@@ -497,10 +534,16 @@ void MapView::draw_readout(QPainter& painter) {
 }
 
 void MapView::update_sun_lines() {
-    sun_lines_.clear();
-    sun_text_ = QImage();
+    const QStringList before = sun_lines_;
+    sun_lines_ = sun_lines();
+    if (sun_lines_ != before)
+        emit sunLinesChanged(sun_lines_);
+}
+
+QStringList MapView::sun_lines() const {
+    QStringList lines;
     if (!sun_time_ || !shadingShown() || !scene_.has_centre)
-        return;
+        return lines;
     const QDate today = sun_time_->date();
     const auto light_name = [&](GeoPoint p) {
         switch (daylight_at(p, sun_)) {
@@ -522,44 +565,13 @@ void MapView::update_sun_lines() {
         return sun_times_.arg(label, events.sunrise->toString(QStringLiteral("HH:mm")),
                               events.sunset->toString(QStringLiteral("HH:mm")), light_name(p));
     };
-    sun_lines_ << station_line(scene_.centre_label, scene_.centre);
+    lines << station_line(scene_.centre_label, scene_.centre);
     if (scene_.has_dx) {
-        sun_lines_ << station_line(scene_.dx_label, scene_.dx);
-        sun_lines_ << sun_paths_.arg(light_name(scene_.centre), scene_.centre_label,
-                                     light_name(scene_.dx), scene_.dx_label);
+        lines << station_line(scene_.dx_label, scene_.dx);
+        lines << sun_paths_.arg(light_name(scene_.centre), scene_.centre_label,
+                                light_name(scene_.dx), scene_.dx_label);
     }
-}
-
-// The times and light at both stations in the top left corner.
-void MapView::draw_sun(QPainter& painter) {
-    if (sun_lines_.isEmpty())
-        return;
-    // The text is laid out once per change of its lines and then only copied.
-    const qreal ratio = devicePixelRatioF();
-    if (sun_text_.isNull() || sun_text_.devicePixelRatio() != ratio) {
-        QFont f = font();
-        f.setBold(false);
-        f.setPointSizeF(f.pointSizeF() * 0.9);
-        const QFontMetricsF fm(f);
-        double widest = 0;
-        for (const QString& line : sun_lines_)
-            widest = std::max(widest, fm.horizontalAdvance(line));
-        const QSizeF size(widest + 8, sun_lines_.size() * (fm.height() + 3) + 1);
-        sun_text_ =
-            QImage((size * ratio).toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
-        sun_text_.setDevicePixelRatio(ratio);
-        sun_text_.fill(Qt::transparent);
-        QPainter text(&sun_text_);
-        text.setRenderHint(QPainter::Antialiasing);
-        text.setFont(f);
-        text.setPen(Qt::black);
-        double y = 0;
-        for (const QString& line : sun_lines_) {
-            boxed_text(text, QPointF(0, y), line, Qt::AlignLeft | Qt::AlignTop);
-            y += fm.height() + 3;
-        }
-    }
-    painter.drawImage(QPointF(4, 4), sun_text_);
+    return lines;
 }
 
 void MapView::paintEvent(QPaintEvent*) {
@@ -567,8 +579,6 @@ void MapView::paintEvent(QPaintEvent*) {
     const bool sun = sun_time_ && shadingShown();
     painter.drawImage(QPointF(0, 0), sun ? shaded_picture() : base_picture());
     painter.setRenderHint(QPainter::Antialiasing);
-    if (sun)
-        draw_sun(painter);
     draw_overlay(painter);
     draw_marker(painter);
     draw_readout(painter);
@@ -576,10 +586,8 @@ void MapView::paintEvent(QPaintEvent*) {
 
 void MapView::changeEvent(QEvent* event) {
     // The rose is drawn in the palette's colours: a new theme draws the base picture anew.
-    if (event->type() == QEvent::FontChange) {
-        sun_text_ = QImage();
+    if (event->type() == QEvent::FontChange)
         update();
-    }
     if (event->type() == QEvent::PaletteChange) {
         base_key_.reset();
         shade_key_.reset();

@@ -60,7 +60,8 @@ public:
     QAction* shadingAction() const { return shading_action_; }
     void setTexts(const LanguageTexts& texts);
     // The lines of text giving sunrise and sunset at both stations and the light at each
-    // end of the paths; none without a time or with the shading hidden.
+    // end of the paths; none without a time or with the shading hidden. The map window shows
+    // them above the map, where they cover none of it.
     QStringList sunLines() const { return sun_lines_; }
 
     // The disc in widget coordinates, and the two ways between it and the Earth.
@@ -68,6 +69,9 @@ public:
     double discRadius() const;
     QPointF toWidget(GeoPoint p) const;
     std::optional<GeoPoint> toGeo(QPointF widget_point) const;
+    // Where the DX station's label is drawn: beside the station, wholly inside the widget;
+    // none while no DX station is shown.
+    std::optional<QRectF> dxLabelRect() const;
     // The keyboard's marker while the map has the keyboard focus, in widget coordinates.
     std::optional<QPointF> marker() const;
 
@@ -88,6 +92,7 @@ public:
 signals:
     void pointClicked(kestrav::GeoPoint p);
     void shadingToggled(bool shown);
+    void sunLinesChanged(const QStringList& lines);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -111,14 +116,15 @@ private:
     const QImage& base_picture();
     // The base picture with night and twilight laid over it, drawn once per minute and base.
     const QImage& shaded_picture();
-    void draw_sun(QPainter& painter);
     // The lines worked out again when the time's minute, a station, the texts or the item
     // change, not at each paint.
     void update_sun_lines();
+    QStringList sun_lines() const;
     void draw_base(QPainter& painter);
     void draw_rose(QPainter& painter);
     void draw_path(QPainter& painter, bool long_path, const QColor& colour);
     void draw_overlay(QPainter& painter);
+    QFont label_font() const;
     void draw_readout(QPainter& painter);
     // Position, heading and distance of a point of the widget, as the readout shows them.
     std::optional<QString> readout_text(QPointF at) const;
@@ -157,7 +163,6 @@ private:
     QString sun_times_, sun_polar_, no_sunrise_, no_sunset_, sun_paths_;
     QString light_names_[3]; // daylight, twilight, darkness
     QStringList sun_lines_;
-    QImage sun_text_; // the lines drawn, empty until the next paint needs them
 
     std::optional<QPointF> pressed_at_;
     std::optional<QPointF> hover_;

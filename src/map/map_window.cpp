@@ -3,10 +3,10 @@
 #include "app/accessible_names.h"
 #include "app/station_state.h"
 #include "app/window_placement.h"
+#include "map/map_placement.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"
 #include "setup/languages.h"
-#include "setup/window_placement.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -22,6 +22,8 @@ namespace kestrav {
 namespace {
 
 constexpr int kFirstSide = 560;
+// The smallest map opened beside the main window rather than over it.
+constexpr int kSmallestBeside = 320;
 
 double signed_degrees(double magnitude, bool positive) {
     return positive ? magnitude : -magnitude;
@@ -32,7 +34,7 @@ double signed_degrees(double magnitude, bool positive) {
 MapWindow::MapWindow(MapHost& host)
     : QWidget(&host.mapHostWindow(), Qt::Window | Qt::WindowDoesNotAcceptFocus), host_(host),
       host_window_(&host.mapHostWindow()), view_(new MapView(this)), call_label_(new QLabel(this)),
-      call_field_(new QLineEdit(this)) {
+      call_field_(new QLineEdit(this)), sun_label_(new QLabel(this)) {
     setObjectName(QStringLiteral("FormMap"));
     call_field_->setObjectName(QStringLiteral("EditDXCall"));
     call_field_->setMaxLength(20);
@@ -47,7 +49,20 @@ MapWindow::MapWindow(MapHost& host)
     call_row->addWidget(call_label_);
     call_row->addWidget(call_field_, 1);
     layout->addLayout(call_row);
+    sun_label_->setObjectName(QStringLiteral("LabelSunTimes"));
+    sun_label_->setTextFormat(Qt::PlainText);
+    sun_label_->setWordWrap(true);
+    sun_label_->setContentsMargins(4, 0, 4, 2);
+    QFont small = sun_label_->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    sun_label_->setFont(small);
+    // Three lines are kept for it whether or not the DX station adds two, so that the map
+    // does not move when one is chosen.
+    sun_label_->setMinimumHeight(3 * QFontMetrics(small).lineSpacing() + 2);
+    layout->addWidget(sun_label_);
     layout->addWidget(view_, 1);
+    connect(view_, &MapView::sunLinesChanged, this,
+            [this](const QStringList& lines) { sun_label_->setText(lines.join(u'\n')); });
     connect(call_field_, &QLineEdit::returnPressed, this, &MapWindow::call_entered);
     call_field_->installEventFilter(this);
     // The map is looked at, and clicked, while the operator goes on typing in the main
@@ -108,7 +123,10 @@ void MapWindow::open() {
         setWindowIcon(main.windowIcon());
         // Wholly on the main window's screen, beside the main window where there is room:
         // a size stored on a larger screen, or a large scale factor, shrinks the map to fit.
-        // Its frame, not known before it is shown, is taken to be the main window's.
+        // At its first opening the map also shrinks to the room beside the main window (on
+        // 1024 x 768, say), so long as it stays of a useful size, rather than cover the
+        // command buttons; a size the operator chose is kept. Its frame, not known before it
+        // is shown, is taken to be the main window's.
         const QRect main_frame = main.frameGeometry();
         const QMargins frame(main.geometry().left() - main_frame.left(),
                              main.geometry().top() - main_frame.top(),
@@ -118,13 +136,19 @@ void MapWindow::open() {
         MapSetting wanted = setting;
         if (!setting.used)
             wanted.width = wanted.height = kFirstSide;
-        const QSize size = map_opening_size(
+        QSize size = map_opening_size(
             wanted, screen ? std::optional(screen->availableGeometry().size().shrunkBy(frame))
                            : std::nullopt);
+        placed_at_ = main_frame.topRight() + QPoint(8, 0);
+        if (screen) {
+            const QSize smallest = setting.used ? size : QSize(kSmallestBeside, kSmallestBeside);
+            const QRect placed =
+                map_frame_beside(main_frame, size.grownBy(frame), screen->availableGeometry(),
+                                 smallest.grownBy(frame));
+            placed_at_ = placed.topLeft();
+            size = placed.size().shrunkBy(frame);
+        }
         resize(size);
-        placed_at_ =
-            screen ? place_beside(main_frame, size.grownBy(frame), screen->availableGeometry())
-                   : main_frame.topRight() + QPoint(8, 0);
         move(placed_at_);
     }
     setting.used = true;
@@ -135,8 +159,18 @@ void MapWindow::open() {
     const bool first_showing = !isVisible() && windowHandle() == nullptr;
     // The row read at start may hide the shading.
     view_->setShadingShown(!setting.shading_hidden);
+    // A minimised map stays iconic through show() and raise(): it is restored, raised and
+    // activated with the keyboard in its call field, as after a click there, so that the
+    // operator finds it in front; Escape or the main window take the keyboard back.
+    const bool minimised = isMinimized();
+    if (minimised)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
+    if (minimised) {
+        take_keyboard(true);
+        activateWindow();
+    }
     follow_sun();
     // The frame the window manager gives the map may differ from the main window's (a
     // resizable window has a grip below, say): once the map stands framed, it is brought
@@ -180,6 +214,16 @@ void MapWindow::refresh() {
     scene.long_path = dx.long_path;
     scene.miles = dx.miles;
     view_->setScene(scene);
+    follow_dx_call(dx);
+}
+
+void MapWindow::follow_dx_call(const MapDxView& dx) {
+    const ShownDx shown{dx.has_dx, dx.dx.latitude, dx.dx.longitude, dx.label};
+    if (shown_dx_ == shown)
+        return;
+    shown_dx_ = shown;
+    if (call_field_->text().trimmed().compare(dx.call, Qt::CaseInsensitive) != 0)
+        call_field_->setText(dx.call);
 }
 
 void MapWindow::schedule_refresh() {

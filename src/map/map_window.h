@@ -30,6 +30,9 @@ public:
     MapView* view() const { return view_; }
     // The call-sign field: Enter sets the DX station at the call's country.
     QLineEdit* callField() const { return call_field_; }
+    // Sunrise and sunset at both stations and the light at the paths' ends, above the map;
+    // empty while the map shows no day and night.
+    QLabel* sunTimes() const { return sun_label_; }
     // The antenna's real heading as the rotator reports it; none hides it.
     void setHeading(std::optional<double> heading);
     // Shows the map (or brings it forward) and notes that it has been used.
@@ -63,6 +66,10 @@ private:
     // Once framed: the real frame brought wholly onto the screen, smaller if need be.
     void fit_on_screen();
     void call_entered();
+    // The call field shows the call the DX station was set by, and is emptied when the DX
+    // station changes otherwise (a click, a locator, a list): never a call of another station.
+    // What the operator is typing stays while the DX station does.
+    void follow_dx_call(const MapDxView& dx);
     void take_keyboard(bool take);
 
     MapHost& host_;
@@ -70,6 +77,7 @@ private:
     MapView* view_;
     QLabel* call_label_;
     QLineEdit* call_field_;
+    QLabel* sun_label_;
     QTimer refresh_timer_;
     Clock clock_;
     QTimer minute_timer_;
@@ -78,6 +86,14 @@ private:
     bool placed_ = false;
     bool fitting_ = false; // shown for the first time, not yet exposed
     QPoint placed_at_;     // where its frame was put at the first showing
+    struct ShownDx {
+        bool has_dx = false;
+        double latitude = 0;
+        double longitude = 0;
+        QString label;
+        bool operator==(const ShownDx&) const = default;
+    };
+    std::optional<ShownDx> shown_dx_; // the DX station the call field was last set for
 };
 
 } // namespace kestrav

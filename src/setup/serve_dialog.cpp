@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -88,6 +89,7 @@ void ServeDialog::accept() {
     if (!reason.isEmpty()) {
         error_->setText(reason);
         error_->show();
+        fit_texts();
         return;
     }
     QDialog::accept();
@@ -99,6 +101,19 @@ void ServeDialog::update_controls() {
          {static_cast<QWidget*>(port_), static_cast<QWidget*>(local_), static_cast<QWidget*>(all_)})
         w->setEnabled(on);
     warning_->setVisible(on && all_->isChecked());
+    fit_texts();
+}
+
+// A window does not grow by itself for the wrapped lines of a text shown after it was laid
+// out: it is made as tall as its width needs, so that the warning and a refusal show whole.
+// Before its first showing the dialog takes its size from the layout anyway.
+void ServeDialog::fit_texts() {
+    if (!isVisible())
+        return;
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
 }
 
 } // namespace kestrav

@@ -36,6 +36,7 @@ public:
 
 private:
     void update_controls();
+    void fit_texts();
 
     // Why the setting cannot be served, before it is tried; empty when it can.
     QString refusal(const ServeSetting& setting) const;

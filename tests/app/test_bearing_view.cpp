@@ -143,5 +143,33 @@ TEST_F(BearingViewTest, NearlyCoincidentAndAntipodalStationsShowNumbers) {
     EXPECT_EQ(ui().EditDistance->text(), QStringLiteral("20001.6"));
 }
 
+// How many pixels of the dial show exactly `colour`.
+int pixels_of(const QImage& image, const QColor& colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == colour ? 1 : 0;
+    return n;
+}
+
+// The requested azimuth's red needle stays in view when the antenna's heading lies on it,
+// whichever way it points, and the heading's blue needle shows beside it.
+TEST_F(BearingViewTest, DialShowsTheRequestUnderTheHeading) {
+    const QColor red(255, 0, 0), blue(0, 0, 200);
+    window->state().ShowHeading = true;
+    for (const int azimuth : {0, 45, 123, 200, 270, 359}) {
+        SCOPED_TRACE(azimuth);
+        window->state().AntennaHeading.reset();
+        ui().UpDownAzimut->choose(azimuth);
+        const int alone = pixels_of(ui().Image1->pixmap().toImage(), red);
+        ASSERT_GT(alone, 10);
+        window->state().AntennaHeading = azimuth;
+        ui().UpDownAzimut->choose(azimuth);
+        const QImage both = ui().Image1->pixmap().toImage();
+        EXPECT_GE(pixels_of(both, red), alone * 2 / 3);
+        EXPECT_GT(pixels_of(both, blue), 10);
+    }
+}
+
 } // namespace
 } // namespace kestrav::test

@@ -254,6 +254,7 @@ TEST_F(KeyboardSession, InterfaceCountryGoStopAutoAndTheMap) {
     press(ui().MenuMap->shortcut());
     MapWindow* map = ui().FormMap;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(map));
+    map->resize(560, 560); // as on a screen with room beside the main window
     (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == map; }, 500);
     window->activateWindow();
     ASSERT_TRUE(wait_active(window.get()));

@@ -57,8 +57,8 @@ TEST_F(ListsWindowTest, PrefixTableIsSortedIgnoringCase) {
 }
 
 // The list opens below itself as a list box: 15 rows and a scroll bar; the entry `row`, once
-// scrolled to, shows its name from the first tab stop after the prefix (8 average character
-// widths apart) and ends inside the view.
+// scrolled to, shows its name from the start of the names' column, past the widest prefix,
+// and ends inside the view.
 void expect_list_box_showing_whole_entry(QComboBox* list, int row) {
     SCOPED_TRACE(list->objectName().toStdString());
     list->showPopup();
@@ -87,23 +87,21 @@ void expect_list_box_showing_whole_entry(QComboBox* list, int row) {
     const QStringList fields = list->itemText(row).split(u'\t');
     ASSERT_GE(fields.size(), 2);
     const QFontMetricsF metrics(view->font());
-    const qreal stop = 8 * metrics.averageCharWidth();
-    qreal end = 0;
-    qreal name_start = 0;
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            end = (std::floor(end / stop) + 1) * stop;
-        if (i == 1)
-            name_start = end;
-        end += metrics.horizontalAdvance(fields[i]);
-    }
+    qreal widest_prefix = 0;
+    for (int i = 0; i < list->count(); ++i)
+        widest_prefix = std::max(widest_prefix,
+                                 metrics.horizontalAdvance(list->itemText(i).section(u'\t', 0, 0)));
+    const qreal name_start = widest_prefix + 2 * metrics.averageCharWidth();
+    const auto* delegate = qobject_cast<const TabbedEntryDelegate*>(view->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    const qreal end = delegate->entryWidth(list->model(), list->itemText(row), view->font());
     const int margin = TabbedEntryDelegate::textMargin(view);
     const int prefix_end = margin + static_cast<int>(metrics.horizontalAdvance(fields[0]));
     const int name_x = margin + static_cast<int>(name_start);
     int first_name_ink = prefix_end + 2;
     while (first_name_ink < image.width() && !ink_in_column(first_name_ink))
         ++first_name_ink;
-    EXPECT_NEAR(first_name_ink, name_x, 2) << "the name starts at the tab stop";
+    EXPECT_NEAR(first_name_ink, name_x, 2) << "the name starts at its column";
     EXPECT_NEAR(last_ink, margin + end, 3) << "the whole entry is painted";
     EXPECT_LE(margin + end, rect.width()) << "inside the view";
     list->hidePopup();

@@ -172,18 +172,19 @@ TEST_F(LayoutTest, PicturesHaveTheirDesignSizesAndTheLedsAreTransparent) {
         EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
 }
 
-// A heading past 360 (a rotator with an overlap) is marked by an arc from north to the needle,
-// which a heading of the same bearing within 360 does not have.
+// A heading past 360 (a rotator with an overlap) is marked by an arc along the rim, outside
+// the rose, from north round to the heading, which a heading of the same bearing within 360
+// does not have; between the needle's tip and the rose nothing joins the two.
 TEST_F(LayoutTest, DialMarksAHeadingPastNorth) {
     start(kLocalStation);
     StationState& s = window->state();
     s.SelectedInterface = RotorInterface::Gs232;
     s.Gs232Range = RangeChoice::Turn450;
     s.ShowHeading = true;
-    const auto blue_at_20_degrees = [this] {
+    const auto blue_at_20_degrees = [this](int radius = 32) {
         const QImage dial = ui().Image1->pixmap().toImage();
-        const int x = 34 + static_cast<int>(std::lround(25 * std::sin(20 * M_PI / 180)));
-        const int y = 34 - static_cast<int>(std::lround(25 * std::cos(20 * M_PI / 180)));
+        const int x = 34 + static_cast<int>(std::lround(radius * std::sin(20 * M_PI / 180)));
+        const int y = 34 - static_cast<int>(std::lround(radius * std::cos(20 * M_PI / 180)));
         for (int dx = -1; dx <= 1; ++dx)
             for (int dy = -1; dy <= 1; ++dy) {
                 const QColor c = dial.pixelColor(x + dx, y + dy);
@@ -196,6 +197,7 @@ TEST_F(LayoutTest, DialMarksAHeadingPastNorth) {
     EXPECT_FALSE(blue_at_20_degrees());
     window->controller().headingReceived(400);
     EXPECT_TRUE(blue_at_20_degrees());
+    EXPECT_FALSE(blue_at_20_degrees(26));
     EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("400.0°"));
 }
 

@@ -3,12 +3,14 @@
 // emulator receives on ports/COM1 with AUTO down and up; the address dialog, the chosen
 // country file and a port that cannot be had.
 
+#include "follow/country_source.h"
 #include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_listener.h"
 #include "follow/wsjtx_message.h"
 #include "follow_fixture.h"
 #include "geodesy/bearing.h"
 #include "geodesy/locator.h"
+#include "map/map_view.h"
 #include "map/map_window.h"
 #include "settings/settings_writer.h"
 #include "support/wait_past.h"
@@ -16,6 +18,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QNetworkInterface>
@@ -144,6 +148,26 @@ TEST_F(FollowSession, MapCallFieldAndFrenchItem) {
     QTest::keyClick(map->callField(), Qt::Key_Return);
     EXPECT_EQ(desktop.beeps, 1);
     EXPECT_TRUE(window->state().DxLabel.startsWith("JA1XYZ  "));
+    EXPECT_EQ(map->callField()->text(), "QQ") << "what is typed stays while the DX does";
+
+    // The field never shows a call of another station: WSJT-X's call replaces it, a grid
+    // without call, a click on the map and a typed locator empty it.
+    const auto field_becomes = [&](const QString& text) {
+        return QTest::qWaitFor([&] { return map->callField()->text() == text; });
+    };
+    status("VK6ABC", "OF78");
+    EXPECT_TRUE(field_becomes("VK6ABC")) << map->callField()->text().toStdString();
+    status("", "FN31");
+    EXPECT_TRUE(field_becomes("")) << map->callField()->text().toStdString();
+    status("VK6ABC", "OF78");
+    ASSERT_TRUE(field_becomes("VK6ABC"));
+    QTest::mouseClick(map->view(), Qt::LeftButton, {},
+                      map->view()->toWidget({-33.92, 18.42}).toPoint());
+    EXPECT_TRUE(field_becomes("")) << map->callField()->text().toStdString();
+    map->callField()->setText("ja1xyz");
+    QTest::keyClick(map->callField(), Qt::Key_Return);
+    ui().EditDXLocator->setText(QStringLiteral("FN31PR"));
+    EXPECT_TRUE(field_becomes("")) << map->callField()->text().toStdString();
 
     ui().MenuFrancais->trigger();
     EXPECT_EQ(window->findChild<FollowWsjtx*>()->action()->text(), "Suivre &WSJT-X");
@@ -269,6 +293,16 @@ TEST_F(FollowSession, CountryFileChosenRefusedAndKept) {
                   .arg(window->state().WsjtxFollowing.port)
                   .arg(chosen));
     EXPECT_EQ(desktop.file_filters.size(), 3);
+
+    // The dialog opens at the file in use: the system's (or the home folder without it),
+    // then the one chosen, and its folder once it has gone.
+    const QString system = QString::fromUtf16(kSystemCountryFile);
+    EXPECT_EQ(desktop.file_starts.value(0), QFileInfo(system).isFile() ? system : QDir::homePath());
+    item->trigger();
+    EXPECT_EQ(desktop.file_starts.back(), chosen);
+    ASSERT_TRUE(QFile::remove(chosen));
+    item->trigger();
+    EXPECT_EQ(desktop.file_starts.back(), QFileInfo(chosen).absolutePath());
 
     // Both languages: the items' accelerators differ from each other.
     for (QAction* language : {ui().MenuFrancais, ui().MenuEnglish}) {

@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -239,6 +241,7 @@ TEST_F(MapWindowTest, FollowsTheMainWindowAndTheHeading) {
     EXPECT_EQ(view->scene().centre_label, QStringLiteral("FN31PR"));
     EXPECT_NEAR(view->scene().centre.longitude, -window->state().LocalLongitude, 1e-12);
 
+    map->resize(560, 560); // as on a screen with room beside the main window
     map->setHeading(120);
     const double r = view->discRadius();
     EXPECT_EQ(count_along(picture(), 120, 0.3 * r, 0.9 * r, MapView::kHeading), 41);
@@ -332,6 +335,48 @@ TEST_F(MapWindowTest, DayAndNightAtAFixedTime) {
     start(saved);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ui().FormMap->isVisible(); }, 2000));
     EXPECT_FALSE(ui().FormMap->view()->shadingShown());
+}
+
+// No text of the map covers another or leaves the window, at the sizes the map opens at on
+// 1024 x 768 and 1280 x 800 screens and a small one, in both languages: the DX station's
+// label, on the side of its path that has room, stays inside the map; sunrise and sunset
+// stand whole above it, clear of the rose and the rings.
+TEST_F(MapWindowTest, TextsStayWholeAndApart) {
+    start();
+    set_local(QStringLiteral("JN18EU"));
+    open_map();
+    map->setClock([] { return utc("2026-12-07T16:00:00"); });
+    const QSize sizes[] = {{340, 560}, {560, 560}, {640, 480}, {240, 240}};
+    for (const bool french : {false, true}) {
+        french ? window->MenuFrancaisClick() : window->MenuEnglishClick();
+        for (const char* call :
+             {"VK6ABC", "ZL1ABC", "3Y0X", "CE3ABC", "JA1XYZ", "KH6ABC", "VP8ABC", "W6ABC"}) {
+            map->callField()->setText(QString::fromLatin1(call));
+            QTest::keyClick(map->callField(), Qt::Key_Return);
+            ASSERT_TRUE(window->state().DxLabel.startsWith(QString::fromLatin1(call)));
+            for (const QSize& size : sizes) {
+                map->resize(size);
+                QCoreApplication::processEvents();
+                SCOPED_TRACE(::testing::Message() << call << " " << size.width() << "x"
+                                                  << size.height() << (french ? " fr" : " en"));
+                const std::optional<QRectF> dx = view->dxLabelRect();
+                ASSERT_TRUE(dx);
+                EXPECT_TRUE(QRectF(view->rect()).contains(*dx));
+                EXPECT_FALSE(dx->contains(view->toWidget(view->scene().dx)))
+                    << "the label leaves the station in view";
+
+                QLabel* sun = map->sunTimes();
+                ASSERT_TRUE(sun->isVisible());
+                EXPECT_EQ(sun->text().count(u'\n'), 2);
+                EXPECT_GE(sun->height(), sun->heightForWidth(sun->width())) << "every line";
+                EXPECT_FALSE(sun->geometry().intersects(view->geometry()));
+                EXPECT_TRUE(map->rect().contains(sun->geometry()));
+            }
+        }
+    }
+    view->shadingAction()->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(map->sunTimes()->text().isEmpty()) << "no day and night, no times";
 }
 
 // A row written for a larger screen, or by hand, opens the map no larger than the screen,

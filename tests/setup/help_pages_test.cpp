@@ -134,6 +134,24 @@ TEST(HelpPages, InternalLinksReachAnAnchorAndBothPagesShareThem) {
     }
 }
 
+// The contents list, above the first section, leads to every section and to the later
+// features that live inside one: the map, following WSJT-X, the rotctld server and the
+// 450-degree rotators.
+TEST(HelpPages, ContentsLeadToEverySectionAndTheLaterFeatures) {
+    for (const Page& page : kPages) {
+        SCOPED_TRACE(page.name);
+        const QString html = page_html(page);
+        const QSet<QString> listed = matches(html.left(html.indexOf(QStringLiteral("<h2"))),
+                                             QStringLiteral("href=\"#([^\"]+)\""));
+        QSet<QString> wanted = matches(html, QStringLiteral("<h2><a name=\"([^\"]+)\""));
+        EXPECT_GE(wanted.size(), 10);
+        wanted += {QStringLiteral("map"), QStringLiteral("wsjtx"), QStringLiteral("serve"),
+                   QStringLiteral("range450")};
+        for (const QString& anchor : wanted)
+            EXPECT_TRUE(listed.contains(anchor)) << "contents lack #" << anchor.toStdString();
+    }
+}
+
 TEST(HelpPages, HaveNoExternalAssets) {
     const char* const forbidden[] = {"<img", "<script", "<link",       "<iframe",
                                      "src=", "url(",    "href=\"http", "href=\"file"};

@@ -22,8 +22,9 @@ public:
     void message_box(QWidget*, BoxIcon icon, const QString& text) override {
         boxes.push_back({icon, text});
     }
-    QString open_file(QWidget*, const QString& filter) override {
+    QString open_file(QWidget*, const QString& filter, const QString& start_at) override {
         file_filters << filter;
+        file_starts << start_at;
         if (file_answers.isEmpty())
             return {};
         return file_answers.takeFirst();
@@ -37,6 +38,7 @@ public:
     std::vector<RecordedBox> boxes;
     QStringList file_answers; // answers of the next file dialogs; none left = cancelled
     QStringList file_filters;
+    QStringList file_starts; // where each file dialog opened
     QStringList help_requests;
 };
 
