@@ -294,8 +294,9 @@ constexpr AccessibleRow kAccessibleRows[] = {
     {"SpeedButtonLP", u"Long path", u"Chemin long"},
     {"ButtonTrack", u"GO", u"GO", u"Turns the antenna to the azimuth",
      u"Tourne l'antenne vers l'azimut"},
-    {"SpeedButtonAuto", u"AUTO", u"AUTO", u"Sends each new azimuth to the rotator at once",
-     u"Envoie aussit\u00f4t chaque nouvel azimut au rotor"},
+    {"SpeedButtonAuto", u"AUTO", u"AUTO", u"Sends each new azimuth to the rotator at once, a typed one when typing pauses",
+     u"Envoie aussit\u00f4t chaque nouvel azimut au rotor, un azimut tap\u00e9 "
+     u"d\u00e8s que la frappe marque une pause"},
     {"BitBtnStop", u"STOP", u"STOP", u"Stops the rotator", u"Arr\u00eate le rotor"},
     {"ImageLEDOff", u"Command light, off", u"Voyant de commande, \u00e9teint"},
     {"ImageLedOn", u"Command light, on", u"Voyant de commande, allum\u00e9"},
