@@ -31,6 +31,19 @@ bool post_azimuth(WindowMessages& messages, WindowHandle window, long long wpara
     return messages.PostMessage(window, message, wparam, 0);
 }
 
+// A position asked for decides where a bearing goes when the rotator reaches it and it points
+// that way.
+bool preferred_decides(const RotatorRange& range, double bearing, std::optional<double> preferred) {
+    return preferred && range.reaches(*preferred) &&
+           std::fabs(std::remainder(*preferred - bearing, 360)) < 1e-9;
+}
+
+// The interfaces whose rotator can tell where it is.
+bool reports_position(RotorInterface which) {
+    return which == RotorInterface::Gs232 || which == RotorInterface::EasyComm ||
+           which == RotorInterface::Network;
+}
+
 } // namespace
 
 RotorController::RotorController(StationState& state, const RotorSeams& seams, QObject* parent)
@@ -141,8 +154,7 @@ bool RotorController::needs_heading(const RotatorRange& range, double bearing,
                                     std::optional<double> preferred) const {
     if (range.northToNorth() || state_.AntennaHeading)
         return false;
-    if (preferred && range.reaches(*preferred) &&
-        std::fabs(std::remainder(*preferred - bearing, 360)) < 1e-9)
+    if (preferred_decides(range, bearing, preferred))
         return false;
     // Only a bearing reached two ways needs it.
     int ways = 0;
@@ -450,16 +462,11 @@ void RotorController::pollHeading() {
     askPosition();
 }
 
-bool RotorController::reportsPosition(RotorInterface which) {
-    return which == RotorInterface::Gs232 || which == RotorInterface::EasyComm ||
-           which == RotorInterface::Network;
-}
-
 // A serial port is opened for the question when closed (after STOP, say), and moved to the
 // device chosen meanwhile in the dialog; a port that cannot be opened is simply not asked.
 bool RotorController::askPosition() {
     const RotorInterface which = state_.SelectedInterface;
-    if (shutting_down_ || !reportsPosition(which))
+    if (shutting_down_ || !reports_position(which))
         return false;
     if (which == RotorInterface::Network) {
         link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
@@ -536,8 +543,7 @@ RotatorRange RotorController::rotatorRange(RotorInterface which) const {
 // (a reading stays only while fresh), the bearing itself without one.
 double RotorController::overlap_target(double bearing, const RotatorRange& range,
                                        std::optional<double> preferred) const {
-    if (preferred && range.reaches(*preferred) &&
-        std::fabs(std::remainder(*preferred - bearing, 360)) < 1e-9)
+    if (preferred_decides(range, bearing, preferred))
         return *preferred;
     std::optional<HeadingReading> heading;
     if (state_.AntennaHeading)

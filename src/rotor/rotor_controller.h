@@ -144,8 +144,6 @@ public:
     // Where the antenna points as far as is known: its heading while fresh, else the last
     // azimuth handed over (STOP does not forget it); nothing before the first command.
     std::optional<double> reportedAzimuth() const;
-    // Whether the interface can report where its rotator is.
-    static bool reportsPosition(RotorInterface which);
 
     // The positions the interface's rotator reaches: 0 to 360 unless its range is wider.
     RotatorRange rotatorRange(RotorInterface which) const;
