@@ -49,6 +49,8 @@ public:
     // Why another program's request was refused or failed, in the status line until the next
     // command is handed over.
     void tell_outside_refusal(const QString& reason);
+    // Another program's STOP: as the window's, a burst of them counting once.
+    void outside_stop();
 
 signals:
     // The exit has begun: whatever takes requests from other programs stops taking them.

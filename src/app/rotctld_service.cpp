@@ -53,7 +53,7 @@ public:
         return turn(azimuth, QStringLiteral("P %1").arg(format_general(position, 15)));
     }
 
-    void stop() override { form_.stop_all(); }
+    void stop() override { form_.outside_stop(); }
 
     // As the exit parks: only with parking set for the interface in use, and only to an
     // azimuth GO takes.

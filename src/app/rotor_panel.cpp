@@ -156,12 +156,18 @@ void TForm1::ButtonTrackClick() {
         tell_refusal(ButtonTrack, Refusal::GoWithoutAzimuth);
         return;
     }
-    controller_->go(state_.RequestedAzimuth);
+    // A DX station from another program (WSJT-X) turns the antenna as another program's
+    // request does: on a busy line the latest wins.
+    controller_->go(state_.RequestedAzimuth, placing_outside_dx_ ? Origin::Outside : Origin::Desk);
 }
 
 GoResult TForm1::outside_go(double azimuth, const QString& request) {
     const QScopedValueRollback<QString> outside(outside_request_, request);
-    return controller_->go(azimuth);
+    return controller_->go(azimuth, Origin::Outside);
+}
+
+void TForm1::outside_stop() {
+    controller_->stop(Origin::Outside);
 }
 
 void TForm1::tell_outside_refusal(const QString& reason) {

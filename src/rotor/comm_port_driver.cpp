@@ -13,14 +13,10 @@
 
 namespace kestrav {
 
-namespace {
-
 std::int64_t steady_milliseconds() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
-
-} // namespace
 
 TCommPortDriver::TCommPortDriver(QObject* parent)
     : TCommPortDriver(std::make_unique<PosixSerialDevice>(), steady_milliseconds, parent) {}
@@ -244,6 +240,23 @@ bool TCommPortDriver::WriteText(const QByteArray& text) {
         return true;
     const auto length = static_cast<std::int32_t>(text.size());
     return WriteBytes(text.constData(), length) == length;
+}
+
+std::int32_t TCommPortDriver::WriteAvailable(const char* data, std::int32_t count) {
+    if (!IsOpen() || data == nullptr || count <= 0)
+        return 0;
+    std::int32_t total = 0;
+    while (total < count) {
+        const SerialIoResult r = device_->write(data + total, count - total);
+        if (r.status == SerialIoStatus::Gone) {
+            ClosePort();
+            return -1;
+        }
+        if (r.status != SerialIoStatus::Ok || r.bytes <= 0)
+            break;
+        total += std::min(r.bytes, count - total);
+    }
+    return total;
 }
 
 void TCommPortDriver::PollInput() {

@@ -73,6 +73,8 @@ using TComPortReceiveDataEvent =
 
 // Milliseconds on a monotonic scale; only differences are used.
 using MillisecondClock = std::function<std::int64_t()>;
+// The steady clock in milliseconds, the real ports' clock.
+std::int64_t steady_milliseconds();
 
 class TCommPortDriver : public QObject {
     Q_OBJECT
@@ -153,6 +155,9 @@ public:
     std::int32_t WriteBytes(const char* data, std::int32_t count);
     // True if every byte was written; an empty text is true without writing.
     bool WriteText(const QByteArray& text);
+    // Writes what the line takes now, without waiting for room: the bytes taken, 0 when it
+    // takes none or the port is closed, -1 when the device has gone (the port is then closed).
+    std::int32_t WriteAvailable(const char* data, std::int32_t count);
     // The poll timer's tick: reads what has arrived, closes the port if the device is gone.
     void PollInput();
 

@@ -4,6 +4,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/parallel_port.h"
 #include "rotor/rotor_protocol.h"
+#include "rotor/serial_pacer.h"
 #include "rotor/window_messages.h"
 
 #include <QScopeGuard>
@@ -54,6 +55,8 @@ RotorController::RotorController(StationState& state, const RotorSeams& seams, Q
     setObjectName(QStringLiteral("RotorController"));
     gs232_->setParent(this);
     easycomm_->setParent(this);
+    gs232_pacer_ = new SerialPacer(*gs232_, seams.clock, this);
+    easycomm_pacer_ = new SerialPacer(*easycomm_, seams.clock, this);
     link_->setParent(this);
     connect(link_, &RotatorLink::failed, this, &RotorController::network_failed);
     connect(link_, &RotatorLink::headingReceived, this, &RotorController::headingReceived);
@@ -88,9 +91,11 @@ TCommPortDriver* RotorController::serialPort(RotorInterface which) const {
     return which == RotorInterface::Gs232 ? gs232_ : easycomm_;
 }
 
-GoResult RotorController::go(double azimuth) {
+GoResult RotorController::go(double azimuth, Origin origin) {
     const auto forget_preferred = qScopeGuard([this] { preferred_position_.reset(); });
     result_ = GoResult{};
+    replaceable_ = origin == Origin::Outside;
+    stop_burst_ = false;
     const RotorInterface which = state_.SelectedInterface;
     if (which == RotorInterface::None || !(azimuth >= 0 && azimuth < 360)) {
         fail(GoFailure::Refused);
@@ -167,8 +172,8 @@ bool RotorController::needs_heading(const RotatorRange& range, double bearing,
 // other serial interface's port, left open by its questions before the interface changed, may
 // hold the very device: it is closed first (closing writes nothing).
 bool RotorController::open_serial(RotorInterface which) {
-    serialPort(which == RotorInterface::Gs232 ? RotorInterface::EasyComm : RotorInterface::Gs232)
-        ->ClosePort();
+    close_serial(which == RotorInterface::Gs232 ? RotorInterface::EasyComm
+                                                 : RotorInterface::Gs232);
     TCommPortDriver* driver = serialPort(which);
     if (driver->IsOpen())
         return true;
@@ -188,9 +193,9 @@ bool RotorController::serial_output(RotorInterface which) {
         return serial_turn(which, bearing, preferred_position_);
     if (!open_serial(which))
         return fail(GoFailure::NoPort, serialPort(which)->openFailure());
-    pending_ = PendingTurn{which, bearing, preferred_position_};
-    serialPort(which)->WriteText(which == RotorInterface::Gs232 ? gs232_heading_query()
-                                                                : easycomm_heading_query());
+    pending_ = PendingTurn{which, bearing, preferred_position_, false, replaceable_};
+    pacer(which)->ask(which == RotorInterface::Gs232 ? gs232_heading_query()
+                                                     : easycomm_heading_query());
     position_wait_timer_->start();
     return true;
 }
@@ -217,15 +222,22 @@ bool RotorController::serial_turn(RotorInterface which, double bearing,
     const int n = static_cast<int>(round_half_even(state_.CommandAzimuth));
     const QByteArray text = gs232 ? gs232_turn_command(n) : easycomm_turn_command(n);
     emit commandText(which, QString::fromLatin1(text));
+    // At exit no event loop is left to pace anything: the parking command is written now,
+    // waiting at most the port's time-out.
     const auto size = static_cast<std::int32_t>(text.size());
-    const std::int32_t written = driver->WriteBytes(text.constData(), size);
+    const bool taken =
+        shutting_down_ ? driver->WriteBytes(text.constData(), size) == size
+                       : pacer(which)->send(text, replaceable_) != SerialPacer::Sent::Refused;
     // A device that went away during the write (an adapter pulled out) has been closed by
     // the port component: the command did not reach the rotator.
     if (!driver->IsOpen())
         return fail(GoFailure::NotDelivered);
-    // A line that took the command only in part within its time-out: the window goes on as
-    // if sent, but whoever asked is told.
-    result_.writeTimedOut = written != size;
+    // A line that takes nothing now (stopped by its flow control): the window goes on as if
+    // sent, its own command going once the line takes it, but another program is told, and
+    // its request given up.
+    result_.writeTimedOut = !taken;
+    if (!taken && replaceable_)
+        pacer(which)->reset();
     return true;
 }
 
@@ -287,13 +299,15 @@ bool RotorController::network_output() {
     const double bearing = state_.CommandAzimuth;
     if (state_.NetworkRange == RangeChoice::Reported && !link_->reportedRange() &&
         !shutting_down_) {
-        pending_ = PendingTurn{RotorInterface::Network, bearing, preferred_position_, true};
+        pending_ =
+            PendingTurn{RotorInterface::Network, bearing, preferred_position_, true, replaceable_};
         link_->askRange();
         return true;
     }
     const RotatorRange range = rotatorRange(RotorInterface::Network);
     if (!shutting_down_ && needs_heading(range, bearing, preferred_position_)) {
-        pending_ = PendingTurn{RotorInterface::Network, bearing, preferred_position_};
+        pending_ =
+            PendingTurn{RotorInterface::Network, bearing, preferred_position_, false, replaceable_};
         link_->askHeading();
         position_wait_timer_->start();
         return true;
@@ -341,6 +355,7 @@ void RotorController::release_pending() {
     if (turn.which != state_.SelectedInterface)
         return;
     result_ = GoResult{};
+    replaceable_ = turn.replaceable;
     if (turn.which == RotorInterface::Network)
         network_turn(turn.bearing, turn.preferred);
     else
@@ -357,13 +372,21 @@ void RotorController::network_failed(const QString& reason) {
 
 // A stopped antenna stands anywhere between the last azimuth sent and where it came from:
 // the next command goes out whatever the minimum step.
-void RotorController::stop() {
+void RotorController::stop(Origin origin) {
+    // A burst of STOPs from other programs within one turn of the event loop, nothing sent in
+    // between, is one STOP: the outside program's window is looked for once.
+    if (origin == Origin::Outside && stop_burst_)
+        return;
+    if (!stop_burst_) {
+        stop_burst_ = true;
+        QTimer::singleShot(0, this, [this] { stop_burst_ = false; });
+    }
     forgetLastSent();
     pending_.reset();
     position_wait_timer_->stop();
     arswin_stop();
-    serial_stop(gs232_, gs232_stop_command());
-    serial_stop(easycomm_, easycomm_stop_command());
+    serial_stop(RotorInterface::Gs232, gs232_stop_command());
+    serial_stop(RotorInterface::EasyComm, easycomm_stop_command());
     network_stop();
     emit stopped();
 }
@@ -376,11 +399,22 @@ void RotorController::arswin_stop() {
         fail(GoFailure::NotDelivered);
 }
 
-void RotorController::serial_stop(TCommPortDriver* driver, const QByteArray& command) {
+// Ahead of anything waiting, and without waiting on the line.
+void RotorController::serial_stop(RotorInterface which, const QByteArray& command) {
+    TCommPortDriver* driver = serialPort(which);
     if (!driver->IsOpen())
         return;
-    driver->WriteText(command);
-    driver->ClosePort();
+    pacer(which)->stop(command);
+    close_serial(which);
+}
+
+void RotorController::close_serial(RotorInterface which) {
+    pacer(which)->reset();
+    serialPort(which)->ClosePort();
+}
+
+SerialPacer* RotorController::pacer(RotorInterface which) const {
+    return which == RotorInterface::Gs232 ? gs232_pacer_ : easycomm_pacer_;
 }
 
 void RotorController::network_stop() {
@@ -391,8 +425,8 @@ void RotorController::network_stop() {
 }
 
 void RotorController::closeSerialPorts() {
-    gs232_->ClosePort();
-    easycomm_->ClosePort();
+    close_serial(RotorInterface::Gs232);
+    close_serial(RotorInterface::EasyComm);
 }
 
 bool RotorController::parkingDue() const {
@@ -431,8 +465,8 @@ void RotorController::finishShutDown() {
     // STOP before has stopped both lines and closed them, so they get nothing more here.
     if (in_use == RotorInterface::Ea4tx && !parked)
         arswin_stop();
-    gs232_->ClosePort();
-    easycomm_->ClosePort();
+    close_serial(RotorInterface::Gs232);
+    close_serial(RotorInterface::EasyComm);
     // rotctld had its stop from the STOP before when it was connected; a parking turn is
     // written now, as no event loop runs after this.
     if (in_use == RotorInterface::Network && parked && link_->isOpen())
@@ -476,10 +510,10 @@ bool RotorController::askPosition() {
     TCommPortDriver* driver = serialPort(which);
     const int com = which == RotorInterface::Gs232 ? state_.Gs232Com : state_.EasyCommCom;
     if (driver->IsOpen() && driver->ComPort() != (com & 0xFF))
-        driver->ClosePort();
+        close_serial(which);
     if (!open_serial(which))
         return false;
-    driver->WriteText(which == RotorInterface::Gs232 ? gs232_heading_query()
+    pacer(which)->ask(which == RotorInterface::Gs232 ? gs232_heading_query()
                                                      : easycomm_heading_query());
     return true;
 }

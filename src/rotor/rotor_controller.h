@@ -6,6 +6,7 @@
 // signals; the window shows what they mean (beeps, boxes, the LED, the status line).
 
 #include "app/station_state.h"
+#include "rotor/comm_port_driver.h"
 #include "rotor/heading_protocol.h"
 #include "rotor/lpt_sequence.h"
 #include "rotor/overlap.h"
@@ -21,6 +22,7 @@
 namespace kestrav {
 
 class ParallelPortLibrary;
+class SerialPacer;
 class TCommPortDriver;
 class WindowMessages;
 
@@ -89,7 +91,13 @@ struct RotorSeams {
     WindowMessages* window_messages = nullptr;
     RotatorLink* network = nullptr;
     PauseFunction pause = pause_milliseconds; // the FODTrack pacing
+    MillisecondClock clock = steady_milliseconds; // the serial lines' pacing
 };
+
+// Who asked for a GO: the operator at the desk (the window's own GO, AUTO, parking), whose
+// commands all go out in their order, or another program, whose requests coalesce on a busy
+// line (the latest wins).
+enum class Origin { Desk, Outside };
 
 class RotorController : public QObject {
     Q_OBJECT
@@ -101,15 +109,16 @@ public:
     // Returns what became of it; commandHandedOver or commandFailed says the same. On a
     // rotator with an overlap and no fresh heading, the rotator is asked where it is first and
     // the command follows the answer (or, without one, kPositionWaitMilliseconds later).
-    GoResult go(double azimuth);
+    GoResult go(double azimuth, Origin origin = Origin::Desk);
     // The next GO sends `position` on the rotator's own scale (360 to 450 on a rotator with
     // an overlap, 360 for north at the end stop of a 0 to 360 rotator) when its rotator
     // reaches it and it points to that GO's azimuth, rather than the position the heading
     // chooses. Any GO forgets it.
     void preferPosition(double position) { preferred_position_ = position; }
-    // STOP: the stop command of every interface that has one, the ports closed. The next
-    // command goes out whatever the minimum step.
-    void stop();
+    // STOP: the stop command of every interface that has one, ahead of anything waiting, the
+    // ports closed. The next command goes out whatever the minimum step. STOPs of other
+    // programs that come in a burst count once.
+    void stop(Origin origin = Origin::Desk);
     // The next command goes out whatever the minimum step.
     void forgetLastSent() {
         state_.LastSentAzimuth = kNothingSent;
@@ -191,7 +200,9 @@ private:
     // The turn waiting for rotctld's range or for the heading goes now, as things stand.
     void release_pending();
     void arswin_stop();
-    void serial_stop(TCommPortDriver* driver, const QByteArray& command);
+    void serial_stop(RotorInterface which, const QByteArray& command);
+    void close_serial(RotorInterface which);
+    SerialPacer* pacer(RotorInterface which) const;
     void network_stop();
     void network_failed(const QString& reason);
 
@@ -218,10 +229,15 @@ private:
         double bearing;
         std::optional<double> preferred;
         bool needsRange = false;
+        bool replaceable = false;
     };
     std::optional<PendingTurn> pending_;
     QTimer* position_wait_timer_;
-    GoResult result_; // what the GO under way has come to
+    GoResult result_;          // what the GO under way has come to
+    bool replaceable_ = false; // the GO under way is another program's request
+    bool stop_burst_ = false;  // stopped in this turn of the event loop, nothing sent since
+    SerialPacer* gs232_pacer_ = nullptr;
+    SerialPacer* easycomm_pacer_ = nullptr;
     bool shutting_down_ = false;
 };
 

@@ -272,6 +272,40 @@ TEST_F(HubTest, SerialTimeOutIsToldToTheClient) {
     EXPECT_TRUE(desktop.boxes.empty());
 }
 
+// A flood of requests on a 9600-baud line: they coalesce, the latest wins, and a client's STOP
+// follows the one command on its way rather than thousands queued. The window's event loop
+// keeps turning meanwhile.
+TEST_F(HubTest, FloodOfRequestsCoalescesAndStopGoesFirst) {
+    PtyPair pty;
+    ASSERT_TRUE(link_port(dir.path(), QStringLiteral("COM1"), pty.slaveName));
+    start_serving();
+    StationState& s = window->state();
+    s.SelectedInterface = RotorInterface::Gs232;
+    s.Gs232Com = 0;
+    s.min_step(RotorInterface::Gs232) = 0;
+    ui().CommPortDriverGS->setComPortSpeed(br9600);
+
+    QByteArray flood;
+    for (int i = 0; i < 2000; ++i)
+        flood += "P " + QByteArray::number(i % 360) + " 0\n";
+    flood += "P 123 0\nS\n";
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(client.waitForConnected(5000));
+    client.write(flood);
+    QByteArray answers;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            answers += client.readAll();
+            return answers.count('\n') >= 2002;
+        },
+        20000));
+    const QByteArray line = pty.readMaster(100000, 1000);
+    ASSERT_TRUE(line.endsWith("S\r")) << line.right(40).constData();
+    EXPECT_LT(line.count('\r'), 100) << "requests coalesced, not queued: " << line.count('\r');
+    EXPECT_EQ(desktop.beeps, 0);
+}
+
 // The settings dialog: serving on, a port that is taken, serving off; the row follows.
 TEST_F(HubTest, DialogTurnsServingOnAndOff) {
     start();
