@@ -69,10 +69,10 @@ private:
         qint64 since = 0;
     };
 
-    const CountryTable& countries_;
-    qint64 settle_ms_;
     Seen* find(const QString& id);
 
+    const CountryTable& countries_;
+    qint64 settle_ms_;
     std::vector<Seen> seen_;
     quint64 heard_ = 0;
     std::optional<Pending> pending_;

@@ -47,11 +47,13 @@ const CountryTable& FollowWsjtx::countries() {
     if (!countries_ && !setting_.country_file.isEmpty()) {
         CountryFileProblem problem = CountryFileProblem::Unreadable;
         countries_ = read_country_file(setting_.country_file, &problem);
-        if (!countries_) {
-            const QString text = country_file_problem(problem, setting_.country_file);
+        if (!countries_)
             QMetaObject::invokeMethod(
-                this, [this, text] { tell(text); }, Qt::QueuedConnection);
-        }
+                this,
+                [this, problem, path = setting_.country_file] {
+                    tell(country_file_problem(problem, path)); // in the language of the moment
+                },
+                Qt::QueuedConnection);
     }
     if (!countries_)
         countries_ = load_countries(country_file_);
