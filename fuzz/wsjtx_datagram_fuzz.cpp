@@ -1,5 +1,6 @@
 // A datagram from anyone on the machine: WSJT-X's parser must refuse or read it without
-// harm, and a message it reads must survive the decisions of following, whatever it holds.
+// harm, and a message it reads must survive the decisions of following, whatever it holds,
+// which keep no more of it than their bounds.
 
 #include "fuzz_check.h"
 
@@ -23,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(t->latitude >= -90 && t->latitude <= 90);
         check(t->longitude >= -180 && t->longitude <= 180);
     }
+    // Whatever its size, an instance costs its cut id, call and grid, and a waiting call.
+    check(follow.instanceCount() <= 1);
+    check(follow.keptCharacters() <= 2 * (kLongestInstanceId + 2 * kLongestDxField));
     follow.settle(kCallSettleMs);
     countries.lookup(m->dx_call);
     return 0;

@@ -2,9 +2,18 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace kestrav {
 
 namespace {
+
+// A position the antenna can be turned to: "nan", "inf" and degrees off the globe read as
+// numbers, and would turn it toward 0 N 0 E or nowhere.
+bool on_the_globe(double latitude, double longitude) {
+    return std::isfinite(latitude) && std::isfinite(longitude) && std::abs(latitude) <= 90 &&
+           std::abs(longitude) <= 180;
+}
 
 // Applies the overrides that follow an alias's call or prefix; false when one does not read.
 bool apply_overrides(QStringView rest, Country& c) {
@@ -36,7 +45,7 @@ bool apply_overrides(QStringView rest, Country& c) {
                 return false;
             c.latitude = inside.first(slash).toDouble(&ok);
             c.longitude = -inside.sliced(slash + 1).toDouble(&ok_longitude);
-            ok = ok && ok_longitude;
+            ok = ok && ok_longitude && on_the_globe(c.latitude, c.longitude);
         }
         if (!ok)
             return false;
@@ -59,7 +68,7 @@ std::optional<Country> read_header(const QList<QStringView>& fields) {
     if (prefix.startsWith(u'*'))
         prefix = prefix.sliced(1);
     c.prefix = prefix.toString();
-    ok[5] = !c.name.isEmpty() && !c.prefix.isEmpty();
+    ok[5] = !c.name.isEmpty() && !c.prefix.isEmpty() && on_the_globe(c.latitude, c.longitude);
     for (bool b : ok)
         if (!b)
             return std::nullopt;
@@ -142,7 +151,7 @@ CountryTable CountryTable::from_prefix_entries(const QStringList& entries) {
             continue;
         const std::optional<double> latitude = read_table_coordinate(fields[2], u'N', u'S');
         const std::optional<double> longitude = read_table_coordinate(fields[3], u'E', u'W');
-        if (!latitude || !longitude)
+        if (!latitude || !longitude || !on_the_globe(*latitude, *longitude))
             continue;
         QString prefix = fields[0].section(u'-', 0, 0).trimmed().toUpper();
         if (prefix.isEmpty() || table.prefixes_.contains(prefix))

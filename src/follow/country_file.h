@@ -33,13 +33,16 @@ struct Country {
 class CountryTable {
 public:
     // Reads the file's text. A country whose header does not read is skipped with its
-    // aliases, an alias whose overrides do not read is skipped alone.
+    // aliases, an alias whose overrides do not read is skipped alone; a position that is not
+    // a finite latitude within 90 degrees and longitude within 180 does not read.
     static CountryTable from_country_file(QStringView text);
     // The built-in prefix table's entries ("prefix TAB name TAB 35,83N TAB 14,58E"); ranges
     // like "AA-AL" and "AH6-7" stand for their first prefix.
     static CountryTable from_prefix_entries(const QStringList& entries);
 
     qsizetype countryCount() const { return countries_.size(); }
+    // Every record kept: one per country, plus one per alias with overrides of its own.
+    const std::vector<Country>& countries() const { return countries_; }
     bool isEmpty() const { return prefixes_.isEmpty() && exact_.isEmpty(); }
 
     // The country of a call, or nothing. The call is taken in upper case without spaces;

@@ -10,10 +10,14 @@ namespace kestrav {
 
 inline constexpr char16_t kSystemCountryFile[] = u"/usr/share/hamradio-files/cty.dat";
 
+// The real file is about 330 KiB; anything far larger is not one.
+inline constexpr qint64 kLargestCountryFile = 8 * 1024 * 1024;
+
 enum class CountryFileProblem { None, Unreadable, NotACountryFile };
 
-// The table of the file at `path`, or nothing with the reason: it cannot be opened, is far
-// larger than any country file, or holds no country.
+// The table of the file at `path`, or nothing with the reason: it is not a regular file (a
+// FIFO, a device, a folder) or cannot be opened or read, is larger than kLargestCountryFile,
+// or holds no country. Never waits: what cannot be read at once is refused.
 std::optional<CountryTable> read_country_file(const QString& path,
                                               CountryFileProblem* problem = nullptr);
 

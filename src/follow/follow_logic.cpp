@@ -2,6 +2,8 @@
 
 #include "geodesy/locator.h"
 
+#include <algorithm>
+
 namespace kestrav {
 
 namespace {
@@ -35,23 +37,43 @@ std::optional<DxTarget> grid_target(QStringView text) {
     return t;
 }
 
+FollowLogic::Seen* FollowLogic::find(const QString& id) {
+    const auto found =
+        std::find_if(seen_.begin(), seen_.end(), [&id](const Seen& s) { return s.id == id; });
+    return found == seen_.end() ? nullptr : &*found;
+}
+
 std::optional<DxTarget> FollowLogic::receive(const WsjtxMessage& m, qint64 now_ms) {
+    const QString id = m.id.left(kLongestInstanceId);
     if (m.type == WsjtxType::Close) {
-        seen_.remove(m.id);
-        if (pending_ && pending_->id == m.id)
+        std::erase_if(seen_, [&id](const Seen& s) { return s.id == id; });
+        if (pending_ && pending_->id == id)
             pending_.reset();
         return std::nullopt;
     }
+    Seen* seen = find(id);
+    if (seen != nullptr)
+        seen->heard = ++heard_;
     // A logged QSO names the station already followed through the Status messages.
     if (m.type != WsjtxType::Status)
         return std::nullopt;
-    const QString call = m.dx_call.trimmed().toUpper();
-    const QString grid = m.dx_grid.trimmed().toUpper();
-    const auto seen = seen_.constFind(m.id);
-    if (seen != seen_.cend() && seen->call == call && seen->grid == grid)
+    const auto kept = [](const QString& text) {
+        return QStringView(text).trimmed().left(kLongestDxField).toString().toUpper();
+    };
+    const QString call = kept(m.dx_call);
+    const QString grid = kept(m.dx_grid);
+    if (seen != nullptr && seen->call == call && seen->grid == grid)
         return std::nullopt;
-    seen_.insert(m.id, {call, grid});
-    if (pending_ && pending_->id == m.id)
+    if (seen == nullptr) {
+        if (instanceCount() >= kInstancesKept)
+            seen_.erase(
+                std::min_element(seen_.begin(), seen_.end(),
+                                 [](const Seen& a, const Seen& b) { return a.heard < b.heard; }));
+        seen = &seen_.emplace_back(Seen{id, {}, {}, ++heard_});
+    }
+    seen->call = call;
+    seen->grid = grid;
+    if (pending_ && pending_->id == id)
         pending_.reset();
     if (std::optional<DxTarget> t = grid_target(grid)) {
         if (!call.isEmpty())
@@ -59,7 +81,7 @@ std::optional<DxTarget> FollowLogic::receive(const WsjtxMessage& m, qint64 now_m
         return t;
     }
     if (is_complete_call(call))
-        pending_ = Pending{m.id, call, now_ms};
+        pending_ = Pending{id, call, now_ms};
     return std::nullopt;
 }
 
@@ -79,6 +101,13 @@ std::optional<DxTarget> FollowLogic::settle(qint64 now_ms) {
         return std::nullopt;
     return DxTarget{country->latitude, country->longitude,
                     call + QStringLiteral("  ") + country->name};
+}
+
+qsizetype FollowLogic::keptCharacters() const {
+    qsizetype size = pending_ ? pending_->id.size() + pending_->call.size() : 0;
+    for (const Seen& s : seen_)
+        size += s.id.size() + s.call.size() + s.grid.size();
+    return size;
 }
 
 void FollowLogic::reset() {

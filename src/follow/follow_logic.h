@@ -5,18 +5,27 @@
 // a valid grid sets the DX station at once, a call without grid only once it is a whole call
 // sign that has not changed for a settling time, and then by its country. Time is handed in,
 // so that the decisions are tested without waiting.
+//
+// Any local process can send to the port, under any instance id: what is kept is bounded.
+// At most kInstancesKept instances are remembered, the least recently heard forgotten first
+// (it then counts as new when heard again); ids are kept to their first kLongestInstanceId
+// characters, the DX call and grid to their first kLongestDxField (no call or grid is
+// that long, so a cut text still reads as none).
 
 #include "follow/country_file.h"
 #include "follow/wsjtx_message.h"
 
-#include <QHash>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace kestrav {
 
 inline constexpr qint64 kCallSettleMs = 1500;
+inline constexpr qsizetype kInstancesKept = 16;
+inline constexpr qsizetype kLongestInstanceId = 128;
+inline constexpr qsizetype kLongestDxField = 32;
 
 struct DxTarget {
     double latitude = 0;  // north positive
@@ -43,10 +52,16 @@ public:
     // Forgets every instance and the waiting call (following switched off).
     void reset();
 
+    // The instances remembered, and the characters kept for them and the waiting call.
+    qsizetype instanceCount() const { return static_cast<qsizetype>(seen_.size()); }
+    qsizetype keptCharacters() const;
+
 private:
     struct Seen {
+        QString id;
         QString call;
         QString grid;
+        quint64 heard = 0; // when last heard, in messages received
     };
     struct Pending {
         QString id;
@@ -54,9 +69,12 @@ private:
         qint64 since = 0;
     };
 
+    Seen* find(const QString& id);
+
     const CountryTable& countries_;
     qint64 settle_ms_;
-    QHash<QString, Seen> seen_;
+    std::vector<Seen> seen_;
+    quint64 heard_ = 0;
     std::optional<Pending> pending_;
 };
 

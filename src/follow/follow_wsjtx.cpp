@@ -40,13 +40,30 @@ FollowWsjtx::FollowWsjtx(FollowSetting& setting, SetDx set_dx, DesktopOf desktop
 
 FollowWsjtx::~FollowWsjtx() = default;
 
+// A chosen file that no longer reads (gone since, or a FIFO, a device or a huge file in its
+// place) is told once, when the table is first needed, once the menu or the start is over;
+// the system's file or the built-in table serves and the choice is kept.
 const CountryTable& FollowWsjtx::countries() {
-    if (!countries_ && !setting_.country_file.isEmpty())
-        countries_ = read_country_file(setting_.country_file);
-    // A chosen file gone since: the system's file or the built-in table, the choice kept.
+    if (!countries_ && !setting_.country_file.isEmpty()) {
+        CountryFileProblem problem = CountryFileProblem::Unreadable;
+        countries_ = read_country_file(setting_.country_file, &problem);
+        if (!countries_)
+            QMetaObject::invokeMethod(
+                this,
+                [this, problem, path = setting_.country_file] {
+                    tell(country_file_problem(problem, path)); // in the language of the moment
+                },
+                Qt::QueuedConnection);
+    }
     if (!countries_)
         countries_ = load_countries(country_file_);
     return *countries_;
+}
+
+QString FollowWsjtx::country_file_problem(CountryFileProblem problem, const QString& path) const {
+    return (problem == CountryFileProblem::NotACountryFile ? texts_.country_file_malformed
+                                                           : texts_.country_file_unreadable)
+        .arg(path);
 }
 
 bool FollowWsjtx::setDxFromCall(const QString& call) {
@@ -132,9 +149,7 @@ void FollowWsjtx::choose_country_file() {
     if (!path.contains(u'\n') && !path.contains(u'\r'))
         table = read_country_file(path, &problem);
     if (!table) {
-        tell((problem == CountryFileProblem::NotACountryFile ? texts_.country_file_malformed
-                                                             : texts_.country_file_unreadable)
-                 .arg(path));
+        tell(country_file_problem(problem, path));
         return;
     }
     // Assigned in place: the listener's logic keeps the table it was handed.

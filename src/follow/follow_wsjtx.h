@@ -6,6 +6,7 @@
 // desktop of the moment.
 
 #include "follow/country_file.h"
+#include "follow/country_source.h"
 #include "follow/follow_dialog.h"
 #include "follow/follow_logic.h"
 #include "follow/follow_setting.h"
@@ -58,6 +59,7 @@ private:
     void address_chosen(const QString& address, quint16 port);
     void choose_country_file();
     void tell(const QString& text);
+    QString country_file_problem(CountryFileProblem problem, const QString& path) const;
 
     FollowSetting& setting_;
     SetDx set_dx_;

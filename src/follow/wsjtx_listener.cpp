@@ -12,7 +12,7 @@ WsjtxListener::WsjtxListener(const CountryTable& countries, QObject* parent, qin
         now_ = [this] { return elapsed_.elapsed(); };
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &WsjtxListener::settle);
-    connect(&socket_, &QUdpSocket::readyRead, this, &WsjtxListener::read_datagrams);
+    connect(&socket_, &QUdpSocket::readyRead, this, &WsjtxListener::ready_read);
 }
 
 bool WsjtxListener::start(const QString& address, quint16 port) {
@@ -47,8 +47,16 @@ void WsjtxListener::stop() {
     logic_.reset();
 }
 
-void WsjtxListener::read_datagrams() {
-    while (socket_.hasPendingDatagrams()) {
+// The socket says so again on every turn while datagrams wait; a round already posted
+// reads them, keeping to one round per turn.
+void WsjtxListener::ready_read() {
+    if (!round_posted_)
+        read_round();
+}
+
+void WsjtxListener::read_round() {
+    round_posted_ = false;
+    for (int i = 0; i < kWsjtxDatagramsPerRound && socket_.hasPendingDatagrams(); ++i) {
         // Read whole even when oversized, so that the next datagram starts clean.
         const QNetworkDatagram datagram = socket_.receiveDatagram();
         const std::optional<WsjtxMessage> message = parse_wsjtx_datagram(datagram.data());
@@ -56,6 +64,10 @@ void WsjtxListener::read_datagrams() {
             continue;
         if (const std::optional<DxTarget> target = logic_.receive(*message, now_()))
             emit dxStation(*target);
+    }
+    if (socket_.hasPendingDatagrams()) {
+        round_posted_ = true;
+        QMetaObject::invokeMethod(this, &WsjtxListener::read_round, Qt::QueuedConnection);
     }
     arm_timer();
 }

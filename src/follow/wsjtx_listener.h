@@ -4,6 +4,11 @@
 // where WSJT-X sends to a multicast group, which is then joined. Anyone who can send to the
 // socket chooses the DX station (and, with AUTO down, turns the antenna), so it is bound to
 // the address the operator chose, the loopback unless told otherwise.
+//
+// A flood is read in rounds of at most kWsjtxDatagramsPerRound datagrams, one round per turn
+// of the event loop, so that the window, the rotator and a stop request keep their turns;
+// what arrives faster than that waits in the socket's receive buffer, and the kernel drops
+// what does not fit.
 
 #include "follow/follow_logic.h"
 
@@ -15,6 +20,8 @@
 #include <functional>
 
 namespace kestrav {
+
+inline constexpr int kWsjtxDatagramsPerRound = 32;
 
 class WsjtxListener : public QObject {
     Q_OBJECT
@@ -38,7 +45,8 @@ signals:
     void dxStation(const kestrav::DxTarget& target);
 
 private:
-    void read_datagrams();
+    void ready_read();
+    void read_round();
     void arm_timer();
     void settle();
 
@@ -48,6 +56,7 @@ private:
     QElapsedTimer elapsed_;
     std::function<qint64()> now_;
     QString error_;
+    bool round_posted_ = false; // a round waits for the next turn of the event loop
 };
 
 } // namespace kestrav

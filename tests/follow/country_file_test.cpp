@@ -86,6 +86,46 @@ TEST(CountryFile, WestPositiveLongitudesAndOverrides) {
     EXPECT_DOUBLE_EQ(t.lookup(u"VK2ABC")->longitude, 132.33);
 }
 
+// Positions that read as numbers but are not on the globe: the record is refused (a header
+// with its aliases, an alias with its own position alone), the others kept.
+TEST(CountryFile, PositionsOffTheGlobeAreRefused) {
+    const struct {
+        const char* name;
+        const char* latitude;
+        const char* longitude; // West positive, as in the file
+    } rows[] = {{"nan", "nan", "10.00"},       {"nan longitude", "10.00", "nan"},
+                {"inf", "inf", "10.00"},       {"minus inf", "10.00", "-inf"},
+                {"91 N", "91.00", "10.00"},    {"91 S", "-91.00", "10.00"},
+                {"181 E", "10.00", "-181.00"}, {"181 W", "10.00", "181.00"}};
+    for (const auto& row : rows) {
+        const QString latitude = QString::fromLatin1(row.latitude);
+        const QString longitude = QString::fromLatin1(row.longitude);
+        const QString text = QStringLiteral("Testland: 14: 28: EU: %1: %2: -1.0: ZZ:\n ZZ;\n"
+                                            "Spain: 14: 37: EU: 40.37: 4.88: -1.0: EA:\n EA;\n"
+                                            "Edge: 1: 1: AN: -90.00: 180.00: 0.0: XX:\n"
+                                            " XX,XY<90/-180>;\n")
+                                 .arg(latitude, longitude);
+        const CountryTable header = CountryTable::from_country_file(text);
+        EXPECT_FALSE(header.lookup(u"ZZ1A")) << row.name;
+        EXPECT_EQ(header.lookup(u"EA1A")->name, "Spain") << row.name;
+        EXPECT_DOUBLE_EQ(header.lookup(u"XX1A")->longitude, -180) << row.name; // edges kept
+        EXPECT_DOUBLE_EQ(header.lookup(u"XY1A")->latitude, 90) << row.name;
+        // The same position as an alias's override under a sound header.
+        const CountryTable alias = CountryTable::from_country_file(
+            QStringLiteral("Testland: 14: 28: EU: 10.00: 20.00: -1.0: ZZ:\n ZZ,ZY<%1/%2>;\n")
+                .arg(latitude, longitude));
+        EXPECT_EQ(alias.countryCount(), 1) << row.name;
+        EXPECT_FALSE(alias.lookup(u"ZY1A")) << row.name;
+        EXPECT_TRUE(alias.lookup(u"ZZ1A")) << row.name;
+    }
+    // The built-in table's form, refused the same way.
+    const CountryTable table =
+        CountryTable::from_prefix_entries({"ZZ\tNowhere\tnanN\t10E", "ZY\tFar\t91N\t10E",
+                                           "ZX\tFar\t10N\t181E", "EA\tSpain\t40,37N\t4,88W"});
+    EXPECT_EQ(table.countryCount(), 1);
+    EXPECT_TRUE(table.lookup(u"EA1A"));
+}
+
 TEST(CountryFile, BuiltInPrefixTableFallback) {
     const CountryTable t = CountryTable::from_prefix_entries(prefix_table_entries());
     const std::optional<Country> malta = t.lookup(u"9H1AA");

@@ -104,6 +104,46 @@ TEST(FollowLogic, InstancesAreKeptApartAndCloseForgetsOne) {
     EXPECT_TRUE(f.receive(status("EA4XY", "IN80", "B"), 60));
 }
 
+// A flood of Status messages under distinct long ids, each with a long call and grid: what
+// is kept stays bounded, the least recently heard instance is forgotten first, an instance
+// heard all along is kept, and the newest one still works and is let go by its Close.
+TEST(FollowLogic, FloodOfInstancesStaysBounded) {
+    FollowLogic f(countries());
+    EXPECT_TRUE(f.receive(status("VK2ABC", "QF56", "heard all along"), 0));
+    EXPECT_TRUE(f.receive(status("EA4XY", "IN80", "heard once"), 0));
+    const QString filler(16000, u'x');
+    const qsizetype bound = (kInstancesKept + 1) * (kLongestInstanceId + 2 * kLongestDxField);
+    QString newest;
+    for (int i = 0; i < 10000; ++i) {
+        newest = QString::number(i) + u' ' + filler; // distinct within the part kept
+        f.receive(status(filler, filler, newest), i);
+        if (i % 8 == 0)
+            f.receive(status("VK2ABC", "QF56", "heard all along"), i);
+        ASSERT_LE(f.instanceCount(), kInstancesKept) << i;
+        ASSERT_LE(f.keptCharacters(), bound) << i;
+    }
+    EXPECT_EQ(f.instanceCount(), kInstancesKept);
+    // Still remembered: its unchanged Status sets nothing; the forgotten one counts afresh.
+    EXPECT_FALSE(f.receive(status("VK2ABC", "QF56", "heard all along"), 10000));
+    EXPECT_TRUE(f.receive(status("EA4XY", "IN80", "heard once"), 10000));
+    // The newest instance follows its own changes, and its Close gives its place back.
+    EXPECT_TRUE(f.receive(status("VK2ABC", "QF55", newest), 10001));
+    EXPECT_FALSE(f.receive(status("VK2ABC", "QF55", newest), 10002));
+    f.receive(status("EA4XY", "", newest), 10003);
+    EXPECT_TRUE(f.deadline());
+    WsjtxMessage close;
+    close.type = WsjtxType::Close;
+    close.id = newest;
+    const qsizetype before = f.instanceCount();
+    f.receive(close, 10004);
+    EXPECT_EQ(f.instanceCount(), before - 1);
+    EXPECT_FALSE(f.deadline());
+    // Ids alike in their kept part are one instance.
+    const QString a = QString(kLongestInstanceId, u'a');
+    EXPECT_TRUE(f.receive(status("VK2ABC", "QF56", a + "1"), 10005));
+    EXPECT_FALSE(f.receive(status("VK2ABC", "QF56", a + "2"), 10006));
+}
+
 TEST(FollowSetting, RowBothWays) {
     const auto s = read_follow_setting(u"ON,239.255.0.1,2238");
     ASSERT_TRUE(s);
