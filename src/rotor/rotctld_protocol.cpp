@@ -41,6 +41,11 @@ constexpr Command kCommands[] = {
 // Hamlib's model number of a rotator reached over the network.
 constexpr int kNetworkRotatorModel = 2;
 
+// The elevations the server reports and takes. The rotator only turns, but a client that
+// tracks in elevation too is told, as by Hamlib's rotctld, when it asks for one outside them.
+constexpr double kMinElevation = 0;
+constexpr double kMaxElevation = 90;
+
 const Command* find_command(QByteArrayView token) {
     if (token.startsWith('\\')) {
         const QByteArrayView name = token.sliced(1);
@@ -119,8 +124,8 @@ QList<Item> dump_state_items(const RotatorService::Range& range) {
         {"Rotor Model: ", QByteArray::number(kNetworkRotatorModel)},
         {"Minimum Azimuth: ", fixed(range.min_azimuth, 6), "min_az="},
         {"Maximum Azimuth: ", fixed(range.max_azimuth, 6), "max_az="},
-        {"Minimum Elevation: ", fixed(0, 6), "min_el="},
-        {"Maximum Elevation: ", fixed(90, 6), "max_el="},
+        {"Minimum Elevation: ", fixed(kMinElevation, 6), "min_el="},
+        {"Maximum Elevation: ", fixed(kMaxElevation, 6), "max_el="},
         {"South Zero: ", "0", "south_zero="},
         {{}, "rot_type=Az"},
         {{}, "done"},
@@ -136,8 +141,8 @@ QList<Item> dump_caps_items(const RotatorService& rotator) {
         {{}, "Port type:\t\tNetwork link"},
         {{}, "Min Azimuth:\t\t" + fixed(range.min_azimuth, 2)},
         {{}, "Max Azimuth:\t\t" + fixed(range.max_azimuth, 2)},
-        {{}, "Min Elevation:\t\t0.00"},
-        {{}, "Max Elevation:\t\t90.00"},
+        {{}, "Min Elevation:\t\t" + fixed(kMinElevation, 2)},
+        {{}, "Max Elevation:\t\t" + fixed(kMaxElevation, 2)},
         {{}, "Can set Position:\tY"},
         {{}, "Can get Position:\tY"},
         {{}, "Can Stop:\t\tY"},
@@ -221,12 +226,14 @@ RotctldAnswer rotctld_answer(QByteArrayView line, RotatorService& rotator) {
         switch (command->kind) {
         case Kind::SetPosition: {
             double azimuth = 0;
-            double elevation = 0; // read for its form, then ignored: the rotator turns only
+            double elevation = 0; // checked, then ignored: the rotator turns only
             const RotatorService::Range range = rotator.range();
             if (!read_number(arguments[0], azimuth) || !read_number(arguments[1], elevation)) {
                 code = RotctldCode::InvalidArgument;
             } else if (azimuth < range.min_azimuth || azimuth > range.max_azimuth) {
                 rotator.outOfRange(azimuth);
+                code = RotctldCode::InvalidArgument;
+            } else if (elevation < kMinElevation || elevation > kMaxElevation) {
                 code = RotctldCode::InvalidArgument;
             } else {
                 code = code_of(rotator.go_to(azimuth));

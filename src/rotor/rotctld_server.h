@@ -1,22 +1,30 @@
 #pragma once
 // Kestrav's rotctld server: a TCP listener on the user-interface thread that answers the
 // rotctld protocol line by line for up to kMaxClients clients at once. Nothing here waits on
-// a client: input is taken as it arrives, answers are queued, and a client that breaks the
-// limits is dropped.
+// a client, and no client holds the window: a client's lines are answered in rounds of a
+// bounded number, one round per pass of the event loop, and only while few of its answers
+// wait to leave; past that its input is left unread (it waits on its own socket) until it
+// has taken them. A client that leaves its answers untaken, that sends only garbage, or that
+// stays silent too long is closed; when all places are taken, a newcomer is served and the
+// client silent the longest goes.
 
 #include "rotor/rotctld_protocol.h"
 #include "settings/serve_setting.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QHostAddress>
 #include <QObject>
-#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+#include <vector>
 
 class QTcpServer;
-class QTcpSocket;
 
 namespace kestrav {
+
+class RotctldConnection;
 
 // The line this process's server answers get_info with: "Kestrav" and a token drawn once per
 // process, so that the link to rotctld can tell when the rotctld it reached is this very
@@ -34,12 +42,20 @@ class RotctldServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxClients = 16;
-    // A client whose unread answers would pass this is dropped rather than buffered for.
-    static constexpr qint64 kPendingOutputLimit = 64 * 1024;
+    // A client's lines are answered while less than this of its answers waits to leave.
+    static constexpr qsizetype kAnswerWhileBelow = 32 * 1024;
+    // The lines of one client answered before the event loop turns again.
+    static constexpr int kRoundLines = 64;
     // Lines in a row that hold no command of the protocol before the client is dropped.
     static constexpr int kGarbageLineLimit = 8;
     // How long the last answers of a client that quits or is sent away may take to leave.
     static constexpr int kClosingMilliseconds = 5000;
+    // A client that takes none of its waiting answers (kAnswerWhileBelow or more) for this
+    // long has stopped reading: it is dropped.
+    static constexpr std::chrono::milliseconds kUntakenLimit{5000};
+    // A client that sends nothing for this long is closed. rotctld clients ask every 0.5 to
+    // 2 s while they follow the antenna.
+    static constexpr std::chrono::milliseconds kIdleLimit = std::chrono::minutes(5);
 
     RotctldServer(RotatorService& rotator, QObject* parent = nullptr);
     ~RotctldServer() override;
@@ -53,31 +69,46 @@ public:
     quint16 serverPort() const;
     bool addressInUse() const { return address_in_use_; }
     QString errorString() const { return error_; }
-    int clientCount() const { return static_cast<int>(clients_.size()); }
+    int clientCount() const;
+
+    // In place of kIdleLimit and kUntakenLimit (tests shorten them).
+    void setIdleLimit(std::chrono::milliseconds limit);
+    void setUntakenLimit(std::chrono::milliseconds limit) { untaken_limit_ = limit; }
 
 private:
-    struct Client {
-        QByteArray input;
-        bool discarding = false; // the rest of an oversized line is being skipped
-        int garbage_lines = 0;
-    };
-    void accept_clients();
-    void read_client(QTcpSocket* socket);
-    void read_lines(QTcpSocket* socket);
+    struct Client;
+    void accept_client(int descriptor);
+    void schedule(Client* client);
+    void request_rounds();
+    void serve_scheduled();
+    void serve(Client* client);
+    void answer_lines(Client* client);
     // Answers a line, or refuses one over the length limit; false when the client has gone.
-    bool answer_line(const QPointer<QTcpSocket>& socket, const QByteArray& line, bool oversized);
-    bool send(QTcpSocket* socket, const QByteArray& text);
-    void drop(QTcpSocket* socket);
+    bool answer_line(Client* client, const QByteArray& line, bool oversized);
+    void hold(Client* client);
+    void close_idle_clients();
+    void watch_idle();
+    // Closed at once / after its last answers, and forgotten at the next sweep.
+    void drop(Client* client);
+    void send_away(Client* client);
+    void request_sweep();
+    void sweep();
 
     RotatorService& rotator_;
     QTcpServer* server_ = nullptr;
-    QHash<QTcpSocket*, Client> clients_;
+    std::vector<std::unique_ptr<Client>> clients_;
     QString error_;
     bool address_in_use_ = false;
-    bool answering_ = false;         // a command is being answered
-    bool reads_deferred_ = false;    // input came in meanwhile
-    QTcpSocket* answered_ = nullptr; // the client whose line is being answered
-    bool delete_answered_ = false;   // it was dropped meanwhile
+    std::chrono::milliseconds idle_limit_ = kIdleLimit;
+    std::chrono::milliseconds untaken_limit_ = kUntakenLimit;
+    QTimer idle_timer_;
+    // A command may run a nested event loop (a message box of the window, say): meanwhile no
+    // other round runs and no record of a client is removed; both wait for the round's end.
+    Client* answered_ = nullptr;
+    bool rounds_pending_ = false;  // a pass over the scheduled clients is posted
+    bool rounds_deferred_ = false; // it came while a round was answering
+    bool sweep_pending_ = false;
+    bool sweep_deferred_ = false;
 };
 
 } // namespace kestrav

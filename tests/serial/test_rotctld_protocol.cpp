@@ -97,6 +97,13 @@ TEST(RotctldProtocol, AnswersEveryCommandInBothForms) {
         {"+P 12", "set_pos: 12\nRPRT -1\n", {}},
         {"P 360.01 0", "RPRT -1\n", {}},
         {"P -0.5 0", "RPRT -1\n", {}},
+        // Elevations outside the 0 to 90 that \dump_state reports, as Hamlib's rotctld.
+        {"P 10 -5", "RPRT -1\n", {}},
+        {"P 10 91", "RPRT -1\n", {}},
+        {"P 10 90.0001", "RPRT -1\n", {}},
+        {"+P 10 91", "set_pos: 10 91\nRPRT -1\n", {}},
+        {"P 10 0", "RPRT 0\n", {10}},
+        {"P 10 90", "RPRT 0\n", {10}},
         {"Z p", "RPRT -1\n", {}},
         {"\\bogus", "RPRT -1\n", {}},
         {"pp", "RPRT -1\n", {}},

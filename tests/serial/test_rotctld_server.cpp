@@ -1,5 +1,6 @@
-// Kestrav's rotctld server on 127.0.0.1 against real sockets: sixteen clients and a refused
-// seventeenth, a client that never reads, oversized lines, the line-length limit, garbage and
+// Kestrav's rotctld server on 127.0.0.1 against real sockets: sixteen idle clients and a
+// seventeenth, idle clients closed, a flood of commands from a client that reads, one that
+// half-closes and one that never reads, oversized lines, the line-length limit, garbage and
 // "q"; which addresses reach it, and its dialog refusing the Network interface's port.
 
 #include "app/station_state.h"
@@ -8,6 +9,7 @@
 #include "setup/serve_dialog.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostInfo>
 #include <QLabel>
@@ -18,8 +20,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <sys/socket.h>
 #include <vector>
 
 namespace kestrav::test {
@@ -43,7 +47,15 @@ public:
     int gos = 0;
     void stop() override {}
     Outcome park() override { return Outcome::Done; }
-    double position() override { return 45; }
+    // 45, or with `counting` the number of the question (1, 2, ...), each question noted
+    // with the tick of the event loop it was answered in.
+    double position() override {
+        ticks.push_back(tick);
+        return counting ? static_cast<double>(ticks.size()) : 45;
+    }
+    bool counting = false;
+    int tick = 0;
+    std::vector<int> ticks;
     Range range() const override { return {}; }
     QString info() const override { return QStringLiteral("Kestrav"); }
 };
@@ -59,15 +71,21 @@ protected:
         return s;
     }
 
-    // What `s` receives until it holds `size` bytes or the server has closed it.
+    // What `s` receives until it holds `size` bytes or the server has closed it. The event
+    // loop runs freely meanwhile, as the window's does (not one pass per 10 ms).
     static QByteArray read(QTcpSocket& s, qsizetype size) {
-        QByteArray got;
-        (void)QTest::qWaitFor(
-            [&] {
+        QByteArray got = s.readAll();
+        if (got.size() < size && s.state() == QAbstractSocket::ConnectedState) {
+            QEventLoop loop;
+            QObject::connect(&s, &QTcpSocket::readyRead, &loop, [&] {
                 got += s.readAll();
-                return got.size() >= size || s.state() == QAbstractSocket::UnconnectedState;
-            },
-            5000);
+                if (got.size() >= size)
+                    loop.quit();
+            });
+            QObject::connect(&s, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+            QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
         return got + s.readAll();
     }
 
@@ -79,24 +97,111 @@ protected:
     RotctldServer server{rotator};
 };
 
-TEST_F(RotctldServerTest, SixteenClientsAndTheSeventeenthRefused) {
+// When all places are taken, a newcomer is served and the client that has been silent longest
+// goes: sixteen idle clients cannot lock everyone else out.
+TEST_F(RotctldServerTest, SixteenIdleClientsAndASeventeenthServed) {
     std::vector<std::unique_ptr<QTcpSocket>> clients;
     for (int i = 0; i < RotctldServer::kMaxClients; ++i)
         clients.push_back(connect_client());
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 16; }));
-    auto refused = connect_client();
-    EXPECT_TRUE(closed(*refused));
-    for (auto& c : clients) {
-        c->write("p\n");
-        EXPECT_EQ(read(*c, 11), "45.00\n0.00\n");
+    // Every client but the fourth asks once, so that the fourth is the longest silent.
+    for (int i = 0; i < RotctldServer::kMaxClients; ++i) {
+        if (i == 3)
+            continue;
+        clients[i]->write("p\n");
+        ASSERT_EQ(read(*clients[i], 11), "45.00\n0.00\n") << i;
     }
-    // A place that frees is taken again.
+    auto newcomer = connect_client();
+    newcomer->write("p\n");
+    EXPECT_EQ(read(*newcomer, 11), "45.00\n0.00\n");
+    EXPECT_TRUE(closed(*clients[3]));
+    EXPECT_EQ(server.clientCount(), 16);
+    for (int i = 0; i < RotctldServer::kMaxClients; ++i) {
+        if (i == 3)
+            continue;
+        clients[i]->write("p\n");
+        EXPECT_EQ(read(*clients[i], 11), "45.00\n0.00\n") << i;
+    }
+    // A place that frees is taken again, and nobody goes for it.
     clients.front()->write("q\n");
     EXPECT_TRUE(closed(*clients.front()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 15; }));
     auto next = connect_client();
     next->write("p\n");
     EXPECT_EQ(read(*next, 11), "45.00\n0.00\n");
+    for (int i = 1; i < RotctldServer::kMaxClients; ++i)
+        EXPECT_EQ(clients[i]->state(),
+                  i == 3 ? QAbstractSocket::UnconnectedState : QAbstractSocket::ConnectedState)
+            << i;
+}
+
+// A client silent for the idle limit is closed; one that keeps asking stays, however long.
+TEST_F(RotctldServerTest, SilentClientClosedPollingClientKept) {
+    const auto limit = std::chrono::milliseconds(600);
+    server.setIdleLimit(limit);
+    QElapsedTimer clock;
+    clock.start();
+    auto silent = connect_client();
+    auto polling = connect_client();
+    bool answered = true;
+    // Polls every 20 ms or so until the silent client has gone, then for one more limit.
+    qint64 closed_at = -1;
+    while (answered && (closed_at < 0 || clock.elapsed() < closed_at + limit.count())) {
+        polling->write("p\n");
+        answered = read(*polling, 11) == "45.00\n0.00\n";
+        QTest::qWait(20);
+        if (closed_at < 0 && silent->state() == QAbstractSocket::UnconnectedState)
+            closed_at = clock.elapsed();
+        ASSERT_LT(clock.elapsed(), 10000) << "the silent client was never closed";
+    }
+    EXPECT_TRUE(answered);
+    EXPECT_GE(closed_at, limit.count());
+    EXPECT_EQ(polling->state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(server.clientCount(), 1);
+}
+
+// 20,000 questions in one write from a client that reads: every answer comes, in order, in
+// rounds between which the event loop turns, and the client stays.
+TEST_F(RotctldServerTest, FloodFromAClientThatReads) {
+    constexpr int kLines = 20000;
+    rotator.counting = true;
+    QTimer ticker; // turns once per pass of the event loop
+    ticker.setInterval(0);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++rotator.tick; });
+    ticker.start();
+    auto c = connect_client();
+    c->write(QByteArray("p\n").repeated(kLines));
+    QByteArray expected;
+    for (int i = 1; i <= kLines; ++i)
+        expected += QByteArray::number(i) + ".00\n0.00\n";
+    const QByteArray got = read(*c, expected.size());
+    EXPECT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected) << "the answers are not those asked, in order";
+    EXPECT_EQ(c->state(), QAbstractSocket::ConnectedState);
+    ASSERT_EQ(rotator.ticks.size(), static_cast<std::size_t>(kLines));
+    int most_in_one_tick = 0;
+    for (std::size_t i = 0, run = 0; i < rotator.ticks.size(); ++i) {
+        run = i > 0 && rotator.ticks[i] == rotator.ticks[i - 1] ? run + 1 : 1;
+        most_in_one_tick = std::max(most_in_one_tick, static_cast<int>(run));
+    }
+    EXPECT_LE(most_in_one_tick, RotctldServer::kRoundLines);
+    rotator.counting = false;
+    c->write("p\n");
+    EXPECT_EQ(read(*c, 11), "45.00\n0.00\n");
+}
+
+// A client that sends its commands and then shuts its own side down reads all its answers,
+// the last line answered even without its end, and the server then closes.
+TEST_F(RotctldServerTest, HalfClosedClientReadsItsAnswers) {
+    auto c = connect_client();
+    c->write(QByteArray("P 10 0\np\n").repeated(2000) + "_");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c->bytesToWrite() == 0; }));
+    ASSERT_EQ(::shutdown(static_cast<int>(c->socketDescriptor()), SHUT_WR), 0);
+    const QByteArray expected = QByteArray("RPRT 0\n45.00\n0.00\n").repeated(2000) + "Kestrav\n";
+    EXPECT_EQ(read(*c, expected.size() + 1), expected);
+    EXPECT_TRUE(closed(*c));
+    EXPECT_EQ(rotator.gos, 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 0; }));
 }
 
 TEST_F(RotctldServerTest, OversizedLinesAndGarbage) {
@@ -145,8 +250,8 @@ TEST_F(RotctldServerTest, LineLengthLimit) {
     }
 }
 
-// While a GO runs a nested event loop, other clients wait their turn and a client that goes
-// away meanwhile is no harm.
+// While a GO runs a nested event loop, other clients wait their turn and a client whose
+// connection is reset meanwhile is no harm.
 TEST_F(RotctldServerTest, CommandsThatRunTheEventLoop) {
     auto leaving = connect_client();
     auto waiting = connect_client();
@@ -154,6 +259,10 @@ TEST_F(RotctldServerTest, CommandsThatRunTheEventLoop) {
     rotator.during_first_go = [&] {
         waiting->write("P 3 0\np\n");
         waiting->flush();
+        // Closed with a reset: the client has gone, not merely finished sending.
+        const linger reset{1, 0};
+        ::setsockopt(static_cast<int>(leaving->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+                     sizeof reset);
         leaving->abort();
     };
     leaving->write("P 1 0\nP 2 0\n");
@@ -162,8 +271,10 @@ TEST_F(RotctldServerTest, CommandsThatRunTheEventLoop) {
     EXPECT_EQ(server.clientCount(), 1);
 }
 
-// A client that asks and never reads is dropped, the others served meanwhile.
+// A client that asks and never reads is dropped once its answers wait untaken, the others
+// served meanwhile.
 TEST_F(RotctldServerTest, ClientThatNeverReadsIsDropped) {
+    server.setUntakenLimit(std::chrono::milliseconds(300));
     auto reader = connect_client();
     QTcpSocket silent;
     silent.setReadBufferSize(1); // Qt stops taking its answers off the socket
