@@ -48,6 +48,9 @@ LanguageTexts english_texts() {
     t.map_no_local_station = QStringLiteral("No local station");
     t.show_heading = QStringLiteral("Show antenna heading");
     t.no_reading = QStringLiteral("no reading");
+    t.settings_unread = QStringLiteral(
+        "Kestrav cannot read these settings of Kestrav.ini. They stay in the file as they are "
+        "until you change them:\n%1");
     t.serve_rotctld = QStringLiteral("Serve rotctld...");
     t.serve_title = QStringLiteral("Serve rotctld");
     t.serve_enable = QStringLiteral("Serve rotctld to other programs");
@@ -146,6 +149,9 @@ LanguageTexts french_texts() {
     t.map_no_local_station = QStringLiteral("Pas de station locale");
     t.show_heading = QStringLiteral("Afficher l'orientation de l'antenne");
     t.no_reading = QStringLiteral("pas de lecture");
+    t.settings_unread = QStringLiteral(
+        "Kestrav ne peut pas lire ces r\u00e9glages de Kestrav.ini. Ils restent tels quels dans "
+        "le fichier jusqu'\u00e0 ce que vous les changiez :\n%1");
     t.serve_rotctld = QStringLiteral("Servir rotctld...");
     t.serve_title = QStringLiteral("Servir rotctld");
     t.serve_enable = QStringLiteral("Servir rotctld aux autres programmes");

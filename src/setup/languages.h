@@ -18,6 +18,9 @@ struct LanguageTexts {
     QString quit, my_lists, unit, language, label_azimut, about, help, help_file;
     QString cannot_create_settings, cannot_open_file, arswin_not_running, dde_conversation_open;
     QString settings_cut, list_cut; // a settings or list file longer than the program reads
+    // Rows of the later settings that cannot be read and are kept as they are (%1 the rows,
+    // one a line).
+    QString settings_unread;
     QString about_text;             // the About box text, several lines
     // Beyond the design: the map's menu item, window title and label for a missing local
     // station, and the heading item of the unit menu.
