@@ -5,6 +5,7 @@
 
 #include "follow/follow_setting.h"
 #include "rotor/rotor_types.h"
+#include "settings/kept_rows.h"
 #include "settings/map_setting.h"
 #include "settings/serve_setting.h"
 
@@ -107,6 +108,9 @@ struct StationState {
 
     // Following WSJT-X: on or off, its address and port, saved only once it has been used.
     FollowSetting WsjtxFollowing;
+    // Rows of those later settings that the file held but could not be read: written back as
+    // they stood until their setting is changed.
+    KeptRows UnreadRows;
     // What the map calls the DX station set from WSJT-X or a call sign ("VK2ABC  QF56"),
     // while the DX locator is still DxLabelLocator.
     QString DxLabel;

@@ -7,6 +7,7 @@
 #include "settings/settings_file.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
+#include "setup/languages.h"
 
 #include <functional>
 
@@ -31,16 +32,21 @@ public:
     }
     void beep() override { w_.desktop().beep(); }
     void report_bad_number(const QString& bad_text) override {
-        // A damaged file may hold a value of any length; the box shows its beginning.
-        constexpr qsizetype kShown = 40;
-        const QString shown =
-            bad_text.size() > kShown ? bad_text.first(kShown) + QStringLiteral("...") : bad_text;
+        const QString shown = shortened(bad_text, 40);
         w_.desktop().message_box(
             &w_, BoxIcon::Error,
             QStringLiteral("'%1' is not a valid floating point value").arg(shown));
     }
+    void report_unread_row(const QString& row) override { unread_rows << shortened(row, 60); }
+
+    // Every unreadable row of the later settings, told together once the file is read.
+    QStringList unread_rows;
 
 private:
+    // A damaged file may hold a value of any length; a box shows its beginning.
+    static QString shortened(const QString& text, qsizetype shown) {
+        return text.size() > shown ? text.first(shown) + QStringLiteral("...") : text;
+    }
     TCommPortDriver* driver(RotorInterface rotor) const {
         return w_.controller().serialPort(rotor);
     }
@@ -60,6 +66,10 @@ void TForm1::read_configuration() {
     // Told after reading, in the language the file has chosen.
     if (file->cut)
         desktop_->message_box(this, BoxIcon::Warning, state_.Messages.settings_cut);
+    if (!actions.unread_rows.isEmpty())
+        desktop_->message_box(this, BoxIcon::Warning,
+                              language_texts(french_ ? UiLanguage::French : UiLanguage::English)
+                                  .settings_unread.arg(actions.unread_rows.join(u'\n')));
 }
 
 void TForm1::save_configuration() {

@@ -18,6 +18,8 @@ struct FollowSetting {
     QString address = QStringLiteral("127.0.0.1");
     quint16 port = 2237;
     QString country_file; // absolute; empty: the system's country file or the built-in table
+
+    friend bool operator==(const FollowSetting&, const FollowSetting&) = default;
 };
 
 // The value after "WSJTX=": ON or OFF, an IPv4 or IPv6 address, a port of 1 to 65535, and

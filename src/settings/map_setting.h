@@ -18,6 +18,8 @@ struct MapSetting {
     int width = 0;
     int height = 0;
     bool shading_hidden = false; // day and night are not drawn
+
+    friend bool operator==(const MapSetting&, const MapSetting&) = default;
 };
 
 inline constexpr int kMapSmallestSide = 200;

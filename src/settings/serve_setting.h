@@ -18,6 +18,8 @@ struct ServeSetting {
     bool on = false;
     QString address = QLatin1String(kServeLocalAddress);
     int port = kServeDefaultPort;
+
+    friend bool operator==(const ServeSetting&, const ServeSetting&) = default;
 };
 
 // The value after "SERVE_ROTCTLD=": an address without blanks, a comma, a port 1..65535.

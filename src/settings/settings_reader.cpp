@@ -99,6 +99,18 @@ const KnownKey* find_key(QStringView key) {
     return nullptr;
 }
 
+// The settings added after the five interfaces, whose unreadable rows are kept.
+enum Addition {
+    kHeadingRow,
+    kMapRow,
+    kServeRow,
+    kWsjtxRow,
+    kRangeGs232Row,
+    kRangeEasyCommRow,
+    kRangeNetworkRow,
+    kAdditionCount
+};
+
 // Position of an interface word, or -1 for any other text.
 int interface_word_index(QStringView value) {
     for (int i = 0; i < kAllRotorInterfaceCount; ++i) {
@@ -132,11 +144,25 @@ public:
             return;
         }
         if (const KnownKey* known = find_key(key))
-            apply_known(*known, value);
+            apply_known(*known, value, line);
+    }
+
+    // Each unreadable row of an addition still standing once the file is read (a later good
+    // row of the same key replaces it), with the value its setting has then.
+    void keep_unread_rows() {
+        KeptRows& kept = state_.UnreadRows;
+        kept = KeptRows{};
+        keep(kept.heading, kHeadingRow, state_.ShowHeading);
+        keep(kept.map, kMapRow, state_.MapWindowSetting);
+        keep(kept.serve, kServeRow, state_.ServeRotctld);
+        keep(kept.wsjtx, kWsjtxRow, state_.WsjtxFollowing);
+        keep(kept.range_gs232, kRangeGs232Row, state_.Gs232Range);
+        keep(kept.range_easycomm, kRangeEasyCommRow, state_.EasyCommRange);
+        keep(kept.range_network, kRangeNetworkRow, state_.NetworkRange);
     }
 
 private:
-    void apply_known(const KnownKey& known, QStringView value) {
+    void apply_known(const KnownKey& known, QStringView value, const QString& line) {
         switch (known.handling) {
         case Handling::Language:
             if (value == u"ENGLISH")
@@ -159,15 +185,20 @@ private:
             else if (value == u"MILE")
                 actions_.select_unit(true);
             break;
-        case Handling::Map:
-            // A value that is no map row is passed over, as an unknown key is.
-            if (const std::optional<MapSetting> map = read_map_setting(value))
+        case Handling::Map: {
+            const std::optional<MapSetting> map = read_map_setting(value);
+            if (map)
                 state_.MapWindowSetting = *map;
+            note_addition(kMapRow, map.has_value(), line);
             break;
-        case Handling::Wsjtx:
-            if (const std::optional<FollowSetting> follow = read_follow_setting(value))
+        }
+        case Handling::Wsjtx: {
+            const std::optional<FollowSetting> follow = read_follow_setting(value);
+            if (follow)
                 state_.WsjtxFollowing = *follow;
+            note_addition(kWsjtxRow, follow.has_value(), line);
             break;
+        }
         case Handling::Ant: {
             // Reset first: an unknown word after a good one leaves no interface.
             const int index = interface_word_index(value);
@@ -205,16 +236,28 @@ private:
             state_.NetworkConfigured = true;
             break;
         }
-        case Handling::Heading:
-            state_.ShowHeading = value == u"ON";
+        case Handling::Heading: {
+            // Written only as ON; OFF reads as the absence of the row.
+            const bool readable = value == u"ON" || value == u"OFF";
+            if (readable)
+                state_.ShowHeading = value == u"ON";
+            note_addition(kHeadingRow, readable, line);
             break;
-        case Handling::ServeRotctld:
-            if (const std::optional<ServeSetting> serve = read_serve_setting(value))
+        }
+        case Handling::ServeRotctld: {
+            const std::optional<ServeSetting> serve = read_serve_setting(value);
+            if (serve)
                 state_.ServeRotctld = *serve;
+            note_addition(kServeRow, serve.has_value(), line);
             break;
-        case Handling::Range:
-            apply_range(known.rotor, value);
+        }
+        case Handling::Range: {
+            const Addition row = known.rotor == RotorInterface::Gs232      ? kRangeGs232Row
+                                 : known.rotor == RotorInterface::EasyComm ? kRangeEasyCommRow
+                                                                           : kRangeNetworkRow;
+            note_addition(row, apply_range(known.rotor, value), line);
             break;
+        }
         case Handling::PourSatCalAz:
             apply_calibration(value, state_.PourSatCalAz);
             break;
@@ -242,8 +285,9 @@ private:
         }
     }
 
-    // "360", "450", and for the network rotator "AUTO"; any other value keeps the range.
-    void apply_range(RotorInterface rotor, QStringView value) {
+    // "360", "450", and for the network rotator "AUTO"; any other value keeps the range and
+    // gives false.
+    bool apply_range(RotorInterface rotor, QStringView value) {
         std::optional<RangeChoice> choice;
         if (value == u"360")
             choice = RangeChoice::Turn360;
@@ -252,13 +296,39 @@ private:
         else if (value == u"AUTO" && rotor == RotorInterface::Network)
             choice = RangeChoice::Reported;
         if (!choice)
-            return;
+            return false;
         if (rotor == RotorInterface::Gs232)
             state_.Gs232Range = *choice;
         else if (rotor == RotorInterface::EasyComm)
             state_.EasyCommRange = *choice;
         else
             state_.NetworkRange = *choice;
+        return true;
+    }
+
+    // A readable row of an addition forgets an unreadable one read before it; an unreadable
+    // one is told, the first of its key only, and kept to be written back. A row holding a
+    // line break (never one read from a file) could not be written back as one line.
+    void note_addition(Addition row, bool readable, const QString& line) {
+        std::optional<QString>& unread = unread_rows_[row];
+        if (readable) {
+            unread.reset();
+            return;
+        }
+        if (!told_[row]) {
+            told_[row] = true;
+            actions_.report_unread_row(line);
+        }
+        if (line.contains(u'\r') || line.contains(u'\n'))
+            unread.reset();
+        else
+            unread = line;
+    }
+
+    template <typename Setting>
+    void keep(std::optional<KeptRow<Setting>>& kept, Addition row, const Setting& now) {
+        if (unread_rows_[row])
+            kept = KeptRow<Setting>{*unread_rows_[row], now};
     }
 
     // Any network row means the network interface has been set up: its rows are kept.
@@ -361,6 +431,8 @@ private:
     StationState& state_;
     SettingsReaderActions& actions_;
     std::array<bool, kPersonalListCount> list_named_{};
+    std::array<std::optional<QString>, kAdditionCount> unread_rows_;
+    std::array<bool, kAdditionCount> told_{};
     int bad_numbers_reported_ = 0;
 };
 
@@ -370,6 +442,7 @@ void read_settings(const QStringList& lines, StationState& state, SettingsReader
     Reader reader(state, actions);
     for (const QString& line : lines)
         reader.apply(line);
+    reader.keep_unread_rows();
     reader.load_named_lists();
 }
 

@@ -28,6 +28,10 @@ public:
     // previous value and reading goes on with the next line. Only the first
     // kMostBadNumberReports of a file are reported.
     virtual void report_bad_number(const QString& bad_text) = 0;
+    // A row of a setting added after the five interfaces (the heading, the map, the rotctld
+    // server, following WSJT-X, a range) that cannot be read, the whole line: its setting
+    // keeps its previous value and the row is kept (see KeptRows). Told once for each key.
+    virtual void report_unread_row(const QString& row) = 0;
 };
 
 inline constexpr int kMostBadNumberReports = 3;
@@ -40,7 +44,8 @@ inline constexpr int kMostBadNumberReports = 3;
 // an LPT value other than 0 to 3 means no LPT (it would index past the three ports); a
 // port value below 0 means no port; a negative step becomes the default 1. Every finite
 // calibration, zero or parking value is taken, however large (the writer's scientific form
-// included): the outputs guard what they make of it.
+// included): the outputs guard what they make of it. The unreadable rows of the later
+// additions are left in state.UnreadRows.
 void read_settings(const QStringList& lines, StationState& state, SettingsReaderActions& actions);
 
 } // namespace kestrav

@@ -42,6 +42,17 @@ QString general(double value) {
     return format_general(value, 7);
 }
 
+// A row the file held and the reader could not read, written back as it stood while its
+// setting is unchanged; otherwise the setting's own row, when it has one.
+template <typename Setting, typename Write>
+void add_row(QStringList& lines, const std::optional<KeptRow<Setting>>& kept, const Setting& now,
+             Write write) {
+    if (const std::optional<QString> text = kept_text(kept, now))
+        lines << *text;
+    else
+        write();
+}
+
 // A range row, only once the range is not 360.
 void add_range_line(QStringList& lines, const char* key, RangeChoice range) {
     if (range == RangeChoice::Turn450)
@@ -121,17 +132,29 @@ QStringList settings_lines(const StationState& state, bool french, bool mile) {
         lines << stop_line(state, R::Network);
         lines << step_line(state, R::Network);
     }
-    if (state.ShowHeading)
-        lines << QStringLiteral("HEADING=ON");
-    if (state.MapWindowSetting.used)
-        lines << map_setting_line(state.MapWindowSetting);
-    if (state.ServeRotctld.on)
-        lines << serve_setting_line(state.ServeRotctld);
-    if (state.WsjtxFollowing.used)
-        lines << follow_setting_line(state.WsjtxFollowing);
-    add_range_line(lines, "RANGE_GS232=", state.Gs232Range);
-    add_range_line(lines, "RANGE_EASYCOMM=", state.EasyCommRange);
-    add_range_line(lines, "RANGE_NETWORK=", state.NetworkRange);
+    const KeptRows& kept = state.UnreadRows;
+    add_row(lines, kept.heading, state.ShowHeading, [&] {
+        if (state.ShowHeading)
+            lines << QStringLiteral("HEADING=ON");
+    });
+    add_row(lines, kept.map, state.MapWindowSetting, [&] {
+        if (state.MapWindowSetting.used)
+            lines << map_setting_line(state.MapWindowSetting);
+    });
+    add_row(lines, kept.serve, state.ServeRotctld, [&] {
+        if (state.ServeRotctld.on)
+            lines << serve_setting_line(state.ServeRotctld);
+    });
+    add_row(lines, kept.wsjtx, state.WsjtxFollowing, [&] {
+        if (state.WsjtxFollowing.used)
+            lines << follow_setting_line(state.WsjtxFollowing);
+    });
+    add_row(lines, kept.range_gs232, state.Gs232Range,
+            [&] { add_range_line(lines, "RANGE_GS232=", state.Gs232Range); });
+    add_row(lines, kept.range_easycomm, state.EasyCommRange,
+            [&] { add_range_line(lines, "RANGE_EASYCOMM=", state.EasyCommRange); });
+    add_row(lines, kept.range_network, state.NetworkRange,
+            [&] { add_range_line(lines, "RANGE_NETWORK=", state.NetworkRange); });
     return lines;
 }
 

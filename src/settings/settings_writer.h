@@ -14,7 +14,9 @@ namespace kestrav {
 // would split into a line of its own); the parking line only when a parking interface is
 // set. With the initial state that makes 33 lines. The network rows follow only once the
 // network interface has been set up, "HEADING=ON" only while the heading is shown, and the
-// rotctld server's row only while it is on.
+// rotctld server's row only while it is on. A row of those later settings that the reader
+// could not read is written back as it stood, in the place of its setting's row, until the
+// setting is changed.
 QStringList settings_lines(const StationState& state, bool french, bool mile);
 
 } // namespace kestrav

@@ -48,6 +48,9 @@ LanguageTexts english_texts() {
     t.map_no_local_station = QStringLiteral("No local station");
     t.show_heading = QStringLiteral("Show antenna heading");
     t.no_reading = QStringLiteral("no reading");
+    t.settings_unread = QStringLiteral(
+        "Kestrav cannot read these settings of Kestrav.ini. They stay in the file as they are "
+        "until you change them:\n%1");
     t.serve_rotctld = QStringLiteral("Serve rotctld...");
     t.serve_title = QStringLiteral("Serve rotctld");
     t.serve_enable = QStringLiteral("Serve rotctld to other programs");
@@ -59,6 +62,14 @@ LanguageTexts english_texts() {
     t.serve_port_taken = QStringLiteral(
         "Port %1 is already in use (by a rotctld?): Kestrav does not serve rotctld there.");
     t.serve_failed = QStringLiteral("Kestrav cannot serve rotctld on port %1: %2");
+    t.serve_address = QStringLiteral("This address only: %1");
+    t.serve_unresolved = QStringLiteral(
+        "Kestrav cannot serve rotctld at %1 port %2: that is neither an address nor a name this "
+        "computer can find.");
+    t.serve_open_warning = QStringLiteral(
+        "Kestrav serves rotctld at %1 port %2, where other computers can reach it. The rotctld "
+        "protocol has no authentication: anyone who can reach this port can turn the antenna "
+        "(Serve rotctld, menu Unit).");
     t.client_refused = QStringLiteral("Client's %1 refused: %2");
     t.client_outside_range = QStringLiteral("%1 is outside %2 to %3");
     t.client_no_interface = QStringLiteral("no rotator interface chosen");
@@ -146,6 +157,9 @@ LanguageTexts french_texts() {
     t.map_no_local_station = QStringLiteral("Pas de station locale");
     t.show_heading = QStringLiteral("Afficher l'orientation de l'antenne");
     t.no_reading = QStringLiteral("pas de lecture");
+    t.settings_unread = QStringLiteral(
+        "Kestrav ne peut pas lire ces r\u00e9glages de Kestrav.ini. Ils restent tels quels dans "
+        "le fichier jusqu'\u00e0 ce que vous les changiez :\n%1");
     t.serve_rotctld = QStringLiteral("Servir rotctld...");
     t.serve_title = QStringLiteral("Servir rotctld");
     t.serve_enable = QStringLiteral("Servir rotctld aux autres programmes");
@@ -157,6 +171,14 @@ LanguageTexts french_texts() {
     t.serve_port_taken = QStringLiteral(
         "Le port %1 est déjà utilisé (par un rotctld ?) : Kestrav n'y sert pas rotctld.");
     t.serve_failed = QStringLiteral("Kestrav ne peut pas servir rotctld sur le port %1 : %2");
+    t.serve_address = QStringLiteral("Cette adresse seulement : %1");
+    t.serve_unresolved = QStringLiteral(
+        "Kestrav ne peut pas servir rotctld \u00e0 %1 port %2 : ce n'est ni une adresse ni un nom "
+        "que cet ordinateur trouve.");
+    t.serve_open_warning = QStringLiteral(
+        "Kestrav sert rotctld \u00e0 %1 port %2, o\u00f9 d'autres ordinateurs peuvent "
+        "l'atteindre. Le protocole rotctld n'a pas d'authentification : quiconque atteint ce "
+        "port peut tourner l'antenne (Servir rotctld, menu Unit\u00e9).");
     t.client_refused = QStringLiteral("%1 du client refusé : %2");
     t.client_outside_range = QStringLiteral("%1 hors de %2 à %3");
     t.client_no_interface = QStringLiteral("aucune interface de rotor choisie");

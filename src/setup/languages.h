@@ -18,7 +18,10 @@ struct LanguageTexts {
     QString quit, my_lists, unit, language, label_azimut, about, help, help_file;
     QString cannot_create_settings, cannot_open_file, arswin_not_running, dde_conversation_open;
     QString settings_cut, list_cut; // a settings or list file longer than the program reads
-    QString about_text;             // the About box text, several lines
+    // Rows of the later settings that cannot be read and are kept as they are (%1 the rows,
+    // one a line).
+    QString settings_unread;
+    QString about_text; // the About box text, several lines
     // Beyond the design: the map's menu item, window title and label for a missing local
     // station, and the heading item of the unit menu.
     QString map, map_title, map_no_local_station, show_heading;
@@ -27,6 +30,10 @@ struct LanguageTexts {
     // (%1 the port; %2 the system's reason).
     QString serve_rotctld, serve_title, serve_enable, serve_port, serve_local, serve_all;
     QString serve_warning, serve_port_taken, serve_failed;
+    // The server's address beyond those two choices (%1 the address as the settings have it);
+    // an address that is neither an address nor a name found (%1 it, %2 the port); at start,
+    // listening where other computers reach it (%1 the address, %2 the port).
+    QString serve_address, serve_unresolved, serve_open_warning;
     // The two settings that would make Kestrav send to its own server, refused: the Network
     // interface at this computer's server port (%1 the host, %2 the port), and the server on
     // the port the Network interface sends to on this computer (%1 the port).

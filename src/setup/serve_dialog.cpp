@@ -17,9 +17,25 @@
 
 namespace kestrav {
 
+namespace {
+
+// How far the current setting reaches: what the server is bound to while it listens, else
+// what the text is as an address; a name not yet found is taken as one address, never as
+// this computer.
+ServeReach reach_of(const ServeSetting& current, const QHostAddress& bound) {
+    if (!bound.isNull())
+        return serve_reach(bound);
+    if (const std::optional<QHostAddress> literal = serve_literal_address(current.address))
+        return serve_reach(*literal);
+    return ServeReach::OneAddress;
+}
+
+} // namespace
+
 ServeDialog::ServeDialog(const LanguageTexts& texts, const ServeSetting& current, Apply apply,
-                         QWidget* parent, const StationState* station)
+                         QWidget* parent, const StationState* station, const QHostAddress& bound)
     : QDialog(parent), apply_(std::move(apply)), station_(station),
+      current_address_(current.address), current_reach_(reach_of(current, bound)),
       own_server_text_(texts.own_server_serve) {
     setObjectName(QStringLiteral("ServeDialog"));
     setWindowTitle(texts.serve_title);
@@ -35,7 +51,13 @@ ServeDialog::ServeDialog(const LanguageTexts& texts, const ServeSetting& current
     local_->setObjectName(QStringLiteral("RadioLocal"));
     all_ = new QRadioButton(texts.serve_all, this);
     all_->setObjectName(QStringLiteral("RadioAll"));
-    (current.address == QLatin1String(kServeAnyAddress) ? all_ : local_)->setChecked(true);
+    address_ = new QRadioButton(texts.serve_address.arg(current.address), this);
+    address_->setObjectName(QStringLiteral("RadioAddress"));
+    address_->setVisible(current_reach_ == ServeReach::OneAddress);
+    (current_reach_ == ServeReach::ThisComputer ? local_
+     : current_reach_ == ServeReach::Everywhere ? all_
+                                                : address_)
+        ->setChecked(true);
     warning_ = new QLabel(texts.serve_warning, this);
     warning_->setObjectName(QStringLiteral("LabelWarning"));
     warning_->setWordWrap(true);
@@ -55,21 +77,27 @@ ServeDialog::ServeDialog(const LanguageTexts& texts, const ServeSetting& current
     layout->addLayout(form);
     layout->addWidget(local_);
     layout->addWidget(all_);
+    layout->addWidget(address_);
     layout->addWidget(warning_);
     layout->addWidget(error_);
     layout->addWidget(buttons);
 
     for (QAbstractButton* b :
-         {static_cast<QAbstractButton*>(serve_), static_cast<QAbstractButton*>(all_)})
+         {static_cast<QAbstractButton*>(serve_), static_cast<QAbstractButton*>(local_)})
         connect(b, &QAbstractButton::toggled, this, &ServeDialog::update_controls);
     update_controls();
     apply_accessible_names(this, texts.ui_language);
 }
 
 ServeSetting ServeDialog::setting() const {
-    return ServeSetting{serve_->isChecked(),
-                        QLatin1String(all_->isChecked() ? kServeAnyAddress : kServeLocalAddress),
-                        port_->value()};
+    const ServeReach chosen = local_->isChecked() ? ServeReach::ThisComputer
+                              : all_->isChecked() ? ServeReach::Everywhere
+                                                  : ServeReach::OneAddress;
+    QString address = current_address_;
+    if (chosen != current_reach_)
+        address =
+            QLatin1String(chosen == ServeReach::Everywhere ? kServeAnyAddress : kServeLocalAddress);
+    return ServeSetting{serve_->isChecked(), address, port_->value()};
 }
 
 QString ServeDialog::refusal(const ServeSetting& setting) const {
@@ -97,10 +125,10 @@ void ServeDialog::accept() {
 
 void ServeDialog::update_controls() {
     const bool on = serve_->isChecked();
-    for (QWidget* w :
-         {static_cast<QWidget*>(port_), static_cast<QWidget*>(local_), static_cast<QWidget*>(all_)})
+    for (QWidget* w : {static_cast<QWidget*>(port_), static_cast<QWidget*>(local_),
+                       static_cast<QWidget*>(all_), static_cast<QWidget*>(address_)})
         w->setEnabled(on);
-    warning_->setVisible(on && all_->isChecked());
+    warning_->setVisible(on && !local_->isChecked());
     fit_texts();
 }
 

@@ -1,4 +1,5 @@
-// The rotctld server's row of the settings file: read, written last, and absent while off.
+// The rotctld server's row of the settings file: read, written last, and absent while off;
+// a row that cannot be read is told and written back as it stood.
 
 #include "settings/serve_setting.h"
 #include "settings/settings_reader.h"
@@ -34,13 +35,15 @@ TEST(ServeSetting, ReadWrittenLastAndOnlyWhileOn) {
         kestrav::testing::RecordingActions actions(state);
         read_settings({QString::fromLatin1(r.row)}, state, actions);
         EXPECT_EQ(state.ServeRotctld.on, r.on);
+        EXPECT_EQ(actions.events,
+                  r.on ? QStringList{} : QStringList{"unread " + QString::fromLatin1(r.row)});
         const QStringList lines = settings_lines(state, false, false);
-        ASSERT_EQ(lines.size(), r.on ? 34 : 33);
+        ASSERT_EQ(lines.size(), 34);
+        EXPECT_EQ(lines.back(), QString::fromLatin1(r.row));
         if (!r.on)
             continue;
         EXPECT_EQ(state.ServeRotctld.address, QLatin1String(r.address));
         EXPECT_EQ(state.ServeRotctld.port, r.port);
-        EXPECT_EQ(lines.back(), QString::fromLatin1(r.row));
     }
 }
 

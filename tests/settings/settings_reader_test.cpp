@@ -82,7 +82,8 @@ TEST(SettingsReader, WordsAndChoices) {
          {"ranges=1 1 2"}, {}},
         {"range back to 360", {"RANGE_GS232=450", "RANGE_GS232=360"}, {}, {}},
         {"bad ranges keep 360", {"RANGE_GS232=AUTO", "RANGE_EASYCOMM=450 ", "RANGE_NETWORK=540"},
-         {}, {}},
+         {}, {"unread RANGE_GS232=AUTO", "unread RANGE_EASYCOMM=450 ",
+              "unread RANGE_NETWORK=540"}},
     });
     // clang-format on
 }

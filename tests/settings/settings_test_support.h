@@ -27,6 +27,7 @@ public:
     void set_com_speed(RotorInterface r, int i) override { record("speed", r, i); }
     void beep() override { events << "beep"; }
     void report_bad_number(const QString& text) override { events << "bad " + text; }
+    void report_unread_row(const QString& row) override { events << "unread " + row; }
     QStringList events;
 
 private:
