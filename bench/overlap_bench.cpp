@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 2026;
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> bearings(0, 360);
-    const kestrav::RotatorRange range{0, 450};
+    const kestrav::RotorRange range{0, 450};
     double plain = 0, chosen = 0; // where each antenna points now
     double turned_plain = 0, turned_chosen = 0;
     for (int i = 0; i < changes; ++i) {

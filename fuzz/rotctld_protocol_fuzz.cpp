@@ -16,7 +16,7 @@ using kestrav::fuzz::check;
 
 namespace {
 
-class CheckingRotator final : public RotatorService {
+class CheckingRotator final : public RotorService {
 public:
     Outcome go_to(double azimuth) override {
         check(std::isfinite(azimuth) && azimuth >= 0 && azimuth <= 360);

@@ -1,7 +1,7 @@
 // Azimuth and distance in the main window: the computation from the two stations, the long
 // path, the distance unit, and the hand-over of each new azimuth.
 
-#include "app/accessible_names.h"
+#include "ui/accessible_names.h"
 #include "app/main_window.h"
 #include "geodesy/bearing.h"
 #include "geodesy/number_text.h"
@@ -48,8 +48,7 @@ void TForm1::compute_bearing() {
         const Bearing lp = long_path(b);
         show_bearing(lp.azimuth, lp.distance_km);
     }
-    if (SpeedButtonAuto->isChecked())
-        ButtonTrack->click();
+    apply_auto(placing_outside_dx_ ? AzimuthChange::Outside : AzimuthChange::Computed);
 }
 
 // Shows an azimuth and a distance and hands the azimuth on to the published item and the dial.
@@ -76,8 +75,7 @@ void TForm1::SpeedButtonLPClick() {
         }
         redraw_dial();
     }
-    if (SpeedButtonAuto->isChecked())
-        ButtonTrack->click();
+    apply_auto(AzimuthChange::LongPath);
 }
 
 void TForm1::MenuKmClick() {

@@ -1,8 +1,8 @@
 // The DX station entry of the main window: the locator field, the two coordinate fields and
 // the hemisphere boxes follow each other as the operator types.
 
-#include "app/desktop.h"
-#include "app/field_text.h"
+#include "ui/desktop.h"
+#include "ui/field_text.h"
 #include "app/main_window.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"

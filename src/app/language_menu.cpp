@@ -1,9 +1,9 @@
 // The language menu, the help and the About box of the main window.
 
-#include "app/accessible_names.h"
-#include "app/desktop.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 #include "app/main_window_hosts.h"
-#include "app/rotator_menu.h"
+#include "app/rotor_menu.h"
 #include "app/widgets.h"
 #include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
@@ -25,6 +25,7 @@ void TForm1::MenuFrancaisClick() {
 
 void TForm1::apply_language(bool french) {
     french_ = french;
+    session_->setLanguage(french ? UiLanguage::French : UiLanguage::English);
     (french ? MenuFrancais : MenuEnglish)->setChecked(true);
     const LanguageTexts& t = language_texts(french ? UiLanguage::French : UiLanguage::English);
     MenuQuitter->setText(t.quit);

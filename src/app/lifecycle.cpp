@@ -1,7 +1,7 @@
 // Start-up and shut-down of the main window, and the two status lines.
 
 #include "app/design_sizes.h"
-#include "app/desktop.h"
+#include "ui/desktop.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
 #include "geodesy/number_text.h"
@@ -183,11 +183,11 @@ void TForm1::update_status_lines() {
             line += QStringLiteral(" / ") +
                     network_failure_text(network_error_,
                                          french_ ? UiLanguage::French : UiLanguage::English);
-        if (!outside_error_.isEmpty())
-            line += QStringLiteral(" / ") + outside_error_;
+        if (!session_->outsideRefusal().isEmpty())
+            line += QStringLiteral(" / ") + session_->outsideRefusal();
         LabelEtatInterface->setText(line);
-    } else if (!outside_error_.isEmpty()) {
-        LabelEtatInterface->setText(QStringLiteral(" ") + outside_error_);
+    } else if (!session_->outsideRefusal().isEmpty()) {
+        LabelEtatInterface->setText(QStringLiteral(" ") + session_->outsideRefusal());
     }
 
     if (state_.LocalLocator.isEmpty()) {

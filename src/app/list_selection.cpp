@@ -1,7 +1,7 @@
 // Choosing an entry of the prefix list or of a personal list sets the DX station.
 
-#include "app/accessible_names.h"
-#include "app/desktop.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 #include "app/main_window.h"
 #include "lists/list_entry.h"
 

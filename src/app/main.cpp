@@ -1,7 +1,7 @@
 // Kestrav: points a directional antenna at a distant station.
 
 #include "app/command_line.h"
-#include "app/desktop.h"
+#include "ui/desktop.h"
 #include "app/main_window.h"
 #include "app/platform_choice.h"
 #include "app/shutdown_signals.h"

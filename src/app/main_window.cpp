@@ -1,13 +1,13 @@
-#include "app/accessible_names.h"
+#include "ui/accessible_names.h"
 #include "app/design_sizes.h"
 #include "app/main_window_hosts.h"
 
-#include "app/desktop.h"
+#include "ui/desktop.h"
 #include "app/fonts.h"
 #include "app/pictures.h"
-#include "app/widget_factory.h"
+#include "ui/widget_factory.h"
 #include "app/widgets.h"
-#include "app/window_placement.h"
+#include "setup/window_placement.h"
 #include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_listener.h"
 #include "rotor/comm_port_driver.h"
@@ -71,7 +71,8 @@ protected:
 } // namespace
 
 TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
-    : QMainWindow(parent), desktop_(context.desktop), parallel_port_(context.parallel_port),
+    : QMainWindow(parent), session_(new StationSession(this)), state_(session_->state()),
+      desktop_(context.desktop), parallel_port_(context.parallel_port),
       window_messages_(context.window_messages), dde_server_(context.dde_server) {
     setObjectName(QStringLiteral("Form1"));
     hosts_ = std::make_unique<Hosts>(*this);

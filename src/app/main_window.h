@@ -5,8 +5,8 @@
 
 #include "app/main_window_context.h"
 #include "app/main_window_ui.h"
-#include "app/station_state.h"
-#include "rotor/rotor_controller.h"
+#include "settings/station_state.h"
+#include "station/station_session.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -26,6 +26,7 @@ public:
     ~TForm1() override;
 
     StationState& state() { return state_; }
+    StationSession& session() { return *session_; }
     RotorController& controller() { return *controller_; }
     Desktop& desktop() { return *desktop_; }
     // The initialisation dialog, built the first time it is asked for.
@@ -42,15 +43,6 @@ public:
     // selected interface whatever the minimum step, then both serial ports are closed.
     void hand_over_test_azimuth(int azimuth);
     bool testCommandPending() const { return test_command_pending_; }
-    // A GO asked for by another program: the rotator's rules and the LED as for the window's
-    // own GO, but no beep and no box; what failed is told in the status line.
-    // `request` names it in the status line ("P 45", "K").
-    GoResult outside_go(double azimuth, const QString& request);
-    // Why another program's request was refused or failed, in the status line until the next
-    // command is handed over.
-    void tell_outside_refusal(const QString& reason);
-    // Another program's STOP: as the window's, a burst of them counting once.
-    void outside_stop();
 
 signals:
     // The exit has begun: whatever takes requests from other programs stops taking them.
@@ -143,7 +135,9 @@ private:
     void set_tracking_indication(bool on);
     void show_command_text(RotorInterface which, const QString& text);
     void command_failed(GoFailure failure, const QString& reason);
-    QString outside_failure_text(GoFailure failure, const QString& reason) const;
+    void show_requested_azimuth(double azimuth);
+    // AUTO's rule applied to a new azimuth: GO when it goes at once.
+    void apply_auto(AzimuthChange change);
     void show_heading(std::optional<double> heading);
     void park();
     bool FormClose();
@@ -156,7 +150,8 @@ private:
     void window_focus_changed(QWindow* window);
     bool formInitVisible() const;
 
-    StationState state_;
+    StationSession* session_;
+    StationState& state_; // the session's
     Desktop* desktop_;
     ParallelPortLibrary* parallel_port_;
     WindowMessages* window_messages_;
@@ -172,8 +167,6 @@ private:
     bool closing_on_signal_ = false;
     std::unique_ptr<Desktop> unattended_desktop_; // stands in for desktop_ once a signal came
     QString network_error_;                       // shown in the status line until the next GO
-    QString outside_error_;   // another program's refused request, shown likewise
-    QString outside_request_; // the other program's request whose GO is under way, if any
     QString published_azimuth_;
     bool raw_output_display_ = false;
     QString saved_azimut_caption_;

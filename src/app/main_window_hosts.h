@@ -10,7 +10,7 @@
 namespace kestrav {
 
 class FollowWsjtx;
-class RotatorMenu;
+class RotorMenu;
 
 class TForm1::Hosts final : public MapHost, public InitDialogHost {
 public:
@@ -29,6 +29,7 @@ public:
     void followMapChanges(QObject* receiver, std::function<void()> changed) override;
 
     StationState& dialogStation() override { return w_.state_; }
+    StationSession& dialogSession() override { return *w_.session_; }
     Desktop& dialogDesktop() override { return *w_.desktop_; }
     ParallelPortLibrary* dialogParallelPort() override { return w_.parallel_port_; }
     QIcon dialogIcon() const override { return w_.windowIcon(); }
@@ -36,9 +37,7 @@ public:
     void handOverTestAzimuth(int azimuth) override { w_.hand_over_test_azimuth(azimuth); }
     void dropTestCommand() override { w_.test_command_pending_ = false; }
 
-    // Kestrav's rotctld server: its item under "&Unit", and what a client asks done as the
-    // operator would do it.
-    class RotctldService;
+    // Kestrav's rotctld server: its item under "&Unit", its dialog and where it listens.
     void installRotctldServer();
 
     // Following WSJT-X: its check item under "&My Lists".
@@ -46,7 +45,7 @@ public:
 
     // The rotator's command keys: their menu, before "&Language".
     void installRotatorMenu();
-    RotatorMenu* rotator_menu = nullptr;
+    RotorMenu* rotator_menu = nullptr;
 
 private:
     TForm1& w_;

@@ -1,8 +1,8 @@
 // The main window as the map window's host: the "&Map" menu item, the DX station and beam the
 // map draws, the DX station set from a click on the map, and the changes the map follows.
 
-#include "app/accessible_names.h"
-#include "app/desktop.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 #include "app/main_window_hosts.h"
 #include "follow/follow_logic.h"
 #include "follow/follow_wsjtx.h"

@@ -1,7 +1,7 @@
 // The three personal lists: chosen from the "My Lists" menu, loaded with their titles, and
 // loaded again at start from the paths in the settings file.
 
-#include "app/desktop.h"
+#include "ui/desktop.h"
 #include "app/main_window.h"
 #include "lists/list_file.h"
 #include "lists/personal_list.h"

@@ -3,9 +3,9 @@
 // antenna's heading. What goes to the rotator is the controller's business; this file reads
 // the widgets, calls it and shows what it tells.
 
-#include "app/accessible_names.h"
-#include "app/desktop.h"
-#include "app/field_text.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
+#include "ui/field_text.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
 #include "geodesy/number_text.h"
@@ -78,7 +78,7 @@ void TForm1::EditAzimutChange() {
         // keystroke of "250" sent at once would turn the rotator to 2, 25 and 250, reversing
         // it on the way. A text the program writes is sent by its writer (the up-down, LP and
         // a new bearing with AUTO down, parking always), once; a test azimuth is sent here.
-        if (typed && SpeedButtonAuto->isChecked())
+        if (typed && session_->autoAction(AzimuthChange::Typed) == AutoAction::AfterPause)
             TimerAzimutPause->start();
         else if (test_command_pending_)
             ButtonTrack->click();
@@ -123,7 +123,7 @@ void TForm1::EditAzimutReturnPressed() {
 
 // Typing has paused: the typed azimuth goes out, unless AUTO was released meanwhile.
 void TForm1::TimerAzimutPauseTimer() {
-    if (SpeedButtonAuto->isChecked())
+    if (session_->autoAction(AzimuthChange::Typed) == AutoAction::AfterPause)
         ButtonTrack->click();
 }
 
@@ -133,7 +133,11 @@ void TForm1::UpDownAzimutClick() {
     write_azimuth_text(format_fixed(position, 1));
     publish_azimuth(QString::number(position));
     redraw_dial();
-    if (SpeedButtonAuto->isChecked())
+    apply_auto(AzimuthChange::Stepped);
+}
+
+void TForm1::apply_auto(AzimuthChange change) {
+    if (session_->autoAction(change) == AutoAction::SendNow)
         ButtonTrack->click();
 }
 
@@ -158,21 +162,27 @@ void TForm1::ButtonTrackClick() {
     }
     // A DX station from another program (WSJT-X) turns the antenna as another program's
     // request does: on a busy line the latest wins.
-    controller_->go(state_.RequestedAzimuth, placing_outside_dx_ ? Origin::Outside : Origin::Desk);
+    session_->go(placing_outside_dx_ ? Origin::Outside : Origin::Desk);
 }
 
-GoResult TForm1::outside_go(double azimuth, const QString& request) {
-    const QScopedValueRollback<QString> outside(outside_request_, request);
-    return controller_->go(azimuth, Origin::Outside);
-}
-
-void TForm1::outside_stop() {
-    controller_->stop(Origin::Outside);
-}
-
-void TForm1::tell_outside_refusal(const QString& reason) {
-    outside_error_ = reason;
-    update_status_lines();
+// Another program's azimuth, as if typed: the field and what typing also does, left until the
+// command was on its way: no DX station selected any more, and the arrows, the published
+// azimuth and the dial follow the field.
+void TForm1::show_requested_azimuth(double azimuth) {
+    {
+        const QSignalBlocker blocker(EditAzimut);
+        EditAzimut->setText(format_general(azimuth, 15));
+        EditAzimut->setCursorPosition(0);
+    }
+    for (QLineEdit* field : {EditDXLocator, EditDXLattitude, EditDXLongitude, EditDistance}) {
+        const QSignalBlocker blocker(field);
+        field->clear();
+    }
+    clear_list_selections();
+    const long long whole = round_half_even(azimuth);
+    UpDownAzimut->setPosition(static_cast<int>(whole));
+    publish_azimuth(QString::number(whole));
+    redraw_dial();
 }
 
 // The LED blinks from the first GO that handed a command over until TimerTrackOK fires; a
@@ -203,7 +213,7 @@ void TForm1::TimerTrackOKTimer() {
 
 void TForm1::stop_all() {
     TimerAzimutPause->stop();
-    controller_->stop();
+    session_->stop();
 }
 
 void TForm1::BitBtnStopClick() {
@@ -240,18 +250,17 @@ void TForm1::build_rotor_controller() {
     seams.network = link;
     seams.parallel_port = parallel_port_;
     seams.window_messages = window_messages_;
-    controller_ = new RotorController(state_, seams, this);
+    controller_ = &session_->buildRotor(seams);
 
     connect(controller_, &RotorController::commandText, this, &TForm1::show_command_text);
     connect(controller_, &RotorController::commandHandedOver, this, [this] {
         clear_refusal(ButtonTrack);
         set_tracking_indication(true);
-        if (!outside_error_.isEmpty()) {
-            outside_error_.clear();
-            update_status_lines();
-        }
     });
-    connect(controller_, &RotorController::commandFailed, this, &TForm1::command_failed);
+    connect(session_, &StationSession::commandFailed, this, &TForm1::command_failed);
+    connect(session_, &StationSession::outsideRefusalChanged, this, &TForm1::update_status_lines);
+    connect(session_, &StationSession::azimuthRequested, this, &TForm1::show_requested_azimuth);
+    connect(SpeedButtonAuto, &QToolButton::toggled, session_, &StationSession::setAuto);
     connect(controller_, &RotorController::stopped, this,
             [this] { set_tracking_indication(false); });
     connect(controller_, &RotorController::headingChanged, this, &TForm1::show_heading);
@@ -268,40 +277,10 @@ void TForm1::show_command_text(RotorInterface which, const QString& text) {
         LabelAzimut->setText(text);
 }
 
-// Why another program's GO handed nothing over, in the window's language.
-QString TForm1::outside_failure_text(GoFailure failure, const QString& reason) const {
-    const LanguageTexts& texts = language_texts(french_ ? UiLanguage::French : UiLanguage::English);
-    QString why;
-    switch (failure) {
-    case GoFailure::Refused:
-        why = texts.client_no_interface;
-        break;
-    case GoFailure::NoPort:
-        why = texts.client_no_port;
-        break;
-    case GoFailure::ArswinNotRunning:
-        why = state_.Messages.arswin_not_running;
-        break;
-    case GoFailure::NotDelivered:
-    case GoFailure::NetworkFailed:
-    case GoFailure::BelowMinimumStep:
-        why = texts.client_not_delivered;
-        break;
-    }
-    if (!reason.isEmpty())
-        why += QStringLiteral(" (%1)").arg(reason);
-    return texts.client_refused.arg(outside_request_, why);
-}
-
-// A command that did not go out: a beep, except for a step too small (dropped in silence) and
+// The operator's command that did not go out: a beep, except for a step too small (dropped in silence) and
 // a missing outside program (a box). rotctld's failure comes later: the LED goes off and the
 // reason stays in the status line until the next command.
 void TForm1::command_failed(GoFailure failure, const QString& reason) {
-    if (!outside_request_.isEmpty()) {
-        if (failure != GoFailure::BelowMinimumStep)
-            tell_outside_refusal(outside_failure_text(failure, reason));
-        return;
-    }
     switch (failure) {
     case GoFailure::BelowMinimumStep:
         return;

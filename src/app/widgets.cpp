@@ -1,6 +1,6 @@
 #include "app/widgets.h"
 
-#include "app/widget_factory.h"
+#include "ui/widget_factory.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

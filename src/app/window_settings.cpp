@@ -1,7 +1,7 @@
 // The main window's side of the settings file: reading it at start, with the menu clicks,
 // list loading and serial settings it causes, and writing it at exit.
 
-#include "app/desktop.h"
+#include "ui/desktop.h"
 #include "app/main_window.h"
 #include "rotor/comm_port_driver.h"
 #include "settings/settings_file.h"

@@ -1,7 +1,7 @@
 #include "follow/follow_dialog.h"
 
-#include "app/accessible_names.h"
-#include "app/desktop.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 #include "follow/follow_setting.h"
 #include "setup/languages.h"
 

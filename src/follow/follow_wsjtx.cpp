@@ -1,6 +1,6 @@
 #include "follow/follow_wsjtx.h"
 
-#include "app/desktop.h"
+#include "ui/desktop.h"
 #include "follow/country_source.h"
 #include "follow/follow_dialog.h"
 #include "follow/wsjtx_listener.h"

@@ -1,8 +1,8 @@
 #include "map/map_window.h"
 
-#include "app/accessible_names.h"
-#include "app/station_state.h"
-#include "app/window_placement.h"
+#include "ui/accessible_names.h"
+#include "settings/station_state.h"
+#include "setup/window_placement.h"
 #include "map/map_placement.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"

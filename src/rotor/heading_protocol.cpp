@@ -302,7 +302,7 @@ void RotctldAnswers::take_state(QByteArrayView line, Outcome& outcome) {
     outcome.range_answered = true;
     if (complete && !report && min_azimuth_ && max_azimuth_ && *min_azimuth_ >= kLowestPosition &&
         *min_azimuth_ < *max_azimuth_ && *max_azimuth_ <= kHighestPosition)
-        outcome.range = RotatorRange{*min_azimuth_, *max_azimuth_};
+        outcome.range = RotorRange{*min_azimuth_, *max_azimuth_};
     forget_state();
 }
 

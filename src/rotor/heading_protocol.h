@@ -101,7 +101,7 @@ public:
         // The range question answered: with the rotator's range when the answer held a
         // sensible one (a minimum below a maximum, each within -360 to 720), else without.
         bool range_answered = false;
-        std::optional<RotatorRange> range;
+        std::optional<RotorRange> range;
     };
 
     void expect(Question question);

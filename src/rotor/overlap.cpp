@@ -4,7 +4,7 @@
 
 namespace kestrav {
 
-std::optional<double> overlap_position(double bearing, const RotatorRange& range,
+std::optional<double> overlap_position(double bearing, const RotorRange& range,
                                        const std::optional<HeadingReading>& heading) {
     if (!std::isfinite(bearing))
         return std::nullopt;

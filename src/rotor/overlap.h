@@ -8,7 +8,7 @@
 namespace kestrav {
 
 // The positions a rotator can reach, in degrees of its own scale.
-struct RotatorRange {
+struct RotorRange {
     double min = 0;
     double max = 360;
 
@@ -32,7 +32,7 @@ struct HeadingReading {
 // bearing + 360, the reachable one nearest a fresh heading (the short way through the
 // overlap), the bearing itself on a tie; with no fresh heading, the bearing itself when it is
 // reachable, otherwise the reachable one nearest it. None when no position is reachable.
-std::optional<double> overlap_position(double bearing, const RotatorRange& range,
+std::optional<double> overlap_position(double bearing, const RotorRange& range,
                                        const std::optional<HeadingReading>& heading);
 
 // The bearing a position on the rotator's scale points to, 0 to under 360: 360 and -360 are

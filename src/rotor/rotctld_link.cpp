@@ -28,7 +28,7 @@ QString unreadable_answer_text() {
 
 } // namespace
 
-RotctldLink::RotctldLink(QObject* parent) : RotatorLink(parent) {
+RotctldLink::RotctldLink(QObject* parent) : RotorLink(parent) {
     connect_timer_.setSingleShot(true);
     connect_timer_.setInterval(kConnectMilliseconds);
     // A connection made for a position question alone fails in silence: nothing the operator
@@ -205,7 +205,7 @@ void RotctldLink::receive() {
         if (outcome.heading)
             emit headingReceived(*outcome.heading);
         if (outcome.range_answered) {
-            range_ = outcome.range.value_or(RotatorRange{});
+            range_ = outcome.range.value_or(RotorRange{});
             emit rangeReceived();
         }
         if (outcome.position_answered && waiting_turn_)

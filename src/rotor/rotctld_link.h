@@ -21,7 +21,7 @@
 
 namespace kestrav {
 
-class RotctldLink final : public RotatorLink {
+class RotctldLink final : public RotorLink {
     Q_OBJECT
 public:
     explicit RotctldLink(QObject* parent = nullptr);
@@ -46,7 +46,7 @@ public:
     void askHeading() override;
     // The range is asked once a connection, and forgotten with it.
     void askRange() override;
-    std::optional<RotatorRange> reportedRange() const override { return range_; }
+    std::optional<RotorRange> reportedRange() const override { return range_; }
     // Lets what was sent go out, then closes. Nothing when closed.
     void close() override;
     // At exit only, when no event loop will run again: waits at most `milliseconds` for the
@@ -85,7 +85,7 @@ private:
     std::optional<long long> elevation_tenths_;
     bool elevation_read_ = false;
     std::optional<long long> waiting_turn_; // tenths of a degree
-    std::optional<RotatorRange> range_;
+    std::optional<RotorRange> range_;
     bool range_asked_ = false;
     bool closing_ = false;
     bool connected_ = false; // this connection was made (its loss is told)

@@ -1,6 +1,7 @@
 #include "rotor/rotctld_protocol.h"
 
 #include <QList>
+#include <QRandomGenerator>
 
 #include <cmath>
 
@@ -95,17 +96,17 @@ QByteArray report(RotctldCode code) {
     return "RPRT " + QByteArray::number(static_cast<int>(code)) + '\n';
 }
 
-RotctldCode code_of(RotatorService::Outcome outcome) {
+RotctldCode code_of(RotorService::Outcome outcome) {
     switch (outcome) {
-    case RotatorService::Outcome::Done:
+    case RotorService::Outcome::Done:
         return RotctldCode::Ok;
-    case RotatorService::Outcome::Refused:
+    case RotorService::Outcome::Refused:
         return RotctldCode::InvalidArgument;
-    case RotatorService::Outcome::Failed:
+    case RotorService::Outcome::Failed:
         return RotctldCode::InputOutput;
-    case RotatorService::Outcome::TimedOut:
+    case RotorService::Outcome::TimedOut:
         return RotctldCode::Timeout;
-    case RotatorService::Outcome::Unavailable:
+    case RotorService::Outcome::Unavailable:
         return RotctldCode::NotAvailable;
     }
     return RotctldCode::InvalidArgument;
@@ -118,7 +119,7 @@ struct Item {
     QByteArray tag = {};
 };
 
-QList<Item> dump_state_items(const RotatorService::Range& range) {
+QList<Item> dump_state_items(const RotorService::Range& range) {
     return {
         {"rotctld Protocol Ver: ", "1"},
         {"Rotor Model: ", QByteArray::number(kNetworkRotatorModel)},
@@ -132,8 +133,8 @@ QList<Item> dump_state_items(const RotatorService::Range& range) {
     };
 }
 
-QList<Item> dump_caps_items(const RotatorService& rotator) {
-    const RotatorService::Range range = rotator.range();
+QList<Item> dump_caps_items(const RotorService& rotator) {
+    const RotorService::Range range = rotator.range();
     return {
         {{}, "Caps dump for model:\t" + QByteArray::number(kNetworkRotatorModel)},
         {{}, "Model name:\t\t" + rotator.info().toUtf8()},
@@ -185,7 +186,7 @@ void write_answer(QByteArray& out, const Command& command, QList<QByteArrayView>
 
 } // namespace
 
-RotctldAnswer rotctld_answer(QByteArrayView line, RotatorService& rotator) {
+RotctldAnswer rotctld_answer(QByteArrayView line, RotorService& rotator) {
     RotctldAnswer answer;
     const QList<QByteArrayView> tokens = split_tokens(line);
     qsizetype next = 0;
@@ -227,11 +228,7 @@ RotctldAnswer rotctld_answer(QByteArrayView line, RotatorService& rotator) {
         case Kind::SetPosition: {
             double azimuth = 0;
             double elevation = 0; // checked, then ignored: the rotator turns only
-            const RotatorService::Range range = rotator.range();
             if (!read_number(arguments[0], azimuth) || !read_number(arguments[1], elevation)) {
-                code = RotctldCode::InvalidArgument;
-            } else if (azimuth < range.min_azimuth || azimuth > range.max_azimuth) {
-                rotator.outOfRange(azimuth);
                 code = RotctldCode::InvalidArgument;
             } else if (elevation < kMinElevation || elevation > kMaxElevation) {
                 code = RotctldCode::InvalidArgument;
@@ -273,6 +270,13 @@ RotctldAnswer rotctld_answer(QByteArrayView line, RotatorService& rotator) {
 
 QByteArray rotctld_oversized_line_answer() {
     return report(RotctldCode::InvalidArgument);
+}
+
+QString rotctld_own_info() {
+    static const QString info =
+        QStringLiteral("Kestrav %1")
+            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    return info;
 }
 
 } // namespace kestrav

@@ -1,7 +1,7 @@
 #pragma once
 // Kestrav as a rotctld: the line protocol of Hamlib's rotator daemon (the one its network
 // backend, "NET rotctl", speaks), as pure code. A line comes in, the answer text goes out;
-// what a command does to the rotator goes through RotatorService. Numbers are read and
+// what a command does to the rotator goes through RotorService. Numbers are read and
 // written in the C locale whatever the desktop's locale.
 
 #include <QByteArray>
@@ -21,7 +21,7 @@ enum class RotctldCode : int {
 };
 
 // What the rest of the program offers to a rotctld client.
-class RotatorService {
+class RotorService {
 public:
     enum class Outcome {
         Done,        // handed to the rotator interface (or dropped by its minimum step)
@@ -35,7 +35,9 @@ public:
         double max_azimuth = 360;
     };
 
-    virtual ~RotatorService() = default;
+    virtual ~RotorService() = default;
+    // A position with its elevation checked; whether it is within range() is the service's
+    // to decide (and to tell).
     virtual Outcome go_to(double azimuth) = 0;
     virtual void stop() = 0;
     virtual Outcome park() = 0;
@@ -45,9 +47,12 @@ public:
     virtual Range range() const = 0;
     // One line that names the rotator behind the server, for "get_info".
     virtual QString info() const = 0;
-    // A well-formed azimuth refused as outside range(): told, as nothing was sent.
-    virtual void outOfRange(double /*azimuth*/) {}
 };
+
+// The line this process's server answers get_info with: "Kestrav" and a token drawn once per
+// process, so that the link to rotctld can tell when the rotctld it reached is this very
+// process (whose GO would only come back to itself). Another Kestrav draws another token.
+QString rotctld_own_info();
 
 // The longest line a client may send, its line end included; a longer one is refused whole.
 inline constexpr int kRotctldLineLimit = 256;
@@ -61,7 +66,7 @@ struct RotctldAnswer {
 // Answers one line, without its line end (a trailing CR is ignored). Several commands may
 // share a line ("p p"); each may start with "+" (extended answers, one item per line) or with
 // ";", "|" or "," (extended answers on one line, items separated by that character).
-RotctldAnswer rotctld_answer(QByteArrayView line, RotatorService& rotator);
+RotctldAnswer rotctld_answer(QByteArrayView line, RotorService& rotator);
 
 // The answer to a line longer than kRotctldLineLimit.
 QByteArray rotctld_oversized_line_answer();

@@ -5,7 +5,6 @@
 #include <QHostInfo>
 #include <QMetaObject>
 #include <QNetworkInterface>
-#include <QRandomGenerator>
 #include <QTcpServer>
 
 #include <algorithm>
@@ -38,13 +37,6 @@ private:
 };
 
 } // namespace
-
-QString rotctld_own_info() {
-    static const QString info =
-        QStringLiteral("Kestrav %1")
-            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-    return info;
-}
 
 bool reaches_own_server(const QString& host, int port, const ServeSetting& serve) {
     if (!serve.on || port != serve.port)
@@ -84,7 +76,7 @@ struct RotctldServer::Client {
     QTimer untaken;               // runs while held without any answer taken
 };
 
-RotctldServer::RotctldServer(RotatorService& rotator, QObject* parent)
+RotctldServer::RotctldServer(RotorService& rotator, QObject* parent)
     : QObject(parent), rotator_(rotator) {
     idle_timer_.setSingleShot(true);
     connect(&idle_timer_, &QTimer::timeout, this, &RotctldServer::close_idle_clients);

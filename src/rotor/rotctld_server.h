@@ -26,11 +26,6 @@ namespace kestrav {
 
 class RotctldConnection;
 
-// The line this process's server answers get_info with: "Kestrav" and a token drawn once per
-// process, so that the link to rotctld can tell when the rotctld it reached is this very
-// process (whose GO would only come back to itself). Another Kestrav draws another token.
-QString rotctld_own_info();
-
 // Whether a rotctld client set to `host`:`port` would reach this program's own server while
 // it serves as `serve` says: the server on, the same port, and the host this computer (a
 // loopback name or address, 0.0.0.0, and with the server on every interface any address or
@@ -57,7 +52,7 @@ public:
     // 2 s while they follow the antenna.
     static constexpr std::chrono::milliseconds kIdleLimit = std::chrono::minutes(5);
 
-    RotctldServer(RotatorService& rotator, QObject* parent = nullptr);
+    RotctldServer(RotorService& rotator, QObject* parent = nullptr);
     ~RotctldServer() override;
 
     // Listens on `address`:`port` in place of any earlier listener; false, with the reason
@@ -94,7 +89,7 @@ private:
     void request_sweep();
     void sweep();
 
-    RotatorService& rotator_;
+    RotorService& rotator_;
     QTcpServer* server_ = nullptr;
     std::vector<std::unique_ptr<Client>> clients_;
     QString error_;

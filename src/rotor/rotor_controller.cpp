@@ -34,7 +34,7 @@ bool post_azimuth(WindowMessages& messages, WindowHandle window, long long wpara
 
 // A position asked for decides where a bearing goes when the rotator reaches it and it points
 // that way.
-bool preferred_decides(const RotatorRange& range, double bearing, std::optional<double> preferred) {
+bool preferred_decides(const RotorRange& range, double bearing, std::optional<double> preferred) {
     return preferred && range.reaches(*preferred) &&
            std::fabs(std::remainder(*preferred - bearing, 360)) < 1e-9;
 }
@@ -58,9 +58,9 @@ RotorController::RotorController(StationState& state, const RotorSeams& seams, Q
     gs232_pacer_ = new SerialPacer(*gs232_, seams.clock, this);
     easycomm_pacer_ = new SerialPacer(*easycomm_, seams.clock, this);
     link_->setParent(this);
-    connect(link_, &RotatorLink::failed, this, &RotorController::network_failed);
-    connect(link_, &RotatorLink::headingReceived, this, &RotorController::headingReceived);
-    connect(link_, &RotatorLink::rangeReceived, this, &RotorController::network_range_received);
+    connect(link_, &RotorLink::failed, this, &RotorController::network_failed);
+    connect(link_, &RotorLink::headingReceived, this, &RotorController::headingReceived);
+    connect(link_, &RotorLink::rangeReceived, this, &RotorController::network_range_received);
 
     heading_timer_->setObjectName(QStringLiteral("TimerHeading"));
     heading_timer_->setInterval(kHeadingPeriodMilliseconds);
@@ -155,7 +155,7 @@ bool RotorController::take_step(RotorInterface which, std::optional<double> posi
     return true;
 }
 
-bool RotorController::needs_heading(const RotatorRange& range, double bearing,
+bool RotorController::needs_heading(const RotorRange& range, double bearing,
                                     std::optional<double> preferred) const {
     if (range.northToNorth() || state_.AntennaHeading)
         return false;
@@ -185,7 +185,7 @@ bool RotorController::open_serial(RotorInterface which) {
 // open until STOP, the end of a test, the dialog or exit. On a rotator with an overlap and no
 // fresh heading, the heading is asked first and the command waits for it.
 bool RotorController::serial_output(RotorInterface which) {
-    const RotatorRange range = rotatorRange(which);
+    const RotorRange range = rotatorRange(which);
     if (range.northToNorth())
         return serial_turn(which, state_.CommandAzimuth, std::nullopt);
     const double bearing = state_.CommandAzimuth;
@@ -204,7 +204,7 @@ bool RotorController::serial_turn(RotorInterface which, double bearing,
                                   std::optional<double> preferred) {
     const bool gs232 = which == RotorInterface::Gs232;
     TCommPortDriver* driver = serialPort(which);
-    const RotatorRange range = rotatorRange(which);
+    const RotorRange range = rotatorRange(which);
     state_.CommandAzimuth = bearing;
     if (range.northToNorth()) {
         if (!take_step(which))
@@ -304,7 +304,7 @@ bool RotorController::network_output() {
         link_->askRange();
         return true;
     }
-    const RotatorRange range = rotatorRange(RotorInterface::Network);
+    const RotorRange range = rotatorRange(RotorInterface::Network);
     if (!shutting_down_ && needs_heading(range, bearing, preferred_position_)) {
         pending_ =
             PendingTurn{RotorInterface::Network, bearing, preferred_position_, false, replaceable_};
@@ -317,7 +317,7 @@ bool RotorController::network_output() {
 
 bool RotorController::network_turn(double bearing, std::optional<double> preferred) {
     state_.CommandAzimuth = bearing;
-    const RotatorRange range = rotatorRange(RotorInterface::Network);
+    const RotorRange range = rotatorRange(RotorInterface::Network);
     const double position = overlap_target(bearing, range, preferred);
     // On the 0 to 360 scale the bearing is the position (360 aside, which go() has set).
     if (!take_step(RotorInterface::Network,
@@ -523,7 +523,7 @@ bool RotorController::askPosition() {
 // of it only while it is.
 void RotorController::headingReceived(double degrees) {
     // A rotator with an overlap reports positions up to the end of its range.
-    const RotatorRange range = rotatorRange(state_.SelectedInterface);
+    const RotorRange range = rotatorRange(state_.SelectedInterface);
     std::optional<double> reading = heading_reading(
         degrees, range.northToNorth() ? kReportedHeadings : HeadingRange{range.min, range.max});
     // A serial controller installed with its end stop at south counts from south, as the
@@ -551,7 +551,7 @@ void RotorController::headingExpired() {
 // serial rotators keep the 0 to 360 scale: the stop-side mapping already sends the short way
 // round for such an installation, and the dialog does not offer 450 with it. rotctld's own
 // range applies once read, 0 to 360 until then.
-RotatorRange RotorController::rotatorRange(RotorInterface which) const {
+RotorRange RotorController::rotatorRange(RotorInterface which) const {
     switch (which) {
     case RotorInterface::Gs232:
         if (state_.Gs232Range == RangeChoice::Turn450 && state_.stop_side(which) == StopSide::N)
@@ -565,7 +565,7 @@ RotatorRange RotorController::rotatorRange(RotorInterface which) const {
         if (state_.NetworkRange == RangeChoice::Turn450)
             return {0, 450};
         if (state_.NetworkRange == RangeChoice::Reported)
-            return link_->reportedRange().value_or(RotatorRange{});
+            return link_->reportedRange().value_or(RotorRange{});
         break;
     default:
         break;
@@ -575,7 +575,7 @@ RotatorRange RotorController::rotatorRange(RotorInterface which) const {
 
 // The position a bearing is sent as: the short way through the overlap from a fresh heading
 // (a reading stays only while fresh), the bearing itself without one.
-double RotorController::overlap_target(double bearing, const RotatorRange& range,
+double RotorController::overlap_target(double bearing, const RotorRange& range,
                                        std::optional<double> preferred) const {
     if (preferred_decides(range, bearing, preferred))
         return *preferred;

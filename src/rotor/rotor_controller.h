@@ -5,11 +5,12 @@
 // It reads its configuration from the shared StationState and tells the outside world by
 // signals; the window shows what they mean (beeps, boxes, the LED, the status line).
 
-#include "app/station_state.h"
+#include "settings/station_state.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/heading_protocol.h"
 #include "rotor/lpt_sequence.h"
 #include "rotor/overlap.h"
+#include "rotor/rotor_link.h"
 #include "rotor/rotor_types.h"
 
 #include <QByteArray>
@@ -25,40 +26,6 @@ class ParallelPortLibrary;
 class SerialPacer;
 class TCommPortDriver;
 class WindowMessages;
-
-// The connection to Hamlib's rotctld as the controller uses it. The real one speaks TCP and
-// lives with the window code; tests give a recording one.
-class RotatorLink : public QObject {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-
-    virtual void setAddress(const QString& host, quint16 port) = 0;
-    // Connected, or being connected.
-    virtual bool isOpen() const = 0;
-    // The text that turns to `tenths` of a degree, as `turn` sends it.
-    virtual QByteArray turnCommand(long long tenths) const = 0;
-    virtual void turn(long long tenths) = 0;
-    virtual void stop() = 0;
-    // Asks the position, connecting if need be, unless a question is still unanswered. A
-    // connection that fails for a position question alone is not told.
-    virtual void askHeading() = 0;
-    // Asks the rotator's range, connecting if need be; rangeReceived tells the answer.
-    virtual void askRange() = 0;
-    // The range the rotator reported on this connection: its own when it told a sensible one,
-    // 0 to 360 when it told none; nothing before the answer.
-    virtual std::optional<RotatorRange> reportedRange() const = 0;
-    // Lets what was sent go out, then closes.
-    virtual void close() = 0;
-    // At exit, with no event loop to come: waits at most `milliseconds` for what is queued.
-    virtual void finish(int milliseconds) = 0;
-
-signals:
-    // The connection failed or a command was refused; told after the fact.
-    void failed(const QString& reason);
-    void headingReceived(double degrees);
-    void rangeReceived();
-};
 
 // Why a GO handed nothing over.
 enum class GoFailure {
@@ -89,7 +56,7 @@ struct RotorSeams {
     TCommPortDriver* easycomm = nullptr;
     ParallelPortLibrary* parallel_port = nullptr;
     WindowMessages* window_messages = nullptr;
-    RotatorLink* network = nullptr;
+    RotorLink* network = nullptr;
     PauseFunction pause = pause_milliseconds; // the FODTrack pacing
     MillisecondClock clock = steady_milliseconds; // the serial lines' pacing
 };
@@ -155,10 +122,10 @@ public:
     std::optional<double> reportedAzimuth() const;
 
     // The positions the interface's rotator reaches: 0 to 360 unless its range is wider.
-    RotatorRange rotatorRange(RotorInterface which) const;
+    RotorRange rotatorRange(RotorInterface which) const;
 
     TCommPortDriver* serialPort(RotorInterface which) const;
-    RotatorLink* networkLink() const { return link_; }
+    RotorLink* networkLink() const { return link_; }
 
     static constexpr int kHeadingPeriodMilliseconds = 1000;
     // A reading older than this is no longer the antenna's heading: STOP, a port closed or a
@@ -182,11 +149,11 @@ signals:
 private:
     bool send();
     bool take_step(RotorInterface which, std::optional<double> position = std::nullopt);
-    double overlap_target(double bearing, const RotatorRange& range,
+    double overlap_target(double bearing, const RotorRange& range,
                           std::optional<double> preferred) const;
     // Whether a command must wait for the rotator's heading: its range has an overlap, no
     // reading is fresh and no position was asked for.
-    bool needs_heading(const RotatorRange& range, double bearing,
+    bool needs_heading(const RotorRange& range, double bearing,
                        std::optional<double> preferred) const;
     bool fail(GoFailure failure, const QString& reason = {});
     bool open_serial(RotorInterface which);
@@ -211,7 +178,7 @@ private:
     TCommPortDriver* easycomm_;
     ParallelPortLibrary* parallel_port_;
     WindowMessages* window_messages_;
-    RotatorLink* link_;
+    RotorLink* link_;
     PauseFunction pause_;
     QTimer* heading_timer_;
     QTimer* heading_stale_timer_;

@@ -2,7 +2,7 @@
 // Writing the settings file: every key, in a fixed order, with numbers in the system
 // decimal separator current at the time of writing.
 
-#include "app/station_state.h"
+#include "settings/station_state.h"
 
 #include <QStringList>
 

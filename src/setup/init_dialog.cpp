@@ -1,9 +1,9 @@
 #include "setup/init_dialog.h"
 
-#include "app/desktop.h"
-#include "app/field_text.h"
-#include "app/station_state.h"
-#include "app/widget_factory.h"
+#include "ui/desktop.h"
+#include "ui/field_text.h"
+#include "settings/station_state.h"
+#include "ui/widget_factory.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"

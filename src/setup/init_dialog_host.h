@@ -9,12 +9,14 @@ namespace kestrav {
 
 class Desktop;
 class ParallelPortLibrary;
+class StationSession;
 struct StationState;
 
 class InitDialogHost {
 public:
     virtual ~InitDialogHost() = default;
     virtual StationState& dialogStation() = 0;
+    virtual StationSession& dialogSession() = 0;
     virtual Desktop& dialogDesktop() = 0;
     // The library of the PourSat and FODTrack ports; null when there is none.
     virtual ParallelPortLibrary* dialogParallelPort() = 0;

@@ -1,8 +1,8 @@
 // The interface part of the initialisation dialog: the "INTERFACE" choice and one tab per
 // interface, built at their design positions, with the probe ports and the focus order.
 
-#include "app/station_state.h"
-#include "app/widget_factory.h"
+#include "settings/station_state.h"
+#include "ui/widget_factory.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotor_protocol.h"
 #include "setup/dialog_controls.h"

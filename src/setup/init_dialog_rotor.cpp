@@ -1,9 +1,9 @@
 // The interface handlers of the initialisation dialog: the interface choice, each tab's
 // settings, the COM probes, the test commands and parking. Each writes the state at once.
 
-#include "app/accessible_names.h"
-#include "app/desktop.h"
-#include "app/station_state.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
+#include "settings/station_state.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
@@ -12,6 +12,7 @@
 #include "setup/dialog_controls.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
+#include "station/station_session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,7 +32,7 @@ void TFormInit::RadioGroupRotorClick() {
     if (state_.SelectedInterface == RotorInterface::Network)
         state_.NetworkConfigured = true;
     // The next GO is sent whatever the minimum step.
-    state_.LastSentAzimuth = kNothingSent;
+    main_.dialogSession().rotor().forgetLastSent();
     main_.interfaceChanged();
 }
 

@@ -1,7 +1,7 @@
 #include "setup/serve_dialog.h"
 
-#include "app/accessible_names.h"
-#include "app/station_state.h"
+#include "ui/accessible_names.h"
+#include "settings/station_state.h"
 #include "rotor/rotctld_server.h"
 
 #include "setup/languages.h"

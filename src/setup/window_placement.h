@@ -1,5 +1,5 @@
 #pragma once
-// Where a window opens beside another one so that it lies wholly on the screen.
+// Where a window opens: wholly on one screen, beside another one or where it was last.
 
 #include <QPoint>
 #include <QRect>
@@ -15,5 +15,11 @@ namespace kestrav {
 // inside the area, except that one larger than the area keeps the area's top-left corner.
 QPoint place_beside(const QRect& anchor, const QSize& frame_size, const QRect& available,
                     int gap = 8);
+
+// The top-left corner for a window frame that wants to stand at `frame` on a screen whose
+// usable area is `available`: the wanted corner when the frame fits there, otherwise moved
+// just far enough to lie inside. A frame wider or taller than the area keeps its left or top
+// edge on it, so that the title bar and the menus stay within reach.
+QPoint place_inside(const QRect& frame, const QRect& available);
 
 } // namespace kestrav

@@ -298,7 +298,7 @@ public:
 TEST_F(OverlapNetworkSession, RangeReadFromRotctldTurnsTheShortWay) {
     window->state().NetworkRange = RangeChoice::Reported;
     expect_short_way(*this, "W020 000\r", "W380 000\r", "W200 000\r");
-    const RotatorRange read = window->controller().rotatorRange(RotorInterface::Network);
+    const RotorRange read = window->controller().rotatorRange(RotorInterface::Network);
     EXPECT_EQ(read.min, -180);
     EXPECT_EQ(read.max, 450);
 }

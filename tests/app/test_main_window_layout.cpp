@@ -2,7 +2,7 @@
 // the pictures, the panels' bevels, and where the window opens.
 
 #include "app/widgets.h"
-#include "app/window_placement.h"
+#include "setup/window_placement.h"
 #include "map/map_view.h"
 #include "map/map_window.h"
 #include "rotor/rotctld_link.h"

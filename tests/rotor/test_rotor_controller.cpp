@@ -20,7 +20,7 @@ namespace kestrav {
 namespace {
 
 // rotctld as the controller sees it: every turn and stop recorded, open from the first one.
-class FakeLink final : public RotatorLink {
+class FakeLink final : public RotorLink {
 public:
     void setAddress(const QString&, quint16) override {}
     bool isOpen() const override { return open; }
@@ -34,7 +34,7 @@ public:
     void stop() override { sent << "S"; }
     void askHeading() override { sent << "p"; }
     void askRange() override { sent << "dump_state"; }
-    std::optional<RotatorRange> reportedRange() const override { return range; }
+    std::optional<RotorRange> reportedRange() const override { return range; }
     void close() override {
         open = false;
         range.reset();
@@ -43,7 +43,7 @@ public:
 
     bool open = false;
     QList<QByteArray> sent;
-    std::optional<RotatorRange> range;
+    std::optional<RotorRange> range;
 };
 
 void no_pause(int) {}
@@ -312,14 +312,14 @@ TEST_F(ControllerTest, ReportedRangeIsReadBeforeTheFirstTurn) {
     state.ShowHeading = true;
     ASSERT_TRUE(controller->go(200));
     EXPECT_EQ(sent(), "dump_state");
-    link->range = RotatorRange{-180, 180};
+    link->range = RotorRange{-180, 180};
     emit link->rangeReceived();
     EXPECT_EQ(sent(), "dump_state;P-1600") << "200 is reached as -160 only";
 
     controller->stop(); // the connection and its range are forgotten
     ASSERT_TRUE(controller->go(20));
     ASSERT_TRUE(controller->go(30));
-    link->range = RotatorRange{0, 450};
+    link->range = RotorRange{0, 450};
     emit link->headingReceived(350);
     EXPECT_EQ(controller->heading(), 350);
     emit link->rangeReceived();

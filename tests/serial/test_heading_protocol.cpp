@@ -179,7 +179,7 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
     using Q = RotctldAnswers::Question;
     struct Row {
         QByteArrayList lines;
-        std::optional<RotatorRange> range;
+        std::optional<RotorRange> range;
     };
     const QByteArrayList hamlib = {"1",
                                    "601",
@@ -191,9 +191,9 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
                                    "rot_type=AzEl",
                                    "done"};
     const Row rows[] = {
-        {hamlib, RotatorRange{-180, 450}},
-        {{"min_az=0", "max_az=450", "done"}, RotatorRange{0, 450}},
-        {{"max_az=180", "min_az=-180", "done"}, RotatorRange{-180, 180}},
+        {hamlib, RotorRange{-180, 450}},
+        {{"min_az=0", "max_az=450", "done"}, RotorRange{0, 450}},
+        {{"max_az=180", "min_az=-180", "done"}, RotorRange{-180, 180}},
         {{"min_az=90", "max_az=90", "done"}, {}},
         {{"min_az=-400", "max_az=450", "done"}, {}},
         {{"min_az=0", "max_az=abc", "done"}, {}},
@@ -201,7 +201,7 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
         {{"RPRT -4"}, {}},
         // Older releases: the version "0", the model, then bare numbers, six lines in all.
         {{"0", "601", "-180.000000", "450.000000", "0.000000", "90.000000"},
-         RotatorRange{-180, 450}},
+         RotorRange{-180, 450}},
         {{"0", "1", "0.000000", "abc", "0.000000", "90.000000"}, {}},
         {{"0", "601", "RPRT -5"}, {}},
     };

@@ -10,15 +10,15 @@ using namespace kestrav;
 
 namespace {
 
-constexpr RotatorRange k360{0, 360};
-constexpr RotatorRange k450{0, 450};
-constexpr RotatorRange kHalfEach{-180, 180};
+constexpr RotorRange k360{0, 360};
+constexpr RotorRange k450{0, 450};
+constexpr RotorRange kHalfEach{-180, 180};
 constexpr double kNone = std::nan(""); // no heading in a row
 constexpr double kRefused = -999;      // no reachable position
 
 struct Row {
     const char* name;
-    RotatorRange range;
+    RotorRange range;
     double heading; // kNone: no reading
     double age;     // seconds since the reading
     double bearing;

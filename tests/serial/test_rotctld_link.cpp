@@ -221,7 +221,7 @@ TEST_F(RotctldLinkTest, RefusesThisVeryProgram) {
 
 // The same with this program's own server answering: its GO is never pressed.
 TEST_F(RotctldLinkTest, RefusesItsOwnServer) {
-    class Rotator final : public RotatorService {
+    class Rotator final : public RotorService {
     public:
         Outcome go_to(double) override {
             ++gos;
@@ -268,19 +268,19 @@ TEST_F(RotctldLinkTest, RangeFromWellAndBadlyBehavedPeers) {
     link->setAnswerTimeout(300);
     struct Row {
         QByteArray state; // the answer to \dump_state; empty: none
-        std::optional<RotatorRange> range;
+        std::optional<RotorRange> range;
     };
     const Row rows[] = {
         {"1\n601\nmin_az=-180.000000\nmax_az=450.000000\nmin_el=0.000000\nmax_el=90.000000\n"
          "south_zero=0\nrot_type=AzEl\ndone\n",
-         RotatorRange{-180, 450}},
+         RotorRange{-180, 450}},
         // Older releases: the version "0", the model and four bare numbers, nothing after.
-        {"0\n601\n-180.000000\n450.000000\n0.000000\n90.000000\n", RotatorRange{-180, 450}},
-        {"0\n1\n0.000000\n360.000000\n0.000000\n90.000000\n", RotatorRange{0, 360}},
-        {"0\n601\n450.000000\n-180.000000\n0.000000\n90.000000\n", RotatorRange{0, 360}},
-        {"RPRT -4\n", RotatorRange{0, 360}},
-        {QByteArray("x\n").repeated(500), RotatorRange{0, 360}},
-        {"min_az=-99999999999\nmax_az=1e308\ndone\n", RotatorRange{0, 360}},
+        {"0\n601\n-180.000000\n450.000000\n0.000000\n90.000000\n", RotorRange{-180, 450}},
+        {"0\n1\n0.000000\n360.000000\n0.000000\n90.000000\n", RotorRange{0, 360}},
+        {"0\n601\n450.000000\n-180.000000\n0.000000\n90.000000\n", RotorRange{0, 360}},
+        {"RPRT -4\n", RotorRange{0, 360}},
+        {QByteArray("x\n").repeated(500), RotorRange{0, 360}},
+        {"min_az=-99999999999\nmax_az=1e308\ndone\n", RotorRange{0, 360}},
         {{}, std::nullopt},
     };
     for (const Row& r : rows) {

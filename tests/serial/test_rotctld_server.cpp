@@ -3,7 +3,7 @@
 // half-closes and one that never reads, oversized lines, the line-length limit, garbage and
 // "q"; which addresses reach it, and its dialog refusing the Network interface's port.
 
-#include "app/station_state.h"
+#include "settings/station_state.h"
 #include "rotor/rotctld_server.h"
 #include "setup/languages.h"
 #include "setup/serve_dialog.h"
@@ -29,7 +29,7 @@
 namespace kestrav::test {
 namespace {
 
-class StandingRotator final : public RotatorService {
+class StandingRotator final : public RotorService {
 public:
     // A GO that runs the event loop for a while, as a message box of the window does.
     Outcome go_to(double) override {

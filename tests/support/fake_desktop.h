@@ -2,7 +2,7 @@
 // A desktop that records beeps, message boxes, file dialogs and help requests instead of
 // showing them, so window tests never block.
 
-#include "app/desktop.h"
+#include "ui/desktop.h"
 
 #include <QString>
 #include <QStringList>

@@ -19,7 +19,7 @@ namespace kestrav {
 
 struct LanguageTexts;
 
-class RotatorMenu final : public QObject {
+class RotorMenu final : public QObject {
     Q_OBJECT
 public:
     // The buttons the items press; AUTO and the long path latch, and their items show it.
@@ -37,7 +37,7 @@ public:
     static inline const QKeySequence kMapCallKey{Qt::SHIFT | Qt::Key_F3};
 
     // The menu goes into `bar` before `before`; its keys work in `window`.
-    RotatorMenu(QMenuBar* bar, QAction* before, const Buttons& buttons,
+    RotorMenu(QMenuBar* bar, QAction* before, const Buttons& buttons,
                 std::function<void()> enter_map_call, QWidget* window);
 
     // The menu's title and translated items in the main window's language.

@@ -1,4 +1,4 @@
-#include "app/rotator_menu.h"
+#include "app/rotor_menu.h"
 
 #include "app/main_window_hosts.h"
 #include "map/map_window.h"
@@ -13,7 +13,7 @@
 
 namespace kestrav {
 
-RotatorMenu::RotatorMenu(QMenuBar* bar, QAction* before, const Buttons& buttons,
+RotorMenu::RotorMenu(QMenuBar* bar, QAction* before, const Buttons& buttons,
                          std::function<void()> enter_map_call, QWidget* window)
     : QObject(window), menu_(new QMenu(bar)) {
     menu_->setObjectName(QStringLiteral("MenuRotator"));
@@ -31,7 +31,7 @@ RotatorMenu::RotatorMenu(QMenuBar* bar, QAction* before, const Buttons& buttons,
     setTexts(language_texts(UiLanguage::English));
 }
 
-QAction* RotatorMenu::add(const char* name, const QKeySequence& key) {
+QAction* RotorMenu::add(const char* name, const QKeySequence& key) {
     auto* item = new QAction(this);
     item->setObjectName(QLatin1String(name));
     item->setShortcut(key);
@@ -40,7 +40,7 @@ QAction* RotatorMenu::add(const char* name, const QKeySequence& key) {
     return item;
 }
 
-QAction* RotatorMenu::press(QAction* item, QAbstractButton* button) {
+QAction* RotorMenu::press(QAction* item, QAbstractButton* button) {
     if (button->isCheckable()) {
         item->setCheckable(true);
         item->setChecked(button->isChecked());
@@ -56,7 +56,7 @@ QAction* RotatorMenu::press(QAction* item, QAbstractButton* button) {
     return item;
 }
 
-void RotatorMenu::setTexts(const LanguageTexts& texts) {
+void RotorMenu::setTexts(const LanguageTexts& texts) {
     menu_->setTitle(texts.rotator_menu);
     long_path_->setText(texts.long_path_item);
     map_call_->setText(texts.map_call_item);
@@ -64,7 +64,7 @@ void RotatorMenu::setTexts(const LanguageTexts& texts) {
 
 void TForm1::Hosts::installRotatorMenu() {
     TForm1& form = w_;
-    rotator_menu = new RotatorMenu(
+    rotator_menu = new RotorMenu(
         form.menuBar(), form.MenuLangue->menuAction(),
         {form.ButtonTrack, form.SpeedButtonAuto, form.BitBtnStop, form.SpeedButtonLP},
         [&form] { form.FormMap->enterCall(); }, &form);

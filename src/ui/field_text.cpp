@@ -1,7 +1,7 @@
-#include "app/field_text.h"
+#include "ui/field_text.h"
 
-#include "app/accessible_names.h"
-#include "app/desktop.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
 

@@ -1,4 +1,4 @@
-#include "app/desktop.h"
+#include "ui/desktop.h"
 
 #include "setup/help_files.h"
 #include "setup/help_viewer.h"

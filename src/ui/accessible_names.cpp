@@ -1,4 +1,4 @@
-#include "app/accessible_names.h"
+#include "ui/accessible_names.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

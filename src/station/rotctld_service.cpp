@@ -1,0 +1,52 @@
+#include "station/rotctld_service.h"
+
+#include "station/station_session.h"
+
+namespace kestrav {
+
+namespace {
+
+RotorService::Outcome outcome_of(RequestResult result) {
+    switch (result) {
+    case RequestResult::Done:
+        return RotorService::Outcome::Done;
+    case RequestResult::Refused:
+        return RotorService::Outcome::Refused;
+    case RequestResult::NotAvailable:
+        return RotorService::Outcome::Unavailable;
+    case RequestResult::NotDelivered:
+        return RotorService::Outcome::Failed;
+    case RequestResult::TimedOut:
+        return RotorService::Outcome::TimedOut;
+    }
+    return RotorService::Outcome::Failed;
+}
+
+} // namespace
+
+RotorService::Outcome RotctldService::go_to(double azimuth) {
+    return outcome_of(session_.requestPosition(azimuth, QStringLiteral("P")));
+}
+
+void RotctldService::stop() {
+    session_.requestStop();
+}
+
+RotorService::Outcome RotctldService::park() {
+    return outcome_of(session_.requestPark(QStringLiteral("K")));
+}
+
+double RotctldService::position() {
+    return session_.requestReportedAzimuth();
+}
+
+RotorService::Range RotctldService::range() const {
+    const RotorRange scale = session_.range();
+    return Range{scale.min, scale.max};
+}
+
+QString RotctldService::info() const {
+    return rotctld_own_info();
+}
+
+} // namespace kestrav

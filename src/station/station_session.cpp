@@ -1,0 +1,160 @@
+#include "station/station_session.h"
+
+#include "geodesy/number_text.h"
+
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrav {
+
+DxPlacement place_dx_station(GeoPoint p) {
+    DxPlacement placed;
+    placed.north = p.latitude >= 0;
+    placed.latitude_text = format_fixed(std::min(std::fabs(p.latitude), 89.99), 3);
+    placed.latitude = read_number(placed.latitude_text).value_or(0);
+    // The text, once rounded, is what the locator is made from.
+    placed.longitude_text = format_fixed(std::fabs(p.longitude), 3);
+    placed.longitude = read_number(placed.longitude_text).value_or(0);
+    placed.east = p.longitude >= 0 && placed.longitude < 180;
+    return placed;
+}
+
+StationSession::StationSession(QObject* parent) : QObject(parent) {}
+
+RotorController& StationSession::buildRotor(const RotorSeams& seams) {
+    rotor_ = new RotorController(state_, seams, this);
+    connect(rotor_, &RotorController::commandHandedOver, this, [this] {
+        if (!outside_refusal_.isEmpty())
+            tell_outside_refusal({});
+    });
+    connect(rotor_, &RotorController::commandFailed, this, &StationSession::command_failed);
+    return *rotor_;
+}
+
+AutoAction StationSession::autoAction(AzimuthChange change) const {
+    if (!auto_)
+        return AutoAction::Hold;
+    // Each keystroke of "250" sent at once would turn the rotator to 2, 25 and 250.
+    return change == AzimuthChange::Typed ? AutoAction::AfterPause : AutoAction::SendNow;
+}
+
+GoResult StationSession::go(Origin origin) {
+    return rotor_->go(state_.RequestedAzimuth, origin);
+}
+
+void StationSession::stop(Origin origin) {
+    rotor_->stop(origin);
+}
+
+RotorRange StationSession::range() const {
+    return rotor_->rotatorRange(state_.SelectedInterface);
+}
+
+RequestResult StationSession::requestPosition(double requested, const QString& request) {
+    // What the field would show is what goes out.
+    const double position = read_number(format_general(requested, 15)).value_or(requested);
+    const QString named = QStringLiteral("%1 %2").arg(request, format_general(position, 15));
+    const RotorRange scale = range();
+    if (!scale.reaches(position)) {
+        tell_outside_refusal(texts().client_refused.arg(
+            named, texts().client_outside_range.arg(format_general(position, 15),
+                                                      format_general(scale.min, 15),
+                                                      format_general(scale.max, 15))));
+        return RequestResult::Refused;
+    }
+    rotor_->preferPosition(position);
+    return turn(bearing_of_position(position), named);
+}
+
+RequestResult StationSession::requestPark(const QString& request) {
+    if (!rotor_->parkingDue()) {
+        tell_outside_refusal(texts().client_refused.arg(request, texts().client_no_parking));
+        return RequestResult::NotAvailable;
+    }
+    const double azimuth = state_.ParkingAzimuth;
+    if (!(azimuth >= 0 && azimuth < 360)) {
+        tell_outside_refusal(texts().client_refused.arg(
+            request, texts().client_outside_range.arg(format_general(azimuth, 15),
+                                                      QStringLiteral("0"), QStringLiteral("360"))));
+        return RequestResult::Refused;
+    }
+    return turn(azimuth, request);
+}
+
+double StationSession::requestReportedAzimuth() {
+    const std::optional<double> known = rotor_->reportedAzimuth();
+    rotor_->askPosition();
+    return known.value_or(0);
+}
+
+// GO as the other program's own; the azimuth then stands as if typed, unless it was refused
+// (a refusal changes nothing).
+RequestResult StationSession::turn(double azimuth, const QString& request) {
+    GoResult result;
+    {
+        const QScopedValueRollback<QString> outside(outside_request_, request);
+        result = rotor_->go(azimuth, Origin::Outside);
+    }
+    if (result.failure != GoFailure::Refused) {
+        state_.RequestedAzimuth = azimuth;
+        emit azimuthRequested(azimuth);
+    }
+    if (result.handedOver()) {
+        if (!result.writeTimedOut)
+            return RequestResult::Done;
+        tell_outside_refusal(texts().client_refused.arg(request, texts().client_timed_out));
+        return RequestResult::TimedOut;
+    }
+    switch (*result.failure) {
+    case GoFailure::BelowMinimumStep:
+        return RequestResult::Done; // the antenna is already there
+    case GoFailure::Refused:
+        return RequestResult::Refused;
+    default:
+        return RequestResult::NotDelivered;
+    }
+}
+
+void StationSession::tell_outside_refusal(const QString& reason) {
+    outside_refusal_ = reason;
+    emit outsideRefusalChanged();
+}
+
+// Why another program's GO handed nothing over, in the window's language.
+QString StationSession::failure_text(GoFailure failure, const QString& reason) const {
+    QString why;
+    switch (failure) {
+    case GoFailure::Refused:
+        why = texts().client_no_interface;
+        break;
+    case GoFailure::NoPort:
+        why = texts().client_no_port;
+        break;
+    case GoFailure::ArswinNotRunning:
+        why = state_.Messages.arswin_not_running;
+        break;
+    case GoFailure::NotDelivered:
+    case GoFailure::NetworkFailed:
+    case GoFailure::BelowMinimumStep:
+        why = texts().client_not_delivered;
+        break;
+    }
+    if (!reason.isEmpty())
+        why += QStringLiteral(" (%1)").arg(reason);
+    return texts().client_refused.arg(outside_request_, why);
+}
+
+// Another program is never beeped at nor shown a box: its failure waits in the status line.
+// A step too small means the antenna is already there.
+void StationSession::command_failed(GoFailure failure, const QString& reason) {
+    if (outside_request_.isEmpty()) {
+        emit commandFailed(failure, reason);
+        return;
+    }
+    if (failure != GoFailure::BelowMinimumStep)
+        tell_outside_refusal(failure_text(failure, reason));
+}
+
+} // namespace kestrav
