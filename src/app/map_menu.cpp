@@ -82,25 +82,18 @@ void TForm1::Hosts::placeDxStation(GeoPoint p) {
     // Never the operator's typing, even with the caret in the azimuth field: the DX fields
     // keep the station and its bearing goes out once, with AUTO down, as a list choice's does.
     const QScopedValueRollback<bool> outside(w_.placing_outside_dx_, true);
-    const bool north = p.latitude >= 0;
-    const double latitude = std::min(std::fabs(p.latitude), 89.99);
-    // The text, once rounded, is what the locator is made from: 180 E holds no locator, its
-    // twin 180 W does.
-    const QString longitude_text = format_fixed(std::fabs(p.longitude), 3);
-    const double longitude = read_number(longitude_text).value_or(0);
-    const bool east = p.longitude >= 0 && longitude < 180;
-    const QString latitude_text = format_fixed(latitude, 3);
+    const DxPlacement placed = place_dx_station(p);
 
     // The boxes and fields are set from code, so their own handlers stay quiet; one
     // computation follows, as after the last keystroke of a typed position.
-    w_.CheckBoxLattitudeNordDX->setChecked(north);
-    w_.CheckBoxLattitudeSudDX->setChecked(!north);
-    w_.CheckBoxLongitudeEstDX->setChecked(east);
-    w_.CheckBoxLongitudeOuestDX->setChecked(!east);
-    w_.state_.DxLatitude = read_number(latitude_text).value_or(0);
-    w_.EditDXLattitude->setText(latitude_text);
-    w_.state_.DxLongitude = longitude;
-    w_.EditDXLongitude->setText(longitude_text);
+    w_.CheckBoxLattitudeNordDX->setChecked(placed.north);
+    w_.CheckBoxLattitudeSudDX->setChecked(!placed.north);
+    w_.CheckBoxLongitudeEstDX->setChecked(placed.east);
+    w_.CheckBoxLongitudeOuestDX->setChecked(!placed.east);
+    w_.state_.DxLatitude = placed.latitude;
+    w_.EditDXLattitude->setText(placed.latitude_text);
+    w_.state_.DxLongitude = placed.longitude;
+    w_.EditDXLongitude->setText(placed.longitude_text);
     w_.clear_list_selections();
     w_.update_dx_locator();
 }

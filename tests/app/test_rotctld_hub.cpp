@@ -205,8 +205,8 @@ TEST_F(LptHub, RotctlTurnsThePourSatInterface) {
     EXPECT_EQ(ask("P 91 0"), "RPRT -6\n");
 }
 
-// Each request is told what became of that very request, whatever the interface; nothing
-// waits for a hand at the desk (no box, no beep), and the status line says why it failed.
+// What became of a request is the session's (its test has every case); the window shows the
+// reason in the status line and never waits for a hand at the desk: no box, no beep.
 TEST_F(LptHub, EachRequestIsToldItsOwnOutcome) {
     StationState& s = window->state();
     const auto status = [&] { return ui().LabelEtatInterface->text(); };
@@ -226,11 +226,6 @@ TEST_F(LptHub, EachRequestIsToldItsOwnOutcome) {
         {"outside program absent", R::Ea4tx, "P 45 0", "RPRT -6\n", "ARSWIN must be running", true},
         {"parallel port fails once", R::PourSat, "P 46 0", "RPRT -6\n", "not delivered", false,
          LptFault::WriteFails},
-        {"no interface", R::None, "P 47 0", "RPRT -1\n", "no rotator interface"},
-        {"outside the range", R::PourSat, "P -20 0", "RPRT -1\n",
-         "P -20 refused: -20 is outside 0 to 360"},
-        {"parking set elsewhere", R::PourSat, "K", "RPRT -11\n", "no parking", false,
-         LptFault::None, R::Gs232},
         {"parking out of reach", R::PourSat, "K", "RPRT -1\n", "400 is outside 0 to 360", false,
          LptFault::None, R::PourSat, 400},
     };

@@ -5,6 +5,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotor_controller.h"
 #include "support/parallel_port_fake.h"
+#include "support/rotor_link_fake.h"
 #include "support/serial_device_fake.h"
 #include "support/window_messages_fake.h"
 
@@ -18,33 +19,6 @@
 
 namespace kestrav {
 namespace {
-
-// rotctld as the controller sees it: every turn and stop recorded, open from the first one.
-class FakeLink final : public RotorLink {
-public:
-    void setAddress(const QString&, quint16) override {}
-    bool isOpen() const override { return open; }
-    QByteArray turnCommand(long long tenths) const override {
-        return "P " + QByteArray::number(tenths) + "\n";
-    }
-    void turn(long long tenths) override {
-        open = true;
-        sent << "P" + QByteArray::number(tenths);
-    }
-    void stop() override { sent << "S"; }
-    void askHeading() override { sent << "p"; }
-    void askRange() override { sent << "dump_state"; }
-    std::optional<RotorRange> reportedRange() const override { return range; }
-    void close() override {
-        open = false;
-        range.reset();
-    }
-    void finish(int) override {}
-
-    bool open = false;
-    QList<QByteArray> sent;
-    std::optional<RotorRange> range;
-};
 
 void no_pause(int) {}
 
