@@ -28,18 +28,19 @@ void TForm1::redraw_dial() {
             static_cast<int>(round_half_even(kDialCentre - kNeedleLength * std::cos(angle))));
     };
     // The antenna's real heading, when it is shown and known: a second needle, in blue.
-    if (state_.ShowHeading && state_.AntennaHeading) {
-        const double heading = *state_.AntennaHeading * 3.14159 / 180;
+    const std::optional<double> reading = controller_ ? controller_->heading() : std::nullopt;
+    if (state_.ShowHeading && reading) {
+        const double heading = *reading * 3.14159 / 180;
         const QColor blue(0, 0, 200);
         painter.setPen(QPen(blue, 4, Qt::SolidLine, Qt::FlatCap));
         painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(heading));
         // Past north on a rotator with an overlap: an arc along the rim from north round to
         // the heading says the antenna went the long way past its 360.
-        if (*state_.AntennaHeading > 360) {
+        if (*reading > 360) {
             const int r = kOverlapArcRadius;
             painter.setPen(QPen(blue, 2, Qt::SolidLine, Qt::FlatCap));
             painter.drawArc(QRect(kDialCentre - r, kDialCentre - r, 2 * r, 2 * r), 90 * 16,
-                            -static_cast<int>(std::lround((*state_.AntennaHeading - 360) * 16)));
+                            -static_cast<int>(std::lround((*reading - 360) * 16)));
         }
     }
     painter.setPen(QPen(QColor(255, 0, 0), 2, Qt::SolidLine));
@@ -55,15 +56,16 @@ void TForm1::redraw_dial() {
 // dial's description.
 void TForm1::update_dial_tooltip() {
     const UiLanguage language = french_ ? UiLanguage::French : UiLanguage::English;
+    const std::optional<double> reading = controller_ ? controller_->heading() : std::nullopt;
     std::optional<QString> heading;
-    if (state_.ShowHeading && state_.AntennaHeading)
-        heading = format_fixed(*state_.AntennaHeading, 1);
+    if (state_.ShowHeading && reading)
+        heading = format_fixed(*reading, 1);
     const QString description = dial_description(format_fixed(state_.RequestedAzimuth, 1), heading,
                                                  state_.ShowHeading, language);
     if (Image1->accessibleDescription() != description)
         Image1->setAccessibleDescription(description);
-    if (state_.ShowHeading && state_.AntennaHeading) {
-        Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*state_.AntennaHeading, 1)));
+    if (state_.ShowHeading && reading) {
+        Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*reading, 1)));
     } else if (state_.ShowHeading) {
         Image1->setToolTip(
             language_texts(french_ ? UiLanguage::French : UiLanguage::English).no_reading);

@@ -101,12 +101,12 @@ GoResult RotorController::go(double azimuth, Origin origin) {
         fail(GoFailure::Refused);
         return result_;
     }
-    state_.CommandAzimuth = azimuth;
+    command_azimuth_ = azimuth;
     // North asked for as 360 on a 0 to 360 rotator stopped at north: the end at 360, not the
     // opposite end stop at 0 (the step test and the output then see 360).
     if (preferred_position_ == 360.0 && azimuth == 0 && rotatorRange(which).northToNorth() &&
         state_.stop_side(which) == StopSide::N)
-        state_.CommandAzimuth = 360;
+        command_azimuth_ = 360;
     if (!send())
         return result_;
     last_handed_over_ = azimuth;
@@ -145,19 +145,19 @@ bool RotorController::send() {
 // by the positions sent (400 and 40 are the same bearing and a whole turn apart).
 bool RotorController::take_step(RotorInterface which, std::optional<double> position) {
     const int step = state_.min_step(which);
-    const bool passes = position && last_sent_position_ && state_.LastSentAzimuth != kNothingSent
+    const bool passes = position && last_sent_position_ && last_sent_azimuth_ != kNothingSent
                             ? passes_min_step(*position, *last_sent_position_, step)
-                            : passes_min_step(state_.CommandAzimuth, state_.LastSentAzimuth, step);
+                            : passes_min_step(command_azimuth_, last_sent_azimuth_, step);
     if (!passes)
         return fail(GoFailure::BelowMinimumStep);
-    state_.LastSentAzimuth = state_.CommandAzimuth;
+    last_sent_azimuth_ = command_azimuth_;
     last_sent_position_ = position;
     return true;
 }
 
 bool RotorController::needs_heading(const RotorRange& range, double bearing,
                                     std::optional<double> preferred) const {
-    if (range.northToNorth() || state_.AntennaHeading)
+    if (range.northToNorth() || heading_)
         return false;
     if (preferred_decides(range, bearing, preferred))
         return false;
@@ -187,8 +187,8 @@ bool RotorController::open_serial(RotorInterface which) {
 bool RotorController::serial_output(RotorInterface which) {
     const RotorRange range = rotatorRange(which);
     if (range.northToNorth())
-        return serial_turn(which, state_.CommandAzimuth, std::nullopt);
-    const double bearing = state_.CommandAzimuth;
+        return serial_turn(which, command_azimuth_, std::nullopt);
+    const double bearing = command_azimuth_;
     if (!needs_heading(range, bearing, preferred_position_))
         return serial_turn(which, bearing, preferred_position_);
     if (!open_serial(which))
@@ -205,21 +205,21 @@ bool RotorController::serial_turn(RotorInterface which, double bearing,
     const bool gs232 = which == RotorInterface::Gs232;
     TCommPortDriver* driver = serialPort(which);
     const RotorRange range = rotatorRange(which);
-    state_.CommandAzimuth = bearing;
+    command_azimuth_ = bearing;
     if (range.northToNorth()) {
         if (!take_step(which))
             return false;
-        state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
+        command_azimuth_ = map_stop_side(command_azimuth_, state_.stop_side(which));
     } else {
         const double position = overlap_target(bearing, range, preferred);
         if (!take_step(which, position))
             return false;
-        state_.CommandAzimuth = position;
+        command_azimuth_ = position;
     }
 
     if (!open_serial(which))
         return fail(GoFailure::NoPort, driver->openFailure());
-    const int n = static_cast<int>(round_half_even(state_.CommandAzimuth));
+    const int n = static_cast<int>(round_half_even(command_azimuth_));
     const QByteArray text = gs232 ? gs232_turn_command(n) : easycomm_turn_command(n);
     emit commandText(which, QString::fromLatin1(text));
     // At exit no event loop is left to pace anything: the parking command is written now,
@@ -253,12 +253,12 @@ bool RotorController::lpt_output(RotorInterface which) {
         return fail(GoFailure::NoPort);
     if (!take_step(which))
         return false;
-    state_.CommandAzimuth = map_stop_side(state_.CommandAzimuth, state_.stop_side(which));
+    command_azimuth_ = map_stop_side(command_azimuth_, state_.stop_side(which));
 
     const int value =
         poursat
-            ? lpt_output_value(state_.CommandAzimuth, state_.PourSatZero, state_.PourSatCalAz)
-            : lpt_output_value(state_.CommandAzimuth, state_.FodTrackZero, state_.FodTrackCalAz);
+            ? lpt_output_value(command_azimuth_, state_.PourSatZero, state_.PourSatCalAz)
+            : lpt_output_value(command_azimuth_, state_.FodTrackZero, state_.FodTrackCalAz);
     emit commandText(which, QString::number(value));
     // The FODTrack pauses block the caller for about 80 ms, as the interface needs.
     run_lpt_sequence(*parallel_port_, base, lpt_sequence(which), value, pause_);
@@ -278,7 +278,7 @@ bool RotorController::ea4tx_output() {
         return false;
     // The outside program always gets the true azimuth: its end stop is its own business, so
     // the EA4TX stop side is stored but never applied.
-    const long long n = std::max(0LL, round_half_even(state_.CommandAzimuth));
+    const long long n = std::max(0LL, round_half_even(command_azimuth_));
     emit commandText(RotorInterface::Ea4tx, QString::number(n));
     const WindowHandle window = arswin_window(window_messages_);
     if (!window)
@@ -296,7 +296,7 @@ bool RotorController::network_output() {
     link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
     pending_.reset();
     position_wait_timer_->stop();
-    const double bearing = state_.CommandAzimuth;
+    const double bearing = command_azimuth_;
     if (state_.NetworkRange == RangeChoice::Reported && !link_->reportedRange() &&
         !shutting_down_) {
         pending_ =
@@ -316,15 +316,15 @@ bool RotorController::network_output() {
 }
 
 bool RotorController::network_turn(double bearing, std::optional<double> preferred) {
-    state_.CommandAzimuth = bearing;
+    command_azimuth_ = bearing;
     const RotorRange range = rotatorRange(RotorInterface::Network);
     const double position = overlap_target(bearing, range, preferred);
     // On the 0 to 360 scale the bearing is the position (360 aside, which go() has set).
     if (!take_step(RotorInterface::Network,
                    range.northToNorth() ? std::nullopt : std::optional(position)))
         return false;
-    state_.CommandAzimuth = position;
-    const long long tenths = round_half_even(state_.CommandAzimuth * 10);
+    command_azimuth_ = position;
+    const long long tenths = round_half_even(command_azimuth_ * 10);
     emit commandText(RotorInterface::Network,
                      QString::fromLatin1(link_->turnCommand(tenths).chopped(1)));
     link_->turn(tenths);
@@ -482,7 +482,7 @@ void RotorController::setShowHeading(bool show) {
     } else {
         heading_timer_->stop();
     }
-    emit headingChanged(show ? state_.AntennaHeading : std::nullopt);
+    emit headingChanged(show ? heading_ : std::nullopt);
 }
 
 void RotorController::resumeHeadingPolling() {
@@ -534,7 +534,7 @@ void RotorController::headingReceived(double degrees) {
         reading = bearing_of_position(*reading + 180);
     if (reading)
         heading_stale_timer_->start();
-    state_.AntennaHeading = reading;
+    heading_ = reading;
     if (state_.ShowHeading)
         emit headingChanged(reading);
     if (reading && pending_ && !pending_->needsRange)
@@ -542,7 +542,7 @@ void RotorController::headingReceived(double degrees) {
 }
 
 void RotorController::headingExpired() {
-    state_.AntennaHeading.reset();
+    heading_.reset();
     if (state_.ShowHeading)
         emit headingChanged(std::nullopt);
 }
@@ -580,14 +580,14 @@ double RotorController::overlap_target(double bearing, const RotorRange& range,
     if (preferred_decides(range, bearing, preferred))
         return *preferred;
     std::optional<HeadingReading> heading;
-    if (state_.AntennaHeading)
-        heading = HeadingReading{*state_.AntennaHeading, 0};
+    if (heading_)
+        heading = HeadingReading{*heading_, 0};
     return overlap_position(bearing, range, heading).value_or(bearing);
 }
 
 std::optional<double> RotorController::reportedAzimuth() const {
-    if (state_.AntennaHeading)
-        return state_.AntennaHeading;
+    if (heading_)
+        return heading_;
     return last_handed_over_;
 }
 

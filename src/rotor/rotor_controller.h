@@ -1,9 +1,10 @@
 #pragma once
 // The rotator's policy without a window: which interface a command goes out on, the minimum
 // step, the end-stop mapping, STOP, parking and the order of the shut-down, the antenna's
-// heading asked of the rotator and how long a reading stays true, and the last azimuth sent.
-// It reads its configuration from the shared StationState and tells the outside world by
-// signals; the window shows what they mean (beeps, boxes, the LED, the status line).
+// heading asked of the rotator and how long a reading stays true, and the last azimuth sent,
+// which are its own. It reads its configuration from the StationState the settings fill and
+// tells the outside world by signals; the window shows what they mean (beeps, boxes, the LED,
+// the status line).
 
 #include "settings/station_state.h"
 #include "rotor/comm_port_driver.h"
@@ -21,6 +22,10 @@
 #include <optional>
 
 namespace kestrav {
+
+// The last azimuth sent before any was, or after STOP: far enough below every azimuth that
+// the next command passes the step test whatever the minimum step.
+inline constexpr double kNothingSent = -10;
 
 class ParallelPortLibrary;
 class SerialPacer;
@@ -87,8 +92,13 @@ public:
     // programs that come in a burst count once.
     void stop(Origin origin = Origin::Desk);
     // The next command goes out whatever the minimum step.
-    void forgetLastSent() {
-        state_.LastSentAzimuth = kNothingSent;
+    void forgetLastSent() { setLastSent(kNothingSent); }
+    // The last azimuth handed over that the minimum step compares with; kNothingSent before
+    // any and after STOP.
+    double lastSentAzimuth() const { return last_sent_azimuth_; }
+    // The step test then compares with `azimuth` (kNothingSent: with nothing).
+    void setLastSent(double azimuth) {
+        last_sent_azimuth_ = azimuth;
         last_sent_position_.reset();
     }
     void closeSerialPorts();
@@ -116,7 +126,7 @@ public:
     void headingReceived(double degrees);
     void headingExpired();
     // The antenna's heading while a reading is fresh, shown or not.
-    std::optional<double> heading() const { return state_.AntennaHeading; }
+    std::optional<double> heading() const { return heading_; }
     // Where the antenna points as far as is known: its heading while fresh, else the last
     // azimuth handed over (STOP does not forget it); nothing before the first command.
     std::optional<double> reportedAzimuth() const;
@@ -174,6 +184,10 @@ private:
     void network_failed(const QString& reason);
 
     StationState& state_;
+    // The azimuth of the command under way, on the rotator's scale once mapped.
+    double command_azimuth_ = 0;
+    double last_sent_azimuth_ = kNothingSent;
+    std::optional<double> heading_; // while a reading is fresh
     TCommPortDriver* gs232_;
     TCommPortDriver* easycomm_;
     ParallelPortLibrary* parallel_port_;

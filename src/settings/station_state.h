@@ -1,7 +1,9 @@
 #pragma once
-// The one record of shared state, owned by the main window. The main window's handlers, the
-// initialisation dialog, the map and the rotator controller read and write these fields
-// directly; there is no other copy, and every accepted change is saved at exit.
+// The station's configuration, as the settings file holds it, and the station being worked:
+// owned by the station session, filled and read by the settings reader and writer, changed by
+// the initialisation dialog and the main window, read by the rotor controller and the map.
+// Every accepted change is saved at exit. What only the rotor controller should touch (the
+// last azimuth sent, the command under way, the antenna's heading) is the controller's.
 
 #include "follow/follow_setting.h"
 #include "rotor/rotor_types.h"
@@ -17,9 +19,6 @@ namespace kestrav {
 
 inline constexpr int kLptCount = 3;
 inline constexpr int kPersonalListCount = 3;
-// The last azimuth sent before any was, or after STOP: far enough below every azimuth that
-// the next command passes the step test whatever the minimum step.
-inline constexpr double kNothingSent = -10;
 
 // Texts that follow the user-interface language; the language menu fills them (English
 // before any language action, with the start-up help file name).
@@ -49,8 +48,6 @@ struct StationState {
     double RequestedAzimuth = 0;
     double Distance = 0;       // km
     double DistanceFactor = 1; // display unit per km
-    double CommandAzimuth = 0;
-    double LastSentAzimuth = kNothingSent;
 
     RotorInterface SelectedInterface = RotorInterface::None;
     int PourSatLpt = -1; // 0..2 = LPT1..LPT3, -1 none
@@ -78,9 +75,9 @@ struct StationState {
     bool NetworkConfigured = false;
     QString NetworkHost = QStringLiteral("localhost");
     int NetworkPort = 4533;
-    // The antenna's real heading, asked of the rotator while its connection is open.
+    // The antenna's real heading, asked of the rotator while its connection is open (the
+    // reading is the rotor controller's).
     bool ShowHeading = false;
-    std::optional<double> AntennaHeading;
     // How far the GS-232, EasyComm and network rotators turn; rows written once not 360.
     RangeChoice Gs232Range = RangeChoice::Turn360;
     RangeChoice EasyCommRange = RangeChoice::Turn360;

@@ -193,9 +193,10 @@ TEST_F(AccessibilityTest, ABearingAndAHeadingAreReadAndAnnounced) {
     EXPECT_EQ(ui().EditAzimut->text(), QStringLiteral("123.0"));
 
     g_seen.clear();
+    window->state().SelectedInterface = RotorInterface::Gs232;
+    window->state().Gs232Range = RangeChoice::Turn450;
     window->state().ShowHeading = true;
-    window->state().AntennaHeading = 371.5;
-    emit window->controller().headingChanged(371.5);
+    window->controller().headingReceived(371.5);
     EXPECT_TRUE(
         seen(QAccessible::DescriptionChanged, ui().Image1, "antenna heading 371.5 degrees"));
 }

@@ -59,12 +59,12 @@ TEST_F(ArswinWindowTest, TurnsSendTheRoundedTrueAzimuthAndStopSendsMinusOne) {
     for (const Row& r : rows) {
         window_messages.posts.clear();
         window->state().stop_side(RotorInterface::Ea4tx) = r.side;
-        window->state().LastSentAzimuth = -10;
+        window->controller().forgetLastSent();
         go(QString::fromLatin1(r.azimuth));
         EXPECT_EQ(sent(), std::vector<std::int64_t>{r.sent}) << r.azimuth;
         EXPECT_EQ(ui().LabelAzimut->text(), QString::number(r.sent));
         EXPECT_TRUE(led_on());
-        EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth,
+        EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(),
                          QString::fromLatin1(r.azimuth).toDouble());
 
         ui().BitBtnStop->click();
@@ -72,7 +72,7 @@ TEST_F(ArswinWindowTest, TurnsSendTheRoundedTrueAzimuthAndStopSendsMinusOne) {
         EXPECT_EQ(ui().LabelAzimut->text(), QStringLiteral("-1"));
         EXPECT_FALSE(led_on());
         // The stop forgets the last sent azimuth: the next turn goes out whatever the step.
-        EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, -10);
+        EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(), -10);
     }
     EXPECT_EQ(desktop.beeps + desktop.exclamation_beeps, 0);
     EXPECT_TRUE(desktop.boxes.empty());
@@ -84,9 +84,9 @@ TEST_F(ArswinWindowTest, MissingProgramWarnsOnATurnInTheCurrentLanguageOnly) {
     ui().BitBtnStop->click(); // silent
     // Below the minimum step nothing is looked up, so nothing is reported either.
     window->state().min_step(RotorInterface::Ea4tx) = 2;
-    window->state().LastSentAzimuth = 10;
+    window->controller().setLastSent(10);
     go(QStringLiteral("11"));
-    EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, 10);
+    EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(), 10);
     window->MenuFrancaisClick();
     go(QStringLiteral("50"));
 
@@ -105,7 +105,7 @@ TEST_F(ArswinWindowTest, RefusedPostBeepsAndFailsOnlyTheTurn) {
     go(QStringLiteral("45"));
     EXPECT_EQ(desktop.beeps, 1);
     EXPECT_FALSE(led_on());
-    EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, 45);
+    EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(), 45);
     ui().BitBtnStop->click();
     EXPECT_EQ(desktop.beeps, 2);
     ASSERT_EQ(window_messages.posts.size(), 2u);
@@ -129,7 +129,7 @@ TEST_F(ArswinWindowTest, CloseStopsUnlessParkedThroughThisInterface) {
         window_messages.posts.clear();
         window->state().ParkingInterface = r.parking;
         window->state().ParkingAzimuth = 180;
-        window->state().LastSentAzimuth = -10;
+        window->controller().forgetLastSent();
         ASSERT_TRUE(window->close());
         EXPECT_EQ(sent(), r.sent) << "parking " << (r.parking ? static_cast<int>(*r.parking) : -1);
         window->show();

@@ -159,11 +159,11 @@ TEST_F(BearingViewTest, DialShowsTheRequestUnderTheHeading) {
     window->state().ShowHeading = true;
     for (const int azimuth : {0, 45, 123, 200, 270, 359}) {
         SCOPED_TRACE(azimuth);
-        window->state().AntennaHeading.reset();
+        window->controller().headingExpired();
         ui().UpDownAzimut->choose(azimuth);
         const int alone = pixels_of(ui().Image1->pixmap().toImage(), red);
         ASSERT_GT(alone, 10);
-        window->state().AntennaHeading = azimuth;
+        window->controller().headingReceived(azimuth);
         ui().UpDownAzimut->choose(azimuth);
         const QImage both = ui().Image1->pixmap().toImage();
         EXPECT_GE(pixels_of(both, red), alone * 2 / 3);

@@ -110,24 +110,24 @@ TEST_F(EmulatorSession, ExitParksOnTheEmulator) {
 // the turning antenna, and after STOP shows where it stopped (the port is opened again to ask).
 TEST_F(SlowEmulatorSession, HeadingFollowsTheTurningAntenna) {
     ui().MenuHeading->trigger();
-    const StationState& s = window->state();
+    const auto heading = [this] { return window->controller().heading(); };
     // GS-232 turns the antenna from 0 to 90, EasyComm back to 10.
     for (const auto& [iface, azimuth] :
          {std::pair{RotorInterface::Gs232, 90.0}, std::pair{RotorInterface::EasyComm, 10.0}}) {
         SCOPED_TRACE(static_cast<int>(iface));
-        const std::optional<double> before = s.AntennaHeading;
+        const std::optional<double> before = heading();
         go(iface, StopSide::N, QString::number(azimuth));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading != before; }, 5000));
-        const double first = *s.AntennaHeading;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return *s.AntennaHeading != first; }, 5000))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return heading() != before; }, 5000));
+        const double first = *heading();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return *heading() != first; }, 5000))
             << "the needle follows the turning antenna";
-        EXPECT_LT(std::abs(*s.AntennaHeading - azimuth), std::abs(first - azimuth));
+        EXPECT_LT(std::abs(*heading() - azimuth), std::abs(first - azimuth));
         ui().BitBtnStop->click();
         stopped_reading_holds();
     }
     EXPECT_EQ(desktop.beeps, 0);
     EXPECT_EQ(ui().Image1->toolTip(),
-              QStringLiteral("%1°").arg(format_fixed(*s.AntennaHeading, 1)));
+              QStringLiteral("%1°").arg(format_fixed(*heading(), 1)));
 }
 
 // Kestrav, Debian's rotctld for a GS-232A controller, and the emulator on a pseudo-terminal:
@@ -189,8 +189,8 @@ TEST_F(NetworkSession, GoStopHeadingAndParking) {
     // told ("C2", answered with 0 here).
     EXPECT_TRUE(received(11).startsWith("C2\r")) << "rotctld asked the emulator";
     EXPECT_TRUE(received(11).contains("W090 000\r")) << "rotctld turned the emulator";
-    const StationState& s = window->state();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading && *s.AntennaHeading > 5; }, 8000));
+    const auto heading = [this] { return window->controller().heading(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heading() && *heading() > 5; }, 8000));
     ui().BitBtnStop->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return received(10).contains("\rS\r"); }, 5000));
     stopped_reading_holds(); // the connection is made again to ask
@@ -236,7 +236,7 @@ TEST_F(NetworkSession, FailuresAreToldAfterTheGo) {
 template <typename Session>
 void expect_short_way(Session& t, const QByteArray& twenty, const QByteArray& overlap,
                       const QByteArray& two_hundred) {
-    const StationState& s = t.window->state();
+    const auto heading = [&t] { return t.window->controller().heading(); };
     // The first GO, with no heading known: the rotator is asked first, and 20 goes the short
     // way from 350.
     t.go_to(QStringLiteral("20"));
@@ -245,16 +245,16 @@ void expect_short_way(Session& t, const QByteArray& twenty, const QByteArray& ov
     EXPECT_FALSE(t.received_so_far().contains(twenty));
     t.ui().MenuHeading->trigger();
     t.go_to(QStringLiteral("350"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading == 350.0; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heading() == 350.0; }, 8000));
     t.go_to(QStringLiteral("20"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return t.received_so_far().count(overlap) == 2; }, 5000))
         << t.received_so_far().toStdString();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading > 360; }, 8000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heading() > 360; }, 8000))
         << "the antenna turns on through north";
     t.go_to(QStringLiteral("200"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return t.received_so_far().contains(two_hundred); }, 5000));
     // From 200, 20 and 380 are as far: the bearing itself goes, heading shown or not.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading == 200.0; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heading() == 200.0; }, 15000));
     t.ui().MenuHeading->trigger();
     t.go_to(QStringLiteral("20"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return t.received_so_far().endsWith(twenty); }, 5000))

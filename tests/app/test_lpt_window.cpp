@@ -69,14 +69,14 @@ TEST_F(LptWindowTest, GoWritesTheCalibratedByteOnTheChosenPort) {
         lpt.writes.clear();
         select(r.which, r.lpt_choice);
         window->state().stop_side(r.which) = r.side;
-        window->state().LastSentAzimuth = -10;
+        window->controller().forgetLastSent();
         go(r.azimuth);
         EXPECT_EQ(lpt.writes.size(), r.writes) << r.azimuth;
         EXPECT_EQ(values_at(r.base), r.data) << r.azimuth;
         EXPECT_EQ(values_at(static_cast<std::uint16_t>(r.base + 2)).size(), r.writes - 2)
             << r.azimuth;
         EXPECT_EQ(ui().LabelAzimut->text(), QString::number(r.data[0]));
-        EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, r.azimuth);
+        EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(), r.azimuth);
         EXPECT_TRUE(led_on());
     }
     EXPECT_EQ(lpt.state_queries, 3);
@@ -88,11 +88,11 @@ TEST_F(LptWindowTest, FailedWriteBeepsShowsNoLedAndKeepsTheNewAzimuth) {
          {LptFault::ClaimRefused, LptFault::WriteFails, LptFault::StateWithoutSucces}) {
         lpt.fault = fault;
         desktop.beeps = 0;
-        window->state().LastSentAzimuth = -10;
+        window->controller().forgetLastSent();
         go(45);
         EXPECT_EQ(desktop.beeps, 1) << static_cast<int>(fault);
         EXPECT_FALSE(led_on());
-        EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, 45);
+        EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(), 45);
         // Within the minimum step of the azimuth already recorded: nothing, not even a beep.
         const int queries = lpt.state_queries;
         go(45.5);
@@ -113,7 +113,7 @@ TEST_F(LptWindowTest, NoPortBeepsAndWritesNothing) {
         EXPECT_EQ(desktop.beeps, 1) << lpt_choice;
         EXPECT_TRUE(lpt.writes.empty());
         EXPECT_EQ(lpt.state_queries, 0);
-        EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, -10);
+        EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(), -10);
         EXPECT_FALSE(led_on());
     }
 }

@@ -109,11 +109,11 @@ TEST_F(GsHub, RotctlTurnsReadsStopsAndParks) {
     EXPECT_EQ(rotctl({QStringLiteral("p")}), QStringLiteral("123.00\n0.00\n"));
     // ...and the emulator's own heading once it is.
     ui().MenuHeading->trigger();
-    const StationState& s = window->state();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading == 123.0; }, 8000));
-    window->state().AntennaHeading = 122; // a reading the sending did not write
+    RotorController& controller = window->controller();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.heading() == 123.0; }, 8000));
+    controller.headingReceived(122); // a reading the sending did not write
     EXPECT_EQ(rotctl({QStringLiteral("p")}), QStringLiteral("122.00\n0.00\n"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.AntennaHeading == 123.0; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.heading() == 123.0; }, 8000));
 
     // S: STOP. K: the parking azimuth, or "not available" without one.
     EXPECT_EQ(rotctl({QStringLiteral("S")}), QString());

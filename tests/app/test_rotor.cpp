@@ -87,7 +87,7 @@ TEST_F(RotorTest, CommandBytesForEachInterface) {
     for (const Row& r : rows) {
         select(r.iface);
         window->state().stop_side(r.iface) = r.side;
-        window->state().LastSentAzimuth = -10;
+        window->controller().forgetLastSent();
         go(QString::fromLatin1(r.azimuth));
         EXPECT_EQ(port->read(), QByteArray(r.bytes)) << r.azimuth;
         EXPECT_TRUE(led_on());
@@ -119,7 +119,7 @@ TEST_F(RotorTest, MinimumStepAndItsReset) {
     window->MenuInitClick();
     EXPECT_EQ(port->read(), QByteArray("S\r"));
     EXPECT_FALSE(ui().CommPortDriverGS->IsOpen());
-    EXPECT_DOUBLE_EQ(window->state().LastSentAzimuth, -10);
+    EXPECT_DOUBLE_EQ(window->controller().lastSentAzimuth(), -10);
     window->formInit()->hide();
     ui().ButtonTrack->click();
     EXPECT_EQ(port->read(), QByteArray("W101\r"));
@@ -155,7 +155,7 @@ TEST_F(RotorTest, PortThatDoesNotOpenSetsTheFailureAndShowsNoLed) {
     EXPECT_FALSE(ui().CommPortDriverGS->IsOpen());
     // The failure was cleared by GO: the next good command shows the LED.
     window->state().Gs232Com = 0;
-    window->state().LastSentAzimuth = -10;
+    window->controller().forgetLastSent();
     ui().ButtonTrack->click();
     EXPECT_EQ(port->read(), QByteArray("W045\r"));
     EXPECT_TRUE(led_on());
@@ -233,9 +233,9 @@ TEST_F(RotorTest, HeadingFromAControllerThatAnswersBadlyOrWell) {
     EXPECT_TRUE(asked());
     port->write("?>zz\r\n+0x12\r\n+01");
     EXPECT_TRUE(asked());
-    EXPECT_FALSE(window->state().AntennaHeading);
+    EXPECT_FALSE(window->controller().heading());
     port->write("23\r\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 2000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->controller().heading() == 123.0; }, 2000))
         << "an answer split over two reads";
     EXPECT_EQ(desktop.beeps, 0);
     ui().MenuHeading->trigger();

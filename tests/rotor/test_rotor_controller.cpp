@@ -161,7 +161,7 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
         state.ShowHeading = r.heading.has_value();
         if (r.heading)
             controller->headingReceived(*r.heading);
-        state.LastSentAzimuth = r.last_sent;
+        controller->setLastSent(r.last_sent);
         QSignalSpy handed(controller.get(), &RotorController::commandHandedOver);
         QSignalSpy failed(controller.get(), &RotorController::commandFailed);
         const bool ok = controller->go(r.requested).handedOver();
@@ -182,7 +182,7 @@ TEST_F(ControllerTest, GoHandsOverOrFailsByInterfaceStepAndStopSide) {
             EXPECT_EQ(failed[0][0].value<GoFailure>(), *r.failure);
         }
         EXPECT_EQ(sent(), r.sent);
-        EXPECT_DOUBLE_EQ(state.LastSentAzimuth, r.last_after);
+        EXPECT_DOUBLE_EQ(controller->lastSentAzimuth(), r.last_after);
     }
 }
 
@@ -220,7 +220,7 @@ TEST_F(ControllerTest, DriverFailuresSayWhyAndWhetherTheStepCounted) {
         EXPECT_FALSE(controller->go(45));
         ASSERT_EQ(failed.size(), 1) << int(r.which);
         EXPECT_EQ(failed[0][0].value<GoFailure>(), r.failure) << int(r.which);
-        EXPECT_DOUBLE_EQ(state.LastSentAzimuth, r.last_after) << int(r.which);
+        EXPECT_DOUBLE_EQ(controller->lastSentAzimuth(), r.last_after) << int(r.which);
     }
 }
 

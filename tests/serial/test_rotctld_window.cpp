@@ -34,7 +34,7 @@ protected:
         ui().NetworkLink->setAnswerTimeout(300);
         ui().MenuHeading->trigger();
         // The heading is asked at once; its answer is in before the scripts change.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->controller().heading() == 123.0; }, 5000));
     }
 
     void go(const QString& azimuth) {
@@ -108,7 +108,7 @@ TEST_F(RotctldWindowTest, HostileAnswersNeitherCrashNorWedge) {
                 << status().toStdString();
         } else {
             ask_heading_after(azimuth);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !window->state().AntennaHeading; }, 5000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !window->controller().heading(); }, 5000));
             EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("no reading"));
             EXPECT_EQ(desktop.beeps, beeps);
         }
@@ -118,7 +118,7 @@ TEST_F(RotctldWindowTest, HostileAnswersNeitherCrashNorWedge) {
         go(QString::number(++azimuth));
         EXPECT_TRUE(ui().ImageLedOn->isVisible());
         ask_heading_after(azimuth);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->controller().heading() == 123.0; }, 5000));
         EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("123.0°"));
         EXPECT_EQ(desktop.beeps, beeps + (row.failure ? 1 : 0));
         EXPECT_FALSE(status().contains(QStringLiteral("rotctld"))) << "cleared by the next GO";
@@ -137,13 +137,13 @@ TEST_F(RotctldWindowTest, HostileAnswersNeitherCrashNorWedge) {
 TEST_F(RotctldWindowTest, HeadingNoAnswerRenewsLeavesTheDial) {
     go(QStringLiteral("20"));
     ask_heading_after(20);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->state().AntennaHeading == 123.0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->controller().heading() == 123.0; }, 5000));
     rotctld.answer = [](const QByteArray& command) {
         return command == "p" ? QByteArray() : QByteArray("RPRT 0\n");
     };
     const int connections = rotctld.connections;
     ui().BitBtnStop->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->state().AntennaHeading; }, 6000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->controller().heading(); }, 6000));
     EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("no reading"));
     EXPECT_GT(rotctld.connections, connections) << "asked again after STOP";
     EXPECT_EQ(desktop.beeps, 0);
