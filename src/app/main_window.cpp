@@ -76,6 +76,10 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
       window_messages_(context.window_messages), dde_server_(context.dde_server) {
     setObjectName(QStringLiteral("Form1"));
     hosts_ = std::make_unique<Hosts>(*this);
+    connect(session_, &StationSession::dxStationPlaced, this,
+            [this](const DxPlacement& placed, const std::optional<QString>& label) {
+                hosts_->showPlacedDx(placed, label);
+            });
     state_.ExeDirectory = context.exe_directory;
     state_.AppDirectory = context.app_directory;
     state_.SettingsFileExists = context.settings_file_exists;
@@ -89,7 +93,7 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     connect_publication();
     build_heading_menu();
     hosts_->follow = new FollowWsjtx(
-        state_.WsjtxFollowing, [this](const DxTarget& t) { hosts_->setDxStation(t); },
+        state_.WsjtxFollowing, *session_,
         [this]() -> Desktop& { return desktop(); }, MenuListe, this);
     // WSJT-X steers no more once the exit has begun; the following stays on for the next run.
     connect(this, &TForm1::shuttingDown, hosts_->follow, [follow = hosts_->follow] {

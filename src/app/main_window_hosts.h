@@ -18,14 +18,13 @@ public:
 
     QWidget& mapHostWindow() override { return w_; }
     StationState& mapStation() override { return w_.state_; }
+    StationSession& mapSession() override { return *w_.session_; }
     MapDxView mapDxView() const override;
-    void placeDxStation(GeoPoint p) override;
     void placeDxCall(const QString& call) override;
-    // Sets the DX station found elsewhere (WSJT-X, a call's country) as when a list entry is
-    // chosen; the map labels it with the target's label. Every DX station from outside the
-    // main window comes through placeDxStation, which keeps it off the operator's typing
-    // path in the azimuth field.
-    void setDxStation(const DxTarget& target);
+    // Shows a DX station the session placed (WSJT-X, a call's country, the map) as when a list
+    // entry is chosen, off the operator's typing path in the azimuth field; the map labels it
+    // with the label it came with.
+    void showPlacedDx(const DxPlacement& placed, const std::optional<QString>& label);
     void followMapChanges(QObject* receiver, std::function<void()> changed) override;
 
     StationState& dialogStation() override { return w_.state_; }

@@ -78,24 +78,32 @@ MapDxView TForm1::Hosts::mapDxView() const {
     return view;
 }
 
-void TForm1::Hosts::placeDxStation(GeoPoint p) {
-    // Never the operator's typing, even with the caret in the azimuth field: the DX fields
-    // keep the station and its bearing goes out once, with AUTO down, as a list choice's does.
-    const QScopedValueRollback<bool> outside(w_.placing_outside_dx_, true);
-    const DxPlacement placed = place_dx_station(p);
-
-    // The boxes and fields are set from code, so their own handlers stay quiet; one
-    // computation follows, as after the last keystroke of a typed position.
-    w_.CheckBoxLattitudeNordDX->setChecked(placed.north);
-    w_.CheckBoxLattitudeSudDX->setChecked(!placed.north);
-    w_.CheckBoxLongitudeEstDX->setChecked(placed.east);
-    w_.CheckBoxLongitudeOuestDX->setChecked(!placed.east);
-    w_.state_.DxLatitude = placed.latitude;
-    w_.EditDXLattitude->setText(placed.latitude_text);
-    w_.state_.DxLongitude = placed.longitude;
-    w_.EditDXLongitude->setText(placed.longitude_text);
-    w_.clear_list_selections();
-    w_.update_dx_locator();
+void TForm1::Hosts::showPlacedDx(const DxPlacement& placed, const std::optional<QString>& label) {
+    {
+        // Never the operator's typing, even with the caret in the azimuth field: the DX
+        // fields keep the station and its bearing goes out once, with AUTO down, as a list
+        // choice's does.
+        const QScopedValueRollback<bool> outside(w_.placing_outside_dx_, true);
+        // The boxes and fields are set from code, so their own handlers stay quiet; one
+        // computation follows, as after the last keystroke of a typed position.
+        w_.CheckBoxLattitudeNordDX->setChecked(placed.north);
+        w_.CheckBoxLattitudeSudDX->setChecked(!placed.north);
+        w_.CheckBoxLongitudeEstDX->setChecked(placed.east);
+        w_.CheckBoxLongitudeOuestDX->setChecked(!placed.east);
+        w_.state_.DxLatitude = placed.latitude;
+        w_.EditDXLattitude->setText(placed.latitude_text);
+        w_.state_.DxLongitude = placed.longitude;
+        w_.EditDXLongitude->setText(placed.longitude_text);
+        w_.clear_list_selections();
+        w_.update_dx_locator();
+    }
+    if (!label)
+        return;
+    // The label stays the map's while the DX locator stays the one it was set with.
+    w_.state_.DxLabel = *label;
+    w_.state_.DxLabelLocator = w_.EditDXLocator->text();
+    if (w_.FormMap != nullptr && w_.FormMap->isVisible())
+        w_.FormMap->refresh();
 }
 
 void TForm1::Hosts::placeDxCall(const QString& call) {
@@ -105,15 +113,6 @@ void TForm1::Hosts::placeDxCall(const QString& call) {
             tell_refusal(w_.FormMap->findChild<QWidget*>(QStringLiteral("EditDXCall")),
                          Refusal::UnknownCall);
     }
-}
-
-// The label stays the map's while the DX locator stays the one it was set with.
-void TForm1::Hosts::setDxStation(const DxTarget& target) {
-    placeDxStation(GeoPoint{target.latitude, target.longitude});
-    w_.state_.DxLabel = target.label;
-    w_.state_.DxLabelLocator = w_.EditDXLocator->text();
-    if (w_.FormMap != nullptr && w_.FormMap->isVisible())
-        w_.FormMap->refresh();
 }
 
 // Every control whose change can move a station, the azimuth, the long path or the unit,

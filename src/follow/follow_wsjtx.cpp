@@ -1,4 +1,5 @@
 #include "follow/follow_wsjtx.h"
+#include "station/station_session.h"
 
 #include "ui/desktop.h"
 #include "follow/country_source.h"
@@ -16,9 +17,9 @@ const QString kCountryFileFilter =
     QStringLiteral("Country file/Fichier des pays (*.dat)|*.dat;*.DAT|All/Tous|*.*");
 } // namespace
 
-FollowWsjtx::FollowWsjtx(FollowSetting& setting, SetDx set_dx, DesktopOf desktop, QMenu* menu,
-                         QWidget* window, QString country_file)
-    : QObject(window), setting_(setting), set_dx_(std::move(set_dx)), desktop_(std::move(desktop)),
+FollowWsjtx::FollowWsjtx(FollowSetting& setting, StationSession& session, DesktopOf desktop,
+                         QMenu* menu, QWidget* window, QString country_file)
+    : QObject(window), setting_(setting), session_(session), desktop_(std::move(desktop)),
       window_(window), country_file_(std::move(country_file)),
       texts_(language_texts(UiLanguage::English)), action_(new QAction(this)),
       address_action_(new QAction(this)), country_action_(new QAction(this)) {
@@ -70,8 +71,8 @@ bool FollowWsjtx::setDxFromCall(const QString& call) {
     const std::optional<Country> country = countries().lookup(call);
     if (!country)
         return false;
-    set_dx_(DxTarget{country->latitude, country->longitude,
-                     call.trimmed().toUpper() + QStringLiteral("  ") + country->name});
+    session_.placeDxStation(GeoPoint{country->latitude, country->longitude},
+                            call.trimmed().toUpper() + QStringLiteral("  ") + country->name);
     return true;
 }
 
@@ -96,7 +97,10 @@ void FollowWsjtx::toggled(bool on) {
         listener_ = new WsjtxListener(countries(), this);
         listener_->setObjectName(QStringLiteral("WsjtxListener"));
         connect(listener_, &WsjtxListener::dxStation, this,
-                [this](const DxTarget& target) { set_dx_(target); });
+                [this](const DxTarget& target) {
+                    session_.placeDxStation(GeoPoint{target.latitude, target.longitude},
+                                            target.label);
+                });
     }
     listen();
 }

@@ -2,8 +2,8 @@
 // The "Follow WSJT-X" check item and what goes with it: the listener, the address dialog,
 // the country table that it and the map's call field share and the item that chooses its
 // file, and the settings row, which exists once any of them has been used. The DX station
-// is set through the one function handed in; refusals reach the operator through the
-// desktop of the moment.
+// is set through the station session; refusals reach the operator through the desktop of the
+// moment.
 
 #include "follow/country_file.h"
 #include "follow/country_source.h"
@@ -26,16 +26,16 @@ class QWidget;
 namespace kestrav {
 
 class Desktop;
+class StationSession;
 class WsjtxListener;
 
 class FollowWsjtx : public QObject {
     Q_OBJECT
 public:
-    using SetDx = std::function<void(const DxTarget&)>;
     using DesktopOf = std::function<Desktop&()>;
     // Adds the items to `menu`; listens at once when the setting says so. `country_file` is
     // read when the operator has chosen none.
-    FollowWsjtx(FollowSetting& setting, SetDx set_dx, DesktopOf desktop, QMenu* menu,
+    FollowWsjtx(FollowSetting& setting, StationSession& session, DesktopOf desktop, QMenu* menu,
                 QWidget* window,
                 QString country_file = QString::fromUtf16(u"/usr/share/hamradio-files/cty.dat"));
     ~FollowWsjtx() override;
@@ -62,7 +62,7 @@ private:
     QString country_file_problem(CountryFileProblem problem, const QString& path) const;
 
     FollowSetting& setting_;
-    SetDx set_dx_;
+    StationSession& session_;
     DesktopOf desktop_;
     QWidget* window_;
     QString country_file_;

@@ -1,7 +1,7 @@
 #pragma once
-// What the map window needs of the main window beside it: the shared station state, the DX
-// station and the beam as the main window shows them, the DX station set from a click on the
-// map, and word of every change the map follows.
+// What the map window needs of the main window beside it: the station state and session, the
+// DX station and the beam as the main window shows them, the DX station of a call sign, and
+// word of every change the map follows.
 
 #include "map/azimuthal_projection.h"
 
@@ -14,6 +14,7 @@ class QWidget;
 
 namespace kestrav {
 
+class StationSession;
 struct StationState;
 
 // The DX station and the beam as the main window shows them.
@@ -33,12 +34,9 @@ public:
     // The window the map opens beside, takes its icon from, and shows and hides with.
     virtual QWidget& mapHostWindow() = 0;
     virtual StationState& mapStation() = 0;
+    // A click on the map sets the DX station through it.
+    virtual StationSession& mapSession() = 0;
     virtual MapDxView mapDxView() const = 0;
-    // Sets the DX station to a position as if the operator had typed its latitude and
-    // longitude with their hemispheres: the fields, the locator, the bearing, its publication
-    // and AUTO follow. Latitudes beyond 89.99 degrees, which no locator holds, are taken as
-    // 89.99, and the meridian of 180 degrees as 180 W.
-    virtual void placeDxStation(GeoPoint p) = 0;
     // Sets the DX station at the country of a call sign, as when a list entry is chosen; a
     // call with no country is refused with the window's beep.
     virtual void placeDxCall(const QString& call) = 0;

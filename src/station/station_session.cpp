@@ -48,6 +48,10 @@ void StationSession::stop(Origin origin) {
     rotor_->stop(origin);
 }
 
+void StationSession::placeDxStation(GeoPoint p, const std::optional<QString>& label) {
+    emit dxStationPlaced(place_dx_station(p), label);
+}
+
 RotorRange StationSession::range() const {
     return rotor_->rotatorRange(state_.SelectedInterface);
 }

@@ -99,10 +99,17 @@ public:
     // The positions the interface in use reaches.
     RotorRange range() const;
 
+    // Sets the DX station at a position found elsewhere (WSJT-X, a call's country, a click on
+    // the map) as if the operator had typed its latitude and longitude: dxStationPlaced tells
+    // the window, whose fields, locator, bearing, publication and AUTO follow. `label` names
+    // it on the map while its locator stands; none (a click) leaves the label as it is.
+    void placeDxStation(GeoPoint p, const std::optional<QString>& label = std::nullopt);
+
     // Why another program's latest request was refused or failed, until a command goes out.
     const QString& outsideRefusal() const { return outside_refusal_; }
 
 signals:
+    void dxStationPlaced(const kestrav::DxPlacement& placed, const std::optional<QString>& label);
     // Another program's azimuth became the requested one, as if typed.
     void azimuthRequested(double azimuth);
     void outsideRefusalChanged();

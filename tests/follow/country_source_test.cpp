@@ -5,6 +5,7 @@
 
 #include "follow/country_source.h"
 #include "follow/follow_wsjtx.h"
+#include "station/station_session.h"
 #include "lists/prefix_table.h"
 #include "support/fake_desktop.h"
 
@@ -88,9 +89,10 @@ TEST_F(HostileCountryFile, KeptOrChosenToldOnce) {
         setting.country_file = row.path;
         QWidget window;
         QMenu menu;
+        StationSession session;
         FollowWsjtx follow(
-            setting, [](const DxTarget&) {}, [&desktop]() -> Desktop& { return desktop; }, &menu,
-            &window, dir.path() + "/no-system-file.dat");
+            setting, session, [&desktop]() -> Desktop& { return desktop; }, &menu, &window,
+            dir.path() + "/no-system-file.dat");
         EXPECT_EQ(follow.countries().countryCount(), built_in_count()) << row.path.toStdString();
         EXPECT_TRUE(follow.countries().lookup(u"9H1AA")) << row.path.toStdString();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.boxes.empty(); }))
