@@ -2,6 +2,8 @@
 // path, the distance unit, and the hand-over of each new azimuth.
 
 #include "ui/accessible_names.h"
+#include "app/azimuth_panel.h"
+#include "app/dx_entry_view.h"
 #include "app/main_window.h"
 #include "geodesy/bearing.h"
 #include "geodesy/number_text.h"
@@ -31,8 +33,8 @@ QString distance_text(double km, double factor) {
 
 } // namespace
 
-void TForm1::compute_bearing() {
-    const QString dx_locator = EditDXLocator->text();
+void DxEntryView::computeBearing() {
+    const QString dx_locator = ui_.EditDXLocator->text();
     if (state_.LocalLocator.isEmpty() || dx_locator.isEmpty())
         return;
     Bearing b;
@@ -40,66 +42,66 @@ void TForm1::compute_bearing() {
         b = great_circle_bearing(
             signed_degrees(state_.LocalLatitude, state_.LocalNorth),
             signed_degrees(state_.LocalLongitude, state_.LocalEast),
-            signed_degrees(state_.DxLatitude, CheckBoxLattitudeNordDX->isChecked()),
-            signed_degrees(state_.DxLongitude, CheckBoxLongitudeEstDX->isChecked()));
+            signed_degrees(state_.DxLatitude, ui_.CheckBoxLattitudeNordDX->isChecked()),
+            signed_degrees(state_.DxLongitude, ui_.CheckBoxLongitudeEstDX->isChecked()));
     }
-    show_bearing(b.azimuth, b.distance_km);
+    showBearing(b.azimuth, b.distance_km);
     if (long_path_) {
         const Bearing lp = long_path(b);
-        show_bearing(lp.azimuth, lp.distance_km);
+        showBearing(lp.azimuth, lp.distance_km);
     }
-    apply_auto(placing_outside_dx_ ? AzimuthChange::Outside : AzimuthChange::Computed);
+    azimuth_.applyAuto(azimuth_.placingOutsideDx() ? AzimuthChange::Outside : AzimuthChange::Computed);
 }
 
 // Shows an azimuth and a distance and hands the azimuth on to the published item and the dial.
-void TForm1::show_bearing(double azimuth, double distance_km) {
+void DxEntryView::showBearing(double azimuth, double distance_km) {
     state_.RequestedAzimuth = azimuth;
     state_.Distance = distance_km;
-    write_azimuth_text(azimuth_text(azimuth));
-    publish_azimuth(QString::number(round_half_even(azimuth)));
-    EditDistance->setText(distance_text(distance_km, state_.DistanceFactor));
-    redraw_dial();
+    azimuth_.writeAzimuthText(azimuth_text(azimuth));
+    azimuth_.publish(QString::number(round_half_even(azimuth)));
+    ui_.EditDistance->setText(distance_text(distance_km, state_.DistanceFactor));
+    azimuth_.redrawDial();
 }
 
-void TForm1::SpeedButtonLPClick() {
+void DxEntryView::switchLongPath() {
     long_path_ = !long_path_;
-    SpeedButtonLP->setChecked(long_path_);
-    if (!EditAzimut->text().isEmpty()) {
+    ui_.SpeedButtonLP->setChecked(long_path_);
+    if (!ui_.EditAzimut->text().isEmpty()) {
         state_.RequestedAzimuth = reverse_azimuth(state_.RequestedAzimuth);
-        write_azimuth_text(azimuth_text(state_.RequestedAzimuth));
-        publish_azimuth(QString::number(round_half_even(state_.RequestedAzimuth)));
+        azimuth_.writeAzimuthText(azimuth_text(state_.RequestedAzimuth));
+        azimuth_.publish(QString::number(round_half_even(state_.RequestedAzimuth)));
         // While the operator types an azimuth by hand only the heading is reversed.
-        if (!EditAzimut->hasFocus()) {
+        if (!ui_.EditAzimut->hasFocus()) {
             state_.Distance = kCircumferenceKm - state_.Distance;
-            EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
+            ui_.EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
         }
-        redraw_dial();
+        azimuth_.redrawDial();
     }
-    apply_auto(AzimuthChange::LongPath);
+    azimuth_.applyAuto(AzimuthChange::LongPath);
 }
 
-void TForm1::MenuKmClick() {
-    MenuKm->setChecked(true);
+void DxEntryView::showKm() {
+    ui_.MenuKm->setChecked(true);
     if (!mile_)
         return;
     mile_ = false;
-    LabelDistance->setText(QStringLiteral("QRB = (km)"));
+    ui_.LabelDistance->setText(QStringLiteral("QRB = (km)"));
     state_.DistanceFactor = 1;
-    EditDistance->setAccessibleName(distance_name(false, accessible_language(this)));
-    if (!EditDistance->text().isEmpty())
-        EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
+    ui_.EditDistance->setAccessibleName(distance_name(false, accessible_language(&window_)));
+    if (!ui_.EditDistance->text().isEmpty())
+        ui_.EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
 }
 
-void TForm1::MenuMileClick() {
-    MenuMile->setChecked(true);
+void DxEntryView::showMiles() {
+    ui_.MenuMile->setChecked(true);
     if (mile_)
         return;
     mile_ = true;
-    LabelDistance->setText(QStringLiteral("QRB = (mile)"));
+    ui_.LabelDistance->setText(QStringLiteral("QRB = (mile)"));
     state_.DistanceFactor = kMilesPerKm;
-    EditDistance->setAccessibleName(distance_name(true, accessible_language(this)));
-    if (!EditDistance->text().isEmpty())
-        EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
+    ui_.EditDistance->setAccessibleName(distance_name(true, accessible_language(&window_)));
+    if (!ui_.EditDistance->text().isEmpty())
+        ui_.EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
 }
 
 } // namespace kestrav

@@ -2,8 +2,10 @@
 // drawn over the dial background, and the antenna's heading as a wider blue needle beneath
 // it, so that the red one stays in view when the two agree.
 
+#include "app/azimuth_panel.h"
 #include "app/design_sizes.h"
 #include "app/main_window.h"
+#include "app/main_window_ui.h"
 
 #include "geodesy/number_text.h"
 #include "setup/languages.h"
@@ -19,8 +21,8 @@ namespace {
 constexpr int kOverlapArcRadius = kDialRadius + 2;
 } // namespace
 
-void TForm1::redraw_dial() {
-    QPixmap picture = Image2->pixmap();
+void AzimuthPanel::redrawDial() {
+    QPixmap picture = ui_.Image2->pixmap();
     QPainter painter(&picture);
     const auto tip = [](double angle) {
         return QPoint(
@@ -48,29 +50,30 @@ void TForm1::redraw_dial() {
     const double theta = state_.RequestedAzimuth * 3.14159 / 180;
     painter.drawLine(QPoint(kDialCentre, kDialCentre), tip(theta));
     painter.end();
-    Image1->setPixmap(picture);
-    update_dial_tooltip();
+    ui_.Image1->setPixmap(picture);
+    updateDialTooltip();
 }
 
 // The tooltip shows the heading to the eye; a screen reader reads both needles from the
 // dial's description.
-void TForm1::update_dial_tooltip() {
-    const UiLanguage language = french_ ? UiLanguage::French : UiLanguage::English;
+void AzimuthPanel::updateDialTooltip() {
+    const bool french = window_.french();
+    const UiLanguage language = french ? UiLanguage::French : UiLanguage::English;
     const std::optional<double> reading = controller_ ? controller_->heading() : std::nullopt;
     std::optional<QString> heading;
     if (state_.ShowHeading && reading)
         heading = format_fixed(*reading, 1);
     const QString description = dial_description(format_fixed(state_.RequestedAzimuth, 1), heading,
                                                  state_.ShowHeading, language);
-    if (Image1->accessibleDescription() != description)
-        Image1->setAccessibleDescription(description);
+    if (ui_.Image1->accessibleDescription() != description)
+        ui_.Image1->setAccessibleDescription(description);
     if (state_.ShowHeading && reading) {
-        Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*reading, 1)));
+        ui_.Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*reading, 1)));
     } else if (state_.ShowHeading) {
-        Image1->setToolTip(
-            language_texts(french_ ? UiLanguage::French : UiLanguage::English).no_reading);
+        ui_.Image1->setToolTip(
+            language_texts(french ? UiLanguage::French : UiLanguage::English).no_reading);
     } else {
-        Image1->setToolTip(QString());
+        ui_.Image1->setToolTip(QString());
     }
 }
 

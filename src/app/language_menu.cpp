@@ -2,11 +2,15 @@
 
 #include "ui/accessible_names.h"
 #include "ui/desktop.h"
+#include "app/azimuth_panel.h"
+#include "app/dx_entry_view.h"
 #include "app/main_window_hosts.h"
+#include "app/window_frame.h"
 #include "app/rotor_menu.h"
 #include "app/widgets.h"
 #include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
+#include "app/init_dialog_beside.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
 
@@ -35,46 +39,37 @@ void TForm1::apply_language(bool french) {
     LabelAzimut->setText(t.label_azimut);
     MenuAPropos->setText(t.about);
     MenuAide->setText(t.help);
-    set_messages(t);
-    apply_addition_texts(t);
+    set_box_messages(state(), t);
+    hosts_->applyTexts(t);
 }
 
 // The texts of what the design did not have (the map, the heading, the network interface's
 // failures) follow the same language; the window calls this again once it has built them all.
-void TForm1::apply_addition_texts(const LanguageTexts& t) {
-    if (MenuMap != nullptr)
-        MenuMap->setText(t.map);
-    if (MenuHeading != nullptr)
-        MenuHeading->setText(t.show_heading);
-    if (MenuServeRotctld != nullptr)
-        MenuServeRotctld->setText(t.serve_rotctld);
-    if (FormMap != nullptr)
-        FormMap->setTexts(t);
-    if (hosts_->follow != nullptr)
-        hosts_->follow->setTexts(t);
-    apply_accessible_names(this, t.ui_language);
-    EditDistance->setAccessibleName(distance_name(mile_, t.ui_language));
-    if (FormInit != nullptr)
-        apply_accessible_names(FormInit, t.ui_language);
-    if (hosts_->rotator_menu != nullptr)
-        hosts_->rotator_menu->setTexts(t);
-    if (!network_error_.isEmpty())
-        update_status_lines();
-    update_dial_tooltip();
-}
-
-void TForm1::set_messages(const LanguageTexts& t) {
-    state_.Messages.help_file = t.help_file;
-    state_.Messages.cannot_create_settings = t.cannot_create_settings;
-    state_.Messages.cannot_open_file = t.cannot_open_file;
-    state_.Messages.arswin_not_running = t.arswin_not_running;
-    state_.Messages.dde_conversation_open = t.dde_conversation_open;
-    state_.Messages.settings_cut = t.settings_cut;
-    state_.Messages.list_cut = t.list_cut;
+void TForm1::Hosts::applyTexts(const LanguageTexts& t) {
+    TForm1& w = w_;
+    if (w.MenuMap != nullptr)
+        w.MenuMap->setText(t.map);
+    if (w.MenuHeading != nullptr)
+        w.MenuHeading->setText(t.show_heading);
+    if (w.MenuServeRotctld != nullptr)
+        w.MenuServeRotctld->setText(t.serve_rotctld);
+    if (w.FormMap != nullptr)
+        w.FormMap->setTexts(t);
+    if (follow != nullptr)
+        follow->setTexts(t);
+    apply_accessible_names(&w, t.ui_language);
+    w.EditDistance->setAccessibleName(distance_name(w.mile(), t.ui_language));
+    if (w.dialog_->built() != nullptr)
+        apply_accessible_names(w.dialog_->built(), t.ui_language);
+    if (rotator_menu != nullptr)
+        rotator_menu->setTexts(t);
+    if (!w.azimuth_->networkError().isEmpty())
+        w.update_status_lines();
+    w.azimuth_->updateDialTooltip();
 }
 
 void TForm1::MenuAideClick() {
-    desktop_->show_help(this, state_.Messages.help_file);
+    desktop_->show_help(this, state().Messages.help_file);
 }
 
 void TForm1::MenuAProposClick() {

@@ -2,7 +2,12 @@
 
 #include "app/design_sizes.h"
 #include "ui/desktop.h"
-#include "app/main_window.h"
+#include "app/azimuth_panel.h"
+#include "app/dx_entry_view.h"
+#include "app/init_dialog_beside.h"
+#include "app/main_window_hosts.h"
+#include "app/window_frame.h"
+#include "app/window_settings.h"
 #include "app/widgets.h"
 #include "geodesy/number_text.h"
 #include "lists/prefix_table.h"
@@ -27,23 +32,23 @@ namespace kestrav {
 
 void TForm1::FormCreate() {
     // The base addresses of LPT1 to LPT3, asked in that order; 0 for a port that is absent.
-    if (parallel_port_ != nullptr)
+    if (ParallelPortLibrary* parallel_port = hosts_->dialogParallelPort())
         for (int port = 1; port <= kLptCount; ++port)
-            state_.LptAddresses[static_cast<std::size_t>(port - 1)] =
-                parallel_port_->GetLPTPortAddress(port);
+            state().LptAddresses[static_cast<std::size_t>(port - 1)] =
+                parallel_port->GetLPTPortAddress(port);
     // The display scale: Qt already lays out in device-independent pixels, so what is left is
     // the screen's logical resolution against the 96 dots per inch of the design.
-    state_.ScaleX = logicalDpiX() / 96.0;
-    state_.ScaleY = logicalDpiY() / 96.0;
+    state().ScaleX = logicalDpiX() / 96.0;
+    state().ScaleY = logicalDpiY() / 96.0;
     centralWidget()->setFixedSize(
-        static_cast<int>(std::lround(kClientDesignSize.width() * state_.ScaleX)),
-        static_cast<int>(std::lround(kClientDesignSize.height() * state_.ScaleX)));
+        static_cast<int>(std::lround(kClientDesignSize.width() * state().ScaleX)),
+        static_cast<int>(std::lround(kClientDesignSize.height() * state().ScaleX)));
     // The window takes its final size before it is placed and shown, so that the window
     // manager places the frame, not the client area, at the given corner.
     adjustSize();
-    place_on_screen();
-    if (state_.SettingsFileExists)
-        read_configuration();
+    place_on_screen(*this);
+    if (state().SettingsFileExists)
+        read_window_settings(*this, [this](int n) { dx_->loadPersonalList(n, false); });
     // An unreadable value in the settings is reported where it stands and does not keep the
     // prefix table from being prepared.
     ComboBoxListDX->addItems(prepare_prefix_table(prefix_table_entries(), decimal_separator()));
@@ -59,71 +64,50 @@ void TForm1::showEvent(QShowEvent* event) {
     // activates a new window is its own choice (a bare X server never does), so activation
     // is asked for and FormActivate runs here once in any case. The dialog, when it opened
     // for a first start, keeps the keyboard.
-    if (!shown_once_) {
-        shown_once_ = true;
-        windowHandle()->installEventFilter(this);
-        if (!formInitVisible())
+    if (dialog_->firstShow()) {
+        if (!dialog_->visible())
             activateWindow();
         FormActivate();
     }
 }
 
-// The program's window that has the keyboard, and the one that had it before. A return from
-// another program passes through no window of this one: the window left for it counts as
-// the one before, whichever it was.
-void TForm1::window_focus_changed(QWindow* window) {
-    if (window == nullptr) {
-        previous_focus_window_ = focus_window_;
-        return;
-    }
-    if (window == focus_window_)
-        return;
-    previous_focus_window_ = focus_window_;
-    focus_window_ = window;
-}
-
 bool TForm1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
     // FormActivate runs when the keyboard comes over from the initialisation dialog, not on
-    // a return from another program, a message box, the help or the map. The notice of the
-    // new focus window may come before or after this event.
-    if (event->type() == QEvent::WindowActivate) {
-        const QWindow* left =
-            focus_window_ == windowHandle() ? previous_focus_window_.data() : focus_window_.data();
-        if (left != nullptr && FormInit != nullptr && left == FormInit->windowHandle())
-            FormActivate();
-    }
+    // a return from another program, a message box, the help or the map.
+    if (event->type() == QEvent::WindowActivate && dialog_->keyboardCameFromDialog())
+        FormActivate();
     return result;
 }
 
 void TForm1::FormShow() {
-    if (state_.LocalLocator.isEmpty())
+    if (state().LocalLocator.isEmpty())
         formInit()->showBeside(this);
     else
         ComboBoxListDX->setFocus();
 }
 
 void TForm1::FormActivate() {
-    TCommPortDriver* gs232 = controller_->serialPort(RotorInterface::Gs232);
-    TCommPortDriver* easycomm = controller_->serialPort(RotorInterface::EasyComm);
-    if (state_.Gs232BaudIndex != -1)
-        gs232->setComPortSpeed(state_.Gs232BaudIndex);
-    if (state_.EasyCommBaudIndex != -1)
-        easycomm->setComPortSpeed(state_.EasyCommBaudIndex);
-    if (state_.Gs232Com != -1)
-        gs232->setComPort(state_.Gs232Com);
-    if (state_.EasyCommCom != -1)
-        easycomm->setComPort(state_.EasyCommCom);
+    TCommPortDriver* gs232 = controller().serialPort(RotorInterface::Gs232);
+    TCommPortDriver* easycomm = controller().serialPort(RotorInterface::EasyComm);
+    if (state().Gs232BaudIndex != -1)
+        gs232->setComPortSpeed(state().Gs232BaudIndex);
+    if (state().EasyCommBaudIndex != -1)
+        easycomm->setComPortSpeed(state().EasyCommBaudIndex);
+    if (state().Gs232Com != -1)
+        gs232->setComPort(state().Gs232Com);
+    if (state().EasyCommCom != -1)
+        easycomm->setComPort(state().EasyCommCom);
     update_status_lines();
     // The dialog's locator is empty until the dialog was first shown.
-    if (FormInit != nullptr && FormInit->locatorText().size() == 6) {
-        compute_bearing();
+    if (dialog_->built() != nullptr && dialog_->built()->locatorText().size() == 6) {
+        dx_->computeBearing();
     } else {
         EditAzimut->clear();
         EditDistance->clear();
     }
-    if (formInitVisible() && state_.LocalLocator.isEmpty())
-        FormInit->raise();
+    if (dialog_->visible() && state().LocalLocator.isEmpty())
+        dialog_->built()->raise();
 }
 
 void TForm1::update_status_lines() {
@@ -135,7 +119,7 @@ void TForm1::update_status_lines() {
     const auto com_line = [this](const QString& name, int com, const QString& baud,
                                  RotorInterface which) {
         const QString shown =
-            baud.isEmpty() ? com_port_speed_text(controller_->serialPort(which)->ComPortSpeed())
+            baud.isEmpty() ? com_port_speed_text(controller().serialPort(which)->ComPortSpeed())
                            : baud;
         return com == -1
                    ? QStringLiteral(" Ant = %1 / no COM").arg(name)
@@ -143,45 +127,46 @@ void TForm1::update_status_lines() {
     };
     QString line;
     bool parking_allowed = false;
-    switch (state_.SelectedInterface) {
+    switch (state().SelectedInterface) {
     case RotorInterface::None:
         break;
     case RotorInterface::PourSat:
-        line = lpt_line(QStringLiteral("PourSat"), QStringLiteral("PourSat"), state_.PourSatLpt);
-        parking_allowed = state_.PourSatLpt != -1;
+        line = lpt_line(QStringLiteral("PourSat"), QStringLiteral("PourSat"), state().PourSatLpt);
+        parking_allowed = state().PourSatLpt != -1;
         break;
     case RotorInterface::FodTrack:
         // The capital R of the "no LPT" line is how the status line has always read.
-        line = lpt_line(QStringLiteral("FODTrack"), QStringLiteral("FODTRack"), state_.FodTrackLpt);
-        parking_allowed = state_.FodTrackLpt != -1;
+        line = lpt_line(QStringLiteral("FODTrack"), QStringLiteral("FODTRack"), state().FodTrackLpt);
+        parking_allowed = state().FodTrackLpt != -1;
         break;
     case RotorInterface::Ea4tx:
         line = QStringLiteral(" Ant = EA4TX /ARSWIN");
         parking_allowed = true;
         break;
     case RotorInterface::Gs232:
-        line = com_line(QStringLiteral("GS232"), state_.Gs232Com, state_.Gs232BaudText,
+        line = com_line(QStringLiteral("GS232"), state().Gs232Com, state().Gs232BaudText,
                         RotorInterface::Gs232);
-        parking_allowed = state_.Gs232Com != -1;
+        parking_allowed = state().Gs232Com != -1;
         break;
     case RotorInterface::EasyComm:
-        line = com_line(QStringLiteral("EasyComm"), state_.EasyCommCom, state_.EasyCommBaudText,
+        line = com_line(QStringLiteral("EasyComm"), state().EasyCommCom, state().EasyCommBaudText,
                         RotorInterface::EasyComm);
-        parking_allowed = state_.EasyCommCom != -1;
+        parking_allowed = state().EasyCommCom != -1;
         break;
     case RotorInterface::Network:
         line = QStringLiteral(" Ant = Network / %1:%2")
-                   .arg(state_.NetworkHost)
-                   .arg(state_.NetworkPort);
+                   .arg(state().NetworkHost)
+                   .arg(state().NetworkPort);
         parking_allowed = true;
         break;
     }
     if (!line.isEmpty()) {
-        if (parking_allowed && controller_->parkingDue())
-            line += QStringLiteral(" / Parking=%1°").arg(round_half_even(state_.ParkingAzimuth));
-        if (state_.SelectedInterface == RotorInterface::Network && !network_error_.isEmpty())
+        if (parking_allowed && controller().parkingDue())
+            line += QStringLiteral(" / Parking=%1°").arg(round_half_even(state().ParkingAzimuth));
+        const QString& network_error = azimuth_->networkError();
+        if (state().SelectedInterface == RotorInterface::Network && !network_error.isEmpty())
             line += QStringLiteral(" / ") +
-                    network_failure_text(network_error_,
+                    network_failure_text(network_error,
                                          french_ ? UiLanguage::French : UiLanguage::English);
         if (!session_->outsideRefusal().isEmpty())
             line += QStringLiteral(" / ") + session_->outsideRefusal();
@@ -190,16 +175,16 @@ void TForm1::update_status_lines() {
         LabelEtatInterface->setText(QStringLiteral(" ") + session_->outsideRefusal());
     }
 
-    if (state_.LocalLocator.isEmpty()) {
+    if (state().LocalLocator.isEmpty()) {
         LabelEtatLocal->setText(QStringLiteral(" Local = none"));
     } else {
         LabelEtatLocal->setText(
             QStringLiteral(" Local = %1 / %2%3 / %4%5")
-                .arg(state_.LocalLocator,
-                     state_.LocalNorth ? QStringLiteral("N") : QStringLiteral("S"),
-                     format_fixed(state_.LocalLatitude, 3),
-                     state_.LocalEast ? QStringLiteral("E") : QStringLiteral("W"),
-                     format_fixed(state_.LocalLongitude, 3)));
+                .arg(state().LocalLocator,
+                     state().LocalNorth ? QStringLiteral("N") : QStringLiteral("S"),
+                     format_fixed(state().LocalLatitude, 3),
+                     state().LocalEast ? QStringLiteral("E") : QStringLiteral("W"),
+                     format_fixed(state().LocalLongitude, 3)));
     }
     for (QLabel* line : {LabelEtatLocal, LabelEtatInterface})
         show_whole_text_when_cut(line, PanelInterface);
@@ -207,8 +192,8 @@ void TForm1::update_status_lines() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (FormClose()) {
-        if (FormInit != nullptr)
-            FormInit->hide();
+        if (dialog_->built() != nullptr)
+            dialog_->built()->hide();
         event->accept();
     } else {
         event->ignore();
@@ -216,25 +201,26 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::FormClose() {
-    if (state_.DdeConversationOpen > 0 && !closing_on_signal_) {
-        desktop_->message_box(this, BoxIcon::Warning, state_.Messages.dde_conversation_open);
+    // Closing on a signal, nobody is there to answer the question.
+    if (state().DdeConversationOpen > 0 && !unattended_desktop_) {
+        desktop_->message_box(this, BoxIcon::Warning, state().Messages.dde_conversation_open);
         return false;
     }
     // Other programs' requests end before the antenna is stopped and parked, and a typed
     // azimuth still waiting for its pause is dropped.
     emit shuttingDown();
     TimerAzimutPause->stop();
-    controller_->beginShutDown();
-    park();
-    controller_->finishShutDown();
-    save_configuration();
+    controller().beginShutDown();
+    azimuth_->park();
+    controller().finishShutDown();
+    save_window_settings(*this);
     return true;
 }
 
 void TForm1::MenuInitClick() {
     stop_all();
-    controller_->forgetLastSent();
-    controller_->closeSerialPorts();
+    controller().forgetLastSent();
+    controller().closeSerialPorts();
     formInit()->showBeside(this);
 }
 
@@ -263,7 +249,6 @@ private:
 } // namespace
 
 void TForm1::close_on_signal() {
-    closing_on_signal_ = true;
     if (!unattended_desktop_) {
         unattended_desktop_ = std::make_unique<UnattendedDesktop>(*desktop_);
         desktop_ = unattended_desktop_.get();

@@ -2,6 +2,7 @@
 
 #include "ui/accessible_names.h"
 #include "ui/desktop.h"
+#include "app/dx_entry_view.h"
 #include "app/main_window.h"
 #include "lists/list_entry.h"
 
@@ -11,20 +12,7 @@
 
 namespace kestrav {
 
-void TForm1::ComboBoxListDXClick() {
-    select_list_entry(0);
-}
-void TForm1::ComboBoxPerso1Click() {
-    select_list_entry(1);
-}
-void TForm1::ComboBoxPerso2Click() {
-    select_list_entry(2);
-}
-void TForm1::ComboBoxPerso3Click() {
-    select_list_entry(3);
-}
-
-QComboBox* TForm1::station_list(int n) const {
+QComboBox* MainWindowUi::station_list(int n) const {
     switch (n) {
     case 1:
         return ComboBoxPerso1;
@@ -37,36 +25,42 @@ QComboBox* TForm1::station_list(int n) const {
     }
 }
 
-void TForm1::select_list_entry(int n) {
-    QComboBox* list = station_list(n);
+void MainWindowUi::clear_list_selections() const {
+    for (QComboBox* list : {ComboBoxListDX, ComboBoxPerso1, ComboBoxPerso2, ComboBoxPerso3})
+        list->setCurrentIndex(-1);
+}
+
+void DxEntryView::listChosen(int n) {
+    MainWindowUi& u = ui_;
+    QComboBox* list = u.station_list(n);
     if (list->currentIndex() < 0)
         return;
     const ListEntryResult entry = parse_list_entry(list->currentText());
     // The hemisphere boxes are set as soon as their letter is read, even when the entry is
     // refused further on.
     if (entry.north)
-        CheckBoxLattitudeNordDX->setChecked(*entry.north);
+        u.CheckBoxLattitudeNordDX->setChecked(*entry.north);
     if (entry.east)
-        CheckBoxLongitudeEstDX->setChecked(*entry.east);
+        u.CheckBoxLongitudeEstDX->setChecked(*entry.east);
     if (!entry.ok) {
-        reject_list_entry();
+        rejectListEntry();
         tell_refusal(list, Refusal::ListEntryUnreadable);
         return;
     }
     state_.DxLatitude = entry.latitude;
-    EditDXLattitude->setText(entry.latitude_text);
+    u.EditDXLattitude->setText(entry.latitude_text);
     state_.DxLongitude = entry.longitude;
-    EditDXLongitude->setText(entry.longitude_text);
-    update_dx_locator();
+    u.EditDXLongitude->setText(entry.longitude_text);
+    updateDxLocator();
     for (int other = 0; other <= 3; ++other)
         if (other != n)
-            station_list(other)->setCurrentIndex(-1);
+            u.station_list(other)->setCurrentIndex(-1);
 }
 
-void TForm1::reject_list_entry() {
-    desktop_->beep();
-    for (QLineEdit* field :
-         {EditDXLocator, EditDXLattitude, EditDXLongitude, EditAzimut, EditDistance})
+void DxEntryView::rejectListEntry() {
+    window_.desktop().beep();
+    for (QLineEdit* field : {ui_.EditDXLocator, ui_.EditDXLattitude, ui_.EditDXLongitude,
+                             ui_.EditAzimut, ui_.EditDistance})
         field->clear();
 }
 

@@ -1,6 +1,10 @@
 #include "ui/accessible_names.h"
 #include "app/design_sizes.h"
+#include "app/dx_entry_view.h"
+#include "app/init_dialog_beside.h"
 #include "app/main_window_hosts.h"
+#include "app/window_frame.h"
+#include "rotor/rotctld_link.h"
 
 #include "ui/desktop.h"
 #include "app/fonts.h"
@@ -35,16 +39,26 @@ namespace kestrav {
 
 namespace {
 
-// Where the window's frame stands at start when the screen has room for it there.
-constexpr QPoint kDesignPosition(196, 100);
-const QColor kPanelGrey(224, 224, 224);
 
-QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int h, int points) {
-    auto* list = make<StationListBox>(parent, name, x, y, w, h);
-    list->setMaxVisibleItems(15);
-    list->setFont(arial(points));
-    return list;
+// The seams of the rotor interfaces: the two serial drivers keep their port links beside the
+// settings, rotctld is reached over the network, and the parallel port and the messages to the
+// outside rotator program are the window's.
+RotorSeams rotor_seams(const MainWindowContext& context, const QString& app_directory) {
+    RotorSeams seams;
+    seams.gs232 = new TCommPortDriver;
+    seams.gs232->setObjectName(QStringLiteral("CommPortDriverGS"));
+    seams.easycomm = new TCommPortDriver;
+    seams.easycomm->setObjectName(QStringLiteral("CommPortDriverEasy"));
+    for (TCommPortDriver* driver : {seams.gs232, seams.easycomm})
+        driver->setPortDirectory(app_directory);
+    auto* link = new RotctldLink;
+    link->setObjectName(QStringLiteral("NetworkLink"));
+    seams.network = link;
+    seams.parallel_port = context.parallel_port;
+    seams.window_messages = context.window_messages;
+    return seams;
 }
+const QColor kPanelGrey(224, 224, 224);
 
 // Enter, or the keypad's Enter, on a focused push button presses it, in every window of the
 // program, as Space already does (Qt leaves Enter to a dialog's default button).
@@ -71,29 +85,31 @@ protected:
 } // namespace
 
 TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
-    : QMainWindow(parent), session_(new StationSession(this)), state_(session_->state()),
-      desktop_(context.desktop), parallel_port_(context.parallel_port),
-      window_messages_(context.window_messages), dde_server_(context.dde_server) {
+    : QMainWindow(parent), session_(new StationSession(this)), desktop_(context.desktop) {
     setObjectName(QStringLiteral("Form1"));
-    hosts_ = std::make_unique<Hosts>(*this);
+    hosts_ = std::make_unique<Hosts>(*this, context.parallel_port);
+    MainWindowUi& ui = *this;
+    azimuth_ = std::make_unique<AzimuthPanel>(*this, ui, *session_, context.dde_server);
+    dx_ = std::make_unique<DxEntryView>(*this, ui, state(), *azimuth_);
+    dialog_ = std::make_unique<InitDialogBeside>(*this, *hosts_, [this] { place_on_screen(*this); });
     connect(session_, &StationSession::dxStationPlaced, this,
             [this](const DxPlacement& placed, const std::optional<QString>& label) {
-                hosts_->showPlacedDx(placed, label);
+                dx_->showPlaced(placed, label);
             });
-    state_.ExeDirectory = context.exe_directory;
-    state_.AppDirectory = context.app_directory;
-    state_.SettingsFileExists = context.settings_file_exists;
-    set_messages(language_texts(UiLanguage::English));
-    state_.Messages.help_file = QLatin1String(kStartupHelpFile);
-    build_window();
+    state().ExeDirectory = context.exe_directory;
+    state().AppDirectory = context.app_directory;
+    state().SettingsFileExists = context.settings_file_exists;
+    set_box_messages(state(), language_texts(UiLanguage::English));
+    state().Messages.help_file = QLatin1String(kStartupHelpFile);
+    build_window(context);
     FormCreate();
     // The initialisation dialog is created once, hidden, the first time it is needed: when it
     // opens at a first start or from the menu. Until then nothing reads it; the main window
     // comes up without waiting for its pages.
-    connect_publication();
-    build_heading_menu();
+    hosts_->installPublication(context.dde_server);
+    azimuth_->buildHeadingMenu();
     hosts_->follow = new FollowWsjtx(
-        state_.WsjtxFollowing, *session_,
+        state().WsjtxFollowing, *session_,
         [this]() -> Desktop& { return desktop(); }, MenuListe, this);
     // WSJT-X steers no more once the exit has begun; the following stays on for the next run.
     connect(this, &TForm1::shuttingDown, hosts_->follow, [follow = hosts_->follow] {
@@ -102,30 +118,36 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     });
     hosts_->installRotctldServer();
     hosts_->installRotatorMenu();
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::window_focus_changed);
+    dialog_->followKeyboard();
     qApp->installEventFilter(new EnterPressesButtons(this));
-    apply_addition_texts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));
+    hosts_->applyTexts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));
 }
 
 TForm1::~TForm1() {
-    delete FormInit;
-    FormInit = nullptr;
+    dialog_->destroyDialog();
 }
 
 TFormInit* TForm1::formInit() {
-    // A window of its own, beside the main window, not a child of it.
-    if (FormInit == nullptr) {
-        FormInit = new TFormInit(*hosts_, nullptr);
-        apply_accessible_names(FormInit, french_ ? UiLanguage::French : UiLanguage::English);
-    }
-    return FormInit;
+    return dialog_->dialog(french_ ? UiLanguage::French : UiLanguage::English);
 }
 
-bool TForm1::formInitVisible() const {
-    return FormInit != nullptr && FormInit->isVisible();
+bool TForm1::longPath() const {
+    return dx_->longPath();
 }
 
-void TForm1::build_window() {
+bool TForm1::mile() const {
+    return dx_->mile();
+}
+
+const QString& TForm1::publishedAzimuth() const {
+    return azimuth_->published();
+}
+
+bool TForm1::testCommandPending() const {
+    return azimuth_->testCommandPending();
+}
+
+void TForm1::build_window(const MainWindowContext& context) {
     install_font_substitutes();
     setWindowTitle(QStringLiteral("Kestrav  V0.6b"));
     setWindowIcon(window_icon());
@@ -144,7 +166,7 @@ void TForm1::build_window() {
     // The window keeps its design size: it cannot be resized or maximised.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    build_dx_group(client);
+    dx_->buildDxGroup(client);
 
     PanelTitre = new Panel(client, kPanelGrey, Panel::Bevel::Lowered, Panel::Bevel::Lowered, 2);
     PanelTitre->setObjectName(QStringLiteral("PanelTitre"));
@@ -161,8 +183,8 @@ void TForm1::build_window() {
     blue.setColor(QPalette::WindowText, Qt::blue);
     LabelTitre->setPalette(blue);
 
-    build_beam_group(client);
-    build_command_panel(client);
+    azimuth_->buildBeamGroup(client);
+    azimuth_->buildCommandPanel(client);
 
     PanelInterface = new Panel(client, kPanelGrey, Panel::Bevel::None, Panel::Bevel::Lowered, 1);
     PanelInterface->setObjectName(QStringLiteral("PanelInterface"));
@@ -176,7 +198,7 @@ void TForm1::build_window() {
     LabelEtatLocal->setText(QStringLiteral(" Local = none"));
     LabelEtatInterface->setText(QStringLiteral(" Interface = none"));
 
-    build_menus();
+    build_menu_bar(*this, *this, [this] { hosts_->installMap(); });
 
     TimerBlink = new QTimer(this);
     TimerBlink->setObjectName(QStringLiteral("TimerBlink"));
@@ -196,7 +218,7 @@ void TForm1::build_window() {
     TimerAzimutPause->setSingleShot(true);
     connect(TimerAzimutPause, &QTimer::timeout, this, &TForm1::TimerAzimutPauseTimer);
 
-    build_rotor_controller();
+    azimuth_->showRotor(session_->buildRotor(rotor_seams(context, state().AppDirectory)));
 
     // Keyboard focus order of the DX group, then the BEAM group and the command panel.
     QWidget* order[] = {EditDXLocator,
@@ -217,244 +239,6 @@ void TForm1::build_window() {
                         ButtonTrack};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-}
-
-void TForm1::build_dx_group(QWidget* client) {
-    GroupBoxDX = make<QGroupBox>(client, "GroupBoxDX", 10, 8, 225, 281);
-    GroupBoxDX->setTitle(QStringLiteral("DX"));
-    GroupBoxDX->setFont(arial(10));
-    set_background(GroupBoxDX, QColor(224, 255, 255));
-    QWidget* g = GroupBoxDX;
-    const QFont label_font = arial(8);
-
-    LabelDXLocator =
-        make_label(g, "LabelDXLocator", 72, 8, 73, 14, QStringLiteral("Locator"), label_font);
-    EditDXLocator = make<QLineEdit>(g, "EditDXLocator", 72, 22, 73, 24);
-    LabelDXLattitude =
-        make_label(g, "LabelDXLattitude", 72, 48, 73, 14, QStringLiteral("Latitude"), label_font);
-    CheckBoxLattitudeNordDX =
-        make_check(g, "CheckBoxLattitudeNordDX", 32, 64, 33, 17, QStringLiteral("N"), true, true);
-    EditDXLattitude = make<QLineEdit>(g, "EditDXLattitude", 72, 62, 73, 24);
-    CheckBoxLattitudeSudDX =
-        make_check(g, "CheckBoxLattitudeSudDX", 152, 64, 30, 17, QStringLiteral("S"), false, false);
-    LabelDXLongitude =
-        make_label(g, "LabelDXLongitude", 80, 88, 56, 14, QStringLiteral("Longitude"), label_font);
-    CheckBoxLongitudeOuestDX =
-        make_check(g, "CheckBoxLongitudeOuestDX", 32, 104, 33, 17, QStringLiteral("W"), true, true);
-    EditDXLongitude = make<QLineEdit>(g, "EditDXLongitude", 72, 102, 73, 24);
-    CheckBoxLongitudeEstDX = make_check(g, "CheckBoxLongitudeEstDX", 152, 104, 30, 17,
-                                        QStringLiteral("E"), false, false);
-    for (QLineEdit* e : {EditDXLocator, EditDXLattitude, EditDXLongitude})
-        e->setFont(arial(10));
-    Label1 = make_label(g, "Label1", 72, 128, 73, 14, QStringLiteral("DXCC"), label_font);
-    ComboBoxListDX = make_list(g, "ComboBoxListDX", 8, 142, 209, 23, 9);
-    LabelPerso1 =
-        make_label(g, "LabelPerso1", 8, 165, 201, 14, QStringLiteral("LIST 1"), label_font);
-    ComboBoxPerso1 = make_list(g, "ComboBoxPerso1", 8, 178, 209, 22, 8);
-    LabelPerso2 =
-        make_label(g, "LabelPerso2", 8, 201, 201, 14, QStringLiteral("LIST 2"), label_font);
-    ComboBoxPerso2 = make_list(g, "ComboBoxPerso2", 8, 214, 209, 22, 8);
-    LabelPerso3 =
-        make_label(g, "LabelPerso3", 8, 237, 201, 14, QStringLiteral("LIST 3"), label_font);
-    ComboBoxPerso3 = make_list(g, "ComboBoxPerso3", 8, 250, 209, 22, 8);
-    // A screen reader names a list after its label (a personal list's label shows its
-    // title): the list itself reads as its chosen entry.
-    Label1->setBuddy(ComboBoxListDX);
-    LabelPerso1->setBuddy(ComboBoxPerso1);
-    LabelPerso2->setBuddy(ComboBoxPerso2);
-    LabelPerso3->setBuddy(ComboBoxPerso3);
-
-    connect(EditDXLocator, &QLineEdit::textChanged, this, &TForm1::EditDXLocatorChange);
-    connect(EditDXLattitude, &QLineEdit::textChanged, this, &TForm1::EditDXLattitudeChange);
-    connect(EditDXLongitude, &QLineEdit::textChanged, this, &TForm1::EditDXLongitudeChange);
-    connect(CheckBoxLattitudeNordDX, &QCheckBox::toggled, this,
-            &TForm1::CheckBoxLattitudeNordDXClick);
-    connect(CheckBoxLattitudeSudDX, &QCheckBox::toggled, this,
-            &TForm1::CheckBoxLattitudeSudDXClick);
-    connect(CheckBoxLongitudeOuestDX, &QCheckBox::toggled, this,
-            &TForm1::CheckBoxLongitudeOuestDXClick);
-    connect(CheckBoxLongitudeEstDX, &QCheckBox::toggled, this,
-            &TForm1::CheckBoxLongitudeEstDXClick);
-    // Only the operator's own choices select an entry; selections made by code do not.
-    connect(ComboBoxListDX, &QComboBox::activated, this, &TForm1::ComboBoxListDXClick);
-    connect(ComboBoxPerso1, &QComboBox::activated, this, &TForm1::ComboBoxPerso1Click);
-    connect(ComboBoxPerso2, &QComboBox::activated, this, &TForm1::ComboBoxPerso2Click);
-    connect(ComboBoxPerso3, &QComboBox::activated, this, &TForm1::ComboBoxPerso3Click);
-}
-
-void TForm1::build_beam_group(QWidget* client) {
-    GroupBoxBeam = make<QGroupBox>(client, "GroupBoxBeam", 240, 60, 225, 133);
-    GroupBoxBeam->setTitle(QStringLiteral("BEAM"));
-    GroupBoxBeam->setFont(arial(10));
-    set_background(GroupBoxBeam, QColor(224, 255, 224));
-    QWidget* g = GroupBoxBeam;
-
-    LabelAzimut = make<ClickableLabel>(g, "LabelAzimut", 98, 14, 100, 16);
-    LabelAzimut->setText(QStringLiteral("Azimuth = (deg)"));
-    LabelAzimut->setFont(arial(10));
-    let_grow_with_text(LabelAzimut);
-    EditAzimut = make<QLineEdit>(g, "EditAzimut", 104, 32, 73, 30);
-    EditAzimut->setFont(arial(14));
-    EditAzimut->setText(QStringLiteral("0"));
-    UpDownAzimut = make<UpDown>(g, "UpDownAzimut", 176, 32, 17, 30);
-    UpDownAzimut->setRange(0, 359);
-    // Both dials start from the same background, drawn once and shared.
-    const QPixmap dial = dial_background_picture();
-    Image2 = make<QLabel>(g, "Image2", 16, 25, kDialSize, kDialSize);
-    Image2->setPixmap(dial);
-    Image2->hide();
-    mark_decorative(Image2);
-    Image1 = make<QLabel>(g, "Image1", 16, 25, kDialSize, kDialSize);
-    Image1->setPixmap(dial);
-    SpeedButtonLP = make<QToolButton>(g, "SpeedButtonLP", 40, 96, 25, 25);
-    SpeedButtonLP->setText(QStringLiteral("LP"));
-    SpeedButtonLP->setCheckable(true);
-    SpeedButtonLP->setFocusPolicy(Qt::NoFocus);
-    LabelDistance = make<QLabel>(g, "LabelDistance", 104, 70, 71, 16);
-    LabelDistance->setText(QStringLiteral("QRB = (km)"));
-    LabelDistance->setFont(arial(10));
-    let_grow_with_text(LabelDistance);
-    EditDistance = make<QLineEdit>(g, "EditDistance", 104, 88, 89, 30);
-    EditDistance->setFont(arial(14));
-    EditDistance->setReadOnly(true);
-    EditDistance->setText(QStringLiteral("0"));
-
-    // The button's own checked state is set by the handler, which owns the toggle.
-    connect(SpeedButtonLP, &QToolButton::clicked, this, &TForm1::SpeedButtonLPClick);
-    connect(EditAzimut, &QLineEdit::textChanged, this, &TForm1::EditAzimutChange);
-    connect(EditAzimut, &QLineEdit::returnPressed, this, &TForm1::EditAzimutReturnPressed);
-    connect(UpDownAzimut, &UpDown::clicked, this, &TForm1::UpDownAzimutClick);
-    connect(LabelAzimut, &ClickableLabel::doubleClicked, this, &TForm1::LabelAzimutDblClick);
-}
-
-void TForm1::build_command_panel(QWidget* client) {
-    PanelLampe = new Panel(client, kPanelGrey, Panel::Bevel::Lowered, Panel::Bevel::Lowered, 2);
-    PanelLampe->setObjectName(QStringLiteral("PanelLampe"));
-    PanelLampe->setGeometry(240, 202, 225, 45);
-    QWidget* g = PanelLampe;
-    ButtonTrack = make<QPushButton>(g, "ButtonTrack", 5, 5, 42, 36);
-    ButtonTrack->setText(QStringLiteral("GO"));
-    ButtonTrack->setFont(arial(18));
-    SpeedButtonAuto = make<QToolButton>(g, "SpeedButtonAuto", 47, 5, 42, 36);
-    SpeedButtonAuto->setText(QStringLiteral("AUTO"));
-    SpeedButtonAuto->setFont(arial(10));
-    SpeedButtonAuto->setCheckable(true); // AUTO latches; the handlers read its checked state
-    SpeedButtonAuto->setFocusPolicy(Qt::NoFocus);
-    BitBtnStop = new PictureButton(g, stop_picture());
-    BitBtnStop->setObjectName(QStringLiteral("BitBtnStop"));
-    BitBtnStop->setGeometry(89, 5, 42, 36);
-    BitBtnStop->setText(QStringLiteral("STOP"));
-    BitBtnStop->setFont(arial(10));
-    ImageLEDOff = make<QLabel>(g, "ImageLEDOff", 186, 7, 31, 31);
-    ImageLEDOff->setPixmap(led_picture(false));
-    ImageLedOn = make<QLabel>(g, "ImageLedOn", 186, 7, 31, 31);
-    ImageLedOn->setPixmap(led_picture(true));
-    ImageLedOn->hide();
-    connect(ButtonTrack, &QPushButton::clicked, this, &TForm1::ButtonTrackClick);
-    connect(BitBtnStop, &QPushButton::clicked, this, &TForm1::BitBtnStopClick);
-}
-
-void TForm1::build_menus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    // Menus are drawn in the desktop's menu font, not in the window's.
-    bar->setFont(QApplication::font(bar));
-
-    MenuQuitter = bar->addAction(QStringLiteral("&Quit"));
-    MenuQuitter->setObjectName(QStringLiteral("MenuQuitter"));
-    MenuQuitter->setShortcut(QKeySequence(Qt::Key_F4));
-    connect(MenuQuitter, &QAction::triggered, this, &TForm1::MenuQuitterClick);
-
-    MenuInit = bar->addAction(QStringLiteral("&Init"));
-    MenuInit->setObjectName(QStringLiteral("MenuInit"));
-    connect(MenuInit, &QAction::triggered, this, &TForm1::MenuInitClick);
-
-    MenuListe = bar->addMenu(QStringLiteral("&My Lists"));
-    MenuListe->setObjectName(QStringLiteral("MenuListe"));
-    MenuListe1 = MenuListe->addAction(QStringLiteral("List 1"));
-    MenuListe1->setObjectName(QStringLiteral("MenuListe1"));
-    Menuliste2 = MenuListe->addAction(QStringLiteral("List 2"));
-    Menuliste2->setObjectName(QStringLiteral("Menuliste2"));
-    MenuListe3 = MenuListe->addAction(QStringLiteral("List 3"));
-    MenuListe3->setObjectName(QStringLiteral("MenuListe3"));
-    connect(MenuListe1, &QAction::triggered, this, &TForm1::MenuListe1Click);
-    connect(Menuliste2, &QAction::triggered, this, &TForm1::Menuliste2Click);
-    connect(MenuListe3, &QAction::triggered, this, &TForm1::MenuListe3Click);
-
-    MenuUnit = bar->addMenu(QStringLiteral("&Unit"));
-    MenuUnit->setObjectName(QStringLiteral("MenuUnit"));
-    MenuKm = MenuUnit->addAction(QStringLiteral("&Km"));
-    MenuKm->setObjectName(QStringLiteral("MenuKm"));
-    MenuMile = MenuUnit->addAction(QStringLiteral("&Mile"));
-    MenuMile->setObjectName(QStringLiteral("MenuMile"));
-    auto* units = new QActionGroup(this);
-    for (QAction* a : {MenuKm, MenuMile}) {
-        a->setCheckable(true);
-        units->addAction(a);
-    }
-    MenuKm->setChecked(true);
-    connect(MenuKm, &QAction::triggered, this, &TForm1::MenuKmClick);
-    connect(MenuMile, &QAction::triggered, this, &TForm1::MenuMileClick);
-    build_map_menu();
-
-    MenuLangue = bar->addMenu(QStringLiteral("&Language"));
-    MenuLangue->setObjectName(QStringLiteral("MenuLangue"));
-    MenuEnglish = MenuLangue->addAction(QStringLiteral("&English"));
-    MenuEnglish->setObjectName(QStringLiteral("MenuEnglish"));
-    MenuFrancais = MenuLangue->addAction(QStringLiteral("&Français"));
-    MenuFrancais->setObjectName(QStringLiteral("MenuFrancais"));
-    auto* languages = new QActionGroup(this);
-    for (QAction* a : {MenuEnglish, MenuFrancais}) {
-        a->setCheckable(true);
-        languages->addAction(a);
-    }
-    MenuEnglish->setChecked(true);
-    connect(MenuEnglish, &QAction::triggered, this, &TForm1::MenuEnglishClick);
-    connect(MenuFrancais, &QAction::triggered, this, &TForm1::MenuFrancaisClick);
-
-    MenuHelp = bar->addMenu(QStringLiteral("?"));
-    MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
-    MenuAide = MenuHelp->addAction(QLatin1String(kStartupHelpCaption));
-    MenuAide->setObjectName(QStringLiteral("MenuAide"));
-    MenuAide->setShortcut(QKeySequence(Qt::Key_F1));
-    MenuAPropos = MenuHelp->addAction(QLatin1String(kStartupAboutCaption));
-    MenuAPropos->setObjectName(QStringLiteral("MenuAPropos"));
-    connect(MenuAide, &QAction::triggered, this, &TForm1::MenuAideClick);
-    connect(MenuAPropos, &QAction::triggered, this, &TForm1::MenuAProposClick);
-
-    // Shortcuts work while the main window is active, whether or not a menu is open.
-    addAction(MenuQuitter);
-    addAction(MenuAide);
-}
-
-void TForm1::place_on_screen() {
-    QScreen* screen = QGuiApplication::screenAt(kDesignPosition);
-    if (screen == nullptr)
-        screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    // Before the window is shown its frame is not known yet: the client area stands for it.
-    const QRect frame = frameGeometry();
-    const QPoint corner =
-        place_inside(QRect(kDesignPosition, frame.size()), screen->availableGeometry());
-    if (!isVisible() || frame.topLeft() != corner)
-        move(corner);
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    // The first exposure comes after the window manager has put its frame around the window:
-    // only now is the frame's size known, and with it whether the window fits where it stands.
-    if (watched == windowHandle() && event->type() == QEvent::Expose &&
-        windowHandle()->isExposed()) {
-        windowHandle()->removeEventFilter(this);
-        place_on_screen();
-        // A window manager gives the keyboard to the window shown last: at a first start the
-        // dialog, shown before the main window, asks for it back, and stands beside the
-        // main window's real frame.
-        if (formInitVisible() && state_.LocalLocator.isEmpty())
-            FormInit->showBeside(this, true);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace kestrav

@@ -1,22 +1,20 @@
 #pragma once
-// The main window: the DX station entry, the BEAM group, the command panel, the status lines
-// and the menus. It owns the one StationState, the rotator controller and the initialisation
-// dialog; the map and the dialog reach it through their host interfaces only.
+// The main window, a view of the station session: its handlers read the widgets and call the
+// session or a part of the view, and it shows what the session signals.
 
 #include "app/main_window_context.h"
 #include "app/main_window_ui.h"
-#include "settings/station_state.h"
 #include "station/station_session.h"
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QWindow>
 
 #include <memory>
 
 namespace kestrav {
 
-struct LanguageTexts;
+class AzimuthPanel;
+class DxEntryView;
+class InitDialogBeside;
 class TFormInit;
 
 class TForm1 : public QMainWindow, private MainWindowUi {
@@ -25,16 +23,16 @@ public:
     explicit TForm1(const MainWindowContext& context, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    StationState& state() { return state_; }
+    StationState& state() { return session_->state(); }
     StationSession& session() { return *session_; }
-    RotorController& controller() { return *controller_; }
+    RotorController& controller() { return session_->rotor(); }
     Desktop& desktop() { return *desktop_; }
     // The initialisation dialog, built the first time it is asked for.
     TFormInit* formInit();
-    bool longPath() const { return long_path_; }
+    bool longPath() const;
     bool french() const { return french_; }
-    bool mile() const { return mile_; }
-    const QString& publishedAzimuth() const { return published_azimuth_; }
+    bool mile() const;
+    const QString& publishedAzimuth() const;
     // Writes the two status lines from the state.
     void update_status_lines();
     // STOP: the stop command of every interface that has one, ports closed, LED off.
@@ -42,7 +40,7 @@ public:
     // A test azimuth handed over by the initialisation dialog: sent at once through the
     // selected interface whatever the minimum step, then both serial ports are closed.
     void hand_over_test_azimuth(int azimuth);
-    bool testCommandPending() const { return test_command_pending_; }
+    bool testCommandPending() const;
 
 signals:
     // The exit has begun: whatever takes requests from other programs stops taking them.
@@ -96,83 +94,27 @@ public slots:
     void TimerHeadingStaleTimer();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
-    // What the map window, the initialisation dialog and WSJT-X following are given of it.
+    // What the map window, the initialisation dialog and other programs are given of it.
     class Hosts;
     std::unique_ptr<Hosts> hosts_;
+    // The view's parts: the azimuth and its commands, the DX entry, the dialog beside it.
+    std::unique_ptr<AzimuthPanel> azimuth_;
+    std::unique_ptr<DxEntryView> dx_;
+    std::unique_ptr<InitDialogBeside> dialog_;
 
-    void build_window();
-    void build_dx_group(QWidget* client);
-    void build_beam_group(QWidget* client);
-    void build_command_panel(QWidget* client);
-    void build_menus();
-    void build_map_menu();
-    void build_rotor_controller();
-    void build_heading_menu();
-    void connect_publication();
-    void update_dx_locator();
-    void compute_bearing();
-    void coordinate_changed(QLineEdit* field, double& value);
-    void hemisphere_clicked(QCheckBox* box, QCheckBox* partner);
-    void show_bearing(double azimuth, double distance_km);
-    void clear_list_selections();
-    void select_list_entry(int n);
-    void load_personal_list(int n, bool with_dialog);
-    void reject_list_entry();
-    QComboBox* station_list(int n) const;
-    QLabel* list_label(int n) const;
-    QAction* list_menu_item(int n) const;
-    void publish_azimuth(const QString& text);
-    void redraw_dial();
-    void update_dial_tooltip();
-    bool refuse_azimuth_keystroke();
-    void write_azimuth_text(const QString& text, bool always_handle = false);
-    void set_tracking_indication(bool on);
-    void show_command_text(RotorInterface which, const QString& text);
-    void command_failed(GoFailure failure, const QString& reason);
-    void show_requested_azimuth(double azimuth);
-    // AUTO's rule applied to a new azimuth: GO when it goes at once.
-    void apply_auto(AzimuthChange change);
-    void show_heading(std::optional<double> heading);
-    void park();
+    void build_window(const MainWindowContext& context);
     bool FormClose();
-    void place_on_screen();
-    void read_configuration();
-    void save_configuration();
     void apply_language(bool french);
-    void set_messages(const LanguageTexts& texts);
-    void apply_addition_texts(const LanguageTexts& texts);
-    void window_focus_changed(QWindow* window);
-    bool formInitVisible() const;
 
     StationSession* session_;
-    StationState& state_; // the session's
-    Desktop* desktop_;
-    ParallelPortLibrary* parallel_port_;
-    WindowMessages* window_messages_;
-    DdeServer* dde_server_;
-    RotorController* controller_ = nullptr;
-    TFormInit* FormInit = nullptr; // built on first use: the start does not wait for it
-    bool long_path_ = false;
-    bool mile_ = false;
+    Desktop* desktop_; // the unattended one once a signal came
+    std::unique_ptr<Desktop> unattended_desktop_;
     bool french_ = false;
-    bool shown_once_ = false; // the start-up FormActivate has run
-    QPointer<QWindow> focus_window_;
-    QPointer<QWindow> previous_focus_window_;
-    bool closing_on_signal_ = false;
-    std::unique_ptr<Desktop> unattended_desktop_; // stands in for desktop_ once a signal came
-    QString network_error_;                       // shown in the status line until the next GO
-    QString published_azimuth_;
-    bool raw_output_display_ = false;
-    QString saved_azimut_caption_;
-    bool test_command_pending_ = false;
-    bool writing_azimuth_ = false;    // write_azimuth_text is running the field's handler
-    bool placing_outside_dx_ = false; // a DX station from outside (WSJT-X, the map) is set
 };
 
 } // namespace kestrav

@@ -1,7 +1,8 @@
 #pragma once
-// The main window as the host of the map window, the initialisation dialog and WSJT-X
-// following: what each is given of it, and nothing more.
+// The main window as the host of the map window, the initialisation dialog, WSJT-X following
+// and the programs it serves: what each is given of it, and nothing more.
 
+#include "app/azimuth_panel.h"
 #include "app/main_window.h"
 #include "follow/follow_logic.h"
 #include "map/map_host.h"
@@ -9,32 +10,39 @@
 
 namespace kestrav {
 
+class DdeServer;
 class FollowWsjtx;
+struct LanguageTexts;
 class RotorMenu;
 
 class TForm1::Hosts final : public MapHost, public InitDialogHost {
 public:
-    explicit Hosts(TForm1& window) : w_(window) {}
+    Hosts(TForm1& window, ParallelPortLibrary* parallel_port)
+        : w_(window), parallel_port_(parallel_port) {}
 
     QWidget& mapHostWindow() override { return w_; }
-    StationState& mapStation() override { return w_.state_; }
+    StationState& mapStation() override { return w_.state(); }
     StationSession& mapSession() override { return *w_.session_; }
     MapDxView mapDxView() const override;
     void placeDxCall(const QString& call) override;
-    // Shows a DX station the session placed (WSJT-X, a call's country, the map) as when a list
-    // entry is chosen, off the operator's typing path in the azimuth field; the map labels it
-    // with the label it came with.
-    void showPlacedDx(const DxPlacement& placed, const std::optional<QString>& label);
     void followMapChanges(QObject* receiver, std::function<void()> changed) override;
 
-    StationState& dialogStation() override { return w_.state_; }
+    StationState& dialogStation() override { return w_.state(); }
     StationSession& dialogSession() override { return *w_.session_; }
     Desktop& dialogDesktop() override { return *w_.desktop_; }
-    ParallelPortLibrary* dialogParallelPort() override { return w_.parallel_port_; }
+    ParallelPortLibrary* dialogParallelPort() override { return parallel_port_; }
     QIcon dialogIcon() const override { return w_.windowIcon(); }
     void interfaceChanged() override { w_.update_status_lines(); }
     void handOverTestAzimuth(int azimuth) override { w_.hand_over_test_azimuth(azimuth); }
-    void dropTestCommand() override { w_.test_command_pending_ = false; }
+    void dropTestCommand() override { w_.azimuth_->dropTestCommand(); }
+
+    // The "&Map" menu item, after the unit menu, and the map window it opens.
+    void installMap();
+    // The published azimuth's conversations and another start of the program handing over.
+    void installPublication(DdeServer* server);
+    // The texts of what the design did not have (the map, the heading, the rotctld server,
+    // WSJT-X following, the rotator menu, the network interface's failures).
+    void applyTexts(const LanguageTexts& texts);
 
     // Kestrav's rotctld server: its item under "&Unit", its dialog and where it listens.
     void installRotctldServer();
@@ -48,6 +56,7 @@ public:
 
 private:
     TForm1& w_;
+    ParallelPortLibrary* parallel_port_;
 };
 
 } // namespace kestrav

@@ -102,6 +102,11 @@ struct MainWindowUi {
     // The great-circle map, a window of its own opened from the menu
     QAction* MenuMap = nullptr;
     MapWindow* FormMap = nullptr;
+
+    // The prefix list (0) and the personal lists (1 to 3).
+    QComboBox* station_list(int n) const;
+    // No entry of any list stays chosen.
+    void clear_list_selections() const;
 };
 
 } // namespace kestrav

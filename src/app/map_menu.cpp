@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScopedValueRollback>
 #include <QToolButton>
 
 #include <cmath>
@@ -32,13 +31,14 @@ double signed_degrees(double magnitude, bool positive) {
 } // namespace
 
 // The menu item, placed after the unit menu; F3 opens the map from anywhere in the window.
-void TForm1::build_map_menu() {
-    MenuMap = menuBar()->addAction(language_texts(UiLanguage::English).map);
-    MenuMap->setObjectName(QStringLiteral("MenuMap"));
-    MenuMap->setShortcut(QKeySequence(Qt::Key_F3));
-    connect(MenuMap, &QAction::triggered, this, &TForm1::MenuMapClick);
-    addAction(MenuMap);
-    FormMap = new MapWindow(*hosts_);
+void TForm1::Hosts::installMap() {
+    TForm1& w = w_;
+    w.MenuMap = w.menuBar()->addAction(language_texts(UiLanguage::English).map);
+    w.MenuMap->setObjectName(QStringLiteral("MenuMap"));
+    w.MenuMap->setShortcut(QKeySequence(Qt::Key_F3));
+    QObject::connect(w.MenuMap, &QAction::triggered, &w, &TForm1::MenuMapClick);
+    w.addAction(w.MenuMap);
+    w.FormMap = new MapWindow(*this);
 }
 
 void TForm1::MenuMapClick() {
@@ -49,8 +49,8 @@ MapDxView TForm1::Hosts::mapDxView() const {
     MapDxView view;
     view.has_dx = w_.EditDXLocator->text().size() == 6 && !w_.EditDXLattitude->text().isEmpty() &&
                   !w_.EditDXLongitude->text().isEmpty();
-    view.dx = {signed_degrees(w_.state_.DxLatitude, w_.CheckBoxLattitudeNordDX->isChecked()),
-               signed_degrees(w_.state_.DxLongitude, w_.CheckBoxLongitudeEstDX->isChecked())};
+    view.dx = {signed_degrees(w_.state().DxLatitude, w_.CheckBoxLattitudeNordDX->isChecked()),
+               signed_degrees(w_.state().DxLongitude, w_.CheckBoxLongitudeEstDX->isChecked())};
     // The prefix or call and the name of the list entry the DX station was chosen from, or
     // its locator when it was typed.
     for (int n = 0; n <= kPersonalListCount; ++n) {
@@ -62,9 +62,9 @@ MapDxView TForm1::Hosts::mapDxView() const {
         break;
     }
     // The call and grid it was set by (WSJT-X, a call's country) while its locator stands.
-    if (view.label.isEmpty() && !w_.state_.DxLabel.isEmpty() &&
-        w_.state_.DxLabelLocator == w_.EditDXLocator->text()) {
-        view.label = w_.state_.DxLabel;
+    if (view.label.isEmpty() && !w_.state().DxLabel.isEmpty() &&
+        w_.state().DxLabelLocator == w_.EditDXLocator->text()) {
+        view.label = w_.state().DxLabel;
         // "CALL  country" or "CALL  grid"; a grid alone came with no call.
         const qsizetype call_end = view.label.indexOf(QStringLiteral("  "));
         if (call_end > 0)
@@ -73,37 +73,9 @@ MapDxView TForm1::Hosts::mapDxView() const {
     if (view.label.isEmpty())
         view.label = w_.EditDXLocator->text();
     view.has_azimuth = !w_.EditAzimut->text().isEmpty();
-    view.long_path = w_.long_path_;
-    view.miles = w_.mile_;
+    view.long_path = w_.longPath();
+    view.miles = w_.mile();
     return view;
-}
-
-void TForm1::Hosts::showPlacedDx(const DxPlacement& placed, const std::optional<QString>& label) {
-    {
-        // Never the operator's typing, even with the caret in the azimuth field: the DX
-        // fields keep the station and its bearing goes out once, with AUTO down, as a list
-        // choice's does.
-        const QScopedValueRollback<bool> outside(w_.placing_outside_dx_, true);
-        // The boxes and fields are set from code, so their own handlers stay quiet; one
-        // computation follows, as after the last keystroke of a typed position.
-        w_.CheckBoxLattitudeNordDX->setChecked(placed.north);
-        w_.CheckBoxLattitudeSudDX->setChecked(!placed.north);
-        w_.CheckBoxLongitudeEstDX->setChecked(placed.east);
-        w_.CheckBoxLongitudeOuestDX->setChecked(!placed.east);
-        w_.state_.DxLatitude = placed.latitude;
-        w_.EditDXLattitude->setText(placed.latitude_text);
-        w_.state_.DxLongitude = placed.longitude;
-        w_.EditDXLongitude->setText(placed.longitude_text);
-        w_.clear_list_selections();
-        w_.update_dx_locator();
-    }
-    if (!label)
-        return;
-    // The label stays the map's while the DX locator stays the one it was set with.
-    w_.state_.DxLabel = *label;
-    w_.state_.DxLabelLocator = w_.EditDXLocator->text();
-    if (w_.FormMap != nullptr && w_.FormMap->isVisible())
-        w_.FormMap->refresh();
 }
 
 void TForm1::Hosts::placeDxCall(const QString& call) {

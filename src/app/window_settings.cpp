@@ -1,6 +1,8 @@
 // The main window's side of the settings file: reading it at start, with the menu clicks,
 // list loading and serial settings it causes, and writing it at exit.
 
+#include "app/window_settings.h"
+
 #include "ui/desktop.h"
 #include "app/main_window.h"
 #include "rotor/comm_port_driver.h"
@@ -56,25 +58,30 @@ private:
 
 } // namespace
 
-void TForm1::read_configuration() {
+void read_window_settings(TForm1& window, const std::function<void(int)>& load_list) {
+    StationState& state = window.state();
     const auto file =
-        load_settings_file(settings_file_to_read(state_.ExeDirectory, state_.AppDirectory));
+        load_settings_file(settings_file_to_read(state.ExeDirectory, state.AppDirectory));
     if (!file)
         return;
-    WindowSettingsActions actions(*this, [this](int n) { load_personal_list(n, false); });
-    read_settings(file->lines, state_, actions);
+    WindowSettingsActions actions(window, load_list);
+    read_settings(file->lines, state, actions);
     // Told after reading, in the language the file has chosen.
     if (file->cut)
-        desktop_->message_box(this, BoxIcon::Warning, state_.Messages.settings_cut);
+        window.desktop().message_box(&window, BoxIcon::Warning, state.Messages.settings_cut);
     if (!actions.unread_rows.isEmpty())
-        desktop_->message_box(this, BoxIcon::Warning,
-                              language_texts(french_ ? UiLanguage::French : UiLanguage::English)
-                                  .settings_unread.arg(actions.unread_rows.join(u'\n')));
+        window.desktop().message_box(
+            &window, BoxIcon::Warning,
+            language_texts(window.french() ? UiLanguage::French : UiLanguage::English)
+                .settings_unread.arg(actions.unread_rows.join(u'\n')));
 }
 
-void TForm1::save_configuration() {
-    if (!save_settings_file(state_.AppDirectory, settings_lines(state_, french_, mile_)))
-        desktop_->message_box(this, BoxIcon::Error, state_.Messages.cannot_create_settings);
+void save_window_settings(TForm1& window) {
+    StationState& state = window.state();
+    if (!save_settings_file(state.AppDirectory,
+                            settings_lines(state, window.french(), window.mile())))
+        window.desktop().message_box(&window, BoxIcon::Error,
+                                     state.Messages.cannot_create_settings);
 }
 
 } // namespace kestrav
