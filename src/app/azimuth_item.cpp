@@ -33,8 +33,7 @@ void TForm1::Hosts::installPublication(DdeServer* server) {
         return topic.compare(w->windowTitle(), Qt::CaseInsensitive) == 0 ||
                topic.compare(dialog_title, Qt::CaseInsensitive) == 0;
     });
-    QObject::connect(w, &QObject::destroyed, server,
-                     [server] { server->setCaptionCheck({}); });
+    QObject::connect(w, &QObject::destroyed, server, [server] { server->setCaptionCheck({}); });
 }
 
 void TForm1::DataOpen() {

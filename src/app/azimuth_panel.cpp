@@ -5,10 +5,6 @@
 
 #include "app/azimuth_panel.h"
 
-#include "ui/accessible_names.h"
-#include "ui/desktop.h"
-#include "ui/field_text.h"
-#include "ui/widget_factory.h"
 #include "app/design_sizes.h"
 #include "app/fonts.h"
 #include "app/main_window.h"
@@ -19,6 +15,10 @@
 #include "publish/dde_server.h"
 #include "rotor/rotor_controller.h"
 #include "setup/languages.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
+#include "ui/field_text.h"
+#include "ui/widget_factory.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -33,10 +33,6 @@
 #include <QToolButton>
 
 namespace kestrav {
-
-namespace {
-const QColor kPanelGrey(224, 224, 224);
-} // namespace
 
 AzimuthPanel::AzimuthPanel(TForm1& window, MainWindowUi& ui, StationSession& session,
                            DdeServer* dde_server)
@@ -85,8 +81,7 @@ void AzimuthPanel::buildBeamGroup(QWidget* client) {
     TForm1* w = &window_;
     QObject::connect(u.SpeedButtonLP, &QToolButton::clicked, w, &TForm1::SpeedButtonLPClick);
     QObject::connect(u.EditAzimut, &QLineEdit::textChanged, w, &TForm1::EditAzimutChange);
-    QObject::connect(u.EditAzimut, &QLineEdit::returnPressed, w,
-                     &TForm1::EditAzimutReturnPressed);
+    QObject::connect(u.EditAzimut, &QLineEdit::returnPressed, w, &TForm1::EditAzimutReturnPressed);
     QObject::connect(u.UpDownAzimut, &UpDown::clicked, w, &TForm1::UpDownAzimutClick);
     QObject::connect(u.LabelAzimut, &ClickableLabel::doubleClicked, w,
                      &TForm1::LabelAzimutDblClick);
@@ -332,18 +327,16 @@ void AzimuthPanel::publish(const QString& text) {
 void AzimuthPanel::showRotor(RotorController& controller) {
     controller_ = &controller;
     TForm1* w = &window_;
-    QObject::connect(&controller, &RotorController::commandText, w,
-                     [this](RotorInterface which, const QString& text) {
-                         showCommandText(which, text);
-                     });
+    QObject::connect(
+        &controller, &RotorController::commandText, w,
+        [this](RotorInterface which, const QString& text) { showCommandText(which, text); });
     QObject::connect(&controller, &RotorController::commandHandedOver, w, [this] {
         clear_refusal(ui_.ButtonTrack);
         setTrackingIndication(true);
     });
-    QObject::connect(&session_, &StationSession::commandFailed, w,
-                     [this](GoFailure failure, const QString& reason) {
-                         commandFailed(failure, reason);
-                     });
+    QObject::connect(
+        &session_, &StationSession::commandFailed, w,
+        [this](GoFailure failure, const QString& reason) { commandFailed(failure, reason); });
     QObject::connect(&session_, &StationSession::outsideRefusalChanged, w,
                      &TForm1::update_status_lines);
     QObject::connect(&session_, &StationSession::azimuthRequested, w,

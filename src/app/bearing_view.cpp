@@ -1,12 +1,12 @@
 // Azimuth and distance in the main window: the computation from the two stations, the long
 // path, the distance unit, and the hand-over of each new azimuth.
 
-#include "ui/accessible_names.h"
 #include "app/azimuth_panel.h"
 #include "app/dx_entry_view.h"
 #include "app/main_window.h"
 #include "geodesy/bearing.h"
 #include "geodesy/number_text.h"
+#include "ui/accessible_names.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -50,7 +50,8 @@ void DxEntryView::computeBearing() {
         const Bearing lp = long_path(b);
         showBearing(lp.azimuth, lp.distance_km);
     }
-    azimuth_.applyAuto(azimuth_.placingOutsideDx() ? AzimuthChange::Outside : AzimuthChange::Computed);
+    azimuth_.applyAuto(azimuth_.placingOutsideDx() ? AzimuthChange::Outside
+                                                   : AzimuthChange::Computed);
 }
 
 // Shows an azimuth and a distance and hands the azimuth on to the published item and the dial.

@@ -1,6 +1,7 @@
 #pragma once
 // Sizes of the main window's design, in pixels at 96 dots per inch.
 
+#include <QColor>
 #include <QSize>
 
 namespace kestrav {
@@ -15,5 +16,8 @@ inline constexpr int kDialSize = 68;
 inline constexpr int kDialCentre = kDialSize / 2;
 inline constexpr int kDialRadius = 30;
 inline constexpr int kNeedleLength = 22;
+
+// The grey of the title, command and status panels.
+inline const QColor kPanelGrey{224, 224, 224};
 
 } // namespace kestrav

@@ -4,9 +4,6 @@
 
 #include "app/dx_entry_view.h"
 
-#include "ui/desktop.h"
-#include "ui/field_text.h"
-#include "ui/widget_factory.h"
 #include "app/azimuth_panel.h"
 #include "app/fonts.h"
 #include "app/main_window.h"
@@ -14,6 +11,9 @@
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
 #include "map/map_window.h"
+#include "ui/desktop.h"
+#include "ui/field_text.h"
+#include "ui/widget_factory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,10 +88,8 @@ void DxEntryView::buildDxGroup(QWidget* client) {
 
     TForm1* w = &window_;
     QObject::connect(u.EditDXLocator, &QLineEdit::textChanged, w, &TForm1::EditDXLocatorChange);
-    QObject::connect(u.EditDXLattitude, &QLineEdit::textChanged, w,
-                     &TForm1::EditDXLattitudeChange);
-    QObject::connect(u.EditDXLongitude, &QLineEdit::textChanged, w,
-                     &TForm1::EditDXLongitudeChange);
+    QObject::connect(u.EditDXLattitude, &QLineEdit::textChanged, w, &TForm1::EditDXLattitudeChange);
+    QObject::connect(u.EditDXLongitude, &QLineEdit::textChanged, w, &TForm1::EditDXLongitudeChange);
     QObject::connect(u.CheckBoxLattitudeNordDX, &QCheckBox::toggled, w,
                      &TForm1::CheckBoxLattitudeNordDXClick);
     QObject::connect(u.CheckBoxLattitudeSudDX, &QCheckBox::toggled, w,

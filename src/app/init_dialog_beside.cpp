@@ -1,9 +1,9 @@
 #include "app/init_dialog_beside.h"
 
-#include "ui/accessible_names.h"
 #include "settings/station_state.h"
 #include "setup/init_dialog.h"
 #include "setup/init_dialog_host.h"
+#include "ui/accessible_names.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,18 +1,18 @@
 // The language menu, the help and the About box of the main window.
 
-#include "ui/accessible_names.h"
-#include "ui/desktop.h"
 #include "app/azimuth_panel.h"
 #include "app/dx_entry_view.h"
+#include "app/init_dialog_beside.h"
 #include "app/main_window_hosts.h"
-#include "app/window_frame.h"
 #include "app/rotor_menu.h"
 #include "app/widgets.h"
+#include "app/window_frame.h"
 #include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
-#include "app/init_dialog_beside.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,14 +1,13 @@
 // Start-up and shut-down of the main window, and the two status lines.
 
-#include "app/design_sizes.h"
-#include "ui/desktop.h"
 #include "app/azimuth_panel.h"
+#include "app/design_sizes.h"
 #include "app/dx_entry_view.h"
 #include "app/init_dialog_beside.h"
 #include "app/main_window_hosts.h"
+#include "app/widgets.h"
 #include "app/window_frame.h"
 #include "app/window_settings.h"
-#include "app/widgets.h"
 #include "geodesy/number_text.h"
 #include "lists/prefix_table.h"
 #include "rotor/comm_port_driver.h"
@@ -18,6 +17,7 @@
 #include "rotor/rotor_protocol.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
+#include "ui/desktop.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -136,7 +136,8 @@ void TForm1::update_status_lines() {
         break;
     case RotorInterface::FodTrack:
         // The capital R of the "no LPT" line is how the status line has always read.
-        line = lpt_line(QStringLiteral("FODTrack"), QStringLiteral("FODTRack"), state().FodTrackLpt);
+        line =
+            lpt_line(QStringLiteral("FODTrack"), QStringLiteral("FODTRack"), state().FodTrackLpt);
         parking_allowed = state().FodTrackLpt != -1;
         break;
     case RotorInterface::Ea4tx:

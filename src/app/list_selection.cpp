@@ -1,10 +1,10 @@
 // Choosing an entry of the prefix list or of a personal list sets the DX station.
 
-#include "ui/accessible_names.h"
-#include "ui/desktop.h"
 #include "app/dx_entry_view.h"
 #include "app/main_window.h"
 #include "lists/list_entry.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 
 #include <QCheckBox>
 #include <QComboBox>

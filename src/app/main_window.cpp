@@ -1,44 +1,39 @@
-#include "ui/accessible_names.h"
+// The main window: its construction, the parts of its view and the hosts of what it opens.
+
+#include "app/main_window.h"
+
+#include "app/azimuth_panel.h"
 #include "app/design_sizes.h"
 #include "app/dx_entry_view.h"
+#include "app/fonts.h"
 #include "app/init_dialog_beside.h"
 #include "app/main_window_hosts.h"
-#include "app/window_frame.h"
-#include "rotor/rotctld_link.h"
-
-#include "ui/desktop.h"
-#include "app/fonts.h"
 #include "app/pictures.h"
-#include "ui/widget_factory.h"
 #include "app/widgets.h"
-#include "setup/window_placement.h"
+#include "app/window_frame.h"
 #include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_listener.h"
 #include "rotor/comm_port_driver.h"
-#include "setup/init_dialog.h"
+#include "rotor/rotctld_link.h"
 #include "setup/languages.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
+#include "ui/widget_factory.h"
 
-#include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
-#include <QWindow>
 
 namespace kestrav {
 
 namespace {
-
 
 // The seams of the rotor interfaces: the two serial drivers keep their port links beside the
 // settings, rotctld is reached over the network, and the parallel port and the messages to the
@@ -58,7 +53,6 @@ RotorSeams rotor_seams(const MainWindowContext& context, const QString& app_dire
     seams.window_messages = context.window_messages;
     return seams;
 }
-const QColor kPanelGrey(224, 224, 224);
 
 // Enter, or the keypad's Enter, on a focused push button presses it, in every window of the
 // program, as Space already does (Qt leaves Enter to a dialog's default button).
@@ -91,7 +85,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     MainWindowUi& ui = *this;
     azimuth_ = std::make_unique<AzimuthPanel>(*this, ui, *session_, context.dde_server);
     dx_ = std::make_unique<DxEntryView>(*this, ui, state(), *azimuth_);
-    dialog_ = std::make_unique<InitDialogBeside>(*this, *hosts_, [this] { place_on_screen(*this); });
+    dialog_ =
+        std::make_unique<InitDialogBeside>(*this, *hosts_, [this] { place_on_screen(*this); });
     connect(session_, &StationSession::dxStationPlaced, this,
             [this](const DxPlacement& placed, const std::optional<QString>& label) {
                 dx_->showPlaced(placed, label);
@@ -109,8 +104,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
     hosts_->installPublication(context.dde_server);
     azimuth_->buildHeadingMenu();
     hosts_->follow = new FollowWsjtx(
-        state().WsjtxFollowing, *session_,
-        [this]() -> Desktop& { return desktop(); }, MenuListe, this);
+        state().WsjtxFollowing, *session_, [this]() -> Desktop& { return desktop(); }, MenuListe,
+        this);
     // WSJT-X steers no more once the exit has begun; the following stays on for the next run.
     connect(this, &TForm1::shuttingDown, hosts_->follow, [follow = hosts_->follow] {
         if (follow->listener() != nullptr)

@@ -1,8 +1,6 @@
 // The main window as the map window's host: the "&Map" menu item, the DX station and beam the
 // map draws, the DX station set from a click on the map, and the changes the map follows.
 
-#include "ui/accessible_names.h"
-#include "ui/desktop.h"
 #include "app/main_window_hosts.h"
 #include "follow/follow_logic.h"
 #include "follow/follow_wsjtx.h"
@@ -10,6 +8,8 @@
 #include "map/map_window.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 
 #include <QAction>
 #include <QCheckBox>

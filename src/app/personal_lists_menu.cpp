@@ -1,12 +1,12 @@
 // The three personal lists: chosen from the "My Lists" menu, loaded with their titles, and
 // loaded again at start from the paths in the settings file.
 
-#include "ui/desktop.h"
 #include "app/dx_entry_view.h"
 #include "app/main_window.h"
 #include "lists/list_file.h"
 #include "lists/personal_list.h"
 #include "lists/text_decoding.h"
+#include "ui/desktop.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -40,8 +40,8 @@ void DxEntryView::loadPersonalList(int n, bool with_dialog) {
     const ListFileRead file = read_list_file(path);
     if (!file.opened) {
         window_.desktop().message_box(&window_, BoxIcon::Warning,
-                              state_.Messages.cannot_open_file + QStringLiteral(" ERR:") +
-                                  QString::number(file.error));
+                                      state_.Messages.cannot_open_file + QStringLiteral(" ERR:") +
+                                          QString::number(file.error));
         path.clear(); // a list that cannot be read is not remembered
         return;
     }
@@ -58,7 +58,7 @@ void DxEntryView::loadPersonalList(int n, bool with_dialog) {
     }
     if (file.cut || list.cut)
         window_.desktop().message_box(&window_, BoxIcon::Warning,
-                              state_.Messages.list_cut + QLatin1Char('\n') + path);
+                                      state_.Messages.list_cut + QLatin1Char('\n') + path);
 }
 
 } // namespace kestrav

@@ -3,13 +3,13 @@
 
 #include "app/window_settings.h"
 
-#include "ui/desktop.h"
 #include "app/main_window.h"
 #include "rotor/comm_port_driver.h"
 #include "settings/settings_file.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 #include "setup/languages.h"
+#include "ui/desktop.h"
 
 #include <functional>
 
