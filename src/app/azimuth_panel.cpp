@@ -328,24 +328,24 @@ void AzimuthPanel::showRotor(RotorController& controller) {
     controller_ = &controller;
     TForm1* w = &window_;
     QObject::connect(
-        &controller, &RotorController::commandText, w,
+        &controller, &RotorController::commandText, this,
         [this](RotorInterface which, const QString& text) { showCommandText(which, text); });
-    QObject::connect(&controller, &RotorController::commandHandedOver, w, [this] {
+    QObject::connect(&controller, &RotorController::commandHandedOver, this, [this] {
         clear_refusal(ui_.ButtonTrack);
         setTrackingIndication(true);
     });
     QObject::connect(
-        &session_, &StationSession::commandFailed, w,
+        &session_, &StationSession::commandFailed, this,
         [this](GoFailure failure, const QString& reason) { commandFailed(failure, reason); });
     QObject::connect(&session_, &StationSession::outsideRefusalChanged, w,
                      &TForm1::update_status_lines);
-    QObject::connect(&session_, &StationSession::azimuthRequested, w,
+    QObject::connect(&session_, &StationSession::azimuthRequested, this,
                      [this](double azimuth) { showRequestedAzimuth(azimuth); });
     QObject::connect(ui_.SpeedButtonAuto, &QToolButton::toggled, &session_,
                      &StationSession::setAuto);
-    QObject::connect(&controller, &RotorController::stopped, w,
+    QObject::connect(&controller, &RotorController::stopped, this,
                      [this] { setTrackingIndication(false); });
-    QObject::connect(&controller, &RotorController::headingChanged, w,
+    QObject::connect(&controller, &RotorController::headingChanged, this,
                      [this](std::optional<double> heading) { showHeading(heading); });
 }
 
@@ -364,16 +364,16 @@ void AzimuthPanel::showCommandText(RotorInterface which, const QString& text) {
 // silence) and a missing outside program (a box). rotctld's failure comes later: the LED goes
 // off and the reason stays in the status line until the next command.
 void AzimuthPanel::commandFailed(GoFailure failure, const QString& reason) {
-    Desktop& desktop = window_.desktop();
     switch (failure) {
     case GoFailure::BelowMinimumStep:
         return;
     case GoFailure::ArswinNotRunning:
-        desktop.exclamation_beep();
-        desktop.message_box(&window_, BoxIcon::Warning, state_.Messages.arswin_not_running);
+        window_.desktop().exclamation_beep();
+        window_.desktop().message_box(&window_, BoxIcon::Warning,
+                                      state_.Messages.arswin_not_running);
         return;
     case GoFailure::NetworkFailed:
-        desktop.beep();
+        window_.desktop().beep();
         tell_refusal(ui_.ButtonTrack, Refusal::NetworkFailed);
         setTrackingIndication(false);
         if (state_.SelectedInterface == RotorInterface::Network) {
@@ -382,15 +382,15 @@ void AzimuthPanel::commandFailed(GoFailure failure, const QString& reason) {
         }
         return;
     case GoFailure::Refused:
-        desktop.beep();
+        window_.desktop().beep();
         tell_refusal(ui_.ButtonTrack, Refusal::NoInterface);
         return;
     case GoFailure::NoPort:
-        desktop.beep();
+        window_.desktop().beep();
         tell_refusal(ui_.ButtonTrack, Refusal::NoPort);
         return;
     case GoFailure::NotDelivered:
-        desktop.beep();
+        window_.desktop().beep();
         tell_refusal(ui_.ButtonTrack, Refusal::NotDelivered);
         return;
     }

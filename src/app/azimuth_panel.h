@@ -6,6 +6,7 @@
 
 #include "station/station_session.h"
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -19,7 +20,8 @@ class DdeServer;
 struct MainWindowUi;
 class TForm1;
 
-class AzimuthPanel {
+// A QObject only to end its connections to the controller and the session when it goes.
+class AzimuthPanel final : public QObject {
 public:
     // `dde_server` publishes the azimuth (none: it is only kept).
     AzimuthPanel(TForm1& window, MainWindowUi& ui, StationSession& session, DdeServer* dde_server);
