@@ -1,6 +1,7 @@
 #pragma once
 // The parts of the main window: its controls, menus and timers, named as they are found by
-// object name. The window holds them privately; nothing outside it reaches them.
+// object name. The window holds them privately and hands them to the parts of its view;
+// nothing else reaches them.
 
 class QAction;
 class QCheckBox;
