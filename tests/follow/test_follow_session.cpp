@@ -69,8 +69,8 @@ TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
 
     // A call typed letter by letter, the way WSJT-X reports each keystroke: only the whole
     // call, once left alone for the settling time on the listener's clock, moves the antenna,
-    // to its country. The keystrokes go out together and are taken in one round, at the same
-    // moment of that clock.
+    // to its country. That clock stands still while the keystrokes are taken in, so the whole
+    // call is as old as every partial one, however slowly a loaded machine runs the test.
     QSignalSpy stations(listener, &WsjtxListener::dxStation);
     for (const char* keys : {"E", "EA", "EA4", "EA4X", "EA4XY"})
         status(keys, "");
