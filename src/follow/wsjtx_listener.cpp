@@ -6,13 +6,16 @@ namespace kestrav {
 
 WsjtxListener::WsjtxListener(const CountryTable& countries, QObject* parent, qint64 settle_ms,
                              std::function<qint64()> now)
-    : QObject(parent), socket_(this), logic_(countries, settle_ms), now_(std::move(now)) {
+    : QObject(parent), socket_(this), logic_(countries, settle_ms) {
     elapsed_.start();
-    if (!now_)
-        now_ = [this] { return elapsed_.elapsed(); };
+    setClock(std::move(now));
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &WsjtxListener::settle);
     connect(&socket_, &QUdpSocket::readyRead, this, &WsjtxListener::ready_read);
+}
+
+void WsjtxListener::setClock(std::function<qint64()> now) {
+    now_ = now ? std::move(now) : std::function<qint64()>([this] { return elapsed_.elapsed(); });
 }
 
 bool WsjtxListener::start(const QString& address, quint16 port) {

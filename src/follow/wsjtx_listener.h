@@ -41,6 +41,13 @@ public:
     quint16 localPort() const { return socket_.localPort(); }
     QString errorText() const { return error_; }
 
+    // The clock a waiting call settles on, in place of the one given at construction (the
+    // process's own when empty); it is read when a datagram is taken in and when the timer
+    // looks again, so that a test can hold time still or step it past the settling.
+    void setClock(std::function<qint64()> now);
+    // Runs while a call waits to settle, due at its deadline.
+    const QTimer& settleTimer() const { return timer_; }
+
 signals:
     void dxStation(const kestrav::DxTarget& target);
 

@@ -9,6 +9,11 @@ inline constexpr double kCircumferenceKm = 360 * 111.12; // 40003.2
 inline constexpr double kCoincidenceKm = 0.001;          // below it the azimuth is 0
 inline constexpr double kMilesPerKm = 1 / 1.609;
 
+// A latitude or longitude from its magnitude and its hemisphere (north or east positive).
+inline double signed_degrees(double magnitude, bool positive) {
+    return positive ? magnitude : -magnitude;
+}
+
 struct Bearing {
     double azimuth = 0;     // degrees clockwise from true north, 0 to 360
     double distance_km = 0; // along the short path

@@ -4,6 +4,7 @@
 #include "ui/accessible_names.h"
 #include "settings/station_state.h"
 #include "setup/window_placement.h"
+#include "geodesy/bearing.h"
 #include "map/map_placement.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"
@@ -25,10 +26,6 @@ namespace {
 constexpr int kFirstSide = 560;
 // The smallest map opened beside the main window rather than over it.
 constexpr int kSmallestBeside = 320;
-
-double signed_degrees(double magnitude, bool positive) {
-    return positive ? magnitude : -magnitude;
-}
 
 } // namespace
 

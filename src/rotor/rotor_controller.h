@@ -140,7 +140,8 @@ public:
     static constexpr int kHeadingPeriodMilliseconds = 1000;
     // A reading older than this is no longer the antenna's heading: STOP, a port closed or a
     // rotator that stopped answering.
-    static constexpr int kHeadingLifeMilliseconds = 3000;
+    static constexpr int kHeadingLifeMilliseconds =
+        static_cast<int>(kHeadingFreshSeconds * 1000);
     // How long the exit waits for the parking turn or the stop to reach rotctld.
     static constexpr int kNetworkFinishMilliseconds = 2000;
     // How long a command that needs the heading waits for the rotator to tell it.

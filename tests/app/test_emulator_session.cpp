@@ -47,11 +47,35 @@ protected:
     }
 
     // What the emulator has received, once it holds at least `size` bytes (or after 10 s).
-    QByteArray received(qsizetype size) {
-        (void)received_at_least(log, size);
-        QTest::qWait(50); // anything beyond what was expected shows up now; the comparison
-                          // tells whether the wait ran out
-        return received_so_far(log);
+    QByteArray received(qsizetype size) { return received_at_least(log, size); }
+
+    // Everything the window has sent, once the window has closed COM1: a marker line of the
+    // test's own, written on the same terminal, reaches the emulator after every byte written
+    // before it, so a byte too many is in what comes before the marker. Empty with a failure
+    // when COM1 is still held or the marker never arrives.
+    QByteArray received_all() {
+        const QByteArray marker("MARK\r");
+        TCommPortDriver own;
+        own.setPortDirectory(dir.path());
+        own.setComPort(pnCOM1);
+        if (!own.OpenPort()) {
+            ADD_FAILURE() << "COM1 is still held: " << own.openFailure().toStdString();
+            return {};
+        }
+        EXPECT_TRUE(own.WriteText(marker));
+        own.ClosePort();
+        QByteArray all;
+        if (!QTest::qWaitFor(
+                [&] {
+                    all = received_so_far(log);
+                    return all.endsWith(marker);
+                },
+                10000)) {
+            ADD_FAILURE() << "the marker never arrived after " << all.toStdString();
+            return {};
+        }
+        all.chop(marker.size());
+        return all;
     }
 
     // After STOP the rotator is still asked: two readings in a row agree where the antenna
@@ -90,8 +114,7 @@ TEST_F(EmulatorSession, CommandsArriveByteForByte) {
     ui().BitBtnStop->click();
     go(RotorInterface::EasyComm, StopSide::N, QStringLiteral("45"));
     ui().BitBtnStop->click();
-    const QByteArray expected("W000\rW008\rW008\rW100\rW360\rW270\rS\rAZ045.0\rSA\r");
-    EXPECT_EQ(received(expected.size()), expected);
+    EXPECT_EQ(received_all(), QByteArray("W000\rW008\rW008\rW100\rW360\rW270\rS\rAZ045.0\rSA\r"));
     EXPECT_EQ(desktop.beeps, 0);
     EXPECT_EQ(emulator.state(), QProcess::Running);
 }
@@ -101,8 +124,7 @@ TEST_F(EmulatorSession, ExitParksOnTheEmulator) {
     window->state().ParkingInterface = RotorInterface::EasyComm;
     window->state().ParkingAzimuth = 180;
     window->close();
-    const QByteArray expected("AZ010.0\rSA\rAZ180.0\r");
-    EXPECT_EQ(received(expected.size()), expected);
+    EXPECT_EQ(received_all(), QByteArray("AZ010.0\rSA\rAZ180.0\r"));
     EXPECT_FALSE(ui().CommPortDriverEasy->IsOpen());
 }
 
@@ -126,8 +148,7 @@ TEST_F(SlowEmulatorSession, HeadingFollowsTheTurningAntenna) {
         stopped_reading_holds();
     }
     EXPECT_EQ(desktop.beeps, 0);
-    EXPECT_EQ(ui().Image1->toolTip(),
-              QStringLiteral("%1°").arg(format_fixed(*heading(), 1)));
+    EXPECT_EQ(ui().Image1->toolTip(), QStringLiteral("%1°").arg(format_fixed(*heading(), 1)));
 }
 
 // Kestrav, Debian's rotctld for a GS-232A controller, and the emulator on a pseudo-terminal:

@@ -17,13 +17,14 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QNetworkInterface>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -53,6 +54,12 @@ protected:
 };
 
 TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
+    // The listener's clock stands still until the test steps it, then runs on from there.
+    WsjtxListener* listener = window->findChild<FollowWsjtx*>()->listener();
+    qint64 now = 0;
+    QElapsedTimer running;
+    listener->setClock([&] { return running.isValid() ? now + running.elapsed() : now; });
+    const auto own_clock_again = qScopeGuard([listener] { listener->setClock({}); });
     ui().SpeedButtonAuto->setChecked(true);
     status("VK2ABC", "QF56");
     EXPECT_TRUE(QTest::qWaitFor([&] { return ui().EditDXLocator->text() == "QF56MM"; }));
@@ -61,18 +68,24 @@ TEST_F(FollowSession, GridAtOnceCallOnceSettledWithAutoDown) {
     EXPECT_EQ(window->state().DxLabel, "VK2ABC  QF56");
 
     // A call typed letter by letter, the way WSJT-X reports each keystroke: only the whole
-    // call, once left alone, moves the antenna, to its country. The keystrokes go out
-    // together, so that however slowly a loaded machine runs the test, none of the partial
-    // calls is ever left alone long enough to settle.
-    QElapsedTimer typed;
-    typed.start();
+    // call, once left alone for the settling time on the listener's clock, moves the antenna,
+    // to its country. That clock stands still while the keystrokes are taken in, so the whole
+    // call is as old as every partial one, however slowly a loaded machine runs the test.
+    QSignalSpy stations(listener, &WsjtxListener::dxStation);
     for (const char* keys : {"E", "EA", "EA4", "EA4X", "EA4XY"})
         status(keys, "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listener->settleTimer().isActive(); }));
+    now = kCallSettleMs - 1;
+    QSignalSpy looked(&listener->settleTimer(), &QTimer::timeout);
+    ASSERT_TRUE(looked.wait(10000));
+    EXPECT_EQ(stations.size(), 0) << "nothing before the call has settled";
+    now = kCallSettleMs;
     const Country spain = *window->findChild<FollowWsjtx*>()->countries().lookup(u"EA4XY");
     const QByteArray both = first + command_to(spain.latitude, spain.longitude);
     EXPECT_EQ(received(both.size()), both);
-    EXPECT_GE(typed.elapsed(), kCallSettleMs) << "never before the call has settled";
+    EXPECT_EQ(stations.size(), 1);
     EXPECT_EQ(window->state().DxLabel, "EA4XY  " + spain.name);
+    running.start();
 
     // A second instance sets its own station; the first one's unchanged repeat does not
     // take it back, and a Close or a foreign datagram changes nothing.

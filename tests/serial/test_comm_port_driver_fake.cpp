@@ -7,9 +7,11 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 using namespace kestrav;
 using kestrav::test::wait_past;
@@ -222,13 +224,21 @@ TEST_F(FakePort, PollTimerRunsOnlyWhileOpenAndAtItsPeriod) {
     EXPECT_EQ(line->reads, 0);
     ASSERT_TRUE(driver->OpenPort());
     ASSERT_TRUE(QTest::qWaitFor([&] { return line->reads >= 3; }, 2000));
-    // Three reads at the new period take three of its periods (less a coarse timer's 5%).
+    // Three reads at the new period take three of its periods, less a coarse timer's 5%: a
+    // timer of the test's own, started before the change and due 250 ms later, is due by the
+    // third read, however late a loaded machine runs either.
+    QTimer pace;
+    pace.setSingleShot(true);
+    pace.setTimerType(Qt::PreciseTimer);
+    pace.start(250);
     driver->setComPortPollingDelay(100);
-    QElapsedTimer clock;
-    clock.start();
-    const int before = line->reads;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return line->reads >= before + 3; }, 10000));
-    EXPECT_GE(clock.elapsed(), 280) << "ms for three reads: slower after the change";
+    std::vector<int> left;                      // ms still to run on `pace` at each read
+    line->incoming = QByteArray(4 * 2048, 'a'); // each read hands some over
+    driver->setOnReceiveData([&](TCommPortDriver*, const char*, std::int32_t) {
+        left.push_back(pace.isActive() ? pace.remainingTime() : 0);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return left.size() >= 3; }, 10000));
+    EXPECT_EQ(left[2], 0) << "the third read came " << left[2] << " ms early: no slower";
     driver->ClosePort();
     const int closedAt = line->reads;
     ASSERT_TRUE(wait_past(300));

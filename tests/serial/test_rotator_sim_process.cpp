@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -121,6 +122,23 @@ protected:
         return {};
     }
 
+    // The emulator's report of the last command received as `command` (without its line
+    // end): what it did with it, the position and the target it then had.
+    QByteArray report(const QByteArray& command) {
+        QByteArray found;
+        (void)QTest::qWaitFor(
+            [&] {
+                output += proc.readAllStandardOutput();
+                const qsizetype at = output.lastIndexOf(" rx " + command + ' ');
+                const qsizetype end = at < 0 ? -1 : output.indexOf('\n', at);
+                if (end >= 0)
+                    found = output.mid(at, end - at);
+                return end >= 0;
+            },
+            5000);
+        return found;
+    }
+
     QByteArray allOutput() {
         proc.waitForReadyRead(100);
         output += proc.readAll();
@@ -153,7 +171,9 @@ TEST_F(SimProcess, TurnsAtTheConfiguredSpeed) {
             arrivedAfter = elapsed;
             break;
         }
-        QTest::qWait(40);
+        const int last = *p;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return client.position() != last; }, 5000))
+            << "the antenna stopped at " << last;
     }
     EXPECT_TRUE(sawIntermediate) << "the antenna turns, it does not jump";
     EXPECT_GE(arrivedAfter, 590);
@@ -188,12 +208,17 @@ TEST_P(SimStop, StopHoldsThePosition) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return client.position().value_or(0) > 0; }, 5000));
     client.send(GetParam().stop);
     const std::optional<int> stopped = client.position();
-    QTest::qWait(300);
-    const std::optional<int> later = client.position();
-    ASSERT_TRUE(stopped && later);
+    ASSERT_TRUE(stopped);
     EXPECT_GT(*stopped, 0);
     EXPECT_LT(*stopped, 350);
-    EXPECT_EQ(*later, *stopped);
+    // The emulator's own report of the stop: the target is where the antenna stands, so it
+    // turns no further.
+    const QByteArray told = report(GetParam().stop.trimmed());
+    const QRegularExpressionMatch m =
+        QRegularExpression(R"(pos=(\S+) target=(\S+))").match(QString::fromLatin1(told));
+    ASSERT_TRUE(m.hasMatch()) << told.toStdString();
+    EXPECT_EQ(m.captured(2), m.captured(1)) << told.toStdString();
+    EXPECT_EQ(client.position(), stopped);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stops, SimStop,
@@ -284,12 +309,20 @@ TEST_P(SimWithHamlib, TurnPositionAndStop) {
         return p.readAllStandardOutput();
     };
     rotctl({"P", "45", "0"});
-    QTest::qWait(500);
-    const QByteArrayList answer = rotctl({"p"}).split('\n');
+    // Asked until the antenna is seen on its way.
+    QByteArray answer;
     bool ok = false;
-    const double azimuth = answer.value(0).toDouble(&ok);
-    EXPECT_TRUE(ok) << row.name << ": " << answer.value(0).toStdString();
-    EXPECT_GT(azimuth, 0) << row.name << ": the antenna has started to turn";
+    double azimuth = 0;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            answer = rotctl({"p"}).split('\n').value(0);
+            azimuth = answer.toDouble(&ok);
+            return !ok || azimuth > 0;
+        },
+        10000))
+        << row.name << ": the antenna has started to turn";
+    EXPECT_TRUE(ok) << row.name << ": " << answer.toStdString();
+    EXPECT_GT(azimuth, 0) << row.name;
     EXPECT_LE(azimuth, 45) << row.name;
     rotctl({"S"});
     QFile log(logPath());

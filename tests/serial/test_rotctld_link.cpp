@@ -299,7 +299,11 @@ TEST_F(RotctldLinkTest, RangeFromWellAndBadlyBehavedPeers) {
             rotctld.commands.clear();
             link->turn(100); // later answers are read as theirs
             ASSERT_TRUE(received("P 10.0 45.0"));
-            QTest::qWait(100);
+            // The turn's answer comes before the position asked after it: once that is read,
+            // the turn's has been too.
+            QSignalSpy heading(link.get(), &RotctldLink::headingReceived);
+            link->askHeading();
+            ASSERT_TRUE(heading.wait(5000));
             EXPECT_EQ(failed.size(), 0);
         } else {
             ASSERT_TRUE(failed.wait(5000)) << "a turn waits on this answer";

@@ -3,17 +3,17 @@
 // half-closes and one that never reads, oversized lines, the line-length limit, garbage and
 // "q"; which addresses reach it, and its dialog refusing the Network interface's port.
 
-#include "settings/station_state.h"
 #include "rotor/rotctld_server.h"
+#include "settings/station_state.h"
 #include "setup/languages.h"
 #include "setup/serve_dialog.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostInfo>
 #include <QLabel>
 #include <QNetworkInterface>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTcpSocket>
 #include <QTest>
@@ -135,27 +135,47 @@ TEST_F(RotctldServerTest, SixteenIdleClientsAndASeventeenthServed) {
             << i;
 }
 
-// A client silent for the idle limit is closed; one that keeps asking stays, however long.
+// A client silent for the idle limit is closed, not before; one that keeps asking stays,
+// however long.
 TEST_F(RotctldServerTest, SilentClientClosedPollingClientKept) {
     const auto limit = std::chrono::milliseconds(600);
     server.setIdleLimit(limit);
-    QElapsedTimer clock;
-    clock.start();
+    // Timers of the test's own, on the clock the server measures silence with.
+    const auto timer = [](QTimer& t) {
+        t.setSingleShot(true);
+        t.setTimerType(Qt::PreciseTimer);
+    };
+    QTimer first_limit; // started before either client is heard from
+    timer(first_limit);
+    first_limit.start(limit);
     auto silent = connect_client();
     auto polling = connect_client();
-    bool answered = true;
-    // Polls every 20 ms or so until the silent client has gone, then for one more limit.
-    qint64 closed_at = -1;
-    while (answered && (closed_at < 0 || clock.elapsed() < closed_at + limit.count())) {
+    QSignalSpy silent_closed(silent.get(), &QAbstractSocket::disconnected);
+    // The polling client asks every 20 ms or so and takes each answer as it comes.
+    QByteArray answers;
+    int asked = 0;
+    QObject::connect(polling.get(), &QTcpSocket::readyRead, [&] { answers += polling->readAll(); });
+    QTimer ask;
+    ask.setInterval(20);
+    QObject::connect(&ask, &QTimer::timeout, [&] {
         polling->write("p\n");
-        answered = read(*polling, 11) == "45.00\n0.00\n";
-        QTest::qWait(20);
-        if (closed_at < 0 && silent->state() == QAbstractSocket::UnconnectedState)
-            closed_at = clock.elapsed();
-        ASSERT_LT(clock.elapsed(), 10000) << "the silent client was never closed";
-    }
-    EXPECT_TRUE(answered);
-    EXPECT_GE(closed_at, limit.count());
+        ++asked;
+    });
+    ask.start();
+
+    ASSERT_TRUE(silent_closed.wait(10000)) << "the silent client was never closed";
+    EXPECT_TRUE(!first_limit.isActive() || first_limit.remainingTime() == 0)
+        << "closed " << first_limit.remainingTime() << " ms before the limit";
+    // One more limit of asking, and every question is answered on the same connection.
+    QTimer second_limit;
+    timer(second_limit);
+    QSignalSpy second_passed(&second_limit, &QTimer::timeout);
+    second_limit.start(limit);
+    ASSERT_TRUE(second_passed.wait(10000));
+    ask.stop();
+    EXPECT_GT(asked, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answers.size() >= asked * 11; }, 5000));
+    EXPECT_EQ(answers, QByteArray("45.00\n0.00\n").repeated(asked));
     EXPECT_EQ(polling->state(), QAbstractSocket::ConnectedState);
     EXPECT_EQ(server.clientCount(), 1);
 }
