@@ -3,11 +3,11 @@
 //
 //   bench_flood [seconds]
 //
-// The main window runs offscreen with GS232 on a pseudo-terminal as COM1 at 9600 baud and
-// serves rotctld on 127.0.0.1; the controller's end is a thread that reads the master side no
-// faster than 960 bytes a second (a character of ten bits at 9600 baud), so that the commands
-// queue wherever the program lets them. A 10 ms timer on the window's thread notes how late
-// each of its ticks comes: the longest turn of the event loop. The floods:
+// The main window runs offscreen with GS232 on a pseudo-terminal as COM1 at the port's default
+// 9600 baud and serves rotctld on 127.0.0.1; the controller's end is a thread that reads the
+// master side no faster than 960 bytes a second (a character of ten bits at 9600 baud), so
+// that the commands queue wherever the program lets them. A 10 ms timer on the window's thread
+// notes how late each of its ticks comes: the longest turn of the event loop. The floods:
 //   1. one rotctld client sends "P n 0" 10,000 times a second for `seconds`, then a second
 //      client sends "S": the STOP's delay to its "S\r" at the controller;
 //   2. one client sends 20,000 "S" lines in a single write;
