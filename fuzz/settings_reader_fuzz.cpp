@@ -61,7 +61,7 @@ QStringList read_and_write(const QStringList& lines) {
     check(state.Gs232Com >= -1 && state.EasyCommCom >= -1);
     for (int step : state.MinSteps)
         check(step >= 0);
-    const QStringList lines = settings_lines(state, actions.french, actions.mile);
+    const QStringList written = settings_lines(state, actions.french, actions.mile);
     // An unreadable row of the later settings is written back as it stood: nothing has
     // changed its setting since it was read.
     const KeptRows& kept = state.UnreadRows;
@@ -71,8 +71,8 @@ QStringList read_and_write(const QStringList& lines) {
           kept_text(kept.range_gs232, state.Gs232Range),
           kept_text(kept.range_easycomm, state.EasyCommRange),
           kept_text(kept.range_network, state.NetworkRange)})
-        check(!row || (lines.count(*row) == 1 && lines.indexOf(*row) >= 33));
-    return lines;
+        check(!row || (written.count(*row) == 1 && written.indexOf(*row) >= 33));
+    return written;
 }
 
 } // namespace
