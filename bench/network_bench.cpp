@@ -196,7 +196,8 @@ int main(int argc, char** argv) {
         const int position = 100 + i;
         const auto t0 = Clock::now();
         controller.position = position;
-        if (!QTest::qWaitFor([&] { return window.controller().heading() == double(position); }, 5000))
+        if (!QTest::qWaitFor([&] { return window.controller().heading() == double(position); },
+                             5000))
             return 1;
         heading_ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     }

@@ -2,8 +2,8 @@
 // A desktop for benchmarks: beeps and boxes are counted, nothing is shown or waited for; the
 // context of a main window living in a directory of its own, and a pseudo-terminal as its COM1.
 
-#include "ui/desktop.h"
 #include "app/main_window_context.h"
+#include "ui/desktop.h"
 
 #include <QDir>
 #include <QFile>

@@ -19,10 +19,6 @@ namespace kestrav {
 
 namespace {
 
-double signed_degrees(double magnitude, bool positive) {
-    return positive ? magnitude : -magnitude;
-}
-
 QString azimuth_text(double azimuth) {
     return format_fixed(azimuth, 1, 5);
 }

@@ -1,7 +1,6 @@
 // Kestrav: points a directional antenna at a distant station.
 
 #include "app/command_line.h"
-#include "ui/desktop.h"
 #include "app/main_window.h"
 #include "app/platform_choice.h"
 #include "app/shutdown_signals.h"
@@ -11,6 +10,7 @@
 #include "rotor/parallel_port_ppdev.h"
 #include "rotor/x11_window_messages.h"
 #include "settings/settings_file.h"
+#include "ui/desktop.h"
 
 #include <QApplication>
 #include <QDir>

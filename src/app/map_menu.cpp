@@ -4,6 +4,7 @@
 #include "app/main_window_hosts.h"
 #include "follow/follow_logic.h"
 #include "follow/follow_wsjtx.h"
+#include "geodesy/bearing.h"
 #include "geodesy/number_text.h"
 #include "map/map_window.h"
 #include "setup/init_dialog.h"
@@ -21,14 +22,6 @@
 #include <cmath>
 
 namespace kestrav {
-
-namespace {
-
-double signed_degrees(double magnitude, bool positive) {
-    return positive ? magnitude : -magnitude;
-}
-
-} // namespace
 
 // The menu item, placed after the unit menu; F3 opens the map from anywhere in the window.
 void TForm1::Hosts::installMap() {

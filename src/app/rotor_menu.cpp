@@ -14,7 +14,7 @@
 namespace kestrav {
 
 RotorMenu::RotorMenu(QMenuBar* bar, QAction* before, const Buttons& buttons,
-                         std::function<void()> enter_map_call, QWidget* window)
+                     std::function<void()> enter_map_call, QWidget* window)
     : QObject(window), menu_(new QMenu(bar)) {
     menu_->setObjectName(QStringLiteral("MenuRotator"));
     // The buttons' captions, the same in both languages.

@@ -38,7 +38,7 @@ public:
 
     // The menu goes into `bar` before `before`; its keys work in `window`.
     RotorMenu(QMenuBar* bar, QAction* before, const Buttons& buttons,
-                std::function<void()> enter_map_call, QWidget* window);
+              std::function<void()> enter_map_call, QWidget* window);
 
     // The menu's title and translated items in the main window's language.
     void setTexts(const LanguageTexts& texts);

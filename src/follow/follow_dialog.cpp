@@ -1,9 +1,9 @@
 #include "follow/follow_dialog.h"
 
-#include "ui/accessible_names.h"
-#include "ui/desktop.h"
 #include "follow/follow_setting.h"
 #include "setup/languages.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

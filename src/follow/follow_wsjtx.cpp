@@ -1,10 +1,10 @@
 #include "follow/follow_wsjtx.h"
 #include "station/station_session.h"
 
-#include "ui/desktop.h"
 #include "follow/country_source.h"
 #include "follow/follow_dialog.h"
 #include "follow/wsjtx_listener.h"
+#include "ui/desktop.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -96,11 +96,9 @@ void FollowWsjtx::toggled(bool on) {
     if (listener_ == nullptr) {
         listener_ = new WsjtxListener(countries(), this);
         listener_->setObjectName(QStringLiteral("WsjtxListener"));
-        connect(listener_, &WsjtxListener::dxStation, this,
-                [this](const DxTarget& target) {
-                    session_.placeDxStation(GeoPoint{target.latitude, target.longitude},
-                                            target.label);
-                });
+        connect(listener_, &WsjtxListener::dxStation, this, [this](const DxTarget& target) {
+            session_.placeDxStation(GeoPoint{target.latitude, target.longitude}, target.label);
+        });
     }
     listen();
 }

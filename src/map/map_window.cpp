@@ -1,14 +1,14 @@
 #include "map/map_window.h"
 #include "station/station_session.h"
 
-#include "ui/accessible_names.h"
-#include "settings/station_state.h"
-#include "setup/window_placement.h"
 #include "geodesy/bearing.h"
 #include "map/map_placement.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"
+#include "settings/station_state.h"
 #include "setup/languages.h"
+#include "setup/window_placement.h"
+#include "ui/accessible_names.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -76,7 +76,8 @@ MapWindow::MapWindow(MapHost& host)
     connect(&minute_timer_, &QTimer::timeout, this, &MapWindow::follow_sun);
     connect(view_, &MapView::shadingToggled, this,
             [this](bool shown) { host_.mapStation().MapWindowSetting.shading_hidden = !shown; });
-    connect(view_, &MapView::pointClicked, this, [this](GeoPoint p) { host_.mapSession().placeDxStation(p); });
+    connect(view_, &MapView::pointClicked, this,
+            [this](GeoPoint p) { host_.mapSession().placeDxStation(p); });
     // The map opens with the main window when it was open at the last exit, and closes
     // with it.
     host_window_->installEventFilter(this);

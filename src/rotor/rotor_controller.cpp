@@ -172,8 +172,7 @@ bool RotorController::needs_heading(const RotorRange& range, double bearing,
 // other serial interface's port, left open by its questions before the interface changed, may
 // hold the very device: it is closed first (closing writes nothing).
 bool RotorController::open_serial(RotorInterface which) {
-    close_serial(which == RotorInterface::Gs232 ? RotorInterface::EasyComm
-                                                 : RotorInterface::Gs232);
+    close_serial(which == RotorInterface::Gs232 ? RotorInterface::EasyComm : RotorInterface::Gs232);
     TCommPortDriver* driver = serialPort(which);
     if (driver->IsOpen())
         return true;
@@ -225,9 +224,9 @@ bool RotorController::serial_turn(RotorInterface which, double bearing,
     // At exit no event loop is left to pace anything: the parking command is written now,
     // waiting at most the port's time-out.
     const auto size = static_cast<std::int32_t>(text.size());
-    const bool taken =
-        shutting_down_ ? driver->WriteBytes(text.constData(), size) == size
-                       : pacer(which)->send(text, replaceable_) != SerialPacer::Sent::Refused;
+    const bool taken = shutting_down_
+                           ? driver->WriteBytes(text.constData(), size) == size
+                           : pacer(which)->send(text, replaceable_) != SerialPacer::Sent::Refused;
     // A device that went away during the write (an adapter pulled out) has been closed by
     // the port component: the command did not reach the rotator.
     if (!driver->IsOpen())
@@ -256,9 +255,8 @@ bool RotorController::lpt_output(RotorInterface which) {
     command_azimuth_ = map_stop_side(command_azimuth_, state_.stop_side(which));
 
     const int value =
-        poursat
-            ? lpt_output_value(command_azimuth_, state_.PourSatZero, state_.PourSatCalAz)
-            : lpt_output_value(command_azimuth_, state_.FodTrackZero, state_.FodTrackCalAz);
+        poursat ? lpt_output_value(command_azimuth_, state_.PourSatZero, state_.PourSatCalAz)
+                : lpt_output_value(command_azimuth_, state_.FodTrackZero, state_.FodTrackCalAz);
     emit commandText(which, QString::number(value));
     // The FODTrack pauses block the caller for about 80 ms, as the interface needs.
     run_lpt_sequence(*parallel_port_, base, lpt_sequence(which), value, pause_);

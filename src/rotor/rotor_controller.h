@@ -6,13 +6,13 @@
 // tells the outside world by signals; the window shows what they mean (beeps, boxes, the LED,
 // the status line).
 
-#include "settings/station_state.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/heading_protocol.h"
 #include "rotor/lpt_sequence.h"
 #include "rotor/overlap.h"
 #include "rotor/rotor_link.h"
 #include "rotor/rotor_types.h"
+#include "settings/station_state.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -62,7 +62,7 @@ struct RotorSeams {
     ParallelPortLibrary* parallel_port = nullptr;
     WindowMessages* window_messages = nullptr;
     RotorLink* network = nullptr;
-    PauseFunction pause = pause_milliseconds; // the FODTrack pacing
+    PauseFunction pause = pause_milliseconds;     // the FODTrack pacing
     MillisecondClock clock = steady_milliseconds; // the serial lines' pacing
 };
 
@@ -140,8 +140,7 @@ public:
     static constexpr int kHeadingPeriodMilliseconds = 1000;
     // A reading older than this is no longer the antenna's heading: STOP, a port closed or a
     // rotator that stopped answering.
-    static constexpr int kHeadingLifeMilliseconds =
-        static_cast<int>(kHeadingFreshSeconds * 1000);
+    static constexpr int kHeadingLifeMilliseconds = static_cast<int>(kHeadingFreshSeconds * 1000);
     // How long the exit waits for the parking turn or the stop to reach rotctld.
     static constexpr int kNetworkFinishMilliseconds = 2000;
     // How long a command that needs the heading waits for the rotator to tell it.

@@ -3,8 +3,8 @@
 // file order. The file only looks like an INI file: section lines are ignored, a key counts
 // in any section, and a key given twice takes its later value.
 
-#include "settings/station_state.h"
 #include "rotor/rotor_types.h"
+#include "settings/station_state.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,16 +1,16 @@
 #include "setup/init_dialog.h"
 
-#include "ui/desktop.h"
-#include "ui/field_text.h"
-#include "settings/station_state.h"
-#include "ui/widget_factory.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
 #include "rotor/parallel_port.h"
+#include "settings/station_state.h"
 #include "setup/dialog_controls.h"
 #include "setup/window_placement.h"
+#include "ui/desktop.h"
+#include "ui/field_text.h"
+#include "ui/widget_factory.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,12 +1,12 @@
 // The interface part of the initialisation dialog: the "INTERFACE" choice and one tab per
 // interface, built at their design positions, with the probe ports and the focus order.
 
-#include "settings/station_state.h"
-#include "ui/widget_factory.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotor_protocol.h"
+#include "settings/station_state.h"
 #include "setup/dialog_controls.h"
 #include "setup/init_dialog.h"
+#include "ui/widget_factory.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,18 +1,18 @@
 // The interface handlers of the initialisation dialog: the interface choice, each tab's
 // settings, the COM probes, the test commands and parking. Each writes the state at once.
 
-#include "ui/accessible_names.h"
-#include "ui/desktop.h"
-#include "settings/station_state.h"
 #include "geodesy/number_text.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/lpt_sequence.h"
 #include "rotor/parallel_port.h"
 #include "rotor/rotctld_server.h"
+#include "settings/station_state.h"
 #include "setup/dialog_controls.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
 #include "station/station_session.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 
 #include <QCheckBox>
 #include <QComboBox>

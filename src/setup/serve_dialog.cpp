@@ -1,8 +1,8 @@
 #include "setup/serve_dialog.h"
 
-#include "ui/accessible_names.h"
-#include "settings/station_state.h"
 #include "rotor/rotctld_server.h"
+#include "settings/station_state.h"
+#include "ui/accessible_names.h"
 
 #include "setup/languages.h"
 

@@ -54,8 +54,10 @@ QPoint place_beside(const QRect& anchor, const QSize& frame_size, const QRect& a
 }
 
 QPoint place_inside(const QRect& frame, const QRect& available) {
-    return {held_inside(frame.x(), frame.width(), available.left(), available.x() + available.width()),
-            held_inside(frame.y(), frame.height(), available.top(), available.y() + available.height())};
+    return {
+        held_inside(frame.x(), frame.width(), available.left(), available.x() + available.width()),
+        held_inside(frame.y(), frame.height(), available.top(),
+                    available.y() + available.height())};
 }
 
 } // namespace kestrav

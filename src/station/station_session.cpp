@@ -64,8 +64,8 @@ RequestResult StationSession::requestPosition(double requested, const QString& r
     if (!scale.reaches(position)) {
         tell_outside_refusal(texts().client_refused.arg(
             named, texts().client_outside_range.arg(format_general(position, 15),
-                                                      format_general(scale.min, 15),
-                                                      format_general(scale.max, 15))));
+                                                    format_general(scale.min, 15),
+                                                    format_general(scale.max, 15))));
         return RequestResult::Refused;
     }
     rotor_->preferPosition(position);

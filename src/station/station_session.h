@@ -84,10 +84,10 @@ public:
     void stop(Origin origin = Origin::Desk);
 
     // Another program's requests, with what became of them; `request` names each in the
-    // status line ("K"; "P", which the position follows). A position is on the rotor's own scale (past 360 on a rotator
-    // with an overlap), decided once at the field's resolution and refused outside the range
-    // of the interface in use. Unless refused, the azimuth is then the requested one, as if
-    // typed (azimuthRequested).
+    // status line ("K"; "P", which the position follows). A position is on the rotor's own scale
+    // (past 360 on a rotator with an overlap), decided once at the field's resolution and refused
+    // outside the range of the interface in use. Unless refused, the azimuth is then the requested
+    // one, as if typed (azimuthRequested).
     RequestResult requestPosition(double position, const QString& request);
     // As the exit parks: only with parking set for the interface in use, and only to an
     // azimuth GO takes.

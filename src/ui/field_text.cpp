@@ -1,9 +1,9 @@
 #include "ui/field_text.h"
 
-#include "ui/accessible_names.h"
-#include "ui/desktop.h"
 #include "geodesy/locator.h"
 #include "geodesy/number_text.h"
+#include "ui/accessible_names.h"
+#include "ui/desktop.h"
 
 namespace kestrav {
 

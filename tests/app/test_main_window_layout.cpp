@@ -2,10 +2,10 @@
 // the pictures, the panels' bevels, and where the window opens.
 
 #include "app/widgets.h"
-#include "setup/window_placement.h"
 #include "map/map_view.h"
 #include "map/map_window.h"
 #include "rotor/rotctld_link.h"
+#include "setup/window_placement.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>

@@ -7,8 +7,8 @@
 
 #include "follow/country_source.h"
 #include "follow/follow_wsjtx.h"
-#include "station/station_session.h"
 #include "lists/prefix_table.h"
+#include "station/station_session.h"
 #include "support/fake_desktop.h"
 
 #include "setup/qstring_printer.h"

@@ -200,8 +200,7 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
         {{"min_az=0", "done"}, {}},
         {{"RPRT -4"}, {}},
         // Older releases: the version "0", the model, then bare numbers, six lines in all.
-        {{"0", "601", "-180.000000", "450.000000", "0.000000", "90.000000"},
-         RotorRange{-180, 450}},
+        {{"0", "601", "-180.000000", "450.000000", "0.000000", "90.000000"}, RotorRange{-180, 450}},
         {{"0", "1", "0.000000", "abc", "0.000000", "90.000000"}, {}},
         {{"0", "601", "RPRT -5"}, {}},
     };
