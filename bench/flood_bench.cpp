@@ -14,8 +14,8 @@
 //   3. WSJT-X Status datagrams, a new DX grid each, 1,000 a second for `seconds` with
 //      following on and AUTO down, then the operator's STOP, clicked on the window's thread.
 
+#include "app/follow_wsjtx.h"
 #include "app/main_window.h"
-#include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_message.h"
 #include "geodesy/number_text.h"
 #include "rotor/rotctld_server.h"

@@ -7,9 +7,9 @@
 // The main window runs offscreen; the controller's end is the master side of a
 // pseudo-terminal linked as ports/COM1, watched from the same event loop.
 
+#include "app/follow_wsjtx.h"
 #include "app/main_window.h"
 #include "follow/country_source.h"
-#include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_message.h"
 #include "geodesy/number_text.h"
 #include "silent_desktop.h"

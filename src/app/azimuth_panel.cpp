@@ -6,7 +6,6 @@
 #include "app/azimuth_panel.h"
 
 #include "app/design_sizes.h"
-#include "app/fonts.h"
 #include "app/main_window.h"
 #include "app/pictures.h"
 #include "app/widgets.h"
@@ -18,6 +17,7 @@
 #include "ui/accessible_names.h"
 #include "ui/desktop.h"
 #include "ui/field_text.h"
+#include "ui/fonts.h"
 #include "ui/widget_factory.h"
 
 #include <QAction>

@@ -5,7 +5,6 @@
 #include "app/dx_entry_view.h"
 
 #include "app/azimuth_panel.h"
-#include "app/fonts.h"
 #include "app/main_window.h"
 #include "app/widgets.h"
 #include "geodesy/locator.h"
@@ -13,6 +12,7 @@
 #include "map/map_window.h"
 #include "ui/desktop.h"
 #include "ui/field_text.h"
+#include "ui/fonts.h"
 #include "ui/widget_factory.h"
 
 #include <QCheckBox>

@@ -2,12 +2,12 @@
 
 #include "app/azimuth_panel.h"
 #include "app/dx_entry_view.h"
+#include "app/follow_wsjtx.h"
 #include "app/init_dialog_beside.h"
 #include "app/main_window_hosts.h"
 #include "app/rotor_menu.h"
 #include "app/widgets.h"
 #include "app/window_frame.h"
-#include "follow/follow_wsjtx.h"
 #include "map/map_window.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"

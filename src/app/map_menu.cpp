@@ -1,9 +1,9 @@
 // The main window as the map window's host: the "&Map" menu item, the DX station and beam the
 // map draws, the DX station set from a click on the map, and the changes the map follows.
 
+#include "app/follow_wsjtx.h"
 #include "app/main_window_hosts.h"
 #include "follow/follow_logic.h"
-#include "follow/follow_wsjtx.h"
 #include "geodesy/bearing.h"
 #include "geodesy/number_text.h"
 #include "map/map_window.h"

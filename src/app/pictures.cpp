@@ -1,7 +1,7 @@
 #include "app/pictures.h"
 
 #include "app/design_sizes.h"
-#include "app/fonts.h"
+#include "ui/fonts.h"
 
 #include <QPainter>
 #include <QRadialGradient>

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/fonts.h"
+#include "ui/fonts.h"
 
 #include <algorithm>
 #include <cmath>

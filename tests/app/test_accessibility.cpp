@@ -2,8 +2,8 @@
 // controls' names in both languages, their roles, the azimuth's value, and the events raised
 // when the program computes a bearing or refuses something.
 
-#include "follow/follow_dialog.h"
 #include "setup/dialog_controls.h"
+#include "setup/follow_dialog.h"
 #include "setup/languages.h"
 #include "setup/serve_dialog.h"
 #include "support/window_fixture.h"

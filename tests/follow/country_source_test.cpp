@@ -5,8 +5,8 @@
 // read, and the FIFO and the folder are not even opened. A read that waited would hang the
 // test rather than fail it.
 
+#include "app/follow_wsjtx.h"
 #include "follow/country_source.h"
-#include "follow/follow_wsjtx.h"
 #include "lists/prefix_table.h"
 #include "station/station_session.h"
 #include "support/fake_desktop.h"

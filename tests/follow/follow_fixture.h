@@ -3,7 +3,7 @@
 // default 2237 may be in use by another WSJT-X on the machine), turning the GS-232 rotator
 // emulator on COM1.
 
-#include "follow/follow_wsjtx.h"
+#include "app/follow_wsjtx.h"
 #include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 

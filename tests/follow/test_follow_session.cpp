@@ -3,8 +3,8 @@
 // emulator receives on ports/COM1 with AUTO down and up; the address dialog, the chosen
 // country file and a port that cannot be had.
 
+#include "app/follow_wsjtx.h"
 #include "follow/country_source.h"
-#include "follow/follow_wsjtx.h"
 #include "follow/wsjtx_listener.h"
 #include "follow/wsjtx_message.h"
 #include "follow_fixture.h"

@@ -1,9 +1,9 @@
-#include "follow/follow_wsjtx.h"
+#include "app/follow_wsjtx.h"
 #include "station/station_session.h"
 
 #include "follow/country_source.h"
-#include "follow/follow_dialog.h"
 #include "follow/wsjtx_listener.h"
+#include "setup/follow_dialog.h"
 #include "ui/desktop.h"
 
 #include <QAction>

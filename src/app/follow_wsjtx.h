@@ -7,9 +7,9 @@
 
 #include "follow/country_file.h"
 #include "follow/country_source.h"
-#include "follow/follow_dialog.h"
 #include "follow/follow_logic.h"
 #include "follow/follow_setting.h"
+#include "setup/follow_dialog.h"
 #include "setup/languages.h"
 
 #include <QObject>

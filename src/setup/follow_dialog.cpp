@@ -1,4 +1,4 @@
-#include "follow/follow_dialog.h"
+#include "setup/follow_dialog.h"
 
 #include "follow/follow_setting.h"
 #include "setup/languages.h"
