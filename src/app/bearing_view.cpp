@@ -30,22 +30,14 @@ QString distance_text(double km, double factor) {
 } // namespace
 
 void DxEntryView::computeBearing() {
-    const QString dx_locator = ui_.EditDXLocator->text();
-    if (state_.LocalLocator.isEmpty() || dx_locator.isEmpty())
+    const std::optional<DxBearing> b =
+        session_.dxBearing(ui_.EditDXLocator->text(), ui_.CheckBoxLattitudeNordDX->isChecked(),
+                           ui_.CheckBoxLongitudeEstDX->isChecked());
+    if (!b)
         return;
-    Bearing b;
-    if (dx_locator != state_.LocalLocator) {
-        b = great_circle_bearing(
-            signed_degrees(state_.LocalLatitude, state_.LocalNorth),
-            signed_degrees(state_.LocalLongitude, state_.LocalEast),
-            signed_degrees(state_.DxLatitude, ui_.CheckBoxLattitudeNordDX->isChecked()),
-            signed_degrees(state_.DxLongitude, ui_.CheckBoxLongitudeEstDX->isChecked()));
-    }
-    showBearing(b.azimuth, b.distance_km);
-    if (long_path_) {
-        const Bearing lp = long_path(b);
-        showBearing(lp.azimuth, lp.distance_km);
-    }
+    showBearing(b->short_path.azimuth, b->short_path.distance_km);
+    if (b->long_path)
+        showBearing(b->long_path->azimuth, b->long_path->distance_km);
     azimuth_.applyAuto(azimuth_.placingOutsideDx() ? AzimuthChange::Outside
                                                    : AzimuthChange::Computed);
 }
@@ -61,8 +53,8 @@ void DxEntryView::showBearing(double azimuth, double distance_km) {
 }
 
 void DxEntryView::switchLongPath() {
-    long_path_ = !long_path_;
-    ui_.SpeedButtonLP->setChecked(long_path_);
+    session_.setLongPath(!session_.longPath());
+    ui_.SpeedButtonLP->setChecked(session_.longPath());
     if (!ui_.EditAzimut->text().isEmpty()) {
         state_.RequestedAzimuth = reverse_azimuth(state_.RequestedAzimuth);
         azimuth_.writeAzimuthText(azimuth_text(state_.RequestedAzimuth));
@@ -79,11 +71,10 @@ void DxEntryView::switchLongPath() {
 
 void DxEntryView::showKm() {
     ui_.MenuKm->setChecked(true);
-    if (!mile_)
+    if (!session_.miles())
         return;
-    mile_ = false;
+    session_.setMiles(false);
     ui_.LabelDistance->setText(QStringLiteral("QRB = (km)"));
-    state_.DistanceFactor = 1;
     ui_.EditDistance->setAccessibleName(distance_name(false, accessible_language(&window_)));
     if (!ui_.EditDistance->text().isEmpty())
         ui_.EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));
@@ -91,11 +82,10 @@ void DxEntryView::showKm() {
 
 void DxEntryView::showMiles() {
     ui_.MenuMile->setChecked(true);
-    if (mile_)
+    if (session_.miles())
         return;
-    mile_ = true;
+    session_.setMiles(true);
     ui_.LabelDistance->setText(QStringLiteral("QRB = (mile)"));
-    state_.DistanceFactor = kMilesPerKm;
     ui_.EditDistance->setAccessibleName(distance_name(true, accessible_language(&window_)));
     if (!ui_.EditDistance->text().isEmpty())
         ui_.EditDistance->setText(distance_text(state_.Distance, state_.DistanceFactor));

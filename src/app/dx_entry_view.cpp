@@ -38,7 +38,7 @@ QComboBox* make_list(QWidget* parent, const char* name, int x, int y, int w, int
 
 DxEntryView::DxEntryView(TForm1& window, MainWindowUi& ui, StationState& state,
                          AzimuthPanel& azimuth)
-    : window_(window), ui_(ui), state_(state), azimuth_(azimuth) {}
+    : window_(window), ui_(ui), state_(state), azimuth_(azimuth), session_(window.session()) {}
 
 void DxEntryView::buildDxGroup(QWidget* client) {
     MainWindowUi& u = ui_;

@@ -16,6 +16,7 @@ namespace kestrav {
 class AzimuthPanel;
 struct DxPlacement;
 struct MainWindowUi;
+class StationSession;
 struct StationState;
 class TForm1;
 
@@ -43,8 +44,6 @@ public:
     void switchLongPath();
     void showKm();
     void showMiles();
-    bool longPath() const { return long_path_; }
-    bool mile() const { return mile_; }
 
 private:
     void updateDxLocator();
@@ -55,8 +54,7 @@ private:
     MainWindowUi& ui_;
     StationState& state_;
     AzimuthPanel& azimuth_;
-    bool long_path_ = false;
-    bool mile_ = false;
+    StationSession& session_;
 };
 
 } // namespace kestrav

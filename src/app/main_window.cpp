@@ -127,11 +127,11 @@ TFormInit* TForm1::formInit() {
 }
 
 bool TForm1::longPath() const {
-    return dx_->longPath();
+    return session_->longPath();
 }
 
 bool TForm1::mile() const {
-    return dx_->mile();
+    return session_->miles();
 }
 
 const QString& TForm1::publishedAzimuth() const {

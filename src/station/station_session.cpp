@@ -33,6 +33,22 @@ RotorController& StationSession::buildRotor(const RotorSeams& seams) {
     return *rotor_;
 }
 
+std::optional<DxBearing> StationSession::dxBearing(const QString& dx_locator, bool north,
+                                                   bool east) const {
+    if (state_.LocalLocator.isEmpty() || dx_locator.isEmpty())
+        return std::nullopt;
+    DxBearing b;
+    if (dx_locator != state_.LocalLocator) {
+        b.short_path = great_circle_bearing(signed_degrees(state_.LocalLatitude, state_.LocalNorth),
+                                            signed_degrees(state_.LocalLongitude, state_.LocalEast),
+                                            signed_degrees(state_.DxLatitude, north),
+                                            signed_degrees(state_.DxLongitude, east));
+    }
+    if (long_path_)
+        b.long_path = long_path(b.short_path);
+    return b;
+}
+
 AutoAction StationSession::autoAction(AzimuthChange change) const {
     if (!auto_)
         return AutoAction::Hold;

@@ -5,6 +5,7 @@
 // became of it, and why it was refused or failed is kept, in the window's language, for the
 // status line. The windows show what it signals.
 
+#include "geodesy/bearing.h"
 #include "map/azimuthal_projection.h"
 #include "rotor/overlap.h"
 #include "rotor/rotor_controller.h"
@@ -57,6 +58,13 @@ struct DxPlacement {
 // The fields of a DX station at `p`; the latitude is kept below the pole a locator holds.
 DxPlacement place_dx_station(GeoPoint p);
 
+// The bearing and distance to the DX station: the short path, and the long path once it is
+// chosen (shown after the short one).
+struct DxBearing {
+    Bearing short_path;
+    std::optional<Bearing> long_path;
+};
+
 class StationSession : public QObject {
     Q_OBJECT
 public:
@@ -72,6 +80,16 @@ public:
 
     // The language of the texts kept for the status line.
     void setLanguage(UiLanguage language) { language_ = language; }
+
+    // The bearing from the own station to the DX station whose locator is `dx_locator`, at
+    // the state's DX latitude and longitude in the hemispheres given: none without both
+    // stations, azimuth and distance 0 to the own station's own locator.
+    std::optional<DxBearing> dxBearing(const QString& dx_locator, bool north, bool east) const;
+    bool longPath() const { return long_path_; }
+    void setLongPath(bool on) { long_path_ = on; }
+    // Distances in miles rather than km.
+    bool miles() const { return state_.DistanceFactor != 1; }
+    void setMiles(bool on) { state_.DistanceFactor = on ? kMilesPerKm : 1; }
 
     // AUTO: every new azimuth goes to the rotor at once, a typed one once typing pauses.
     void setAuto(bool on) { auto_ = on; }
@@ -127,6 +145,7 @@ private:
     RotorController* rotor_ = nullptr;
     UiLanguage language_ = UiLanguage::English;
     bool auto_ = false;
+    bool long_path_ = false;
     QString outside_refusal_;
     QString outside_request_; // the other program's request under way, if any
 };

@@ -228,5 +228,48 @@ TEST(DxPlacement, RoundedToTheFieldsAndKeptWhereALocatorExists) {
     }
 }
 
+// The bearing and distance to the DX station, from its hemispheres, with the long path after
+// the short one; nothing without both stations, nothing to measure to the own locator.
+TEST(DxBearing, FromTheHemispheresWithTheLongPathAfter) {
+    struct Row {
+        const char* dx_locator;
+        double latitude, longitude;
+        bool north, east, long_path;
+        std::optional<double> azimuth, distance, long_azimuth;
+    };
+    const Row rows[] = {
+        {"NJ00AA", 0, 90, true, true, false, 90, 10000.8, {}},
+        {"NJ00AA", 0, 90, true, false, false, 270, 10000.8, {}},
+        {"JN05AA", 45, 0, true, true, true, 0, 5000.4, 180},
+        {"JN05AA", 45, 0, false, true, false, 180, 5000.4, {}},
+        {"JJ00AA", 10, 10, true, true, true, 0, 0, 180},
+        {"", 45, 0, true, true, false, {}, {}, {}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.latitude << " " << r.longitude << " " << r.north
+                                        << r.east << r.long_path);
+        StationSession session;
+        StationState& s = session.state();
+        s.LocalLocator = QStringLiteral("JJ00AA");
+        s.DxLatitude = r.latitude;
+        s.DxLongitude = r.longitude;
+        session.setLongPath(r.long_path);
+        const std::optional<DxBearing> b =
+            session.dxBearing(QLatin1String(r.dx_locator), r.north, r.east);
+        ASSERT_EQ(b.has_value(), r.azimuth.has_value());
+        if (!b)
+            continue;
+        EXPECT_NEAR(b->short_path.azimuth, *r.azimuth, 1e-9);
+        EXPECT_NEAR(b->short_path.distance_km, *r.distance, 1e-6);
+        ASSERT_EQ(b->long_path.has_value(), r.long_azimuth.has_value());
+        if (b->long_path) {
+            EXPECT_NEAR(b->long_path->azimuth, *r.long_azimuth, 1e-9);
+            EXPECT_NEAR(b->long_path->distance_km, kCircumferenceKm - *r.distance, 1e-6);
+        }
+    }
+    StationSession without_local;
+    EXPECT_FALSE(without_local.dxBearing(QStringLiteral("JN05AA"), true, true));
+}
+
 } // namespace
 } // namespace kestrav
