@@ -53,7 +53,7 @@ public:
 };
 
 QStringList read_and_write(const QStringList& lines) {
-    StationState state;
+    StationConfig state;
     QuietActions actions;
     read_settings(lines, state, actions);
     check(state.PourSatLpt >= -1 && state.PourSatLpt < kLptCount);

@@ -1,8 +1,8 @@
 #include "app/init_dialog_beside.h"
 
-#include "settings/station_state.h"
 #include "setup/init_dialog.h"
 #include "setup/init_dialog_host.h"
+#include "station/station_state.h"
 #include "ui/accessible_names.h"
 
 #include <QGuiApplication>

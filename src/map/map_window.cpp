@@ -5,9 +5,9 @@
 #include "map/map_placement.h"
 #include "map/map_view.h"
 #include "settings/map_setting.h"
-#include "settings/station_state.h"
 #include "setup/languages.h"
 #include "setup/window_placement.h"
+#include "station/station_state.h"
 #include "ui/accessible_names.h"
 
 #include <QCloseEvent>

@@ -47,8 +47,8 @@ bool reports_position(RotorInterface which) {
 
 } // namespace
 
-RotorController::RotorController(StationState& state, const RotorSeams& seams, QObject* parent)
-    : QObject(parent), state_(state), gs232_(seams.gs232), easycomm_(seams.easycomm),
+RotorController::RotorController(StationConfig& config, const RotorSeams& seams, QObject* parent)
+    : QObject(parent), config_(config), gs232_(seams.gs232), easycomm_(seams.easycomm),
       parallel_port_(seams.parallel_port), window_messages_(seams.window_messages),
       link_(seams.network), pause_(seams.pause), heading_timer_(new QTimer(this)),
       heading_stale_timer_(new QTimer(this)), position_wait_timer_(new QTimer(this)) {
@@ -96,7 +96,7 @@ GoResult RotorController::go(double azimuth, Origin origin) {
     result_ = GoResult{};
     replaceable_ = origin == Origin::Outside;
     stop_burst_ = false;
-    const RotorInterface which = state_.SelectedInterface;
+    const RotorInterface which = config_.SelectedInterface;
     if (which == RotorInterface::None || !(azimuth >= 0 && azimuth < 360)) {
         fail(GoFailure::Refused);
         return result_;
@@ -105,7 +105,7 @@ GoResult RotorController::go(double azimuth, Origin origin) {
     // North asked for as 360 on a 0 to 360 rotator stopped at north: the end at 360, not the
     // opposite end stop at 0 (the step test and the output then see 360).
     if (preferred_position_ == 360.0 && azimuth == 0 && rotatorRange(which).northToNorth() &&
-        state_.stop_side(which) == StopSide::N)
+        config_.stop_side(which) == StopSide::N)
         command_azimuth_ = 360;
     if (!send())
         return result_;
@@ -122,15 +122,15 @@ bool RotorController::fail(GoFailure failure, const QString& reason) {
 }
 
 bool RotorController::send() {
-    switch (state_.SelectedInterface) {
+    switch (config_.SelectedInterface) {
     case RotorInterface::Gs232:
     case RotorInterface::EasyComm:
-        return serial_output(state_.SelectedInterface);
+        return serial_output(config_.SelectedInterface);
     case RotorInterface::Ea4tx:
         return ea4tx_output();
     case RotorInterface::PourSat:
     case RotorInterface::FodTrack:
-        return lpt_output(state_.SelectedInterface);
+        return lpt_output(config_.SelectedInterface);
     case RotorInterface::Network:
         return network_output();
     case RotorInterface::None:
@@ -144,7 +144,7 @@ bool RotorController::send() {
 // mapping and whether or not the sending then succeeds. A rotator with an overlap is compared
 // by the positions sent (400 and 40 are the same bearing and a whole turn apart).
 bool RotorController::take_step(RotorInterface which, std::optional<double> position) {
-    const int step = state_.min_step(which);
+    const int step = config_.min_step(which);
     const bool passes = position && last_sent_position_ && last_sent_azimuth_ != kNothingSent
                             ? passes_min_step(*position, *last_sent_position_, step)
                             : passes_min_step(command_azimuth_, last_sent_azimuth_, step);
@@ -176,7 +176,7 @@ bool RotorController::open_serial(RotorInterface which) {
     TCommPortDriver* driver = serialPort(which);
     if (driver->IsOpen())
         return true;
-    driver->setComPort(which == RotorInterface::Gs232 ? state_.Gs232Com : state_.EasyCommCom);
+    driver->setComPort(which == RotorInterface::Gs232 ? config_.Gs232Com : config_.EasyCommCom);
     return driver->OpenPort();
 }
 
@@ -208,7 +208,7 @@ bool RotorController::serial_turn(RotorInterface which, double bearing,
     if (range.northToNorth()) {
         if (!take_step(which))
             return false;
-        command_azimuth_ = map_stop_side(command_azimuth_, state_.stop_side(which));
+        command_azimuth_ = map_stop_side(command_azimuth_, config_.stop_side(which));
     } else {
         const double position = overlap_target(bearing, range, preferred);
         if (!take_step(which, position))
@@ -247,16 +247,16 @@ bool RotorController::lpt_output(RotorInterface which) {
     // A port whose address is 0 does not exist (or no port is chosen): nothing may be written
     // to I/O addresses 0 and 2, so it is refused like a missing choice.
     const std::uint16_t base =
-        lpt_base_address(state_.LptAddresses, poursat ? state_.PourSatLpt : state_.FodTrackLpt);
+        lpt_base_address(config_.LptAddresses, poursat ? config_.PourSatLpt : config_.FodTrackLpt);
     if (parallel_port_ == nullptr || base == 0)
         return fail(GoFailure::NoPort);
     if (!take_step(which))
         return false;
-    command_azimuth_ = map_stop_side(command_azimuth_, state_.stop_side(which));
+    command_azimuth_ = map_stop_side(command_azimuth_, config_.stop_side(which));
 
     const int value =
-        poursat ? lpt_output_value(command_azimuth_, state_.PourSatZero, state_.PourSatCalAz)
-                : lpt_output_value(command_azimuth_, state_.FodTrackZero, state_.FodTrackCalAz);
+        poursat ? lpt_output_value(command_azimuth_, config_.PourSatZero, config_.PourSatCalAz)
+                : lpt_output_value(command_azimuth_, config_.FodTrackZero, config_.FodTrackCalAz);
     emit commandText(which, QString::number(value));
     // The FODTrack pauses block the caller for about 80 ms, as the interface needs.
     run_lpt_sequence(*parallel_port_, base, lpt_sequence(which), value, pause_);
@@ -291,11 +291,11 @@ bool RotorController::ea4tx_output() {
 // range rotctld reports, the first turn of a connection waits for the range to be read, except
 // at exit, when no answer could be read any more.
 bool RotorController::network_output() {
-    link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
+    link_->setAddress(config_.NetworkHost, static_cast<quint16>(config_.NetworkPort));
     pending_.reset();
     position_wait_timer_->stop();
     const double bearing = command_azimuth_;
-    if (state_.NetworkRange == RangeChoice::Reported && !link_->reportedRange() &&
+    if (config_.NetworkRange == RangeChoice::Reported && !link_->reportedRange() &&
         !shutting_down_) {
         pending_ =
             PendingTurn{RotorInterface::Network, bearing, preferred_position_, true, replaceable_};
@@ -350,7 +350,7 @@ void RotorController::release_pending() {
         return;
     const PendingTurn turn = *pending_;
     pending_.reset();
-    if (turn.which != state_.SelectedInterface)
+    if (turn.which != config_.SelectedInterface)
         return;
     result_ = GoResult{};
     replaceable_ = turn.replaceable;
@@ -428,32 +428,33 @@ void RotorController::closeSerialPorts() {
 }
 
 bool RotorController::parkingDue() const {
-    return state_.ParkingInterface && *state_.ParkingInterface == state_.SelectedInterface;
+    return config_.ParkingInterface && *config_.ParkingInterface == config_.SelectedInterface;
 }
 
 bool RotorController::park() {
-    return parkingDue() && go(state_.ParkingAzimuth).handedOver();
+    return parkingDue() && go(config_.ParkingAzimuth).handedOver();
 }
 
 void RotorController::beginShutDown() {
     // Parking belongs to the interface it was set for: after another interface was chosen in
     // the dialog still open, nothing is parked and no parking is kept for the next run.
     if (!parkingDue())
-        state_.ParkingInterface.reset();
+        config_.ParkingInterface.reset();
     shutting_down_ = true;
     heading_timer_->stop();
     stop();
 }
 
 void RotorController::finishShutDown() {
-    const RotorInterface in_use = state_.SelectedInterface;
+    const RotorInterface in_use = config_.SelectedInterface;
     const bool parked = parkingDue();
     // Access to the parallel port in use is closed, whether or not it was ever opened.
     if (parallel_port_ != nullptr &&
         (in_use == RotorInterface::PourSat || in_use == RotorInterface::FodTrack)) {
-        const int lpt = in_use == RotorInterface::PourSat ? state_.PourSatLpt : state_.FodTrackLpt;
+        const int lpt =
+            in_use == RotorInterface::PourSat ? config_.PourSatLpt : config_.FodTrackLpt;
         if (parallel_port_->IsWinNT() && lpt != -1) {
-            const std::uint16_t address = lpt_base_address(state_.LptAddresses, lpt);
+            const std::uint16_t address = lpt_base_address(config_.LptAddresses, lpt);
             parallel_port_->DisablePorts(address, address);
         }
     }
@@ -473,7 +474,7 @@ void RotorController::finishShutDown() {
 }
 
 void RotorController::setShowHeading(bool show) {
-    state_.ShowHeading = show;
+    config_.ShowHeading = show;
     if (show) {
         heading_timer_->start();
         pollHeading(); // from now, not a second later
@@ -484,7 +485,7 @@ void RotorController::setShowHeading(bool show) {
 }
 
 void RotorController::resumeHeadingPolling() {
-    if (state_.ShowHeading) {
+    if (config_.ShowHeading) {
         heading_timer_->start();
         pollHeading();
     }
@@ -497,16 +498,16 @@ void RotorController::pollHeading() {
 // A serial port is opened for the question when closed (after STOP, say), and moved to the
 // device chosen meanwhile in the dialog; a port that cannot be opened is simply not asked.
 bool RotorController::askPosition() {
-    const RotorInterface which = state_.SelectedInterface;
+    const RotorInterface which = config_.SelectedInterface;
     if (shutting_down_ || !reports_position(which))
         return false;
     if (which == RotorInterface::Network) {
-        link_->setAddress(state_.NetworkHost, static_cast<quint16>(state_.NetworkPort));
+        link_->setAddress(config_.NetworkHost, static_cast<quint16>(config_.NetworkPort));
         link_->askHeading();
         return true;
     }
     TCommPortDriver* driver = serialPort(which);
-    const int com = which == RotorInterface::Gs232 ? state_.Gs232Com : state_.EasyCommCom;
+    const int com = which == RotorInterface::Gs232 ? config_.Gs232Com : config_.EasyCommCom;
     if (driver->IsOpen() && driver->ComPort() != (com & 0xFF))
         close_serial(which);
     if (!open_serial(which))
@@ -521,19 +522,19 @@ bool RotorController::askPosition() {
 // of it only while it is.
 void RotorController::headingReceived(double degrees) {
     // A rotator with an overlap reports positions up to the end of its range.
-    const RotorRange range = rotatorRange(state_.SelectedInterface);
+    const RotorRange range = rotatorRange(config_.SelectedInterface);
     std::optional<double> reading = heading_reading(
         degrees, range.northToNorth() ? kReportedHeadings : HeadingRange{range.min, range.max});
     // A serial controller installed with its end stop at south counts from south, as the
     // commands sent to it do: its reading is turned back to a true bearing.
-    const RotorInterface which = state_.SelectedInterface;
+    const RotorInterface which = config_.SelectedInterface;
     if (reading && (which == RotorInterface::Gs232 || which == RotorInterface::EasyComm) &&
-        range.northToNorth() && state_.stop_side(which) == StopSide::S)
+        range.northToNorth() && config_.stop_side(which) == StopSide::S)
         reading = bearing_of_position(*reading + 180);
     if (reading)
         heading_stale_timer_->start();
     heading_ = reading;
-    if (state_.ShowHeading)
+    if (config_.ShowHeading)
         emit headingChanged(reading);
     if (reading && pending_ && !pending_->needsRange)
         release_pending();
@@ -541,7 +542,7 @@ void RotorController::headingReceived(double degrees) {
 
 void RotorController::headingExpired() {
     heading_.reset();
-    if (state_.ShowHeading)
+    if (config_.ShowHeading)
         emit headingChanged(std::nullopt);
 }
 
@@ -552,17 +553,18 @@ void RotorController::headingExpired() {
 RotorRange RotorController::rotatorRange(RotorInterface which) const {
     switch (which) {
     case RotorInterface::Gs232:
-        if (state_.Gs232Range == RangeChoice::Turn450 && state_.stop_side(which) == StopSide::N)
+        if (config_.Gs232Range == RangeChoice::Turn450 && config_.stop_side(which) == StopSide::N)
             return {0, 450};
         break;
     case RotorInterface::EasyComm:
-        if (state_.EasyCommRange == RangeChoice::Turn450 && state_.stop_side(which) == StopSide::N)
+        if (config_.EasyCommRange == RangeChoice::Turn450 &&
+            config_.stop_side(which) == StopSide::N)
             return {0, 450};
         break;
     case RotorInterface::Network:
-        if (state_.NetworkRange == RangeChoice::Turn450)
+        if (config_.NetworkRange == RangeChoice::Turn450)
             return {0, 450};
-        if (state_.NetworkRange == RangeChoice::Reported)
+        if (config_.NetworkRange == RangeChoice::Reported)
             return link_->reportedRange().value_or(RotorRange{});
         break;
     default:

@@ -2,7 +2,7 @@
 // The rotator's policy without a window: which interface a command goes out on, the minimum
 // step, the end-stop mapping, STOP, parking and the order of the shut-down, the antenna's
 // heading asked of the rotator and how long a reading stays true, and the last azimuth sent,
-// which are its own. It reads its configuration from the StationState the settings fill and
+// which are its own. It reads its configuration from the StationConfig the settings fill and
 // tells the outside world by signals; the window shows what they mean (beeps, boxes, the LED,
 // the status line).
 
@@ -12,7 +12,7 @@
 #include "rotor/overlap.h"
 #include "rotor/rotor_link.h"
 #include "rotor/rotor_types.h"
-#include "settings/station_state.h"
+#include "settings/station_config.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -74,7 +74,7 @@ enum class Origin { Desk, Outside };
 class RotorController : public QObject {
     Q_OBJECT
 public:
-    RotorController(StationState& state, const RotorSeams& seams, QObject* parent = nullptr);
+    RotorController(StationConfig& config, const RotorSeams& seams, QObject* parent = nullptr);
 
     // GO to `azimuth` on the selected interface: refused without an interface or outside
     // 0 to 360, dropped within the minimum step of the last position sent, else handed over.
@@ -183,7 +183,7 @@ private:
     void network_stop();
     void network_failed(const QString& reason);
 
-    StationState& state_;
+    StationConfig& config_;
     // The azimuth of the command under way, on the rotator's scale once mapped.
     double command_azimuth_ = 0;
     double last_sent_azimuth_ = kNothingSent;

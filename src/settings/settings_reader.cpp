@@ -129,7 +129,7 @@ long long choice_from_file(QStringView value) {
 
 class Reader {
 public:
-    Reader(StationState& state, SettingsReaderActions& actions)
+    Reader(StationConfig& state, SettingsReaderActions& actions)
         : state_(state), actions_(actions) {}
 
     void apply(const QString& line) {
@@ -428,7 +428,7 @@ private:
         }
     }
 
-    StationState& state_;
+    StationConfig& state_;
     SettingsReaderActions& actions_;
     std::array<bool, kPersonalListCount> list_named_{};
     std::array<std::optional<QString>, kAdditionCount> unread_rows_;
@@ -438,7 +438,7 @@ private:
 
 } // namespace
 
-void read_settings(const QStringList& lines, StationState& state, SettingsReaderActions& actions) {
+void read_settings(const QStringList& lines, StationConfig& state, SettingsReaderActions& actions) {
     Reader reader(state, actions);
     for (const QString& line : lines)
         reader.apply(line);

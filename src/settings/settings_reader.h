@@ -4,7 +4,7 @@
 // in any section, and a key given twice takes its later value.
 
 #include "rotor/rotor_types.h"
-#include "settings/station_state.h"
+#include "settings/station_config.h"
 
 #include <QString>
 #include <QStringList>
@@ -46,6 +46,6 @@ inline constexpr int kMostBadNumberReports = 3;
 // calibration, zero or parking value is taken, however large (the writer's scientific form
 // included): the outputs guard what they make of it. The unreadable rows of the later
 // additions are left in state.UnreadRows.
-void read_settings(const QStringList& lines, StationState& state, SettingsReaderActions& actions);
+void read_settings(const QStringList& lines, StationConfig& state, SettingsReaderActions& actions);
 
 } // namespace kestrav

@@ -18,13 +18,13 @@ QString word(RotorInterface rotor) {
     return kInterfaceWords[index].toString();
 }
 
-QString stop_line(const StationState& state, RotorInterface rotor) {
+QString stop_line(const StationConfig& state, RotorInterface rotor) {
     const StopSide side = state.StopSides[static_cast<int>(rotor)];
     return QStringLiteral("STOP_") + word(rotor) +
            (side == StopSide::N ? QStringLiteral("=N") : QStringLiteral("=S"));
 }
 
-QString step_line(const StationState& state, RotorInterface rotor) {
+QString step_line(const StationConfig& state, RotorInterface rotor) {
     return QStringLiteral("STEP_") + word(rotor) + u'=' +
            QString::number(state.MinSteps[static_cast<int>(rotor)]);
 }
@@ -67,7 +67,7 @@ bool holds_line_break(const QString& text) {
 
 } // namespace
 
-QStringList settings_lines(const StationState& state, bool french, bool mile) {
+QStringList settings_lines(const StationConfig& state, bool french, bool mile) {
     using R = RotorInterface;
     QStringList lines;
     lines.reserve(35);

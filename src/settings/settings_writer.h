@@ -2,7 +2,7 @@
 // Writing the settings file: every key, in a fixed order, with numbers in the system
 // decimal separator current at the time of writing.
 
-#include "settings/station_state.h"
+#include "settings/station_config.h"
 
 #include <QStringList>
 
@@ -17,6 +17,6 @@ namespace kestrav {
 // rotctld server's row only while it is on. A row of those later settings that the reader
 // could not read is written back as it stood, in the place of its setting's row, until the
 // setting is changed.
-QStringList settings_lines(const StationState& state, bool french, bool mile);
+QStringList settings_lines(const StationConfig& state, bool french, bool mile);
 
 } // namespace kestrav

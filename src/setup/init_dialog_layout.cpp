@@ -3,9 +3,9 @@
 
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotor_protocol.h"
-#include "settings/station_state.h"
 #include "setup/dialog_controls.h"
 #include "setup/init_dialog.h"
+#include "station/station_state.h"
 #include "ui/widget_factory.h"
 
 #include <QCheckBox>

@@ -6,11 +6,11 @@
 #include "rotor/lpt_sequence.h"
 #include "rotor/parallel_port.h"
 #include "rotor/rotctld_server.h"
-#include "settings/station_state.h"
 #include "setup/dialog_controls.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
 #include "station/station_session.h"
+#include "station/station_state.h"
 #include "ui/accessible_names.h"
 #include "ui/desktop.h"
 

@@ -1,7 +1,7 @@
 #include "setup/serve_dialog.h"
 
 #include "rotor/rotctld_server.h"
-#include "settings/station_state.h"
+#include "station/station_state.h"
 #include "ui/accessible_names.h"
 
 #include "setup/languages.h"

@@ -9,8 +9,8 @@
 #include "map/azimuthal_projection.h"
 #include "rotor/overlap.h"
 #include "rotor/rotor_controller.h"
-#include "settings/station_state.h"
 #include "setup/languages.h"
+#include "station/station_state.h"
 
 #include <QObject>
 #include <QString>

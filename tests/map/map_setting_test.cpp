@@ -66,10 +66,10 @@ TEST(MapSetting, OpeningSizeFitsTheScreen) {
 }
 
 TEST(MapSetting, WrittenLastAndOnlyOnceUsed) {
-    StationState state;
+    StationConfig state;
     EXPECT_EQ(settings_lines(state, false, false).size(), 33);
     kestrav::testing::RecordingActions actions(state);
-    StationState unread;
+    StationConfig unread;
     read_settings({QStringLiteral("MAP=OPENED,1,1")}, unread, actions);
     EXPECT_FALSE(unread.MapWindowSetting.used) << "a value that is no map row";
     EXPECT_EQ(settings_lines(unread, false, false).back(), QStringLiteral("MAP=OPENED,1,1"))

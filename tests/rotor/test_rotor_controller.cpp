@@ -27,7 +27,7 @@ public:
     // Also run again by the table tests for each row: everything starts afresh.
     void SetUp() override {
         controller.reset();
-        state = StationState{};
+        state = StationConfig{};
         gs_line = std::make_shared<FakeSerialLine>();
         easy_line = std::make_shared<FakeSerialLine>();
         lpt = FakeParallelPort{};
@@ -88,7 +88,7 @@ public:
         return {};
     }
 
-    StationState state;
+    StationConfig state;
     std::shared_ptr<FakeSerialLine> gs_line = std::make_shared<FakeSerialLine>();
     std::shared_ptr<FakeSerialLine> easy_line = std::make_shared<FakeSerialLine>();
     FakeParallelPort lpt;

@@ -4,9 +4,9 @@
 // "q"; which addresses reach it, and its dialog refusing the Network interface's port.
 
 #include "rotor/rotctld_server.h"
-#include "settings/station_state.h"
 #include "setup/languages.h"
 #include "setup/serve_dialog.h"
+#include "station/station_state.h"
 
 #include <QCheckBox>
 #include <QEventLoop>

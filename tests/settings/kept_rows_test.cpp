@@ -14,13 +14,13 @@ namespace kestrav::testing {
 namespace {
 
 struct Row {
-    const char* text;                          // the unreadable row as the file holds it
-    std::function<void(StationState&)> change; // what the operator then does to its setting
-    const char* anew;                          // the row written after the change, "" for none
+    const char* text;                           // the unreadable row as the file holds it
+    std::function<void(StationConfig&)> change; // what the operator then does to its setting
+    const char* anew;                           // the row written after the change, "" for none
 };
 
 // The rows that follow the 33 lines of a first run, in the order the writer gives them.
-QStringList written_after_first_run(const StationState& state) {
+QStringList written_after_first_run(const StationConfig& state) {
     return settings_lines(state, false, false).mid(33);
 }
 
@@ -28,46 +28,46 @@ TEST(KeptRows, UnreadableRowsAreToldOnceAndWrittenBackUntilChanged) {
     SeparatorGuard guard(u'.');
     // clang-format off
     const Row rows[] = {
-        {"SERVE_ROTCTLD=127.0.0.1,99999", [](StationState& s) { s.ServeRotctld.on = true; },
+        {"SERVE_ROTCTLD=127.0.0.1,99999", [](StationConfig& s) { s.ServeRotctld.on = true; },
          "SERVE_ROTCTLD=127.0.0.1,4533"},
-        {"SERVE_ROTCTLD=127.0.0.1", [](StationState& s) { s.ServeRotctld.on = true; },
+        {"SERVE_ROTCTLD=127.0.0.1", [](StationConfig& s) { s.ServeRotctld.on = true; },
          "SERVE_ROTCTLD=127.0.0.1,4533"},
-        {"SERVE_ROTCTLD=this computer,4533", [](StationState& s) { s.ServeRotctld.port = 4534; },
+        {"SERVE_ROTCTLD=this computer,4533", [](StationConfig& s) { s.ServeRotctld.port = 4534; },
          ""},
-        {"RANGE_GS232=540", [](StationState& s) { s.Gs232Range = RangeChoice::Turn450; },
+        {"RANGE_GS232=540", [](StationConfig& s) { s.Gs232Range = RangeChoice::Turn450; },
          "RANGE_GS232=450"},
-        {"RANGE_GS232=AUTO", [](StationState& s) { s.Gs232Range = RangeChoice::Turn450; },
+        {"RANGE_GS232=AUTO", [](StationConfig& s) { s.Gs232Range = RangeChoice::Turn450; },
          "RANGE_GS232=450"},
-        {"RANGE_EASYCOMM=450 ", [](StationState& s) { s.EasyCommRange = RangeChoice::Turn450; },
+        {"RANGE_EASYCOMM=450 ", [](StationConfig& s) { s.EasyCommRange = RangeChoice::Turn450; },
          "RANGE_EASYCOMM=450"},
-        {"RANGE_NETWORK=auto", [](StationState& s) { s.NetworkRange = RangeChoice::Reported; },
+        {"RANGE_NETWORK=auto", [](StationConfig& s) { s.NetworkRange = RangeChoice::Reported; },
          "RANGE_NETWORK=AUTO"},
-        {"MAP=open,640,640", [](StationState& s) { s.MapWindowSetting = {true, true, 640, 640}; },
+        {"MAP=open,640,640", [](StationConfig& s) { s.MapWindowSetting = {true, true, 640, 640}; },
          "MAP=OPEN,640,640"},
         {"MAP=OPEN,640,640,nosun",
-         [](StationState& s) { s.MapWindowSetting = {true, false, 700, 500, true}; },
+         [](StationConfig& s) { s.MapWindowSetting = {true, false, 700, 500, true}; },
          "MAP=CLOSED,700,500,NOSUN"},
-        {"MAP=OPEN,640", [](StationState& s) { s.MapWindowSetting = {true, true, 300, 300}; },
+        {"MAP=OPEN,640", [](StationConfig& s) { s.MapWindowSetting = {true, true, 300, 300}; },
          "MAP=OPEN,300,300"},
-        {"WSJTX=ON,239.255.0.1,2237,cty.dat", [](StationState& s) { s.WsjtxFollowing.used = true; },
+        {"WSJTX=ON,239.255.0.1,2237,cty.dat", [](StationConfig& s) { s.WsjtxFollowing.used = true; },
          "WSJTX=OFF,127.0.0.1,2237"},
-        {"WSJTX=ON,localhost,2237", [](StationState& s) { s.WsjtxFollowing.used = true; },
+        {"WSJTX=ON,localhost,2237", [](StationConfig& s) { s.WsjtxFollowing.used = true; },
          "WSJTX=OFF,127.0.0.1,2237"},
         {"WSJTX=ON,127.0.0.1,0,/home/op/cty \xe9.dat",
-         [](StationState& s) { s.WsjtxFollowing.used = s.WsjtxFollowing.on = true; },
+         [](StationConfig& s) { s.WsjtxFollowing.used = s.WsjtxFollowing.on = true; },
          "WSJTX=ON,127.0.0.1,2237"},
-        {"HEADING=yes", [](StationState& s) { s.ShowHeading = true; }, "HEADING=ON"},
-        {"HEADING=", [](StationState& s) { s.ShowHeading = true; }, "HEADING=ON"},
+        {"HEADING=yes", [](StationConfig& s) { s.ShowHeading = true; }, "HEADING=ON"},
+        {"HEADING=", [](StationConfig& s) { s.ShowHeading = true; }, "HEADING=ON"},
     };
     // clang-format on
-    const QStringList first_run = settings_lines(StationState{}, false, false);
+    const QStringList first_run = settings_lines(StationConfig{}, false, false);
     for (const Row& row : rows) {
         const QString text = QString::fromLatin1(row.text);
         SCOPED_TRACE(text.toStdString());
         // The file as a first run writes it, with the row after it, in its stored bytes.
         const QByteArray file = encode_settings_text(first_run + QStringList{text});
 
-        StationState state;
+        StationConfig state;
         RecordingActions actions(state);
         read_settings(split_text_lines(decode_text(file)), state, actions);
         EXPECT_EQ(actions.events, (QStringList{"english", "km", "unread " + text}));
@@ -106,13 +106,13 @@ TEST(KeptRows, LaterRowOfTheSameKeyCounts) {
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        StationState state;
+        StationConfig state;
         RecordingActions actions(state);
         read_settings(c.lines, state, actions);
         EXPECT_EQ(actions.events, c.told);
         EXPECT_EQ(written_after_first_run(state), c.written);
     }
-    StationState state;
+    StationConfig state;
     RecordingActions actions(state);
     read_settings({"RANGE_GS232=450", "RANGE_GS232=540"}, state, actions);
     EXPECT_EQ(state.Gs232Range, RangeChoice::Turn450) << "the rotator still turns 450";

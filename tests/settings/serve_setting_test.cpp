@@ -31,7 +31,7 @@ TEST(ServeSetting, ReadWrittenLastAndOnlyWhileOn) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.row);
-        StationState state;
+        StationConfig state;
         kestrav::testing::RecordingActions actions(state);
         read_settings({QString::fromLatin1(r.row)}, state, actions);
         EXPECT_EQ(state.ServeRotctld.on, r.on);

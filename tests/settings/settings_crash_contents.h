@@ -12,7 +12,7 @@ namespace kestrav::testing {
 inline constexpr int kCrashContentCount = 3;
 
 inline QStringList crash_test_lines(int which) {
-    StationState state;
+    StationConfig state;
     state.SelectedInterface = RotorInterface::Gs232;
     state.Gs232Com = 0;
     state.Gs232BaudText = QStringLiteral("9600");

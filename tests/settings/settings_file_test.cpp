@@ -76,7 +76,7 @@ protected:
 };
 
 TEST_F(SettingsFileTest, SavedFileIsCompleteReadOnlyInCrLfAndKeepsCyrillicPaths) {
-    StationState state;
+    StationConfig state;
     state.PersoPathNames[1] = QStringLiteral("/home/оператор/Список ДХ.ksv");
     const QStringList lines = settings_lines(state, false, false);
     ASSERT_TRUE(save_settings_file(dir(), lines));
@@ -87,7 +87,7 @@ TEST_F(SettingsFileTest, SavedFileIsCompleteReadOnlyInCrLfAndKeepsCyrillicPaths)
     EXPECT_FALSE(writable(ini()));
     EXPECT_FALSE(QFile::exists(tmp()));
 
-    StationState read;
+    StationConfig read;
     RecordingActions actions(read);
     read_settings(load(ini()), read, actions);
     EXPECT_EQ(read.PersoPathNames[1], state.PersoPathNames[1]);
@@ -183,7 +183,7 @@ TEST_F(SettingsFileTest, HostileContentsAreReadSafely) {
     for (const QByteArray& rubbish : {noise, nuls, "QRA_LOCATOR=" + QByteArray(1 << 19, 'x'),
                                       QByteArray(1 << 19, 'K') + "=1"}) {
         put(ini(), rubbish + "\nANT=GS232");
-        StationState state;
+        StationConfig state;
         RecordingActions actions(state);
         read_settings(load(ini()), state, actions);
         EXPECT_EQ(state.SelectedInterface, RotorInterface::Gs232)
@@ -200,7 +200,7 @@ TEST_F(SettingsFileTest, ManyLinesReadQuickly) {
     QElapsedTimer timer;
     timer.start();
     const QStringList lines = load(ini());
-    StationState state;
+    StationConfig state;
     RecordingActions actions(state);
     read_settings(lines, state, actions);
     const qint64 elapsed = timer.elapsed();

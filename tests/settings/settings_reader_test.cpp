@@ -21,9 +21,9 @@ void run(QChar separator, const std::vector<Case>& cases) {
     SeparatorGuard guard(separator);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        StationState before;
+        StationConfig before;
         before.LocalLocator = "JN18EU";
-        StationState state = before;
+        StationConfig state = before;
         RecordingActions actions(state);
         read_settings(c.lines, state, actions);
         EXPECT_EQ(changes(before, state), c.changed);

@@ -17,7 +17,7 @@ namespace kestrav::testing {
 // Records each side effect as one text; a list load records the path the state holds then.
 class RecordingActions : public SettingsReaderActions {
 public:
-    explicit RecordingActions(const StationState& state) : state_(state) {}
+    explicit RecordingActions(const StationConfig& state) : state_(state) {}
     void select_language(bool french) override { events << (french ? "french" : "english"); }
     void select_unit(bool mile) override { events << (mile ? "mile" : "km"); }
     void load_personal_list(int n) override {
@@ -34,7 +34,7 @@ private:
     void record(const char* what, RotorInterface r, int i) {
         events << QStringLiteral("%1 %2 %3").arg(what).arg(static_cast<int>(r)).arg(i);
     }
-    const StationState& state_;
+    const StationConfig& state_;
 };
 
 class SeparatorGuard {
@@ -49,7 +49,7 @@ private:
 };
 
 // Every field the settings file holds, one "name=value" text each.
-inline QStringList describe(const StationState& s) {
+inline QStringList describe(const StationConfig& s) {
     auto n = [](double v) { return QString::number(v, 'g', 15); };
     QString steps, stops;
     for (int i = 0; i < kRotorInterfaceCount; ++i) {
@@ -81,7 +81,7 @@ inline QStringList describe(const StationState& s) {
 }
 
 // The entries of describe(after) that differ from describe(before).
-inline QStringList changes(const StationState& before, const StationState& after) {
+inline QStringList changes(const StationConfig& before, const StationConfig& after) {
     const QStringList old = describe(before);
     QStringList changed;
     for (const QString& entry : describe(after))

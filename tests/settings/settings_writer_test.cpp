@@ -22,7 +22,7 @@ TEST(SettingsWriter, FirstRunWritesTheThirtyThreeLines) {
             "STEP_GS232=1", "[EASYCOMM]", "PORT_EASYCOMM=0", "BAUD_EASYCOMM=", "STOP_EASYCOMM=N",
             "STEP_EASYCOMM=1", "AZIMUT_PARKING=0"};
         // clang-format on
-        EXPECT_EQ(settings_lines(StationState{}, false, false), expected) << sep.toStdString();
+        EXPECT_EQ(settings_lines(StationConfig{}, false, false), expected) << sep.toStdString();
     }
 }
 
@@ -30,7 +30,7 @@ TEST(SettingsWriter, FirstRunWritesTheThirtyThreeLines) {
 // same state. A reader of the five interfaces alone finds nothing it knows in them.
 TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     SeparatorGuard guard(u'.');
-    StationState state;
+    StationConfig state;
     state.NetworkConfigured = true;
     state.NetworkHost = QStringLiteral("shack-pi");
     state.NetworkPort = 4534;
@@ -48,7 +48,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     EXPECT_EQ(lines[6], "ANT=NETWORK");
     EXPECT_EQ(lines[33], "PARKING=NETWORK");
 
-    StationState read;
+    StationConfig read;
     RecordingActions actions(read);
     read_settings(lines, read, actions);
     EXPECT_TRUE(read.NetworkConfigured);
@@ -61,7 +61,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     EXPECT_TRUE(read.ShowHeading);
     EXPECT_EQ(describe(read).last(), "ranges=0 1 2");
 
-    StationState bad;
+    StationConfig bad;
     RecordingActions quiet(bad);
     read_settings({"PORT_NETWORK=70000", "PORT_NETWORK=x"}, bad, quiet);
     EXPECT_EQ(bad.NetworkPort, 4533) << "a port outside 1..65535 is not taken";
@@ -70,7 +70,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
 // Personal lists sit between the longitude and the unit, the parking interface last; a path
 // with a line break would split into lines of its own and is left out.
 TEST(SettingsWriter, OptionalLinesInTheirPlaces) {
-    StationState state;
+    StationConfig state;
     state.PersoPathNames = {"/a/one.ksv", "/x\nANT=GS232", "/c/three.txt"};
     state.ParkingInterface = RotorInterface::Ea4tx;
     state.SelectedInterface = RotorInterface::EasyComm;
@@ -96,7 +96,7 @@ TEST(SettingsWriter, NumberFormats) {
           Row{3.5, "3.500", "3.5", "4"}, Row{359.99996, "360.000", "360", "360"},
           Row{-12.5, "-12.500", "-12.5", "-12"}, Row{1e-8, "0.000", "1E-8", "0"}}) {
         SCOPED_TRACE(row.value);
-        StationState state;
+        StationConfig state;
         state.LocalLatitude = state.PourSatZero = state.ParkingAzimuth = row.value;
         const QStringList lines = settings_lines(state, false, false);
         EXPECT_EQ(lines[3], QString("LATTITUDE=N") + row.fixed);
@@ -106,7 +106,7 @@ TEST(SettingsWriter, NumberFormats) {
 }
 
 TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
-    StationState written;
+    StationConfig written;
     written.LocalLocator = "FF46KN";
     written.LocalLatitude = 33.5;
     written.LocalNorth = written.LocalEast = false;
@@ -139,7 +139,7 @@ TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
             lines = settings_lines(written, true, true);
         }
         SeparatorGuard guard(to);
-        StationState read;
+        StationConfig read;
         RecordingActions actions(read);
         read_settings(lines, read, actions);
         EXPECT_EQ(describe(read), describe(written));

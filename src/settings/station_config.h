@@ -1,9 +1,9 @@
 #pragma once
-// The station's configuration, as the settings file holds it, and the station being worked:
-// owned by the station session, filled and read by the settings reader and writer, changed by
-// the initialisation dialog and the main window, read by the rotor controller and the map.
-// Every accepted change is saved at exit. What only the rotor controller should touch (the
-// last azimuth sent, the command under way, the antenna's heading) is the controller's.
+// The station's configuration, as the settings file holds it: the own station, the rotor
+// interface and its ports, steps, end stops, calibration and parking, the network rotator, and
+// the rows of the later settings. The settings reader fills it, the writer reads it, the rotor
+// controller works by it, and the initialisation dialog changes it; every accepted change is
+// saved at exit.
 
 #include "follow/follow_setting.h"
 #include "rotor/rotor_types.h"
@@ -20,34 +20,13 @@ namespace kestrav {
 inline constexpr int kLptCount = 3;
 inline constexpr int kPersonalListCount = 3;
 
-// Texts that follow the user-interface language; the language menu fills them (English
-// before any language action, with the start-up help file name).
-struct MessageTexts {
-    QString cannot_create_settings;
-    QString cannot_open_file;
-    QString arswin_not_running;
-    QString dde_conversation_open;
-    QString settings_cut;
-    QString list_cut;
-    QString help_file;
-};
-
-struct StationState {
+struct StationConfig {
     // Local station; an empty locator means no local station is known.
     QString LocalLocator;
     double LocalLatitude = 0;
     bool LocalNorth = true;
     double LocalLongitude = 0;
     bool LocalEast = true;
-
-    // DX station; its hemispheres are the main window's N and E boxes.
-    QString DxLocator;
-    double DxLatitude = 0;
-    double DxLongitude = 0;
-
-    double RequestedAzimuth = 0;
-    double Distance = 0;       // km
-    double DistanceFactor = 1; // display unit per km
 
     RotorInterface SelectedInterface = RotorInterface::None;
     int PourSatLpt = -1; // 0..2 = LPT1..LPT3, -1 none
@@ -85,36 +64,20 @@ struct StationState {
     std::array<unsigned short, kLptCount> LptAddresses{0, 0, 0};
     std::array<QString, kPersonalListCount> PersoPathNames;
 
-    // Open conversations on the published azimuth's "Data" topic: counted, so that quitting
-    // stays refused while any client still holds one.
-    int DdeConversationOpen = 0;
-    bool SettingsFileExists = false;
-    double ScaleX = 1;
-    double ScaleY = 1;
-    QString ExeDirectory; // with its trailing "/"
-    // Where the settings file, its temporary file and ports/ live: ExeDirectory, or the
-    // per-user directory when the executable's directory cannot be written. Trailing "/".
-    QString AppDirectory;
-
-    MessageTexts Messages;
-
     // The map window: open or closed and its size, saved only once it has been used.
     MapSetting MapWindowSetting;
     // Kestrav's own rotctld server for other programs: off unless the row is there.
     ServeSetting ServeRotctld;
-
     // Following WSJT-X: on or off, its address and port, saved only once it has been used.
     FollowSetting WsjtxFollowing;
     // Rows of those later settings that the file held but could not be read: written back as
     // they stood until their setting is changed.
     KeptRows UnreadRows;
-    // What the map calls the DX station set from WSJT-X or a call sign ("VK2ABC  QF56"),
-    // while the DX locator is still DxLabelLocator.
-    QString DxLabel;
-    QString DxLabelLocator;
 
     int& min_step(RotorInterface i) { return MinSteps[static_cast<int>(i)]; }
     StopSide& stop_side(RotorInterface i) { return StopSides[static_cast<int>(i)]; }
+    int min_step(RotorInterface i) const { return MinSteps[static_cast<int>(i)]; }
+    StopSide stop_side(RotorInterface i) const { return StopSides[static_cast<int>(i)]; }
 };
 
 } // namespace kestrav
