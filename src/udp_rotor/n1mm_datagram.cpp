@@ -39,12 +39,10 @@ std::optional<N1mmRotorCommand> parse_n1mm_rotor_datagram(QByteArrayView datagra
     if (const std::optional<udp_text::Element> stop = udp_text::find_element(d, "stop", from, to)) {
         const qsizetype stop_from = stop->value.data() - datagram.data();
         const qsizetype stop_to = stop_from + stop->value.size();
-        // Either <stop><rotor>NAME</rotor>...</stop> or <stop>NAME</stop>.
+        // Either <stop><rotor>NAME</rotor>...</stop> or <stop>NAME</stop>; other tags in a
+        // stop without <rotor> make a name with '<', which is refused.
         const std::optional<udp_text::Element> inner =
             udp_text::find_element(d, "rotor", stop_from, stop_to);
-        const bool has_tag = d.find("<", stop_from, stop_to) >= 0;
-        if (!inner && has_tag)
-            return std::nullopt;
         const std::optional<QString> name = rotor_name(inner ? inner->value : stop->value);
         if (!name)
             return std::nullopt;

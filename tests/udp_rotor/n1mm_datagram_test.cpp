@@ -17,6 +17,8 @@ std::string describe(const std::optional<N1mmRotorCommand>& c) {
     if (std::holds_alternative<n1mm::Stop>(c->action))
         return "Stop " + name;
     const n1mm::Turn& t = std::get<n1mm::Turn>(c->action);
+    if (std::signbit(t.azimuth) && t.azimuth == 0)
+        return "Turn " + name + " -0";
     return "Turn " + name + ' ' + QByteArray::number(t.azimuth).toStdString() + " offset " +
            QByteArray::number(t.offset).toStdString() + (t.bidirectional ? " both ways" : "");
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 namespace kestrav {
@@ -16,7 +17,11 @@ std::string describe(const std::vector<PstCommand>& commands) {
         if (!out.empty())
             out += ' ';
         if (const auto* t = std::get_if<pst::Turn>(&c))
-            out += "Turn(" + QByteArray::number(t->azimuth).toStdString() + ')';
+            out += "Turn(" +
+                   (std::signbit(t->azimuth) && t->azimuth == 0
+                        ? std::string("-0")
+                        : QByteArray::number(t->azimuth).toStdString()) +
+                   ')';
         else if (std::holds_alternative<pst::Stop>(c))
             out += "Stop";
         else if (std::holds_alternative<pst::Park>(c))
@@ -85,6 +90,7 @@ TEST(PstDatagram, SendersDatagramsAndHostileOnes) {
          "<PST><QRA>JN18E</QRA><QRA>JZ18</QRA><QRA>JN18EZ</QRA><QRA>JN18EUAB</QRA></PST>", ""},
         {"unterminated element", "<PST><AZIMUTH>12</PST>", ""},
         {"unterminated after a good one", "<PST><STOP>1</STOP><AZIMUTH>12</PST>", "Stop"},
+        {"unterminated hides the rest", "<PST><AZIMUTH><STOP>1</STOP></PST>", ""},
         {"unterminated block", "<PST><AZIMUTH>12</AZIMUTH>", ""},
         {"closing before opening", "</PST><AZIMUTH>12</AZIMUTH><PST>", ""},
         {"outside a block", "<AZIMUTH>12</AZIMUTH>AZ?", ""},
