@@ -96,8 +96,6 @@ std::vector<PstCommand> parse_pst_datagram(QByteArrayView datagram) {
         read_block(d, body, close, out);
         pos = close + 6;
     }
-    if (static_cast<int>(out.size()) > kPstMostCommands)
-        out.resize(kPstMostCommands);
     return out;
 }
 
