@@ -4,8 +4,6 @@
 
 #include <QStringDecoder>
 
-#include <cmath>
-
 namespace kestrav {
 
 namespace {
@@ -85,27 +83,6 @@ QByteArray n1mm_report(QStringView name, double heading) {
     const double wrapped = std::fmod(heading, 360.0);
     const long long tenths = std::llround((wrapped < 0 ? wrapped + 360.0 : wrapped) * 10.0) % 3600;
     return name.toUtf8() + " @ " + QByteArray::number(tenths);
-}
-
-double n1mm_turn_position(const n1mm::Turn& turn, std::optional<double> position,
-                          const RotorRange& range) {
-    if (!(turn.azimuth >= 0 && turn.azimuth <= 360))
-        return turn.azimuth;
-    const std::optional<HeadingReading> heading =
-        position ? std::optional<HeadingReading>(HeadingReading{*position, 0}) : std::nullopt;
-    const auto reach = [&](double bearing) {
-        return overlap_position(bearing_of_position(bearing), range, heading);
-    };
-    // North asked for as 360 stays 360 on a rotator that tells the two apart.
-    const std::optional<double> direct = turn.azimuth == 360 && range.reaches(360)
-                                             ? std::optional<double>(360)
-                                             : reach(turn.azimuth);
-    if (!turn.bidirectional || !position)
-        return direct.value_or(turn.azimuth);
-    const std::optional<double> reverse = reach(turn.azimuth + 180);
-    if (!direct || (reverse && std::fabs(*reverse - *position) < std::fabs(*direct - *position)))
-        return reverse.value_or(turn.azimuth);
-    return *direct;
 }
 
 } // namespace kestrav

@@ -10,8 +10,6 @@
 // the few tags are found by name without regard to case and everything is bounded. The
 // rotor program answers with its heading as "NAME @ hhhh" (see n1mm_report).
 
-#include "rotor/overlap.h"
-
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -58,14 +56,6 @@ std::optional<N1mmRotorCommand> parse_n1mm_rotor_datagram(QByteArrayView datagra
 // Whether a command naming `rotor` is for the rotor called `ours`: the same name, compared
 // exactly as N1MM's rotor description is matched, or the name that addresses every rotor.
 bool n1mm_is_for_us(QStringView rotor, QStringView ours);
-
-// The position on the rotator's scale to turn to: goazi (a bearing, 0 to 360), or for a
-// bidirectional antenna whichever of goazi and goazi + 180 the rotator reaches with the shorter
-// turn from `position` (where the antenna is, on its scale; unknown: goazi), goazi on a tie. On a
-// rotator turning past 360 the position nearest the antenna. A goazi outside 0 to 360 is
-// returned as sent, for the rotor's range to judge. The offset is N1MM's own: goazi has it.
-double n1mm_turn_position(const n1mm::Turn& turn, std::optional<double> position,
-                          const RotorRange& range);
 
 // The heading report "NAME @ hhhh": the heading in tenths of a degree within [0, 3600), an
 // integer without leading zeros or decimal point (36 degrees is "360"). Empty when the

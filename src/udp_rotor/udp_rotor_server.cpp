@@ -3,6 +3,7 @@
 #include "station/station_session.h"
 #include "udp_rotor/n1mm_datagram.h"
 #include "udp_rotor/pst_datagram.h"
+#include "udp_rotor/turn_position.h"
 
 #include <QNetworkDatagram>
 
@@ -44,7 +45,9 @@ void UdpRotorServer::read_round() {
         received(datagram.data(), datagram.senderAddress());
     }
     if (turn_) {
-        const double position = *turn_;
+        // Where the antenna is when the turn goes, not when it was asked.
+        const double position = turn_position(turn_->azimuth, turn_->both_ways,
+                                              session_.rotor().reportedAzimuth(), session_.range());
         turn_.reset();
         turn(position);
     }
@@ -64,7 +67,7 @@ const QString kN1mm = QStringLiteral("N1MM");
 void PstRotatorServer::received(const QByteArray& datagram, const QHostAddress& sender) {
     for (const PstCommand& command : parse_pst_datagram(datagram)) {
         if (const auto* t = std::get_if<pst::Turn>(&command)) {
-            keepTurn(t->azimuth);
+            keepTurn(t->azimuth, false);
         } else if (std::holds_alternative<pst::Stop>(command)) {
             dropTurn();
             session_.requestStop();
@@ -131,7 +134,7 @@ void N1mmRotorServer::received(const QByteArray& datagram, const QHostAddress&) 
         return;
     }
     const n1mm::Turn& t = std::get<n1mm::Turn>(command->action);
-    keepTurn(n1mm_turn_position(t, session_.rotor().reportedAzimuth(), session_.range()));
+    keepTurn(t.azimuth, t.bidirectional);
 }
 
 void N1mmRotorServer::turn(double position) {

@@ -43,8 +43,9 @@ protected:
     // One datagram of a round and who sent it.
     virtual void received(const QByteArray& datagram, const QHostAddress& sender) = 0;
     virtual void listening() {}
-    // The turn kept for the end of the round, the latest of the round.
-    void keepTurn(double position) { turn_ = position; }
+    // The turn kept for the end of the round, the latest of the round: a bearing, and whether
+    // the antenna works both ways.
+    void keepTurn(double azimuth, bool both_ways) { turn_ = Turn{azimuth, both_ways}; }
     void dropTurn() { turn_.reset(); }
     virtual void turn(double position) = 0;
 
@@ -55,7 +56,11 @@ private:
     void ready_read();
     void read_round();
 
-    std::optional<double> turn_;
+    struct Turn {
+        double azimuth;
+        bool both_ways;
+    };
+    std::optional<Turn> turn_;
     bool round_posted_ = false;
     bool address_in_use_ = false;
 };

@@ -145,31 +145,5 @@ TEST(N1mmDatagram, ReportInTenthsWithoutLeadingZeros) {
         EXPECT_TRUE(n1mm_report(u"Rotor 1", bad).isEmpty());
 }
 
-// Where a turn goes: a bidirectional antenna takes the shorter turn of goazi and goazi + 180
-// from where it is, on the rotator's own scale (the end stops count, not the circle).
-TEST(N1mmDatagram, BidirectionalTakesTheShorterTurn) {
-    const RotorRange r360{0, 360};
-    const RotorRange r450{0, 450};
-    const struct {
-        double goazi;
-        bool both;
-        std::optional<double> now;
-        RotorRange range;
-        double position;
-    } rows[] = {
-        {55, false, 250, r360, 55},   {55, true, 250, r360, 235},
-        {55, true, 100, r360, 55},    {55, true, std::nullopt, r360, 55},
-        {350, true, 10, r360, 170}, // across north is no shorter past the end stop
-        {10, true, 350, r450, 370}, // the overlap reaches 10 as 370, next to 350
-        {90, true, 180, r360, 90},  // a tie keeps goazi
-        {360, false, 200, r360, 360}, {360, true, 100, r360, 180},
-        {720, true, 100, r360, 720},  {-5, false, 100, r360, -5}, // left for the range
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(n1mm_turn_position(n1mm::Turn{row.goazi, 0, row.both}, row.now, row.range),
-                  row.position)
-            << row.goazi << (row.both ? " both ways" : "") << " from " << row.now.value_or(-1);
-}
-
 } // namespace
 } // namespace kestrav
