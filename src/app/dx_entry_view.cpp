@@ -120,14 +120,7 @@ void DxEntryView::locatorEdited() {
         u.EditAzimut->clear();
         u.EditDistance->clear();
     } else if (locator_complete(text)) {
-        const SignedPosition p = locator_to_position(text);
-        u.CheckBoxLongitudeEstDX->setChecked(p.longitude >= 0);
-        u.CheckBoxLattitudeNordDX->setChecked(p.latitude >= 0);
-        state_.DxLatitude = std::abs(p.latitude);
-        state_.DxLongitude = std::abs(p.longitude);
-        u.EditDXLattitude->setText(format_fixed(state_.DxLatitude, 3));
-        u.EditDXLongitude->setText(format_fixed(state_.DxLongitude, 3));
-        computeBearing();
+        showLocatorPosition(text);
     } else {
         // Incomplete: the coordinates are emptied, their values kept.
         u.EditDXLattitude->clear();
@@ -135,6 +128,29 @@ void DxEntryView::locatorEdited() {
         u.EditAzimut->clear();
         u.EditDistance->clear();
     }
+}
+
+// The DX fields at the centre of a complete locator, and its bearing.
+void DxEntryView::showLocatorPosition(const QString& locator) {
+    MainWindowUi& u = ui_;
+    const SignedPosition p = locator_to_position(locator);
+    u.CheckBoxLongitudeEstDX->setChecked(p.longitude >= 0);
+    u.CheckBoxLattitudeNordDX->setChecked(p.latitude >= 0);
+    state_.DxLatitude = std::abs(p.latitude);
+    state_.DxLongitude = std::abs(p.longitude);
+    u.EditDXLattitude->setText(format_fixed(state_.DxLatitude, 3));
+    u.EditDXLongitude->setText(format_fixed(state_.DxLongitude, 3));
+    computeBearing();
+}
+
+void DxEntryView::showPlacedLocator(const QString& locator) {
+    MainWindowUi& u = ui_;
+    azimuth_.placeFromOutside([&] {
+        u.clear_list_selections();
+        u.EditDXLocator->setText(locator);
+        state_.DxLocator = locator;
+        showLocatorPosition(locator);
+    });
 }
 
 void DxEntryView::coordinateEdited(QLineEdit* field, double& value) {

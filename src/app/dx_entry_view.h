@@ -41,12 +41,16 @@ public:
     // list entry is chosen, off the operator's typing path; the map labels it with `label`.
     void showPlaced(const DxPlacement& placed, const std::optional<QString>& label);
 
+    // A locator another program set, as if typed: the fields, the bearing and AUTO's turn.
+    void showPlacedLocator(const QString& locator);
+
     void switchLongPath();
     void showKm();
     void showMiles();
 
 private:
     void updateDxLocator();
+    void showLocatorPosition(const QString& locator);
     void showBearing(double azimuth, double distance_km);
     void rejectListEntry();
 

@@ -97,7 +97,8 @@ void FollowWsjtx::toggled(bool on) {
         listener_ = new WsjtxListener(countries(), this);
         listener_->setObjectName(QStringLiteral("WsjtxListener"));
         connect(listener_, &WsjtxListener::dxStation, this, [this](const DxTarget& target) {
-            session_.placeDxStation(GeoPoint{target.latitude, target.longitude}, target.label);
+            session_.placeDxStation(GeoPoint{target.latitude, target.longitude}, target.label,
+                                    QStringLiteral("WSJT-X"), target.label);
         });
     }
     listen();

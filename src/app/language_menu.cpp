@@ -2,6 +2,7 @@
 
 #include "app/azimuth_panel.h"
 #include "app/dx_entry_view.h"
+#include "udp_rotor/udp_rotor_menu.h"
 #include "app/follow_wsjtx.h"
 #include "app/init_dialog_beside.h"
 #include "app/main_window_hosts.h"
@@ -57,6 +58,8 @@ void TForm1::Hosts::applyTexts(const LanguageTexts& t) {
         w.FormMap->setTexts(t);
     if (follow != nullptr)
         follow->setTexts(t);
+    if (udp_rotor != nullptr)
+        udp_rotor->setTexts(t);
     apply_accessible_names(&w, t.ui_language);
     w.EditDistance->setAccessibleName(distance_name(w.mile(), t.ui_language));
     if (w.dialog_->built() != nullptr)

@@ -169,8 +169,10 @@ void TForm1::update_status_lines() {
             line += QStringLiteral(" / ") +
                     network_failure_text(network_error,
                                          french_ ? UiLanguage::French : UiLanguage::English);
-        if (!session_->outsideRefusal().isEmpty())
-            line += QStringLiteral(" / ") + session_->outsideRefusal();
+        for (const QString& outside : {session_->turnedBy(), session_->outsideRefusal()}) {
+            if (!outside.isEmpty())
+                line += QStringLiteral(" / ") + outside;
+        }
         LabelEtatInterface->setText(line);
     } else if (!session_->outsideRefusal().isEmpty()) {
         LabelEtatInterface->setText(QStringLiteral(" ") + session_->outsideRefusal());

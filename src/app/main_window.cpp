@@ -15,6 +15,7 @@
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotctld_link.h"
 #include "setup/languages.h"
+#include "udp_rotor/udp_rotor_menu.h"
 #include "ui/accessible_names.h"
 #include "ui/desktop.h"
 #include "ui/fonts.h"
@@ -91,6 +92,8 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
             [this](const DxPlacement& placed, const std::optional<QString>& label) {
                 dx_->showPlaced(placed, label);
             });
+    connect(session_, &StationSession::dxLocatorPlaced, this,
+            [this](const QString& locator) { dx_->showPlacedLocator(locator); });
     state().ExeDirectory = context.exe_directory;
     state().AppDirectory = context.app_directory;
     state().SettingsFileExists = context.settings_file_exists;
@@ -112,6 +115,10 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
             follow->listener()->stop();
     });
     hosts_->installRotctldServer();
+    hosts_->udp_rotor = new UdpRotorMenu(
+        *session_, [this]() -> Desktop& { return desktop(); }, MenuUnit, this);
+    connect(this, &TForm1::shuttingDown, hosts_->udp_rotor,
+            [udp = hosts_->udp_rotor] { udp->stop(); });
     hosts_->installRotatorMenu();
     dialog_->followKeyboard();
     qApp->installEventFilter(new EnterPressesButtons(this));

@@ -11,6 +11,7 @@
 namespace kestrav {
 
 class DdeServer;
+class UdpRotorMenu;
 class FollowWsjtx;
 struct LanguageTexts;
 class RotorMenu;
@@ -49,6 +50,8 @@ public:
 
     // Following WSJT-X: its check item under "&My Lists".
     FollowWsjtx* follow = nullptr;
+    // The PstRotator and N1MM rotor protocols: their items under "&Unit".
+    UdpRotorMenu* udp_rotor = nullptr;
 
     // The rotator's command keys: their menu, before "&Language".
     void installRotatorMenu();

@@ -1,6 +1,6 @@
 #pragma once
 // Rows of the settings that came after the five interfaces (the heading, the map, the rotctld
-// server, following WSJT-X, the rotator ranges) which the reader could not read. Such a row is
+// server, following WSJT-X, the rotator ranges, the UDP rotor protocols) which the reader could not read. Such a row is
 // told once when read and written back exactly as it stood, in its own place, for as long as
 // its setting keeps the value it had once the whole file was read: a row damaged by hand, or
 // written by a later Kestrav, is never dropped silently at the next save. Once the operator
@@ -10,6 +10,7 @@
 #include "rotor/rotor_types.h"
 #include "settings/map_setting.h"
 #include "settings/serve_setting.h"
+#include "udp_rotor/udp_rotor_setting.h"
 
 #include <QString>
 
@@ -30,6 +31,8 @@ struct KeptRows {
     std::optional<KeptRow<RangeChoice>> range_gs232;
     std::optional<KeptRow<RangeChoice>> range_easycomm;
     std::optional<KeptRow<RangeChoice>> range_network;
+    std::optional<KeptRow<PstSetting>> pst;
+    std::optional<KeptRow<N1mmSetting>> n1mm;
 };
 
 // The kept row's text while `now` is still the value read, else nothing.

@@ -39,6 +39,8 @@ enum class Handling {
     Heading,
     ServeRotctld,
     Range,
+    PstRotator,
+    N1mm,
 };
 
 struct KnownKey {
@@ -89,6 +91,8 @@ constexpr KnownKey kKnownKeys[] = {
     {u"RANGE_GS232=", Handling::Range, R::Gs232},
     {u"RANGE_EASYCOMM=", Handling::Range, R::EasyComm},
     {u"RANGE_NETWORK=", Handling::Range, R::Network},
+    {u"PSTROTATOR=", Handling::PstRotator},
+    {u"N1MM=", Handling::N1mm},
 };
 
 const KnownKey* find_key(QStringView key) {
@@ -108,6 +112,8 @@ enum Addition {
     kRangeGs232Row,
     kRangeEasyCommRow,
     kRangeNetworkRow,
+    kPstRow,
+    kN1mmRow,
     kAdditionCount
 };
 
@@ -159,6 +165,8 @@ public:
         keep(kept.range_gs232, kRangeGs232Row, state_.Gs232Range);
         keep(kept.range_easycomm, kRangeEasyCommRow, state_.EasyCommRange);
         keep(kept.range_network, kRangeNetworkRow, state_.NetworkRange);
+        keep(kept.pst, kPstRow, state_.PstRotator);
+        keep(kept.n1mm, kN1mmRow, state_.N1mm);
     }
 
 private:
@@ -249,6 +257,20 @@ private:
             if (serve)
                 state_.ServeRotctld = *serve;
             note_addition(kServeRow, serve.has_value(), line);
+            break;
+        }
+        case Handling::PstRotator: {
+            const std::optional<PstSetting> pst = read_pst_setting(value);
+            if (pst)
+                state_.PstRotator = *pst;
+            note_addition(kPstRow, pst.has_value(), line);
+            break;
+        }
+        case Handling::N1mm: {
+            const std::optional<N1mmSetting> n1mm = read_n1mm_setting(value);
+            if (n1mm)
+                state_.N1mm = *n1mm;
+            note_addition(kN1mmRow, n1mm.has_value(), line);
             break;
         }
         case Handling::Range: {

@@ -155,6 +155,14 @@ QStringList settings_lines(const StationConfig& state, bool french, bool mile) {
             [&] { add_range_line(lines, "RANGE_EASYCOMM=", state.EasyCommRange); });
     add_row(lines, kept.range_network, state.NetworkRange,
             [&] { add_range_line(lines, "RANGE_NETWORK=", state.NetworkRange); });
+    add_row(lines, kept.pst, state.PstRotator, [&] {
+        if (state.PstRotator.used)
+            lines << pst_setting_line(state.PstRotator);
+    });
+    add_row(lines, kept.n1mm, state.N1mm, [&] {
+        if (state.N1mm.used)
+            lines << n1mm_setting_line(state.N1mm);
+    });
     return lines;
 }
 

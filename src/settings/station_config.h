@@ -70,6 +70,9 @@ struct StationConfig {
     ServeSetting ServeRotctld;
     // Following WSJT-X: on or off, its address and port, saved only once it has been used.
     FollowSetting WsjtxFollowing;
+    // The PstRotator and N1MM rotor protocols over UDP, saved only once they have been used.
+    PstSetting PstRotator;
+    N1mmSetting N1mm;
     // Rows of those later settings that the file held but could not be read: written back as
     // they stood until their setting is changed.
     KeptRows UnreadRows;

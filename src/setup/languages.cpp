@@ -77,6 +77,28 @@ LanguageTexts english_texts() {
     t.client_not_delivered = QStringLiteral("not delivered to the rotator");
     t.client_timed_out = QStringLiteral("the serial line timed out");
     t.client_no_parking = QStringLiteral("no parking set for this interface");
+    t.turned_by = QStringLiteral("Turned by %1: %2");
+    t.udp_pst_item = QStringLiteral("PstRotator UDP...");
+    t.udp_n1mm_item = QStringLiteral("N1MM rotor UDP...");
+    t.udp_pst_enable = QStringLiteral("Turn the antenna for PstRotator datagrams");
+    t.udp_n1mm_enable = QStringLiteral("Turn the antenna for N1MM rotor datagrams");
+    t.udp_address = QStringLiteral("This address only:");
+    t.udp_rotor_name = QStringLiteral("Rotor name:");
+    t.udp_report_address = QStringLiteral("Report the heading to:");
+    t.udp_report_port = QStringLiteral("Report port:");
+    t.udp_bad_address = QStringLiteral("%1 is not an IP address.");
+    t.udp_bad_name =
+        QStringLiteral("The rotor name needs 1 to 64 characters, without commas or blanks at "
+                       "either end.");
+    t.udp_port_taken = QStringLiteral(
+        "Port %2 is already in use by another program: Kestrav does not listen for %1 there.");
+    t.udp_failed = QStringLiteral("Kestrav cannot listen for %1 at %2 port %3: %4");
+    t.udp_warning = QStringLiteral("This protocol has no authentication: anyone who can reach "
+                                   "this port can turn the antenna.");
+    t.udp_open_warning = QStringLiteral(
+        "Kestrav listens for %1 at %2 port %3, where other computers can reach it. The protocol "
+        "has no authentication: anyone who can reach this port can turn the antenna (menu "
+        "Unit).");
     t.own_server_network = QStringLiteral(
         "The Network interface cannot send to %1 port %2: that is Kestrav's own rotctld server "
         "(Serve rotctld, menu Unit), and GO would only come back to Kestrav.");
@@ -186,6 +208,27 @@ LanguageTexts french_texts() {
     t.client_not_delivered = QStringLiteral("non transmis au rotor");
     t.client_timed_out = QStringLiteral("la ligne série n'a pas répondu à temps");
     t.client_no_parking = QStringLiteral("pas de parking pour cette interface");
+    t.turned_by = QStringLiteral("Tourné par %1 : %2");
+    t.udp_pst_item = QStringLiteral("PstRotator UDP...");
+    t.udp_n1mm_item = QStringLiteral("Rotor N1MM UDP...");
+    t.udp_pst_enable = QStringLiteral("Tourner l'antenne pour les datagrammes PstRotator");
+    t.udp_n1mm_enable = QStringLiteral("Tourner l'antenne pour les datagrammes de rotor N1MM");
+    t.udp_address = QStringLiteral("Cette adresse seulement :");
+    t.udp_rotor_name = QStringLiteral("Nom du rotor :");
+    t.udp_report_address = QStringLiteral("Envoyer le cap à :");
+    t.udp_report_port = QStringLiteral("Port du cap :");
+    t.udp_bad_address = QStringLiteral("%1 n'est pas une adresse IP.");
+    t.udp_bad_name = QStringLiteral(
+        "Le nom du rotor doit avoir de 1 à 64 caractères, sans virgule ni blanc aux extrémités.");
+    t.udp_port_taken = QStringLiteral(
+        "Le port %2 est déjà pris par un autre programme : Kestrav n'y écoute pas %1.");
+    t.udp_failed = QStringLiteral("Kestrav ne peut pas écouter %1 à %2 port %3 : %4");
+    t.udp_warning = QStringLiteral("Ce protocole n'a pas d'authentification : quiconque atteint "
+                                   "ce port peut tourner l'antenne.");
+    t.udp_open_warning = QStringLiteral(
+        "Kestrav écoute %1 à %2 port %3, où d'autres ordinateurs peuvent l'atteindre. Le "
+        "protocole n'a pas d'authentification : quiconque atteint ce port peut tourner "
+        "l'antenne (menu Unité).");
     t.own_server_network = QStringLiteral(
         "L'interface Network ne peut pas envoyer à %1 port %2 : c'est le serveur rotctld de "
         "Kestrav lui-même (Servir rotctld, menu Unité), et GO ne ferait que revenir à Kestrav.");

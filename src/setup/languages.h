@@ -59,6 +59,17 @@ struct LanguageTexts {
     // ends).
     QString client_refused, client_outside_range, client_no_interface, client_no_port,
         client_not_delivered, client_timed_out, client_no_parking;
+    // The program another program's turn went out for, in the status line (%1 the program, %2
+    // the azimuth).
+    QString turned_by;
+    // The UDP rotor protocols (menu "Unit"): the two items, which are also their dialogs'
+    // titles, the dialogs' check boxes, the N1MM rotor's name and where its heading is reported;
+    // why a setting is refused or cannot listen (%1 the protocol, %2 the address or port, %3 the
+    // port, %4 the system's reason); listening where other computers reach it.
+    QString udp_pst_item, udp_n1mm_item, udp_pst_enable, udp_n1mm_enable, udp_address,
+        udp_rotor_name, udp_report_address, udp_report_port;
+    QString udp_bad_address, udp_bad_name, udp_port_taken, udp_failed, udp_warning,
+        udp_open_warning;
     // The language these texts are in.
     UiLanguage ui_language = UiLanguage::English;
 

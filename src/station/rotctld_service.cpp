@@ -25,7 +25,8 @@ RotorService::Outcome outcome_of(RequestResult result) {
 } // namespace
 
 RotorService::Outcome RotctldService::go_to(double azimuth) {
-    return outcome_of(session_.requestPosition(azimuth, QStringLiteral("P")));
+    return outcome_of(
+        session_.requestPosition(azimuth, QStringLiteral("P"), QStringLiteral("rotctld")));
 }
 
 void RotctldService::stop() {
@@ -33,7 +34,7 @@ void RotctldService::stop() {
 }
 
 RotorService::Outcome RotctldService::park() {
-    return outcome_of(session_.requestPark(QStringLiteral("K")));
+    return outcome_of(session_.requestPark(QStringLiteral("K"), QStringLiteral("rotctld")));
 }
 
 double RotctldService::position() {

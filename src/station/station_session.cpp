@@ -25,10 +25,7 @@ StationSession::StationSession(QObject* parent) : QObject(parent) {}
 
 RotorController& StationSession::buildRotor(const RotorSeams& seams) {
     rotor_ = new RotorController(state_, seams, this);
-    connect(rotor_, &RotorController::commandHandedOver, this, [this] {
-        if (!outside_refusal_.isEmpty())
-            tell_outside_refusal({});
-    });
+    connect(rotor_, &RotorController::commandHandedOver, this, &StationSession::handed_over);
     connect(rotor_, &RotorController::commandFailed, this, &StationSession::command_failed);
     return *rotor_;
 }
@@ -64,15 +61,40 @@ void StationSession::stop(Origin origin) {
     rotor_->stop(origin);
 }
 
-void StationSession::placeDxStation(GeoPoint p, const std::optional<QString>& label) {
+void StationSession::placeDxStation(GeoPoint p, const std::optional<QString>& label,
+                                    const QString& by, const QString& request) {
+    const QScopedValueRollback<QString> outside(outside_request_,
+                                                by.isEmpty() ? outside_request_ : request);
+    const QScopedValueRollback<QString> who(outside_by_, by.isEmpty() ? outside_by_ : by);
     emit dxStationPlaced(place_dx_station(p), label);
+}
+
+void StationSession::placeDxLocator(const QString& locator, const QString& by,
+                                    const QString& request) {
+    const QScopedValueRollback<QString> outside(outside_request_, request);
+    const QScopedValueRollback<QString> who(outside_by_, by);
+    emit dxLocatorPlaced(locator);
+}
+
+// A command on its way ends the refusal shown; the status line names the program it went out
+// for, until the operator's own goes.
+void StationSession::handed_over(double azimuth) {
+    const QString turned_by = outside_request_.isEmpty() || outside_by_.isEmpty()
+                                  ? QString()
+                                  : texts().turned_by.arg(outside_by_, format_general(azimuth, 15));
+    if (outside_refusal_.isEmpty() && turned_by == turned_by_)
+        return;
+    outside_refusal_.clear();
+    turned_by_ = turned_by;
+    emit outsideRefusalChanged();
 }
 
 RotorRange StationSession::range() const {
     return rotor_->rotatorRange(state_.SelectedInterface);
 }
 
-RequestResult StationSession::requestPosition(double requested, const QString& request) {
+RequestResult StationSession::requestPosition(double requested, const QString& request,
+                                              const QString& by) {
     // What the field would show is what goes out.
     const double position = read_number(format_general(requested, 15)).value_or(requested);
     const QString named = QStringLiteral("%1 %2").arg(request, format_general(position, 15));
@@ -85,10 +107,10 @@ RequestResult StationSession::requestPosition(double requested, const QString& r
         return RequestResult::Refused;
     }
     rotor_->preferPosition(position);
-    return turn(bearing_of_position(position), named);
+    return turn(bearing_of_position(position), named, by);
 }
 
-RequestResult StationSession::requestPark(const QString& request) {
+RequestResult StationSession::requestPark(const QString& request, const QString& by) {
     if (!rotor_->parkingDue()) {
         tell_outside_refusal(texts().client_refused.arg(request, texts().client_no_parking));
         return RequestResult::NotAvailable;
@@ -100,7 +122,7 @@ RequestResult StationSession::requestPark(const QString& request) {
                                                       QStringLiteral("0"), QStringLiteral("360"))));
         return RequestResult::Refused;
     }
-    return turn(azimuth, request);
+    return turn(azimuth, request, by);
 }
 
 double StationSession::requestReportedAzimuth() {
@@ -111,10 +133,11 @@ double StationSession::requestReportedAzimuth() {
 
 // GO as the other program's own; the azimuth then stands as if typed, unless it was refused
 // (a refusal changes nothing).
-RequestResult StationSession::turn(double azimuth, const QString& request) {
+RequestResult StationSession::turn(double azimuth, const QString& request, const QString& by) {
     GoResult result;
     {
         const QScopedValueRollback<QString> outside(outside_request_, request);
+        const QScopedValueRollback<QString> who(outside_by_, by);
         result = rotor_->go(azimuth, Origin::Outside);
     }
     if (result.failure != GoFailure::Refused) {

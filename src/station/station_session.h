@@ -102,14 +102,15 @@ public:
     void stop(Origin origin = Origin::Desk);
 
     // Another program's requests, with what became of them; `request` names each in the
-    // status line ("K"; "P", which the position follows). A position is on the rotor's own scale
-    // (past 360 on a rotator with an overlap), decided once at the field's resolution and refused
-    // outside the range of the interface in use. Unless refused, the azimuth is then the requested
-    // one, as if typed (azimuthRequested).
-    RequestResult requestPosition(double position, const QString& request);
+    // status line ("K"; "P", which the position follows), and `by` the program, which the
+    // status line names once the antenna turns for it ("Turned by N1MM: 55"). A position is on the
+    // rotor's own scale (past 360 on a rotator with an overlap), decided once at the field's
+    // resolution and refused outside the range of the interface in use. Unless refused, the azimuth
+    // is then the requested one, as if typed (azimuthRequested).
+    RequestResult requestPosition(double position, const QString& request, const QString& by);
     // As the exit parks: only with parking set for the interface in use, and only to an
     // azimuth GO takes.
-    RequestResult requestPark(const QString& request);
+    RequestResult requestPark(const QString& request, const QString& by);
     void requestStop() { stop(Origin::Outside); }
     // Where the antenna is as far as is known, the rotor asked again so that the next answer
     // is fresh: its heading while fresh, else the last azimuth handed over, 0 before any.
@@ -121,22 +122,34 @@ public:
     // the map) as if the operator had typed its latitude and longitude: dxStationPlaced tells
     // the window, whose fields, locator, bearing, publication and AUTO follow. `label` names
     // it on the map while its locator stands; none (a click) leaves the label as it is.
-    void placeDxStation(GeoPoint p, const std::optional<QString>& label = std::nullopt);
+    // Placed for another program (`by` and `request` named as for its requests), a failure of
+    // the turn AUTO makes goes to the status line, never to a box at the desk.
+    void placeDxStation(GeoPoint p, const std::optional<QString>& label = std::nullopt,
+                        const QString& by = {}, const QString& request = {});
+    // Sets the DX station by its locator (4, 6 or 8 characters) for another program, as if the
+    // operator had typed it: dxLocatorPlaced tells the window.
+    void placeDxLocator(const QString& locator, const QString& by, const QString& request);
 
     // Why another program's latest request was refused or failed, until a command goes out.
     const QString& outsideRefusal() const { return outside_refusal_; }
+    // Which program asked for the last turn handed over, and where to ("Turned by N1MM: 55");
+    // empty once the operator's own command went out.
+    const QString& turnedBy() const { return turned_by_; }
 
 signals:
     void dxStationPlaced(const kestrav::DxPlacement& placed, const std::optional<QString>& label);
+    void dxLocatorPlaced(const QString& locator);
     // Another program's azimuth became the requested one, as if typed.
     void azimuthRequested(double azimuth);
+    // The refusal or the program that turned the antenna changed (the status line).
     void outsideRefusalChanged();
     // The operator's command failed (another program's failures go to outsideRefusal).
     void commandFailed(GoFailure failure, const QString& reason);
 
 private:
     const LanguageTexts& texts() const { return language_texts(language_); }
-    RequestResult turn(double azimuth, const QString& request);
+    RequestResult turn(double azimuth, const QString& request, const QString& by);
+    void handed_over(double azimuth);
     void tell_outside_refusal(const QString& reason);
     QString failure_text(GoFailure failure, const QString& reason) const;
     void command_failed(GoFailure failure, const QString& reason);
@@ -148,6 +161,8 @@ private:
     bool long_path_ = false;
     QString outside_refusal_;
     QString outside_request_; // the other program's request under way, if any
+    QString outside_by_;      // and that program
+    QString turned_by_;
 };
 
 } // namespace kestrav

@@ -4,8 +4,6 @@
 
 #include <QStringDecoder>
 
-#include <cmath>
-
 namespace kestrav {
 
 namespace {

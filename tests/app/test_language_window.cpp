@@ -45,14 +45,15 @@ TEST_F(LanguageWindowTest, SwitchingChangesExactlyTheTabledTexts) {
 TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
     start();
     // The heading item is a check item of its own after the unit choice, the rotctld server's
-    // item last.
+    // item after it, the UDP rotor protocols' last.
     const QList<QAction*> units = ui().MenuUnit->actions();
-    ASSERT_EQ(units.size(), 5);
+    ASSERT_EQ(units.size(), 7);
     EXPECT_EQ(units[0], ui().MenuKm);
     EXPECT_EQ(units[1], ui().MenuMile);
     EXPECT_TRUE(units[2]->isSeparator());
     EXPECT_EQ(units[3], ui().MenuHeading);
     EXPECT_EQ(units[4], ui().MenuServeRotctld);
+    EXPECT_EQ(units[6]->objectName(), QStringLiteral("MenuN1mm"));
     EXPECT_TRUE(ui().MenuHeading->isCheckable());
     EXPECT_EQ(ui().MenuHeading->actionGroup(), nullptr);
 
@@ -60,14 +61,15 @@ TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
     emit ui().NetworkLink->failed(QStringLiteral("Connection refused"));
     ui().FormMap->open();
     ui().MenuHeading->trigger(); // asked for, nothing read yet
-    const auto texts = [this] {
+    const auto texts = [this, &units] {
         return QStringList{ui().MenuMap->text(),
                            ui().MenuHeading->text(),
                            ui().FormMap->windowTitle(),
                            ui().FormMap->view()->scene().no_centre_label,
                            ui().LabelEtatInterface->text().section(QStringLiteral(" / "), -1),
                            ui().Image1->toolTip(),
-                           ui().MenuServeRotctld->text()};
+                           ui().MenuServeRotctld->text(),
+                           units[6]->text()};
     };
     const QStringList english{"M&ap",
                               "Show antenna heading",
@@ -75,13 +77,14 @@ TEST_F(LanguageWindowTest, TheMapTheHeadingAndTheNetworkFollowTheLanguage) {
                               "No local station",
                               "Connection refused",
                               "no reading",
-                              "Serve rotctld..."};
+                              "Serve rotctld...",
+                              "N1MM rotor UDP..."};
     EXPECT_EQ(texts(), english);
     ui().MenuFrancais->trigger();
     EXPECT_EQ(texts(), (QStringList{"C&arte", QStringLiteral("Afficher l'orientation de l'antenne"),
                                     "Carte Kestrav", "Pas de station locale",
                                     QStringLiteral("Connexion refusée"), "pas de lecture",
-                                    "Servir rotctld..."}));
+                                    "Servir rotctld...", "Rotor N1MM UDP..."}));
     ui().MenuEnglish->trigger();
     EXPECT_EQ(texts(), english);
 }

@@ -56,6 +56,10 @@ TEST(KeptRows, UnreadableRowsAreToldOnceAndWrittenBackUntilChanged) {
         {"WSJTX=ON,127.0.0.1,0,/home/op/cty \xe9.dat",
          [](StationConfig& s) { s.WsjtxFollowing.used = s.WsjtxFollowing.on = true; },
          "WSJTX=ON,127.0.0.1,2237"},
+        {"PSTROTATOR=localhost,12000", [](StationConfig& s) { s.PstRotator.used = true; },
+         "PSTROTATOR=127.0.0.1,12000,OFF"},
+        {"N1MM=127.0.0.1,12040,,127.0.0.1,13010", [](StationConfig& s) { s.N1mm.used = true; },
+         "N1MM=127.0.0.1,12040,Kestrav,127.0.0.1,13010,OFF"},
         {"HEADING=yes", [](StationConfig& s) { s.ShowHeading = true; }, "HEADING=ON"},
         {"HEADING=", [](StationConfig& s) { s.ShowHeading = true; }, "HEADING=ON"},
     };
