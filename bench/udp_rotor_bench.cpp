@@ -240,6 +240,13 @@ Flood flood(Front front, quint16 port, kestrav::RotorController& rotor,
     return f;
 }
 
+// Those sent less those dropped; while some still wait in the queue, that many at most.
+std::string read_by_server(const Flood& f) {
+    if (!f.dropped)
+        return "?";
+    return (f.drained_ms ? "" : "at most ") + std::to_string(f.sent - *f.dropped);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -324,8 +331,7 @@ int main(int argc, char** argv) {
         };
         std::printf("| %s | %ld (%.0f) | %s | %s | %s | %.1f ms (%.1f ms) | %d | %zu | %s (%s) |\n",
                     name, f.sent, f.sending_s > 0 ? static_cast<double>(f.sent) / f.sending_s : 0.0,
-                    f.dropped ? std::to_string(*f.dropped).c_str() : "?",
-                    f.dropped ? std::to_string(f.sent - *f.dropped).c_str() : "?",
+                    f.dropped ? std::to_string(*f.dropped).c_str() : "?", read_by_server(f).c_str(),
                     shown(f.drained_ms, "ms").c_str(), f.turn.ms, f.turn.busy_ms, f.handed_over,
                     f.on_line, f.last_turn.c_str(), shown(f.last_turn_ms, "ms").c_str());
     }
