@@ -18,179 +18,39 @@
 #include "app/main_window.h"
 #include "follow/wsjtx_message.h"
 #include "geodesy/number_text.h"
-#include "rotor/rotctld_server.h"
-#include "silent_desktop.h"
+#include "pty_rotor.h"
 #include "window_part.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QEventLoop>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 #include <QUdpSocket>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-double ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// The controller's end of the line: bytes are taken one character time apart (a line left
-// idle gains no credit), each turn command counted at its CR, each STOP stamped there.
-struct SlowLine {
-    static constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000 / 960);
-    int master = -1;
-    std::atomic<bool> running{true};
-    std::mutex mutex;
-    std::condition_variable arrived;
-    std::size_t turns = 0; // "Wnnn" commands
-    std::vector<Clock::time_point> stops;
-
-    void run() {
-        ::fcntl(master, F_SETFL, O_NONBLOCK);
-        auto next = Clock::now();
-        char first = 0; // of the command being read, 0 before its first byte
-        char buffer[8];
-        while (running) {
-            pollfd p{master, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0)
-                continue;
-            next = std::max(next, Clock::now());
-            std::this_thread::sleep_until(next);
-            const auto now = Clock::now();
-            // The characters whose time has come, should the sleep have overslept.
-            const auto due = std::min<long>(sizeof buffer, 1 + (now - next) / kByteTime);
-            const ssize_t n = ::read(master, buffer, static_cast<size_t>(due));
-            if (n <= 0)
-                continue;
-            next += n * kByteTime;
-            std::lock_guard lock(mutex);
-            for (ssize_t i = 0; i < n; ++i) {
-                if (buffer[i] != '\r') {
-                    first = first == 0 ? buffer[i] : first;
-                    continue;
-                }
-                turns += first == 'W';
-                if (std::exchange(first, 0) == 'S')
-                    stops.push_back(now);
-            }
-            arrived.notify_all();
-        }
-    }
-    template <typename T> T read(const T& value) {
-        std::lock_guard lock(mutex);
-        return value;
-    }
-    // The first STOP at the controller from `since` on, waited for up to five minutes (the
-    // line unpaced took over a minute).
-    std::optional<Clock::time_point> stop_after(Clock::time_point since) {
-        std::unique_lock lock(mutex);
-        const auto after = [&] {
-            return std::find_if(stops.begin(), stops.end(),
-                                [&](Clock::time_point t) { return t >= since; });
-        };
-        if (!arrived.wait_for(lock, 300s, [&] { return after() != stops.end(); }))
-            return std::nullopt;
-        return *after();
-    }
-};
-
-// The processor time of the calling thread.
-double thread_ms() {
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-// The longest turn of the event loop (how late a tick came), and the processor time the
-// window's thread spent from the tick before to that one: a turn far longer than that time was
-// the machine's, not the program's.
-struct Turn {
-    double ms = 0, busy_ms = 0;
-};
-
-// Runs `work` on a thread of its own while the window's event loop keeps serving, and gives
-// the longest turn of that loop meanwhile: the latest tick of a 10 ms timer on its thread.
-template <typename Work> Turn serve_while(Work work) {
-    Turn worst;
-    auto last = Clock::now();
-    double last_cpu = thread_ms();
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const auto now = Clock::now();
-        const double cpu = thread_ms();
-        if (ms(now - last) - 10 > worst.ms)
-            worst = {ms(now - last) - 10, cpu - last_cpu};
-        last = now;
-        last_cpu = cpu;
-    });
-    tick.start(10);
-    QEventLoop loop;
-    std::thread t([&] {
-        work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    t.join();
-    return worst;
-}
-
-sockaddr_in loopback(quint16 port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
-
-int connect_to(quint16 port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in a = loopback(port);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return fd;
-}
-
-bool write_all(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
+using kestrav::bench::Clock;
+using kestrav::bench::connect_to;
+using kestrav::bench::loopback;
+using kestrav::bench::ms;
+using kestrav::bench::paced;
+using kestrav::bench::SlowLine;
+using kestrav::bench::Turn;
+using kestrav::bench::write_all;
 
 // Reads `lines` answers; when the last came, or nothing after five minutes without one.
 std::optional<Clock::time_point> read_answers(int fd, long lines) {
@@ -207,17 +67,6 @@ std::optional<Clock::time_point> read_answers(int fd, long lines) {
     return Clock::now();
 }
 
-// Sends `total` items at `rate` a second, those due each millisecond together.
-template <typename Send> void paced(long total, long rate, Send send) {
-    const auto t0 = Clock::now();
-    for (long sent = 0; sent < total;) {
-        const long due = std::min(total, 1 + (Clock::now() - t0) * rate / 1s);
-        send(sent, due);
-        sent = due;
-        std::this_thread::sleep_until(t0 + std::chrono::microseconds(sent * 1'000'000 / rate));
-    }
-}
-
 struct Figures {
     Turn turn;                         // the longest turn of the event loop
     std::optional<double> stop_ms;     // the STOP to its "S\r" at the controller
@@ -227,7 +76,7 @@ struct Figures {
 
 Figures rotctld_flood(quint16 port, SlowLine& line, long count, long rate) {
     Figures f;
-    f.turn = serve_while([&] {
+    f.turn = kestrav::bench::longest_turn_while([&] {
         const int client = connect_to(port), stopper = connect_to(port);
         if (client < 0 || stopper < 0)
             return;
@@ -257,7 +106,7 @@ Figures rotctld_flood(quint16 port, SlowLine& line, long count, long rate) {
 
 Figures stop_burst(quint16 port, SlowLine& line, long count) {
     Figures f;
-    f.turn = serve_while([&] {
+    f.turn = kestrav::bench::longest_turn_while([&] {
         const int client = connect_to(port);
         if (client < 0)
             return;
@@ -292,7 +141,7 @@ Figures wsjtx_flood(kestrav::TForm1& window, quint16 port, SlowLine& line, long 
     Figures f;
     if (stop == nullptr)
         return f;
-    f.turn = serve_while([&] {
+    f.turn = kestrav::bench::longest_turn_while([&] {
         const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
         const sockaddr_in to = loopback(port);
         const std::size_t before = line.read(line.turns);
@@ -336,25 +185,20 @@ int main(int argc, char** argv) {
     const long seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     constexpr long kRotctldRate = 10'000, kWsjtxRate = 1'000, kStops = 20'000;
 
-    QTemporaryDir dir;
+    kestrav::bench::PtyRotor pty;
     SlowLine line;
-    line.master = dir.isValid() ? kestrav::bench::open_com1(dir.path()) : -1;
+    line.master = pty.master();
     if (line.master < 0)
         return 1;
     std::thread line_thread([&] { line.run(); });
 
-    kestrav::bench::SilentDesktop desktop;
-    const kestrav::MainWindowContext context = kestrav::bench::silent_context(desktop, dir.path());
-    kestrav::TForm1 window(context);
+    kestrav::TForm1& window = pty.open_window();
     kestrav::StationState& s = window.state();
     s.LocalLocator = QStringLiteral("JN18EU");
     s.LocalLatitude = 48.854167;
     s.LocalLongitude = 2.375;
-    s.SelectedInterface = kestrav::RotorInterface::Gs232;
-    s.Gs232Com = 0;
-    s.min_step(kestrav::RotorInterface::Gs232) = 0; // every new azimuth makes a command
-    auto* server = window.findChild<kestrav::RotctldServer*>();
-    if (server == nullptr || !server->listen(QHostAddress::LocalHost, 0))
+    auto* server = pty.serve_rotctld();
+    if (server == nullptr)
         return 1;
 
     const Figures p =

@@ -11,100 +11,30 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
-#include "rotor/rotctld_server.h"
-#include "silent_desktop.h"
+#include "pty_rotor.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The controller's side: stamps the first byte of each command, answers C as a GS-232A.
-struct Controller {
-    int master = -1;
-    std::atomic<bool> running{true};
-    std::mutex mutex;
-    std::condition_variable arrived;
-    std::vector<Clock::time_point> firsts; // one per command, at its first byte
-
-    void run() {
-        bool in_line = false;
-        char line_start = 0; // the first byte of the command being read
-        char buffer[256];
-        while (running) {
-            pollfd p{master, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0)
-                continue;
-            const auto now = Clock::now();
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            for (ssize_t i = 0; i < n; ++i) {
-                const bool end = buffer[i] == '\r' || buffer[i] == '\n';
-                if (!end && !in_line) {
-                    line_start = buffer[i];
-                    std::lock_guard lock(mutex);
-                    firsts.push_back(now);
-                    arrived.notify_all();
-                }
-                if (end && in_line && line_start == 'C' && ::write(master, "+0000\r\n", 7) < 0)
-                    return;
-                in_line = !end;
-            }
-        }
-    }
-    std::size_t count() {
-        std::lock_guard lock(mutex);
-        return firsts.size();
-    }
-    // The first byte of command number `index`, waited for up to 5 s.
-    std::optional<Clock::time_point> first_of(std::size_t index) {
-        std::unique_lock lock(mutex);
-        if (!arrived.wait_for(lock, std::chrono::seconds(5), [&] { return firsts.size() > index; }))
-            return std::nullopt;
-        return firsts[index];
-    }
-};
-
-int connect_to(quint16 port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return fd;
-}
+using kestrav::bench::Clock;
+using kestrav::bench::connect_to;
+using kestrav::bench::serve_while;
+using Controller = kestrav::bench::StampingController;
 
 // Sends `line` and reads until `lines` line ends have come back; false on a closed socket.
 bool ask(int fd, const std::string& line, int lines) {
@@ -131,18 +61,6 @@ Figures summarise(std::vector<double> us) {
     std::sort(us.begin(), us.end());
     auto at = [&](double q) { return us[static_cast<size_t>(q * (us.size() - 1) + 0.5)]; };
     return {at(0.5), at(0.99), us.size()};
-}
-
-// Runs `work` on a thread of its own while the window's event loop keeps serving.
-// (A real event loop: QTest's waits sleep between their looks at the clock.)
-template <typename Work> void serve_while(Work work) {
-    QEventLoop loop;
-    std::thread t([&] {
-        work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    t.join();
 }
 
 // "P" to changing azimuths; from the write of the line to the command's first byte.
@@ -214,22 +132,16 @@ int main(int argc, char** argv) {
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
     kestrav::set_decimal_separator(QLatin1Char('.'));
 
-    QTemporaryDir dir;
+    kestrav::bench::PtyRotor pty;
     Controller controller;
-    controller.master = dir.isValid() ? kestrav::bench::open_com1(dir.path()) : -1;
+    controller.master = pty.master();
     if (controller.master < 0)
         return 1;
     std::thread controller_thread([&] { controller.run(); });
 
-    kestrav::bench::SilentDesktop desktop;
-    const kestrav::MainWindowContext context = kestrav::bench::silent_context(desktop, dir.path());
-    kestrav::TForm1 window(context);
-    kestrav::StationState& s = window.state();
-    s.SelectedInterface = kestrav::RotorInterface::Gs232;
-    s.Gs232Com = 0;
-    s.min_step(kestrav::RotorInterface::Gs232) = 0;
-    auto* server = window.findChild<kestrav::RotctldServer*>();
-    if (server == nullptr || !server->listen(QHostAddress::LocalHost, 0))
+    kestrav::TForm1& window = pty.open_window();
+    auto* server = pty.serve_rotctld();
+    if (server == nullptr)
         return 1;
     const Figures kestrav_p = summarise(time_set_pos(server->serverPort(), controller, count));
     const Figures polling = summarise(time_get_pos(server->serverPort(), seconds));
@@ -244,7 +156,7 @@ int main(int argc, char** argv) {
     QProcess rotctld;
     rotctld.start(QStringLiteral("rotctld"),
                   {QStringLiteral("-m"), QStringLiteral("601"), QStringLiteral("-r"),
-                   dir.path() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
+                   pty.directory() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
                    QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
     if (!rotctld.waitForStarted(5000) || !QTest::qWaitFor(
                                              [&] {

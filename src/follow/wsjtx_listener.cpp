@@ -50,15 +50,12 @@ void WsjtxListener::stop() {
     logic_.reset();
 }
 
-// The socket says so again on every turn while datagrams wait; a round already posted
-// reads them, keeping to one round per turn.
+// One round a readyRead. While datagrams wait after a round, the socket's notifier, being
+// level-triggered, reports them at the next turn of the event loop, and readyRead comes again
+// then: each datagram read re-arms it. Reading from anywhere but readyRead (a round posted for
+// later, say) can empty the socket between the loop's look at it and its notice, and a readyRead
+// that reads nothing leaves the notifier off for good: the socket would fall deaf.
 void WsjtxListener::ready_read() {
-    if (!round_posted_)
-        read_round();
-}
-
-void WsjtxListener::read_round() {
-    round_posted_ = false;
     for (int i = 0; i < kWsjtxDatagramsPerRound && socket_.hasPendingDatagrams(); ++i) {
         // Read whole even when oversized, so that the next datagram starts clean.
         const QNetworkDatagram datagram = socket_.receiveDatagram();
@@ -67,10 +64,6 @@ void WsjtxListener::read_round() {
             continue;
         if (const std::optional<DxTarget> target = logic_.receive(*message, now_()))
             emit dxStation(*target);
-    }
-    if (socket_.hasPendingDatagrams()) {
-        round_posted_ = true;
-        QMetaObject::invokeMethod(this, &WsjtxListener::read_round, Qt::QueuedConnection);
     }
     arm_timer();
 }

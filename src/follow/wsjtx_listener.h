@@ -53,7 +53,6 @@ signals:
 
 private:
     void ready_read();
-    void read_round();
     void arm_timer();
     void settle();
 
@@ -63,7 +62,6 @@ private:
     QElapsedTimer elapsed_;
     std::function<qint64()> now_;
     QString error_;
-    bool round_posted_ = false; // a round waits for the next turn of the event loop
 };
 
 } // namespace kestrav

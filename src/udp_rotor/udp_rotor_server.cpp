@@ -30,15 +30,12 @@ void UdpRotorServer::close() {
     turn_.reset();
 }
 
-// The socket says so again on every turn while datagrams wait; a round already posted reads
-// them, keeping to one round per turn.
+// One round a readyRead. While datagrams wait after a round, the socket's notifier, being
+// level-triggered, reports them at the next turn of the event loop, and readyRead comes again
+// then: each datagram read re-arms it. Reading from anywhere but readyRead (a round posted for
+// later, say) can empty the socket between the loop's look at it and its notice, and a readyRead
+// that reads nothing leaves the notifier off for good: the port would fall deaf.
 void UdpRotorServer::ready_read() {
-    if (!round_posted_)
-        read_round();
-}
-
-void UdpRotorServer::read_round() {
-    round_posted_ = false;
     for (int i = 0; i < kUdpRotorDatagramsPerRound && socket_.hasPendingDatagrams(); ++i) {
         // Read whole even when oversized, so that the next datagram starts clean.
         const QNetworkDatagram datagram = socket_.receiveDatagram();
@@ -50,10 +47,6 @@ void UdpRotorServer::read_round() {
                                               session_.rotor().reportedAzimuth(), session_.range());
         turn_.reset();
         turn(position);
-    }
-    if (socket_.hasPendingDatagrams()) {
-        round_posted_ = true;
-        QMetaObject::invokeMethod(this, &UdpRotorServer::read_round, Qt::QueuedConnection);
     }
 }
 

@@ -54,14 +54,12 @@ protected:
 
 private:
     void ready_read();
-    void read_round();
 
     struct Turn {
         double azimuth;
         bool both_ways;
     };
     std::optional<Turn> turn_;
-    bool round_posted_ = false;
     bool address_in_use_ = false;
 };
 

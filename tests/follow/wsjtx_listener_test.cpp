@@ -9,12 +9,15 @@
 
 #include <QEventLoop>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 
 namespace kestrav::test {
 namespace {
@@ -78,6 +81,45 @@ TEST(WsjtxListenerFlood, ReadInBoundedRoundsOnePerTurn) {
         EXPECT_LE(count, kWsjtxDatagramsPerRound) << "turn " << at;
     EXPECT_GE(static_cast<int>(read_in_turn.size()),
               (received + kWsjtxDatagramsPerRound - 1) / kWsjtxDatagramsPerRound);
+}
+
+// Bursts of 100 datagrams a millisecond from another thread while the loop serves leave the
+// socket heard: the datagram sent after them, alone, is read.
+TEST(WsjtxListenerFlood, BurstsLeaveTheSocketHeard) {
+    const CountryTable countries;
+    WsjtxListener listener(countries);
+    ASSERT_TRUE(listener.start(QStringLiteral("127.0.0.1"), 0))
+        << listener.errorText().toStdString();
+    const quint16 port = listener.localPort();
+    QString last_label;
+    QObject::connect(&listener, &WsjtxListener::dxStation,
+                     [&](const DxTarget& target) { last_label = target.label; });
+
+    QEventLoop loop;
+    std::thread bursts([&] {
+        QUdpSocket sender;
+        for (int ms = 0; ms < 30; ++ms) {
+            for (int i = 0; i < 100; ++i)
+                sender.writeDatagram(build_wsjtx_status("WSJT-X", "VK2ABC", grid_of(ms * 100 + i)),
+                                     QHostAddress::LocalHost, port);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    bursts.join();
+
+    // Sent again until it is read: the kernel may drop it while the bursts still fill the
+    // socket's queue, and a deaf socket never reads it.
+    QUdpSocket sender;
+    const QByteArray last = build_wsjtx_status("WSJT-X", "VK2ABC", "JJ00");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            sender.writeDatagram(last, QHostAddress::LocalHost, port);
+            return last_label.contains(QStringLiteral("JJ00"));
+        },
+        5000))
+        << last_label.toStdString();
 }
 
 } // namespace

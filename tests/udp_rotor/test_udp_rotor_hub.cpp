@@ -10,12 +10,17 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QEventLoop>
 #include <QLabel>
 #include <QNetworkDatagram>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QUdpSocket>
+
+#include <chrono>
+#include <thread>
+#include <utility>
 
 namespace kestrav::test {
 namespace {
@@ -224,6 +229,41 @@ TEST_F(UdpHub, HostileDatagramsChangeNothing) {
     EXPECT_EQ(ui().EditDXLocator->text(), QString());
     EXPECT_EQ(desktop.beeps, 0);
     EXPECT_TRUE(desktop.boxes.empty());
+}
+
+// A logger's burst, 100 datagrams a millisecond from another thread while the window serves,
+// leaves both ports listening: the turn sent after it, alone, reaches the rotator.
+TEST_F(UdpHub, BurstsLeaveThePortsListening) {
+    start_hub();
+    for (const auto& [port, turn] :
+         {std::pair{pst_port, QByteArray("<PST><AZIMUTH>%1</AZIMUTH></PST>")},
+          std::pair{n1mm_port, n1mm_turn("Kestrav", "%1.0")}}) {
+        QEventLoop loop;
+        std::thread burst([&, port = port, turn = turn] {
+            QUdpSocket socket;
+            for (int ms = 0; ms < 30; ++ms) {
+                for (int i = 0; i < 100; ++i) {
+                    const QByteArray d = QByteArray(turn).replace("%1", QByteArray::number(10 + i));
+                    socket.writeDatagram(d, QHostAddress::LocalHost, port);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec();
+        burst.join();
+        // Sent again until it comes: the kernel may drop it while the burst still fills the
+        // socket's queue, and a deaf port never reads it.
+        const QByteArray last = QByteArray(turn).replace("%1", "321");
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                sender.writeDatagram(last, QHostAddress::LocalHost, port);
+                return received_so_far(log).replace("C\r", "").endsWith("W321\r");
+            },
+            10000))
+            << last.toStdString();
+        window->stop_all();
+    }
 }
 
 // A port another program holds is told and leaves its item unchecked; listening beyond this
