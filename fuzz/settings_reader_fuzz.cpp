@@ -40,9 +40,9 @@ public:
     void report_bad_number(const QString&) override {
         check(++bad_numbers <= kMostBadNumberReports);
     }
-    // Once for each of the nine keys at most.
+    // Once for each of the fourteen keys at most.
     void report_unread_row(const QString& row) override {
-        check(++unread_rows <= 9 && !row.contains(u'\n'));
+        check(++unread_rows <= 14 && !row.contains(u'\n'));
     }
 
     bool french = false;
@@ -71,7 +71,11 @@ QStringList read_and_write(const QStringList& lines) {
           kept_text(kept.range_gs232, state.Gs232Range),
           kept_text(kept.range_easycomm, state.EasyCommRange),
           kept_text(kept.range_network, state.NetworkRange), kept_text(kept.pst, state.PstRotator),
-          kept_text(kept.n1mm, state.N1mm)})
+          kept_text(kept.n1mm, state.N1mm), kept_text(kept.azel_gs232, state.Gs232AzEl),
+          kept_text(kept.azel_easycomm, state.EasyCommAzEl),
+          kept_text(kept.elevation_step, state.ElevationStep),
+          kept_text(kept.parking_elevation, state.ParkingElevation),
+          kept_text(kept.cluster, state.DxCluster)})
         check(!row || (written.count(*row) == 1 && written.indexOf(*row) >= 33));
     return written;
 }

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/pictures.h"
 #include "app/widgets.h"
+#include "azel/elevation_panel.h"
 #include "geodesy/number_text.h"
 #include "map/map_window.h"
 #include "publish/dde_server.h"
@@ -31,6 +32,8 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace kestrav {
 
@@ -253,6 +256,9 @@ void AzimuthPanel::go() {
         tell_refusal(ui_.ButtonTrack, Refusal::GoWithoutAzimuth);
         return;
     }
+    // Parking sends the parking elevation, whatever the field shows.
+    if (!parking_ && elevation_ != nullptr && !elevation_->readyToGo())
+        return;
     // A DX station from another program (WSJT-X) turns the antenna as another program's
     // request does: on a busy line the latest wins.
     session_.go(placing_outside_dx_ ? Origin::Outside : Origin::Desk);
@@ -315,6 +321,12 @@ void AzimuthPanel::park() {
         return;
     state_.RequestedAzimuth = state_.ParkingAzimuth;
     writeAzimuthText(format_general(state_.ParkingAzimuth, 15));
+    if (session_.azEl()) {
+        const ElevationRange heights = session_.elevationRange();
+        session_.setElevation(
+            std::clamp(static_cast<double>(state_.ParkingElevation), heights.min, heights.max));
+    }
+    const QScopedValueRollback<bool> parking(parking_, true);
     ui_.ButtonTrack->click();
 }
 

@@ -17,6 +17,7 @@ class QWidget;
 namespace kestrav {
 
 class DdeServer;
+class ElevationPanel;
 struct MainWindowUi;
 class TForm1;
 
@@ -64,6 +65,8 @@ public:
     bool placingOutsideDx() const { return placing_outside_dx_; }
     // The failure of rotctld shown in the status line until the next command.
     const QString& networkError() const { return network_error_; }
+    // The elevation of an azimuth-elevation rotator: GO asks it too, the dial tells its reading.
+    void setElevationPanel(ElevationPanel* elevation) { elevation_ = elevation; }
 
 private:
     bool refuseAzimuthKeystroke();
@@ -86,6 +89,8 @@ private:
     bool test_command_pending_ = false;
     bool writing_azimuth_ = false; // writeAzimuthText is running the field's handler
     bool placing_outside_dx_ = false;
+    ElevationPanel* elevation_ = nullptr;
+    bool parking_ = false; // park() is sending the parking position
 };
 
 } // namespace kestrav

@@ -6,6 +6,7 @@
 #include "app/design_sizes.h"
 #include "app/main_window.h"
 #include "app/main_window_ui.h"
+#include "azel/elevation_panel.h"
 
 #include "geodesy/number_text.h"
 #include "setup/languages.h"
@@ -63,12 +64,20 @@ void AzimuthPanel::updateDialTooltip() {
     std::optional<QString> heading;
     if (state_.ShowHeading && reading)
         heading = format_fixed(*reading, 1);
-    const QString description = dial_description(format_fixed(state_.RequestedAzimuth, 1), heading,
-                                                 state_.ShowHeading, language);
+    QString description = dial_description(format_fixed(state_.RequestedAzimuth, 1), heading,
+                                           state_.ShowHeading, language);
+    // An azimuth-elevation rotator's elevation is told beside its heading.
+    const std::optional<QString> elevation =
+        elevation_ != nullptr ? elevation_->dialTooltip() : std::nullopt;
+    if (elevation_ != nullptr)
+        description += elevation_->dialDescription().value_or(QString());
     if (ui_.Image1->accessibleDescription() != description)
         ui_.Image1->setAccessibleDescription(description);
     if (state_.ShowHeading && reading) {
-        ui_.Image1->setToolTip(QStringLiteral("%1°").arg(format_fixed(*reading, 1)));
+        QString tip = QStringLiteral("%1°").arg(format_fixed(*reading, 1));
+        if (elevation)
+            tip += QStringLiteral(", ") + *elevation;
+        ui_.Image1->setToolTip(tip);
     } else if (state_.ShowHeading) {
         ui_.Image1->setToolTip(
             language_texts(french ? UiLanguage::French : UiLanguage::English).no_reading);

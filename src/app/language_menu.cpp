@@ -2,16 +2,18 @@
 
 #include "app/azimuth_panel.h"
 #include "app/dx_entry_view.h"
-#include "udp_rotor/udp_rotor_menu.h"
 #include "app/follow_wsjtx.h"
 #include "app/init_dialog_beside.h"
 #include "app/main_window_hosts.h"
 #include "app/rotor_menu.h"
 #include "app/widgets.h"
 #include "app/window_frame.h"
+#include "azel/elevation_panel.h"
+#include "dx_cluster/spots_window.h"
 #include "map/map_window.h"
 #include "setup/init_dialog.h"
 #include "setup/languages.h"
+#include "udp_rotor/udp_rotor_menu.h"
 #include "ui/accessible_names.h"
 #include "ui/desktop.h"
 
@@ -60,12 +62,20 @@ void TForm1::Hosts::applyTexts(const LanguageTexts& t) {
         follow->setTexts(t);
     if (udp_rotor != nullptr)
         udp_rotor->setTexts(t);
+    if (spots_item != nullptr)
+        spots_item->setText(t.spots_item);
+    if (spots_window != nullptr)
+        spots_window->setTexts(t);
     apply_accessible_names(&w, t.ui_language);
     w.EditDistance->setAccessibleName(distance_name(w.mile(), t.ui_language));
-    if (w.dialog_->built() != nullptr)
+    if (w.dialog_->built() != nullptr) {
         apply_accessible_names(w.dialog_->built(), t.ui_language);
+        w.dialog_->built()->setAzElTexts(t);
+    }
     if (rotator_menu != nullptr)
         rotator_menu->setTexts(t);
+    if (elevation != nullptr)
+        elevation->setTexts(t);
     if (!w.azimuth_->networkError().isEmpty())
         w.update_status_lines();
     w.azimuth_->updateDialTooltip();

@@ -11,7 +11,10 @@
 #include "app/pictures.h"
 #include "app/widgets.h"
 #include "app/window_frame.h"
+#include "azel/elevation_panel.h"
+#include "dx_cluster/spots_window.h"
 #include "follow/wsjtx_listener.h"
+#include "map/map_window.h"
 #include "rotor/comm_port_driver.h"
 #include "rotor/rotctld_link.h"
 #include "setup/languages.h"
@@ -21,6 +24,7 @@
 #include "ui/fonts.h"
 #include "ui/widget_factory.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +32,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -115,14 +120,72 @@ TForm1::TForm1(const MainWindowContext& context, QWidget* parent)
             follow->listener()->stop();
     });
     hosts_->installRotctldServer();
+    hosts_->installSpots();
     hosts_->udp_rotor = new UdpRotorMenu(
         *session_, [this]() -> Desktop& { return desktop(); }, MenuUnit, this);
     connect(this, &TForm1::shuttingDown, hosts_->udp_rotor,
             [udp = hosts_->udp_rotor] { udp->stop(); });
     hosts_->installRotatorMenu();
+    hosts_->installElevation();
     dialog_->followKeyboard();
     qApp->installEventFilter(new EnterPressesButtons(this));
     hosts_->applyTexts(language_texts(french_ ? UiLanguage::French : UiLanguage::English));
+}
+
+void TForm1::Hosts::installSpots() {
+    TForm1& w = w_;
+    spots_item = new QAction(&w);
+    spots_item->setObjectName(QStringLiteral("MenuSpots"));
+    spots_item->setShortcut(QKeySequence(Qt::Key_F9));
+    w.MenuListe->addAction(spots_item);
+    QObject::connect(spots_item, &QAction::triggered, &w, [this] {
+        SpotsWindow& window = spots();
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+    if (w.state().DxCluster.on)
+        spots().startFromSettings();
+}
+
+SpotsWindow& TForm1::Hosts::spots() {
+    if (spots_window == nullptr) {
+        TForm1& w = w_;
+        spots_window = new SpotsWindow(
+            *w.session_,
+            [this](const QString& call) -> std::optional<Country> {
+                return follow != nullptr ? follow->countries().lookup(call) : std::nullopt;
+            },
+            &w);
+        spots_window->setTexts(
+            language_texts(w.french_ ? UiLanguage::French : UiLanguage::English));
+        // The map shows the spots of the band chosen.
+        QObject::connect(spots_window, &SpotsWindow::spotsChanged, &w, [this, &w] {
+            if (w.FormMap != nullptr)
+                w.FormMap->setSpots(spots_window->mapSpots());
+        });
+        // Nobody is read from once the exit has begun.
+        QObject::connect(&w, &TForm1::shuttingDown, spots_window,
+                         [window = spots_window] { window->client().stop(); });
+    }
+    return *spots_window;
+}
+
+void TForm1::Hosts::installElevation() {
+    TForm1& w = w_;
+    elevation = new ElevationPanel(
+        {w.GroupBoxBeam, w.LabelAzimut, w.EditAzimut, w.UpDownAzimut, w.ButtonTrack,
+         w.TimerAzimutPause},
+        *w.session_, [&w]() -> Desktop& { return w.desktop(); },
+        [&w] { w.azimuth_->updateDialTooltip(); }, &w);
+    w.azimuth_->setElevationPanel(elevation);
+    elevation->refresh();
+}
+
+void TForm1::Hosts::interfaceChanged() {
+    w_.update_status_lines();
+    if (elevation != nullptr)
+        elevation->refresh();
 }
 
 TForm1::~TForm1() {

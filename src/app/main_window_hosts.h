@@ -11,7 +11,9 @@
 namespace kestrav {
 
 class DdeServer;
+class ElevationPanel;
 class UdpRotorMenu;
+class SpotsWindow;
 class FollowWsjtx;
 struct LanguageTexts;
 class RotorMenu;
@@ -33,7 +35,7 @@ public:
     Desktop& dialogDesktop() override { return *w_.desktop_; }
     ParallelPortLibrary* dialogParallelPort() override { return parallel_port_; }
     QIcon dialogIcon() const override { return w_.windowIcon(); }
-    void interfaceChanged() override { w_.update_status_lines(); }
+    void interfaceChanged() override;
     void handOverTestAzimuth(int azimuth) override { w_.hand_over_test_azimuth(azimuth); }
     void dropTestCommand() override { w_.azimuth_->dropTestCommand(); }
 
@@ -52,10 +54,21 @@ public:
     FollowWsjtx* follow = nullptr;
     // The PstRotator and N1MM rotor protocols: their items under "&Unit".
     UdpRotorMenu* udp_rotor = nullptr;
+    // DX cluster spots: the item under "&My Lists" (F9) and the window, built when first
+    // needed (at start only when the settings connect to a node).
+    void installSpots();
+    SpotsWindow& spots();
+    QAction* spots_item = nullptr;
+    SpotsWindow* spots_window = nullptr;
 
     // The rotator's command keys: their menu, before "&Language".
     void installRotatorMenu();
     RotorMenu* rotator_menu = nullptr;
+
+    // The elevation of an azimuth-elevation rotator beside the azimuth, shown or hidden as the
+    // interface in use changes.
+    void installElevation();
+    ElevationPanel* elevation = nullptr;
 
 private:
     TForm1& w_;

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kestrav {
@@ -23,6 +24,8 @@ constexpr int kMargin = 26;
 constexpr double kWedgeHalfWidth = 15; // degrees either side of the requested azimuth
 // A press and release further apart than this is a drag, not a click.
 constexpr double kClickSlop = 4;
+// A spot's mark, in pixels.
+constexpr double kSpotRadius = 3;
 // How far an arrow key moves the keyboard's marker, in disc radii: about 100 km, ten times
 // that with Shift. The marker stays just inside the rim, where the antipode has no one place.
 constexpr double kMarkerStep = 0.005;
@@ -574,12 +577,57 @@ QStringList MapView::sun_lines() const {
     return lines;
 }
 
+void MapView::setSpots(std::vector<MapSpot> spots) {
+    spots_ = std::move(spots);
+    spot_texts_.clear();
+    spot_texts_.reserve(spots_.size());
+    for (const MapSpot& s : spots_) {
+        QStaticText text(s.call);
+        text.setPerformanceHint(QStaticText::AggressiveCaching);
+        spot_texts_.push_back(std::move(text));
+    }
+    update();
+}
+
+// Oldest first, so that the newest stand on top; each fades with its age.
+void MapView::draw_spots(QPainter& painter) {
+    if (spots_.empty())
+        return;
+    painter.save();
+    painter.setFont(label_font());
+    const QColor mark(120, 0, 160);
+    for (std::size_t i = spots_.size(); i-- > 0;) {
+        const MapSpot& s = spots_[i];
+        const QPointF at = toWidget(s.where);
+        const int alpha =
+            static_cast<int>(std::lround(255 * (1 - 0.75 * std::clamp(s.age, 0.0, 1.0))));
+        QColor colour = mark;
+        colour.setAlpha(alpha);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(at, kSpotRadius, kSpotRadius);
+        painter.setPen(colour);
+        painter.drawStaticText(at + QPointF(kSpotRadius + 2, -kSpotRadius - 10), spot_texts_[i]);
+    }
+    painter.restore();
+}
+
+const MapSpot* MapView::spot_at(QPointF at) const {
+    for (const MapSpot& s : spots_) {
+        const QPointF d = toWidget(s.where) - at;
+        if (std::hypot(d.x(), d.y()) <= kSpotRadius + 3)
+            return &s;
+    }
+    return nullptr;
+}
+
 void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const bool sun = sun_time_ && shadingShown();
     painter.drawImage(QPointF(0, 0), sun ? shaded_picture() : base_picture());
     painter.setRenderHint(QPainter::Antialiasing);
     draw_overlay(painter);
+    draw_spots(painter);
     draw_marker(painter);
     draw_readout(painter);
 }
@@ -607,7 +655,9 @@ void MapView::mouseReleaseEvent(QMouseEvent* event) {
         const QPointF moved = event->position() - *pressed_at_;
         pressed_at_.reset();
         if (std::hypot(moved.x(), moved.y()) <= kClickSlop) {
-            if (const std::optional<GeoPoint> p = toGeo(event->position()))
+            if (const MapSpot* spot = spot_at(event->position()))
+                emit spotClicked(*spot);
+            else if (const std::optional<GeoPoint> p = toGeo(event->position()))
                 emit pointClicked(*p);
         }
     }

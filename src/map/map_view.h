@@ -15,9 +15,11 @@
 #include <QDateTime>
 #include <QImage>
 #include <QPainterPath>
+#include <QStaticText>
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 namespace kestrav {
 
@@ -35,6 +37,15 @@ struct MapScene {
     bool miles = false;
 };
 
+// A DX cluster spot on the map: where its call's country lies, the call beside the mark, and
+// its age from 0 (just heard) to 1 (about to leave), which fades it.
+struct MapSpot {
+    GeoPoint where;
+    QString call;
+    QString label; // the DX station's label once it is chosen
+    double age = 0;
+};
+
 struct LanguageTexts;
 
 // The embedded coastlines, read on first use; empty when the data cannot be read.
@@ -50,6 +61,9 @@ public:
     // The antenna's real heading, or none while it is unknown or not asked for.
     void setHeading(std::optional<double> heading);
     std::optional<double> heading() const { return heading_; }
+    // The spots drawn as small marks with their calls; a click on a mark chooses it.
+    void setSpots(std::vector<MapSpot> spots);
+    const std::vector<MapSpot>& spots() const { return spots_; }
     // The time the Sun is placed for; the shading is drawn anew when its minute changes.
     void setSunTime(const QDateTime& utc);
     std::optional<QDateTime> sunTime() const { return sun_time_; }
@@ -91,6 +105,7 @@ public:
 
 signals:
     void pointClicked(kestrav::GeoPoint p);
+    void spotClicked(const kestrav::MapSpot& spot);
     void shadingToggled(bool shown);
     void sunLinesChanged(const QStringList& lines);
 
@@ -132,8 +147,13 @@ private:
     // while the map has the keyboard.
     void tell_marker();
     void draw_marker(QPainter& painter);
+    void draw_spots(QPainter& painter);
+    // The spot whose mark is under `at`, the newest of several.
+    const MapSpot* spot_at(QPointF at) const;
 
     MapScene scene_;
+    std::vector<MapSpot> spots_;
+    std::vector<QStaticText> spot_texts_; // the calls, laid out once per setSpots
     std::optional<double> heading_;
     AzimuthalProjection projection_{GeoPoint{}};
 

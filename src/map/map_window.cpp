@@ -78,6 +78,9 @@ MapWindow::MapWindow(MapHost& host)
             [this](bool shown) { host_.mapStation().MapWindowSetting.shading_hidden = !shown; });
     connect(view_, &MapView::pointClicked, this,
             [this](GeoPoint p) { host_.mapSession().placeDxStation(p); });
+    connect(view_, &MapView::spotClicked, this, [this](const MapSpot& spot) {
+        host_.mapSession().placeDxStation(spot.where, spot.label);
+    });
     // The map opens with the main window when it was open at the last exit, and closes
     // with it.
     host_window_->installEventFilter(this);
@@ -107,6 +110,10 @@ void MapWindow::follow_sun() {
     // Just after the turn of the next minute by the system clock.
     const qint64 ms = QDateTime::currentMSecsSinceEpoch();
     minute_timer_.start(static_cast<int>(60000 - ms % 60000 + 20));
+}
+
+void MapWindow::setSpots(std::vector<MapSpot> spots) {
+    view_->setSpots(std::move(spots));
 }
 
 void MapWindow::setHeading(std::optional<double> heading) {

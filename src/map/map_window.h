@@ -6,6 +6,7 @@
 
 #include "map/azimuthal_projection.h"
 #include "map/map_host.h"
+#include "map/map_view.h"
 
 #include <QDateTime>
 #include <QTimer>
@@ -35,6 +36,8 @@ public:
     QLabel* sunTimes() const { return sun_label_; }
     // The antenna's real heading as the rotator reports it; none hides it.
     void setHeading(std::optional<double> heading);
+    // The DX cluster spots shown as marks; a click on one sets the DX station there.
+    void setSpots(std::vector<MapSpot> spots);
     // Shows the map (or brings it forward) and notes that it has been used.
     void open();
     // Opens the map and gives the keyboard to its call-sign field. Tab goes on to the map

@@ -36,6 +36,14 @@ QByteArray easycomm_heading_query() {
     return QByteArrayLiteral("AZ\r");
 }
 
+QByteArray gs232_azel_query() {
+    return QByteArrayLiteral("C2\r");
+}
+
+QByteArray easycomm_azel_query() {
+    return QByteArrayLiteral("AZ EL\r");
+}
+
 QByteArray rotctld_heading_query() {
     return QByteArrayLiteral("p\n");
 }
@@ -119,6 +127,24 @@ std::optional<double> parse_gs232_heading(QByteArrayView line) {
     if (line[0] != '+')
         return std::nullopt;
     return parse_plain_number(line.sliced(1, 4));
+}
+
+std::optional<double> parse_gs232_elevation(QByteArrayView line) {
+    if (line.size() == 10 && line[0] == '+' && line[5] == '+')
+        return parse_plain_number(line.sliced(6, 4));
+    const qsizetype at = line.indexOf("EL=");
+    if (at < 0 || (at > 0 && line[at - 1] != ' '))
+        return std::nullopt;
+    return parse_plain_number(line.sliced(at + 3).trimmed());
+}
+
+std::optional<double> parse_easycomm_elevation(QByteArrayView line) {
+    const qsizetype at = line.indexOf("EL");
+    if (at < 0 || (at > 0 && line[at - 1] != ' '))
+        return std::nullopt;
+    const QByteArrayView rest = line.sliced(at + 2);
+    const qsizetype space = rest.indexOf(' ');
+    return parse_plain_number(space < 0 ? rest : rest.first(space));
 }
 
 std::optional<double> parse_easycomm_heading(QByteArrayView line) {
@@ -294,6 +320,12 @@ void RotctldAnswers::take_state(QByteArrayView line, Outcome& outcome) {
             min_azimuth_ = parse_plain_number(line.sliced(7));
         else if (line.startsWith("max_az="))
             max_azimuth_ = parse_plain_number(line.sliced(7));
+        else if (line.startsWith("min_el="))
+            min_elevation_ = parse_plain_number(line.sliced(7));
+        else if (line.startsWith("max_el="))
+            max_elevation_ = parse_plain_number(line.sliced(7));
+        else if (line.startsWith("rot_type="))
+            az_el_ = line.sliced(9) == "AzEl";
     }
     if (!complete && !report && state_lines_ < kLongestState) {
         open_.push_front(Line::State);
@@ -303,12 +335,18 @@ void RotctldAnswers::take_state(QByteArrayView line, Outcome& outcome) {
     if (complete && !report && min_azimuth_ && max_azimuth_ && *min_azimuth_ >= kLowestPosition &&
         *min_azimuth_ < *max_azimuth_ && *max_azimuth_ <= kHighestPosition)
         outcome.range = RotorRange{*min_azimuth_, *max_azimuth_};
+    if (outcome.range && az_el_ && min_elevation_ && max_elevation_ && *min_elevation_ >= 0 &&
+        *min_elevation_ < *max_elevation_ && *max_elevation_ <= 180)
+        outcome.elevation_range = ElevationRange{*min_elevation_, *max_elevation_};
     forget_state();
 }
 
 void RotctldAnswers::forget_state() {
     min_azimuth_.reset();
     max_azimuth_.reset();
+    min_elevation_.reset();
+    max_elevation_.reset();
+    az_el_ = false;
     state_lines_ = 0;
     bare_state_ = false;
 }

@@ -4,6 +4,7 @@
 // answers are read byte by byte, so nothing here follows the process locale.
 
 #include "rotor/overlap.h"
+#include "rotor/rotor_types.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -19,6 +20,10 @@ namespace kestrav {
 QByteArray gs232_heading_query();
 QByteArray easycomm_heading_query();
 QByteArray rotctld_heading_query();
+// The same of an azimuth-elevation rotator, both axes at once: GS-232 "C2" CR, EasyComm
+// "AZ EL" CR.
+QByteArray gs232_azel_query();
+QByteArray easycomm_azel_query();
 
 // Answer lines of a controller or of rotctld, cut at CR, LF or CR LF, as the bytes arrive in
 // any pieces; empty lines are dropped. A run without a line end beyond 256 bytes is garbage
@@ -49,6 +54,10 @@ std::optional<double> heading_reading(double degrees, HeadingRange range = kRepo
 std::optional<double> parse_gs232_heading(QByteArrayView line);
 // An EasyComm position answer: "AZnnn.n", possibly followed by " EL..."; degrees.
 std::optional<double> parse_easycomm_heading(QByteArrayView line);
+// The elevation in those answers: GS-232 "+0aaa+0eee" or "AZ=aaa  EL=eee" (also "EL=eee"
+// alone), EasyComm "AZaaa.a ELeee.e" (also "ELeee.e" alone); degrees, none without one.
+std::optional<double> parse_gs232_elevation(QByteArrayView line);
+std::optional<double> parse_easycomm_elevation(QByteArrayView line);
 // A decimal number as rotctld writes it ("123.400000", "-5", "7.5"): digits with at most one
 // "." and an optional leading sign; nothing else.
 std::optional<double> parse_plain_number(QByteArrayView text);
@@ -102,6 +111,9 @@ public:
         // sensible one (a minimum below a maximum, each within -360 to 720), else without.
         bool range_answered = false;
         std::optional<RotorRange> range;
+        // With the range, the elevations of a rotator whose state says "rot_type=AzEl" (a
+        // minimum below a maximum, each within 0 to 180); none for any other.
+        std::optional<ElevationRange> elevation_range;
     };
 
     void expect(Question question);
@@ -126,6 +138,9 @@ private:
     // whether it is the older form of bare numbers.
     std::optional<double> min_azimuth_;
     std::optional<double> max_azimuth_;
+    std::optional<double> min_elevation_;
+    std::optional<double> max_elevation_;
+    bool az_el_ = false;
     int state_lines_ = 0;
     bool bare_state_ = false;
 };

@@ -93,6 +93,11 @@ void RotctldLink::turn(long long tenths) {
     waiting_turn_ = tenths; // after the send, which starts afresh after a close
 }
 
+void RotctldLink::turnBoth(long long tenths, long long elevation_tenths) {
+    waiting_turn_.reset();
+    send(rotctld_turn_command(tenths, elevation_tenths), RotctldAnswers::Question::Command);
+}
+
 void RotctldLink::stop() {
     waiting_turn_.reset();
     send(rotctld_stop_command(), RotctldAnswers::Question::Command);
@@ -204,8 +209,11 @@ void RotctldLink::receive() {
         }
         if (outcome.heading)
             emit headingReceived(*outcome.heading);
+        if (outcome.elevation_tenths)
+            emit elevationReceived(static_cast<double>(*outcome.elevation_tenths) / 10);
         if (outcome.range_answered) {
             range_ = outcome.range.value_or(RotorRange{});
+            elevation_range_ = outcome.elevation_range;
             emit rangeReceived();
         }
         if (outcome.position_answered && waiting_turn_)
@@ -254,6 +262,7 @@ void RotctldLink::reset() {
     elevation_read_ = false;
     waiting_turn_.reset();
     range_.reset();
+    elevation_range_.reset();
     range_asked_ = false;
     closing_ = false;
     connected_ = false;

@@ -40,6 +40,8 @@ public:
     // that tells no position gets the elevation "0"; a position refused for another reason
     // or unreadable fails the turn rather than guess an elevation.
     void turn(long long tenths) override;
+    // Both axes are known: the turn goes at once, no position read first.
+    void turnBoth(long long tenths, long long elevation_tenths) override;
     void stop() override;
     // Asks the position, connecting if need be, unless an earlier question is still
     // unanswered.
@@ -47,6 +49,9 @@ public:
     // The range is asked once a connection, and forgotten with it.
     void askRange() override;
     std::optional<RotorRange> reportedRange() const override { return range_; }
+    std::optional<ElevationRange> reportedElevationRange() const override {
+        return elevation_range_;
+    }
     // Lets what was sent go out, then closes. Nothing when closed.
     void close() override;
     // At exit only, when no event loop will run again: waits at most `milliseconds` for the
@@ -86,6 +91,7 @@ private:
     bool elevation_read_ = false;
     std::optional<long long> waiting_turn_; // tenths of a degree
     std::optional<RotorRange> range_;
+    std::optional<ElevationRange> elevation_range_;
     bool range_asked_ = false;
     bool closing_ = false;
     bool connected_ = false; // this connection was made (its loss is told)

@@ -42,11 +42,6 @@ constexpr Command kCommands[] = {
 // Hamlib's model number of a rotator reached over the network.
 constexpr int kNetworkRotatorModel = 2;
 
-// The elevations the server reports and takes. The rotator only turns, but a client that
-// tracks in elevation too is told, as by Hamlib's rotctld, when it asks for one outside them.
-constexpr double kMinElevation = 0;
-constexpr double kMaxElevation = 90;
-
 const Command* find_command(QByteArrayView token) {
     if (token.startsWith('\\')) {
         const QByteArrayView name = token.sliced(1);
@@ -125,10 +120,10 @@ QList<Item> dump_state_items(const RotorService::Range& range) {
         {"Rotor Model: ", QByteArray::number(kNetworkRotatorModel)},
         {"Minimum Azimuth: ", fixed(range.min_azimuth, 6), "min_az="},
         {"Maximum Azimuth: ", fixed(range.max_azimuth, 6), "max_az="},
-        {"Minimum Elevation: ", fixed(kMinElevation, 6), "min_el="},
-        {"Maximum Elevation: ", fixed(kMaxElevation, 6), "max_el="},
+        {"Minimum Elevation: ", fixed(range.min_elevation, 6), "min_el="},
+        {"Maximum Elevation: ", fixed(range.max_elevation, 6), "max_el="},
         {"South Zero: ", "0", "south_zero="},
-        {{}, "rot_type=Az"},
+        {{}, range.az_el ? "rot_type=AzEl" : "rot_type=Az"},
         {{}, "done"},
     };
 }
@@ -138,12 +133,12 @@ QList<Item> dump_caps_items(const RotorService& rotator) {
     return {
         {{}, "Caps dump for model:\t" + QByteArray::number(kNetworkRotatorModel)},
         {{}, "Model name:\t\t" + rotator.info().toUtf8()},
-        {{}, "Rot type:\t\tAz"},
+        {{}, range.az_el ? "Rot type:\t\tAz-El" : "Rot type:\t\tAz"},
         {{}, "Port type:\t\tNetwork link"},
         {{}, "Min Azimuth:\t\t" + fixed(range.min_azimuth, 2)},
         {{}, "Max Azimuth:\t\t" + fixed(range.max_azimuth, 2)},
-        {{}, "Min Elevation:\t\t" + fixed(kMinElevation, 2)},
-        {{}, "Max Elevation:\t\t" + fixed(kMaxElevation, 2)},
+        {{}, "Min Elevation:\t\t" + fixed(range.min_elevation, 2)},
+        {{}, "Max Elevation:\t\t" + fixed(range.max_elevation, 2)},
         {{}, "Can set Position:\tY"},
         {{}, "Can get Position:\tY"},
         {{}, "Can Stop:\t\tY"},
@@ -227,18 +222,22 @@ RotctldAnswer rotctld_answer(QByteArrayView line, RotorService& rotator) {
         switch (command->kind) {
         case Kind::SetPosition: {
             double azimuth = 0;
-            double elevation = 0; // checked, then ignored: the rotator turns only
+            // An azimuth rotator checks the elevation, then ignores it.
+            double elevation = 0;
+            const RotorService::Range range = rotator.range();
             if (!read_number(arguments[0], azimuth) || !read_number(arguments[1], elevation)) {
                 code = RotctldCode::InvalidArgument;
-            } else if (elevation < kMinElevation || elevation > kMaxElevation) {
+            } else if (!(elevation >= range.min_elevation && elevation <= range.max_elevation)) {
                 code = RotctldCode::InvalidArgument;
             } else {
-                code = code_of(rotator.go_to(azimuth));
+                code = code_of(range.az_el ? rotator.go_to_both(azimuth, elevation)
+                                           : rotator.go_to(azimuth));
             }
             break;
         }
         case Kind::GetPosition:
-            items = {{"Azimuth: ", fixed(rotator.position(), 2)}, {"Elevation: ", fixed(0, 2)}};
+            items = {{"Azimuth: ", fixed(rotator.position(), 2)},
+                     {"Elevation: ", fixed(rotator.elevation(), 2)}};
             break;
         case Kind::Stop:
             rotator.stop();

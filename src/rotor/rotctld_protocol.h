@@ -33,17 +33,29 @@ public:
     struct Range {
         double min_azimuth = 0;
         double max_azimuth = 360;
+        // An azimuth-elevation rotator, and its elevations; an azimuth rotator still takes
+        // (and ignores) elevations from 0 to 90, as Hamlib's rotctld reports them.
+        bool az_el = false;
+        double min_elevation = 0;
+        double max_elevation = 90;
     };
 
     virtual ~RotorService() = default;
     // A position with its elevation checked; whether it is within range() is the service's
     // to decide (and to tell).
     virtual Outcome go_to(double azimuth) = 0;
+    // The same with the elevation, within range()'s: it turns an azimuth-elevation rotator.
+    virtual Outcome go_to_both(double azimuth, double elevation) {
+        (void)elevation;
+        return go_to(azimuth);
+    }
     virtual void stop() = 0;
     virtual Outcome park() = 0;
     // The antenna's real heading when the interface reports one, else the last azimuth sent
     // (0 before any).
     virtual double position() = 0;
+    // The elevation likewise, read with position(); 0 for an azimuth rotator.
+    virtual double elevation() { return 0; }
     virtual Range range() const = 0;
     // One line that names the rotator behind the server, for "get_info".
     virtual QString info() const = 0;

@@ -60,6 +60,7 @@ RotorController::RotorController(StationConfig& config, const RotorSeams& seams,
     link_->setParent(this);
     connect(link_, &RotorLink::failed, this, &RotorController::network_failed);
     connect(link_, &RotorLink::headingReceived, this, &RotorController::headingReceived);
+    connect(link_, &RotorLink::elevationReceived, this, &RotorController::elevationReceived);
     connect(link_, &RotorLink::rangeReceived, this, &RotorController::network_range_received);
 
     heading_timer_->setObjectName(QStringLiteral("TimerHeading"));
@@ -78,13 +79,19 @@ RotorController::RotorController(StationConfig& config, const RotorSeams& seams,
     const auto answers = [this](AnswerLines& lines, auto parse) {
         return [this, &lines, parse](TCommPortDriver*, const char* data, std::int32_t size) {
             for (const QByteArray& line : lines.feed(QByteArrayView(data, size))) {
-                if (const std::optional<double> degrees = parse(line))
+                if (const std::optional<double> degrees = parse.first(line))
                     headingReceived(*degrees);
+                if (azEl(config_.SelectedInterface)) {
+                    if (const std::optional<double> degrees = parse.second(line))
+                        elevationReceived(*degrees);
+                }
             }
         };
     };
-    gs232_->setOnReceiveData(answers(gs232_answers_, parse_gs232_heading));
-    easycomm_->setOnReceiveData(answers(easycomm_answers_, parse_easycomm_heading));
+    gs232_->setOnReceiveData(
+        answers(gs232_answers_, std::pair{&parse_gs232_heading, &parse_gs232_elevation}));
+    easycomm_->setOnReceiveData(
+        answers(easycomm_answers_, std::pair{&parse_easycomm_heading, &parse_easycomm_elevation}));
 }
 
 TCommPortDriver* RotorController::serialPort(RotorInterface which) const {
@@ -97,7 +104,8 @@ GoResult RotorController::go(double azimuth, Origin origin) {
     replaceable_ = origin == Origin::Outside;
     stop_burst_ = false;
     const RotorInterface which = config_.SelectedInterface;
-    if (which == RotorInterface::None || !(azimuth >= 0 && azimuth < 360)) {
+    if (which == RotorInterface::None || !(azimuth >= 0 && azimuth < 360) ||
+        (azEl(which) && !elevationRange(which).reaches(elevation_))) {
         fail(GoFailure::Refused);
         return result_;
     }
@@ -110,6 +118,8 @@ GoResult RotorController::go(double azimuth, Origin origin) {
     if (!send())
         return result_;
     last_handed_over_ = azimuth;
+    if (azEl(which))
+        last_handed_over_elevation_ = elevation_;
     emit commandHandedOver(azimuth);
     return result_;
 }
@@ -148,10 +158,14 @@ bool RotorController::take_step(RotorInterface which, std::optional<double> posi
     const bool passes = position && last_sent_position_ && last_sent_azimuth_ != kNothingSent
                             ? passes_min_step(*position, *last_sent_position_, step)
                             : passes_min_step(command_azimuth_, last_sent_azimuth_, step);
-    if (!passes)
+    const bool elevation_passes =
+        azEl(which) && passes_min_step(elevation_, last_sent_elevation_, config_.ElevationStep);
+    if (!passes && !elevation_passes)
         return fail(GoFailure::BelowMinimumStep);
     last_sent_azimuth_ = command_azimuth_;
     last_sent_position_ = position;
+    if (azEl(which))
+        last_sent_elevation_ = elevation_;
     return true;
 }
 
@@ -219,7 +233,11 @@ bool RotorController::serial_turn(RotorInterface which, double bearing,
     if (!open_serial(which))
         return fail(GoFailure::NoPort, driver->openFailure());
     const int n = static_cast<int>(round_half_even(command_azimuth_));
-    const QByteArray text = gs232 ? gs232_turn_command(n) : easycomm_turn_command(n);
+    const int e = static_cast<int>(round_half_even(elevation_));
+    const QByteArray text = azEl(which)
+                                ? (gs232 ? gs232_azel_command(n, e) : easycomm_azel_command(n, e))
+                            : gs232 ? gs232_turn_command(n)
+                                    : easycomm_turn_command(n);
     emit commandText(which, QString::fromLatin1(text));
     // At exit no event loop is left to pace anything: the parking command is written now,
     // waiting at most the port's time-out.
@@ -323,6 +341,14 @@ bool RotorController::network_turn(double bearing, std::optional<double> preferr
         return false;
     command_azimuth_ = position;
     const long long tenths = round_half_even(command_azimuth_ * 10);
+    if (azEl(RotorInterface::Network)) {
+        const long long elevation_tenths = round_half_even(elevation_ * 10);
+        emit commandText(
+            RotorInterface::Network,
+            QString::fromLatin1(rotctld_turn_command(tenths, elevation_tenths).chopped(1)));
+        link_->turnBoth(tenths, elevation_tenths);
+        return true;
+    }
     emit commandText(RotorInterface::Network,
                      QString::fromLatin1(link_->turnCommand(tenths).chopped(1)));
     link_->turn(tenths);
@@ -384,7 +410,10 @@ void RotorController::stop(Origin origin) {
     position_wait_timer_->stop();
     arswin_stop();
     serial_stop(RotorInterface::Gs232, gs232_stop_command());
-    serial_stop(RotorInterface::EasyComm, easycomm_stop_command());
+    // An azimuth-elevation rotator stops in both axes ("S" is all of GS-232's).
+    serial_stop(RotorInterface::EasyComm, azEl(RotorInterface::EasyComm)
+                                              ? easycomm_shutdown_command()
+                                              : easycomm_stop_command());
     network_stop();
     emit stopped();
 }
@@ -432,7 +461,11 @@ bool RotorController::parkingDue() const {
 }
 
 bool RotorController::park() {
-    return parkingDue() && go(config_.ParkingAzimuth).handedOver();
+    if (!parkingDue())
+        return false;
+    if (azEl(config_.SelectedInterface))
+        elevation_ = config_.ParkingElevation;
+    return go(config_.ParkingAzimuth).handedOver();
 }
 
 void RotorController::beginShutDown() {
@@ -512,8 +545,10 @@ bool RotorController::askPosition() {
         close_serial(which);
     if (!open_serial(which))
         return false;
-    pacer(which)->ask(which == RotorInterface::Gs232 ? gs232_heading_query()
-                                                     : easycomm_heading_query());
+    const bool both = azEl(which);
+    pacer(which)->ask(which == RotorInterface::Gs232
+                          ? (both ? gs232_azel_query() : gs232_heading_query())
+                          : (both ? easycomm_azel_query() : easycomm_heading_query()));
     return true;
 }
 
@@ -544,6 +579,54 @@ void RotorController::headingExpired() {
     heading_.reset();
     if (config_.ShowHeading)
         emit headingChanged(std::nullopt);
+    if (reported_elevation_) {
+        reported_elevation_.reset();
+        if (config_.ShowHeading)
+            emit elevationChanged(std::nullopt);
+    }
+}
+
+// Kept with the heading and gone stale with it; a number outside the rotator's elevations is
+// no reading.
+void RotorController::elevationReceived(double degrees) {
+    const ElevationRange range = elevationRange(config_.SelectedInterface);
+    const std::optional<double> reading =
+        degrees >= range.min && degrees <= range.max ? std::optional(degrees) : std::nullopt;
+    reported_elevation_ = reading;
+    if (config_.ShowHeading)
+        emit elevationChanged(reading);
+}
+
+std::optional<double> RotorController::reportedElevation() const {
+    if (reported_elevation_)
+        return reported_elevation_;
+    return last_handed_over_elevation_;
+}
+
+bool RotorController::azEl(RotorInterface which) const {
+    switch (which) {
+    case RotorInterface::Gs232:
+        return config_.Gs232AzEl.on;
+    case RotorInterface::EasyComm:
+        return config_.EasyCommAzEl.on;
+    case RotorInterface::Network:
+        return link_->reportedElevationRange().has_value();
+    default:
+        return false;
+    }
+}
+
+ElevationRange RotorController::elevationRange(RotorInterface which) const {
+    switch (which) {
+    case RotorInterface::Gs232:
+        return {0, static_cast<double>(config_.Gs232AzEl.max_elevation)};
+    case RotorInterface::EasyComm:
+        return {0, static_cast<double>(config_.EasyCommAzEl.max_elevation)};
+    case RotorInterface::Network:
+        return link_->reportedElevationRange().value_or(ElevationRange{});
+    default:
+        return {};
+    }
 }
 
 // A rotator turns past 360 only when its range says so. With the end stop at south the

@@ -81,7 +81,16 @@ public:
     // Returns what became of it; commandHandedOver or commandFailed says the same. On a
     // rotator with an overlap and no fresh heading, the rotator is asked where it is first and
     // the command follows the answer (or, without one, kPositionWaitMilliseconds later).
+    // On an azimuth-elevation rotator the elevation set goes with it, refused outside the
+    // rotator's elevations; each axis has its own minimum step, and a command goes when either
+    // axis passes its step.
     GoResult go(double azimuth, Origin origin = Origin::Desk);
+    // The elevation every GO sends to an azimuth-elevation rotator.
+    void setElevation(double elevation) { elevation_ = elevation; }
+    double elevation() const { return elevation_; }
+    // Whether the interface's rotator turns in elevation too, and how far.
+    bool azEl(RotorInterface which) const;
+    ElevationRange elevationRange(RotorInterface which) const;
     // The next GO sends `position` on the rotator's own scale (360 to 450 on a rotator with
     // an overlap, 360 for north at the end stop of a 0 to 360 rotator) when its rotator
     // reaches it and it points to that GO's azimuth, rather than the position the heading
@@ -100,6 +109,8 @@ public:
     void setLastSent(double azimuth) {
         last_sent_azimuth_ = azimuth;
         last_sent_position_.reset();
+        if (azimuth == kNothingSent)
+            last_sent_elevation_ = kNothingSent;
     }
     void closeSerialPorts();
 
@@ -130,6 +141,10 @@ public:
     // Where the antenna points as far as is known: its heading while fresh, else the last
     // azimuth handed over (STOP does not forget it); nothing before the first command.
     std::optional<double> reportedAzimuth() const;
+    // The same of the elevation of an azimuth-elevation rotator: its reading while fresh, else
+    // the last elevation handed over.
+    void elevationReceived(double degrees);
+    std::optional<double> reportedElevation() const;
 
     // The positions the interface's rotator reaches: 0 to 360 unless its range is wider.
     RotorRange rotatorRange(RotorInterface which) const;
@@ -155,6 +170,8 @@ signals:
     void stopped();
     // A new reading, or none when it went stale or the heading was switched on or off.
     void headingChanged(std::optional<double> heading);
+    // The same of an azimuth-elevation rotator's elevation.
+    void elevationChanged(std::optional<double> elevation);
 
 private:
     bool send();
@@ -187,6 +204,10 @@ private:
     // The azimuth of the command under way, on the rotator's scale once mapped.
     double command_azimuth_ = 0;
     double last_sent_azimuth_ = kNothingSent;
+    double elevation_ = 0;
+    double last_sent_elevation_ = kNothingSent;
+    std::optional<double> reported_elevation_; // while fresh, as the heading
+    std::optional<double> last_handed_over_elevation_;
     std::optional<double> heading_; // while a reading is fresh
     TCommPortDriver* gs232_;
     TCommPortDriver* easycomm_;

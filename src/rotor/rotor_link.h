@@ -2,6 +2,7 @@
 // The seam between the rotor controller and Hamlib's rotctld.
 
 #include "rotor/overlap.h"
+#include "rotor/rotor_types.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -24,6 +25,11 @@ public:
     // The text that turns to `tenths` of a degree, as `turn` sends it.
     virtual QByteArray turnCommand(long long tenths) const = 0;
     virtual void turn(long long tenths) = 0;
+    // An azimuth-elevation rotator's turn, both axes in tenths of a degree.
+    virtual void turnBoth(long long tenths, long long elevation_tenths) {
+        (void)elevation_tenths;
+        turn(tenths);
+    }
     virtual void stop() = 0;
     // Asks the position, connecting if need be, unless a question is still unanswered. A
     // connection that fails for a position question alone is not told.
@@ -33,6 +39,9 @@ public:
     // The range the rotator reported on this connection: its own when it told a sensible one,
     // 0 to 360 when it told none; nothing before the answer.
     virtual std::optional<RotorRange> reportedRange() const = 0;
+    // The elevations of an azimuth-elevation rotator, as its range told them; nothing for an
+    // azimuth rotator or before the answer.
+    virtual std::optional<ElevationRange> reportedElevationRange() const { return std::nullopt; }
     // Lets what was sent go out, then closes.
     virtual void close() = 0;
     // At exit, with no event loop to come: waits at most `milliseconds` for what is queued.
@@ -42,6 +51,7 @@ signals:
     // The connection failed or a command was refused; told after the fact.
     void failed(const QString& reason);
     void headingReceived(double degrees);
+    void elevationReceived(double degrees);
     void rangeReceived();
 };
 

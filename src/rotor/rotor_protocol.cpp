@@ -30,6 +30,14 @@ QByteArray easycomm_turn_command(int n) {
     return "AZ" + three_digits(n) + ".0\r";
 }
 
+QByteArray gs232_azel_command(int azimuth, int elevation) {
+    return "W" + three_digits(azimuth) + ' ' + three_digits(elevation) + "\r";
+}
+
+QByteArray easycomm_azel_command(int azimuth, int elevation) {
+    return "AZ" + three_digits(azimuth) + ".0 EL" + three_digits(elevation) + ".0\r";
+}
+
 QByteArray gs232_stop_command() {
     return QByteArrayLiteral("S\r");
 }

@@ -19,6 +19,11 @@ QByteArray gs232_turn_command(int n);
 // "AZ" + three digits + ".0" + CR (8 bytes); n clamped to 0..999 as above.
 QByteArray easycomm_turn_command(int n);
 
+// An azimuth-elevation rotator's turn, both rounded degrees clamped as above: GS-232
+// "Waaa eee" CR (9 bytes), EasyComm "AZaaa.0 ELeee.0" CR (16 bytes).
+QByteArray gs232_azel_command(int azimuth, int elevation);
+QByteArray easycomm_azel_command(int azimuth, int elevation);
+
 QByteArray gs232_stop_command();        // "S" CR, sent by STOP
 QByteArray easycomm_stop_command();     // "SA" CR, sent by STOP
 QByteArray gs232_shutdown_command();    // "S" CR, sent at exit

@@ -25,4 +25,22 @@ enum class StopSide : int { N = 0, S = 1 };
 // (a 90-degree overlap past north), or, for rotctld, the range it reports itself.
 enum class RangeChoice : int { Turn360 = 0, Turn450 = 1, Reported = 2 };
 
+// Whether a GS-232 or EasyComm rotator also turns in elevation, and how high: 90 degrees, or
+// 180 for a rotator that flips over the zenith.
+struct AzElChoice {
+    bool on = false;
+    int max_elevation = 90;
+
+    friend bool operator==(const AzElChoice&, const AzElChoice&) = default;
+};
+
+// The elevations an azimuth-elevation rotator reaches, in degrees.
+struct ElevationRange {
+    double min = 0;
+    double max = 90;
+
+    bool reaches(double elevation) const { return elevation >= min && elevation <= max; }
+    friend bool operator==(const ElevationRange&, const ElevationRange&) = default;
+};
+
 } // namespace kestrav

@@ -108,8 +108,8 @@ SerialPacer::Sent SerialPacer::write(const QByteArray& command) {
         driver_.WriteAvailable(command.constData(), static_cast<std::int32_t>(command.size()));
     if (taken <= 0)
         return Sent::Refused;
-    busy_until_ = std::max(busy_until_, static_cast<double>(now)) +
-                  taken * milliseconds_per_byte(driver_);
+    busy_until_ =
+        std::max(busy_until_, static_cast<double>(now)) + taken * milliseconds_per_byte(driver_);
     if (taken < command.size()) {
         remainder_ = command.mid(taken);
         waiting_since_ = now;

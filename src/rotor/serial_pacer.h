@@ -64,7 +64,7 @@ private:
     std::deque<QByteArray> desk_;
     std::optional<QByteArray> latest_; // the newest request from another program
     std::optional<QByteArray> question_;
-    double busy_until_ = 0;       // when the last bytes written are through the line, in ms
+    double busy_until_ = 0;          // when the last bytes written are through the line, in ms
     std::int64_t waiting_since_ = 0; // when the line last made progress with something waiting
 };
 

@@ -41,6 +41,10 @@ enum class Handling {
     Range,
     PstRotator,
     N1mm,
+    AzEl,
+    ElevationStep,
+    ParkingElevation,
+    DxCluster,
 };
 
 struct KnownKey {
@@ -93,7 +97,23 @@ constexpr KnownKey kKnownKeys[] = {
     {u"RANGE_NETWORK=", Handling::Range, R::Network},
     {u"PSTROTATOR=", Handling::PstRotator},
     {u"N1MM=", Handling::N1mm},
+    {u"AZEL_GS232=", Handling::AzEl, R::Gs232},
+    {u"AZEL_EASYCOMM=", Handling::AzEl, R::EasyComm},
+    {u"STEP_ELEVATION=", Handling::ElevationStep},
+    {u"PARKING_ELEVATION=", Handling::ParkingElevation},
+    {u"DXCLUSTER=", Handling::DxCluster},
 };
+
+// "ON" (up to 90 degrees) or "ON,180" (a rotator that flips); "OFF" reads as no row.
+std::optional<AzElChoice> read_azel_choice(QStringView value) {
+    if (value == u"OFF")
+        return AzElChoice{};
+    if (value == u"ON")
+        return AzElChoice{true, 90};
+    if (value == u"ON,180")
+        return AzElChoice{true, 180};
+    return std::nullopt;
+}
 
 const KnownKey* find_key(QStringView key) {
     for (const KnownKey& known : kKnownKeys) {
@@ -114,6 +134,11 @@ enum Addition {
     kRangeNetworkRow,
     kPstRow,
     kN1mmRow,
+    kAzElGs232Row,
+    kAzElEasyCommRow,
+    kElevationStepRow,
+    kParkingElevationRow,
+    kClusterRow,
     kAdditionCount
 };
 
@@ -167,6 +192,11 @@ public:
         keep(kept.range_network, kRangeNetworkRow, state_.NetworkRange);
         keep(kept.pst, kPstRow, state_.PstRotator);
         keep(kept.n1mm, kN1mmRow, state_.N1mm);
+        keep(kept.azel_gs232, kAzElGs232Row, state_.Gs232AzEl);
+        keep(kept.azel_easycomm, kAzElEasyCommRow, state_.EasyCommAzEl);
+        keep(kept.elevation_step, kElevationStepRow, state_.ElevationStep);
+        keep(kept.parking_elevation, kParkingElevationRow, state_.ParkingElevation);
+        keep(kept.cluster, kClusterRow, state_.DxCluster);
     }
 
 private:
@@ -271,6 +301,37 @@ private:
             if (n1mm)
                 state_.N1mm = *n1mm;
             note_addition(kN1mmRow, n1mm.has_value(), line);
+            break;
+        }
+        case Handling::AzEl: {
+            const bool gs232 = known.rotor == RotorInterface::Gs232;
+            const std::optional<AzElChoice> choice = read_azel_choice(value);
+            if (choice)
+                (gs232 ? state_.Gs232AzEl : state_.EasyCommAzEl) = *choice;
+            note_addition(gs232 ? kAzElGs232Row : kAzElEasyCommRow, choice.has_value(), line);
+            break;
+        }
+        case Handling::ElevationStep: {
+            const std::optional<int> step = read_integer(value);
+            const bool readable = step && *step >= 0 && *step <= 90;
+            if (readable)
+                state_.ElevationStep = *step;
+            note_addition(kElevationStepRow, readable, line);
+            break;
+        }
+        case Handling::ParkingElevation: {
+            const std::optional<int> elevation = read_integer(value);
+            const bool readable = elevation && *elevation >= 0 && *elevation <= 180;
+            if (readable)
+                state_.ParkingElevation = *elevation;
+            note_addition(kParkingElevationRow, readable, line);
+            break;
+        }
+        case Handling::DxCluster: {
+            const std::optional<ClusterSetting> cluster = read_cluster_setting(value);
+            if (cluster)
+                state_.DxCluster = *cluster;
+            note_addition(kClusterRow, cluster.has_value(), line);
             break;
         }
         case Handling::Range: {

@@ -4,6 +4,8 @@
 #include "settings/serve_setting.h"
 #include "settings/settings_words.h"
 
+#include <tuple>
+
 namespace kestrav {
 
 namespace {
@@ -155,6 +157,28 @@ QStringList settings_lines(const StationConfig& state, bool french, bool mile) {
             [&] { add_range_line(lines, "RANGE_EASYCOMM=", state.EasyCommRange); });
     add_row(lines, kept.range_network, state.NetworkRange,
             [&] { add_range_line(lines, "RANGE_NETWORK=", state.NetworkRange); });
+    for (const auto& [key, kept_row, choice] :
+         {std::tuple{"AZEL_GS232=", &kept.azel_gs232, &state.Gs232AzEl},
+          std::tuple{"AZEL_EASYCOMM=", &kept.azel_easycomm, &state.EasyCommAzEl}}) {
+        add_row(lines, *kept_row, *choice, [&, key = key, choice = choice] {
+            if (choice->on)
+                lines << QLatin1String(key) + (choice->max_elevation == 180
+                                                   ? QStringLiteral("ON,180")
+                                                   : QStringLiteral("ON"));
+        });
+    }
+    add_row(lines, kept.elevation_step, state.ElevationStep, [&] {
+        if (state.ElevationStep != 1)
+            lines << QStringLiteral("STEP_ELEVATION=%1").arg(state.ElevationStep);
+    });
+    add_row(lines, kept.parking_elevation, state.ParkingElevation, [&] {
+        if (state.ParkingElevation != 0)
+            lines << QStringLiteral("PARKING_ELEVATION=%1").arg(state.ParkingElevation);
+    });
+    add_row(lines, kept.cluster, state.DxCluster, [&] {
+        if (state.DxCluster.used)
+            lines << cluster_setting_line(state.DxCluster);
+    });
     add_row(lines, kept.pst, state.PstRotator, [&] {
         if (state.PstRotator.used)
             lines << pst_setting_line(state.PstRotator);

@@ -61,6 +61,13 @@ struct StationConfig {
     RangeChoice Gs232Range = RangeChoice::Turn360;
     RangeChoice EasyCommRange = RangeChoice::Turn360;
     RangeChoice NetworkRange = RangeChoice::Turn360;
+    // Azimuth-elevation rotators on GS-232 and EasyComm (rows written once chosen); rotctld
+    // tells its own. The elevation's minimum step, for every such rotator, and the elevation
+    // parked at; rows written once they differ from 1 and 0.
+    AzElChoice Gs232AzEl;
+    AzElChoice EasyCommAzEl;
+    int ElevationStep = 1;
+    int ParkingElevation = 0;
     std::array<unsigned short, kLptCount> LptAddresses{0, 0, 0};
     std::array<QString, kPersonalListCount> PersoPathNames;
 
@@ -73,6 +80,8 @@ struct StationConfig {
     // The PstRotator and N1MM rotor protocols over UDP, saved only once they have been used.
     PstSetting PstRotator;
     N1mmSetting N1mm;
+    // The DX cluster node spots are read from, saved only once it has been used.
+    ClusterSetting DxCluster;
     // Rows of those later settings that the file held but could not be read: written back as
     // they stood until their setting is changed.
     KeptRows UnreadRows;

@@ -6,8 +6,10 @@
 #include "rotor/lpt_sequence.h"
 #include "rotor/parallel_port.h"
 #include "setup/dialog_controls.h"
+#include "setup/languages.h"
 #include "setup/window_placement.h"
 #include "station/station_state.h"
+#include "ui/accessible_names.h"
 #include "ui/desktop.h"
 #include "ui/field_text.h"
 #include "ui/widget_factory.h"
@@ -165,6 +167,10 @@ void TFormInit::FormShow() {
         net.range->setCurrentIndex(static_cast<int>(state_.NetworkRange));
         state_.NetworkConfigured = configured;
     }
+    for (InterfaceTab& t : tabs_)
+        if (t.elevation_step != nullptr)
+            show_az_el(t);
+    setAzElTexts(language_texts(accessible_language(this)));
     if (state_.SelectedInterface != RotorInterface::None)
         PageControlAntenne->setCurrentWidget(tab(state_.SelectedInterface).page);
 }

@@ -3,7 +3,7 @@
 // operator enters the own station and chooses, sets up and tests the rotator interface.
 // There is no OK or Cancel: every accepted change takes effect in the state at once, and the
 // settings file keeps it at exit; Escape closes the dialog as its close box does. The dialog's
-// texts are English whatever the language.
+// texts are English whatever the language, but for the azimuth-elevation controls'.
 
 #include "rotor/rotor_types.h"
 #include "setup/init_dialog_host.h"
@@ -24,6 +24,7 @@ class QTabWidget;
 
 namespace kestrav {
 
+struct LanguageTexts;
 class RadioGroup;
 struct TabTraits;
 class TCommPortDriver;
@@ -44,6 +45,8 @@ public:
     // window, and gives it the keyboard; a dialog already shown keeps its place unless
     // `place_again` (the main window has just got its frame, so its real size is known).
     void showBeside(QWidget* main_window, bool place_again = false);
+    // The texts of the azimuth-elevation controls, which follow the interface language.
+    void setAzElTexts(const LanguageTexts& texts);
 
     QGroupBox* GroupBoxLocal = nullptr;
     QLabel* LabelLocalLocator = nullptr;
@@ -216,6 +219,15 @@ private:
         QString* baud_text_field = nullptr;
         QComboBox* range = nullptr; // "360", "450" (and "AUTO" for rotctld)
         RangeChoice* range_field = nullptr;
+        // An azimuth-elevation rotator: chosen on the serial tabs (rotctld tells its own), its
+        // highest elevation, the elevation's minimum step and the parking elevation.
+        AzElChoice* az_el_field = nullptr;
+        QCheckBox* az_el = nullptr;
+        QLabel* max_elevation_label = nullptr;
+        QComboBox* max_elevation = nullptr;
+        QLabel* elevation_step_label = nullptr;
+        QSpinBox* elevation_step = nullptr;
+        QSpinBox* parking_elevation = nullptr;
     };
 
     // The design's 420 x 329 times the main window's scale factors.
@@ -246,6 +258,12 @@ private:
     void show_com_tab(InterfaceTab& tab);
     void test_go(InterfaceTab& tab);
     void parking_changed(InterfaceTab& tab);
+    // The azimuth-elevation controls of the serial and network tabs.
+    void build_az_el(InterfaceTab& tab);
+    bool az_el_shown(const InterfaceTab& tab) const;
+    void show_az_el(InterfaceTab& tab);
+    void az_el_chosen(InterfaceTab& tab);
+    void max_elevation_chosen(InterfaceTab& tab);
     // Refuses, with a beep and a box, a Network address that is this program's own rotctld
     // server while it serves; true when refused.
     bool refuse_own_server(const QString& host, int port, QWidget* control);

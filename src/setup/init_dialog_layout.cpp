@@ -140,7 +140,13 @@ void TFormInit::build_interface_controls() {
             t.range_field = &state_.NetworkRange;
         if (t.baud_text_field != nullptr)
             t.probe = t.which == RotorInterface::Gs232 ? CommPortDriverGS : CommPortDriverEasy;
+        if (t.which == RotorInterface::Gs232)
+            t.az_el_field = &state_.Gs232AzEl;
+        else if (t.which == RotorInterface::EasyComm)
+            t.az_el_field = &state_.EasyCommAzEl;
         build_tab(t, traits);
+        if (t.range_field != nullptr)
+            build_az_el(t);
         connect_tab(t);
         if (t.probe != nullptr)
             describe_com_items(t);
@@ -378,7 +384,13 @@ void TFormInit::set_focus_order() {
             order << t.baud;
         if (t.range != nullptr)
             order << t.range;
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{t.elevation_step, t.az_el, t.max_elevation})
+            if (w != nullptr)
+                order << w;
         order << t.test_azimuth << t.test << t.parking;
+        if (t.parking_elevation != nullptr)
+            order << t.parking_elevation;
     }
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);

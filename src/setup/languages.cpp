@@ -95,6 +95,26 @@ LanguageTexts english_texts() {
     t.udp_failed = QStringLiteral("Kestrav cannot listen for %1 at %2 port %3: %4");
     t.udp_warning = QStringLiteral("This protocol has no authentication: anyone who can reach "
                                    "this port can turn the antenna.");
+    t.spots_item = QStringLiteral("DX cluster &spots...");
+    t.spots_title = QStringLiteral("Kestrav DX cluster spots");
+    t.cluster_host = QStringLiteral("&Node:");
+    t.cluster_port = QStringLiteral("P&ort:");
+    t.cluster_call = QStringLiteral("Your &call:");
+    t.cluster_connect = QStringLiteral("C&onnect");
+    t.cluster_disconnect = QStringLiteral("Disc&onnect");
+    t.spots_band = QStringLiteral("&Band:");
+    t.spots_all_bands = QStringLiteral("All bands");
+    t.spots_columns =
+        QStringList{QStringLiteral("UTC"),     QStringLiteral("kHz"),    QStringLiteral("Call"),
+                    QStringLiteral("Country"), QStringLiteral("Az"),     QStringLiteral("Distance"),
+                    QStringLiteral("Spotter"), QStringLiteral("Comment")};
+    t.cluster_off = QStringLiteral("Not connected");
+    t.cluster_connecting = QStringLiteral("Connecting to %1...");
+    t.cluster_connected = QStringLiteral("Connected to %1");
+    t.cluster_waiting = QStringLiteral("Connection to %1 ended (%2): trying again in %3 s");
+    t.cluster_bad_host = QStringLiteral("\"%1\" is not a host name or address.");
+    t.cluster_bad_call = QStringLiteral("\"%1\" is not a call sign.");
+    t.spots_no_country = QStringLiteral("No country is known for %1.");
     t.udp_open_warning = QStringLiteral(
         "Kestrav listens for %1 at %2 port %3, where other computers can reach it. The protocol "
         "has no authentication: anyone who can reach this port can turn the antenna (menu "
@@ -137,6 +157,13 @@ LanguageTexts english_texts() {
     t.rotator_menu = QStringLiteral("&Rotator");
     t.long_path_item = QStringLiteral("&Long path");
     t.map_call_item = QStringLiteral("DX &call on the map");
+    t.elevation_caption = QStringLiteral("El");
+    t.reported_elevation = QStringLiteral("El %1\u00b0");
+    t.azel_rotator = QStringLiteral("Azimuth and elevation rotator");
+    t.max_elevation = QStringLiteral("Max El\u00b0");
+    t.max_elevation_flips = QStringLiteral("180: flips over the zenith");
+    t.elevation_step = QStringLiteral("El Min Delta\u00b0");
+    t.parking_elevation = QStringLiteral("El ");
     return t;
 }
 
@@ -225,6 +252,26 @@ LanguageTexts french_texts() {
     t.udp_failed = QStringLiteral("Kestrav ne peut pas écouter %1 à %2 port %3 : %4");
     t.udp_warning = QStringLiteral("Ce protocole n'a pas d'authentification : quiconque atteint "
                                    "ce port peut tourner l'antenne.");
+    t.spots_item = QStringLiteral("&Spots du DX cluster...");
+    t.spots_title = QStringLiteral("Spots du DX cluster Kestrav");
+    t.cluster_host = QStringLiteral("&Nœud :");
+    t.cluster_port = QStringLiteral("P&ort :");
+    t.cluster_call = QStringLiteral("Votre &indicatif :");
+    t.cluster_connect = QStringLiteral("C&onnecter");
+    t.cluster_disconnect = QStringLiteral("Déc&onnecter");
+    t.spots_band = QStringLiteral("&Bande :");
+    t.spots_all_bands = QStringLiteral("Toutes les bandes");
+    t.spots_columns = QStringList{QStringLiteral("UTC"),       QStringLiteral("kHz"),
+                                  QStringLiteral("Indicatif"), QStringLiteral("Pays"),
+                                  QStringLiteral("Az"),        QStringLiteral("Distance"),
+                                  QStringLiteral("Annonceur"), QStringLiteral("Commentaire")};
+    t.cluster_off = QStringLiteral("Non connecté");
+    t.cluster_connecting = QStringLiteral("Connexion à %1...");
+    t.cluster_connected = QStringLiteral("Connecté à %1");
+    t.cluster_waiting = QStringLiteral("Connexion à %1 terminée (%2) : nouvel essai dans %3 s");
+    t.cluster_bad_host = QStringLiteral("« %1 » n'est ni un nom d'hôte ni une adresse.");
+    t.cluster_bad_call = QStringLiteral("« %1 » n'est pas un indicatif.");
+    t.spots_no_country = QStringLiteral("Aucun pays n'est connu pour %1.");
     t.udp_open_warning = QStringLiteral(
         "Kestrav écoute %1 à %2 port %3, où d'autres ordinateurs peuvent l'atteindre. Le "
         "protocole n'a pas d'authentification : quiconque atteint ce port peut tourner "
@@ -269,6 +316,13 @@ LanguageTexts french_texts() {
     t.rotator_menu = QStringLiteral("&Rotor");
     t.long_path_item = QStringLiteral("Chemin &long");
     t.map_call_item = QStringLiteral("&Indicatif DX sur la carte");
+    t.elevation_caption = QStringLiteral("\u00c9l");
+    t.reported_elevation = QStringLiteral("\u00c9l %1\u00b0");
+    t.azel_rotator = QStringLiteral("Rotor azimut et \u00e9l\u00e9vation");
+    t.max_elevation = QStringLiteral("\u00c9l max\u00b0");
+    t.max_elevation_flips = QStringLiteral("180 : bascule par le z\u00e9nith");
+    t.elevation_step = QStringLiteral("Pas min \u00c9l\u00b0");
+    t.parking_elevation = QStringLiteral("\u00c9l ");
     return t;
 }
 
@@ -365,6 +419,10 @@ constexpr AccessibleRow kAccessibleRows[] = {
     {"BitBtnStop", u"STOP", u"STOP", u"Stops the rotator", u"Arr\u00eate le rotor"},
     {"ImageLEDOff", u"Command light, off", u"Voyant de commande, \u00e9teint"},
     {"ImageLedOn", u"Command light, on", u"Voyant de commande, allum\u00e9"},
+    {"EditElevation", u"Elevation, degrees", u"\u00c9l\u00e9vation, degr\u00e9s"},
+    {"UpDownElevation", u"Elevation, one degree up or down",
+     u"\u00c9l\u00e9vation, un degr\u00e9 de plus ou de moins", u"Up and Down arrow keys",
+     u"Touches fl\u00e8che haut et bas"},
     // Initialisation dialog: the local station
     {"EditLocalLocator", u"Local locator", u"Locator local"},
     {"EditLocalLattitude", u"Local latitude, degrees", u"Latitude locale, degr\u00e9s"},
@@ -393,6 +451,13 @@ constexpr AccessibleRow kAccessibleRows[] = {
      u"Envoie l'azimut de test par cette interface"},
     {"CheckBoxPark*", u"Use for parking", u"Utiliser pour le parcage"},
     {"EditNetHost", u"rotctld host", u"H\u00f4te rotctld"},
+    {"CheckBoxAzEl*", u"Azimuth and elevation rotator", u"Rotor azimut et \u00e9l\u00e9vation"},
+    {"ComboBoxMaxEl*", u"Highest elevation, degrees", u"\u00c9l\u00e9vation maximale, degr\u00e9s",
+     u"180 flips over the zenith", u"180 bascule par le z\u00e9nith"},
+    {"LabelMaxEl*", u"Highest elevation, degrees", u"\u00c9l\u00e9vation maximale, degr\u00e9s"},
+    {"SpinEditElStep*", u"Minimum elevation step, degrees",
+     u"Pas minimum d'\u00e9l\u00e9vation, degr\u00e9s"},
+    {"SpinEditParkEl*", u"Parking elevation, degrees", u"\u00c9l\u00e9vation de parcage, degr\u00e9s"},
     {"SpinEditNetPort", u"rotctld port", u"Port rotctld"},
     // The map window
     {"EditDXCall", u"DX call", u"Indicatif DX"},
@@ -474,6 +539,16 @@ QString dial_description(const QString& azimuth, const std::optional<QString>& h
     return text;
 }
 
+QString dial_elevation_description(const std::optional<QString>& elevation, UiLanguage language) {
+    const bool french = language == UiLanguage::French;
+    if (elevation)
+        return (french ? QStringLiteral(", \u00e9l\u00e9vation de l'antenne %1 degr\u00e9s")
+                       : QStringLiteral(", antenna elevation %1 degrees"))
+            .arg(*elevation);
+    return french ? QStringLiteral(", \u00e9l\u00e9vation de l'antenne : pas de lecture")
+                  : QStringLiteral(", antenna elevation: no reading");
+}
+
 QString distance_name(bool mile, UiLanguage language) {
     if (language == UiLanguage::French)
         return mile ? QStringLiteral("Distance QRB, milles") : QStringLiteral("Distance QRB, km");
@@ -530,6 +605,14 @@ QString refusal_text(Refusal refusal, UiLanguage language) {
     case Refusal::OwnRotctldServer:
         return t(u"Refused: this is Kestrav's own rotctld server",
                  u"Refus\u00e9 : c'est le serveur rotctld de Kestrav lui-m\u00eame");
+    case Refusal::ElevationOutOfRange:
+        return t(u"Refused: the rotator does not reach this elevation",
+                 u"Refus\u00e9 : le rotor n'atteint pas cette \u00e9l\u00e9vation");
+    case Refusal::GoWithoutElevation:
+        return t(u"GO refused: the elevation field holds no elevation that can be sent",
+                 u"GO refus\u00e9 : le champ d'\u00e9l\u00e9vation ne contient pas "
+                 u"d'\u00e9l\u00e9vation "
+                 u"\u00e0 envoyer");
     }
     return {};
 }

@@ -1,10 +1,11 @@
 #pragma once
 // The two user-interface languages and the texts that follow them. Only a small, fixed set
 // of main-window captions, the message texts, the help file and the About text change with
-// the language; every other caption, the status lines and the whole initialisation dialog
-// stay English.
+// the language; every other caption, the status lines and the initialisation dialog stay
+// English, but for its azimuth-elevation controls, which came later.
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -70,6 +71,14 @@ struct LanguageTexts {
         udp_rotor_name, udp_report_address, udp_report_port;
     QString udp_bad_address, udp_bad_name, udp_port_taken, udp_failed, udp_warning,
         udp_open_warning;
+    // DX cluster spots: the menu item and window title, the node's fields and button, the band
+    // filter, the table's column headers, the connection's states (%1 the node, %2 why it
+    // ended, %3 the seconds before the next attempt) and what is refused (%1 the text or call).
+    QString spots_item, spots_title, cluster_host, cluster_port, cluster_call, cluster_connect,
+        cluster_disconnect, spots_band, spots_all_bands;
+    QStringList spots_columns;
+    QString cluster_off, cluster_connecting, cluster_connected, cluster_waiting, cluster_bad_host,
+        cluster_bad_call, spots_no_country;
     // The language these texts are in.
     UiLanguage ui_language = UiLanguage::English;
 
@@ -77,6 +86,13 @@ struct LanguageTexts {
     // its item that puts the keyboard in the map's call-sign field. GO, AUTO and STOP keep the
     // buttons' own captions in both languages.
     QString rotator_menu, long_path_item, map_call_item;
+
+    // An azimuth-elevation rotator: the main window's elevation caption and the antenna's
+    // reported elevation beside the dial (%1 whole degrees); in the initialisation dialog, the
+    // choice of such a rotator, its highest elevation (the 180-degree one flips over the
+    // zenith), the elevation's minimum step and the parking elevation's caption in its box.
+    QString elevation_caption, reported_elevation;
+    QString azel_rotator, max_elevation, max_elevation_flips, elevation_step, parking_elevation;
 };
 
 // The texts of a language; the same object for the whole run. A value outside the enum
@@ -122,6 +138,10 @@ std::optional<AccessibleText> accessible_text(QStringView object_name, UiLanguag
 QString dial_description(const QString& azimuth, const std::optional<QString>& heading,
                          bool heading_shown, UiLanguage language);
 
+// What the dial adds about an azimuth-elevation rotator's elevation while the heading is shown:
+// its reading (a text already formatted) or that there is none.
+QString dial_elevation_description(const std::optional<QString>& elevation, UiLanguage language);
+
 // The distance field's name, with its unit.
 QString distance_name(bool mile, UiLanguage language);
 
@@ -142,6 +162,8 @@ enum class Refusal {
     OverlapNeedsNorth,   // the dialog: a 450-degree range with the south stop side
     NotInterfaceInUse,   // the dialog: a test or parking on a tab not in use
     OwnRotctldServer,    // the dialog: the Network interface at Kestrav's own server
+    ElevationOutOfRange, // an elevation the rotator does not reach
+    GoWithoutElevation,  // GO while the elevation field holds no elevation that can be sent
 };
 QString refusal_text(Refusal refusal, UiLanguage language);
 

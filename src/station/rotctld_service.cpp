@@ -29,6 +29,11 @@ RotorService::Outcome RotctldService::go_to(double azimuth) {
         session_.requestPosition(azimuth, QStringLiteral("P"), QStringLiteral("rotctld")));
 }
 
+RotorService::Outcome RotctldService::go_to_both(double azimuth, double elevation) {
+    return outcome_of(session_.requestPosition(azimuth, QStringLiteral("P"),
+                                               QStringLiteral("rotctld"), elevation));
+}
+
 void RotctldService::stop() {
     session_.requestStop();
 }
@@ -41,9 +46,20 @@ double RotctldService::position() {
     return session_.requestReportedAzimuth();
 }
 
+double RotctldService::elevation() {
+    return session_.reportedElevation();
+}
+
 RotorService::Range RotctldService::range() const {
     const RotorRange scale = session_.range();
-    return Range{scale.min, scale.max};
+    Range range{scale.min, scale.max};
+    if (session_.azEl()) {
+        const ElevationRange heights = session_.elevationRange();
+        range.az_el = true;
+        range.min_elevation = heights.min;
+        range.max_elevation = heights.max;
+    }
+    return range;
 }
 
 QString RotctldService::info() const {

@@ -17,9 +17,11 @@ public:
         : QObject(parent), session_(session) {}
 
     Outcome go_to(double azimuth) override;
+    Outcome go_to_both(double azimuth, double elevation) override;
     void stop() override;
     Outcome park() override;
     double position() override;
+    double elevation() override;
     Range range() const override;
     QString info() const override;
 

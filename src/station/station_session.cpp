@@ -93,8 +93,20 @@ RotorRange StationSession::range() const {
     return rotor_->rotatorRange(state_.SelectedInterface);
 }
 
+bool StationSession::azEl() const {
+    return rotor_->azEl(state_.SelectedInterface);
+}
+
+ElevationRange StationSession::elevationRange() const {
+    return rotor_->elevationRange(state_.SelectedInterface);
+}
+
+double StationSession::reportedElevation() const {
+    return azEl() ? rotor_->reportedElevation().value_or(0) : 0;
+}
+
 RequestResult StationSession::requestPosition(double requested, const QString& request,
-                                              const QString& by) {
+                                              const QString& by, std::optional<double> elevation) {
     // What the field would show is what goes out.
     const double position = read_number(format_general(requested, 15)).value_or(requested);
     const QString named = QStringLiteral("%1 %2").arg(request, format_general(position, 15));
@@ -105,6 +117,19 @@ RequestResult StationSession::requestPosition(double requested, const QString& r
                                                     format_general(scale.min, 15),
                                                     format_general(scale.max, 15))));
         return RequestResult::Refused;
+    }
+    if (elevation && azEl()) {
+        const double decided = read_number(format_general(*elevation, 15)).value_or(*elevation);
+        const ElevationRange heights = elevationRange();
+        if (!heights.reaches(decided)) {
+            tell_outside_refusal(texts().client_refused.arg(
+                named, texts().client_outside_range.arg(format_general(decided, 15),
+                                                        format_general(heights.min, 15),
+                                                        format_general(heights.max, 15))));
+            return RequestResult::Refused;
+        }
+        rotor_->setElevation(decided);
+        emit elevationRequested(decided);
     }
     rotor_->preferPosition(position);
     return turn(bearing_of_position(position), named, by);
@@ -121,6 +146,15 @@ RequestResult StationSession::requestPark(const QString& request, const QString&
             request, texts().client_outside_range.arg(format_general(azimuth, 15),
                                                       QStringLiteral("0"), QStringLiteral("360"))));
         return RequestResult::Refused;
+    }
+    // An azimuth-elevation rotator parks at the parking elevation too (within its reach), which
+    // the window's field then shows.
+    if (azEl()) {
+        const ElevationRange heights = elevationRange();
+        const double elevation =
+            std::clamp(static_cast<double>(state_.ParkingElevation), heights.min, heights.max);
+        rotor_->setElevation(elevation);
+        emit elevationRequested(elevation);
     }
     return turn(azimuth, request, by);
 }

@@ -107,7 +107,10 @@ public:
     // rotor's own scale (past 360 on a rotator with an overlap), decided once at the field's
     // resolution and refused outside the range of the interface in use. Unless refused, the azimuth
     // is then the requested one, as if typed (azimuthRequested).
-    RequestResult requestPosition(double position, const QString& request, const QString& by);
+    // An elevation turns an azimuth-elevation rotator too (refused outside its elevations, as
+    // the window's field then shows it: elevationRequested); an azimuth rotator ignores it.
+    RequestResult requestPosition(double position, const QString& request, const QString& by,
+                                  std::optional<double> elevation = std::nullopt);
     // As the exit parks: only with parking set for the interface in use, and only to an
     // azimuth GO takes.
     RequestResult requestPark(const QString& request, const QString& by);
@@ -115,6 +118,14 @@ public:
     // Where the antenna is as far as is known, the rotor asked again so that the next answer
     // is fresh: its heading while fresh, else the last azimuth handed over, 0 before any.
     double requestReportedAzimuth();
+    // The elevation likewise, read with the azimuth (no second question): 0 for an azimuth
+    // rotator.
+    double reportedElevation() const;
+    // Whether the interface in use turns in elevation too, and how far.
+    bool azEl() const;
+    ElevationRange elevationRange() const;
+    // The elevation GO sends with the azimuth (the window's field).
+    void setElevation(double elevation) { rotor_->setElevation(elevation); }
     // The positions the interface in use reaches.
     RotorRange range() const;
 
@@ -141,6 +152,7 @@ signals:
     void dxLocatorPlaced(const QString& locator);
     // Another program's azimuth became the requested one, as if typed.
     void azimuthRequested(double azimuth);
+    void elevationRequested(double elevation);
     // The refusal or the program that turned the antenna changed (the status line).
     void outsideRefusalChanged();
     // The operator's command failed (another program's failures go to outsideRefusal).

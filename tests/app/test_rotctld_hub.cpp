@@ -7,6 +7,7 @@
 #include "settings/settings_writer.h"
 #include "support/pty_pair.h"
 #include "support/rotator_sim_process.h"
+#include "support/rotctl_client.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -39,33 +40,9 @@ protected:
     }
     RotctldServer* server() const { return window->findChild<RotctldServer*>(); }
 
-    // Hamlib's rotctl with `commands`, run to its end while the window keeps serving.
-    QString rotctl(const QStringList& commands) {
-        ChildProcess client;
-        client.setProcessChannelMode(QProcess::MergedChannels);
-        client.start(QStringLiteral("rotctl"),
-                     QStringList{QStringLiteral("-m"), QStringLiteral("2"), QStringLiteral("-r"),
-                                 QStringLiteral("127.0.0.1:%1").arg(port)} +
-                         commands);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QProcess::NotRunning; }, 10000));
-        return QString::fromLatin1(client.readAll());
-    }
+    QString rotctl(const QStringList& commands) { return run_rotctl(port, commands); }
 
-    // One line to the server on a connection of its own, and the answer of `lines` lines.
-    QByteArray ask(const QByteArray& line, int lines = 1) {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return s.state() == QAbstractSocket::ConnectedState; }));
-        s.write(line + '\n');
-        QByteArray answer;
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                answer += s.readAll();
-                return answer.count('\n') >= lines;
-            },
-            5000));
-        return answer;
-    }
+    QByteArray ask(const QByteArray& line, int lines = 1) { return ask_rotctld(port, line, lines); }
 
     quint16 port = 0;
 };
@@ -81,18 +58,7 @@ protected:
         s.SelectedInterface = RotorInterface::Gs232;
         s.Gs232Com = 0;
     }
-    // The commands the emulator has received, heading questions left out, once they end with
-    // `tail` (or after 10 s).
-    QByteArray received_until(const QByteArray& tail) {
-        QByteArray now;
-        (void)QTest::qWaitFor(
-            [&] {
-                now = received_so_far(log).replace("C\r", "");
-                return now.endsWith(tail);
-            },
-            10000);
-        return now;
-    }
+    QByteArray received_until(const QByteArray& tail) { return test::received_until(log, tail); }
     ChildProcess emulator;
     QString log;
     QStringList sim_arguments{QStringLiteral("--speed"), QStringLiteral("360")};

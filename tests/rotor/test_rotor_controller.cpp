@@ -427,6 +427,74 @@ TEST_F(ControllerTest, PositionIsAskedWithTheHeadingHidden) {
     EXPECT_FALSE(controller->askPosition()) << "a parallel port cannot tell";
 }
 
+// An azimuth-elevation rotator: both axes in one command, each with its own step, the
+// elevation refused outside the rotator's, both stopped and read, parked at the parking
+// elevation; an azimuth rotator of the same interface gets today's bytes whatever the elevation.
+TEST_F(ControllerTest, AzElRotatorsTurnStopReadAndParkBothAxes) {
+    using R = RotorInterface;
+    struct Row {
+        R which;
+        int max_elevation;
+        QByteArray sent;  // GO 100/45, GO 101/46 (within both steps), GO 101/48, GO 101/91, STOP,
+                          // park 200/10
+        QByteArray query; // asking the position
+        QByteArray answer;
+        std::optional<double> read_elevation;
+    };
+    const Row rows[] = {
+        {R::Gs232, 90, "W100 045\rW101 048\rS\rW200 010\r", "C2\r", "AZ=123  EL=045\r\n", 45},
+        {R::Gs232, 180, "W100 045\rW101 048\rW101 091\rS\rW200 010\r", "C2\r", "+0123+0091\r\n",
+         91},
+        {R::EasyComm, 90, "AZ100.0 EL045.0\rAZ101.0 EL048.0\rSA SE\rAZ200.0 EL010.0\r", "AZ EL\r",
+         "AZ123.0 EL045.0\r\n", 45},
+        {R::Network, 90, "P1000 450;P1010 480;S;P2000 100", {}, {}, {}},
+    };
+    for (const Row& r : rows) {
+        SetUp();
+        select(r.which, 2);
+        state.ElevationStep = 2;
+        state.ParkingElevation = 10;
+        state.ParkingInterface = r.which;
+        state.ParkingAzimuth = 200;
+        const AzElChoice choice{true, r.max_elevation};
+        (r.which == R::Gs232 ? state.Gs232AzEl : state.EasyCommAzEl) = choice;
+        if (r.which == R::Network)
+            link->elevations = ElevationRange{0, 90};
+        ASSERT_TRUE(controller->azEl(r.which));
+        for (const auto& [azimuth, elevation] :
+             {std::pair{100, 45}, std::pair{101, 46}, std::pair{101, 48}, std::pair{101, 91}}) {
+            controller->setElevation(elevation);
+            const GoResult result = controller->go(azimuth);
+            if (elevation == 46) {
+                EXPECT_EQ(result.failure, GoFailure::BelowMinimumStep);
+            } else if (elevation == 91) {
+                EXPECT_EQ(result.failure == GoFailure::Refused, r.max_elevation == 90);
+            }
+        }
+        controller->stop();
+        EXPECT_TRUE(controller->park());
+        EXPECT_EQ(sent(), r.sent) << int(r.which) << " " << r.max_elevation;
+        EXPECT_EQ(controller->reportedElevation(), 10);
+        if (r.query.isEmpty())
+            continue;
+        std::shared_ptr<FakeSerialLine> line = r.which == R::Gs232 ? gs_line : easy_line;
+        ASSERT_TRUE(controller->askPosition());
+        // Asked once the parking command has left the line.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return line->written.endsWith(r.query); }, 3000))
+            << line->written.constData();
+        line->incoming = r.answer;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return controller->heading() == 123.0; }, 3000));
+        EXPECT_EQ(controller->reportedElevation(), r.read_elevation);
+    }
+    // The same interfaces without an elevation axis: today's bytes, the elevation ignored.
+    SetUp();
+    select(R::EasyComm);
+    controller->setElevation(200);
+    ASSERT_TRUE(controller->go(100));
+    controller->stop();
+    EXPECT_EQ(sent(), "AZ100.0\rSA\r");
+}
+
 // A line that takes the command only in part is still a command handed over for the window
 // (the LED), but whoever asked is told; rotctld that was never used gets nothing at exit.
 TEST_F(ControllerTest, TimedOutWriteAndUnusedLinkAtExit) {

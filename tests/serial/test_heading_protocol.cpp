@@ -31,6 +31,17 @@ TEST(HeadingProtocol, AnswersOfEachRotator) {
         {"easycomm with elevation", parse_easycomm_heading, "AZ010.0 EL0.0", 10},
         {"easycomm no number", parse_easycomm_heading, "AZ", {}},
         {"easycomm comma", parse_easycomm_heading, "AZ12,5", {}},
+        // The elevation of an azimuth-elevation rotator's answers (C2, "AZ EL", B, EL).
+        {"gs232 elevation", parse_gs232_elevation, "+0359+0045", 45},
+        {"gs232b elevation", parse_gs232_elevation, "AZ=045  EL=091", 91},
+        {"gs232b elevation alone", parse_gs232_elevation, "EL=010", 10},
+        {"gs232 azimuth only", parse_gs232_elevation, "+0123", {}},
+        {"gs232 elevation garbage", parse_gs232_elevation, "AZ=045  EL=x", {}},
+        {"gs232 glued EL", parse_gs232_elevation, "AZ=045EL=010", {}},
+        {"easycomm elevation", parse_easycomm_elevation, "AZ123.0 EL045.5", 45.5},
+        {"easycomm elevation alone", parse_easycomm_elevation, "EL12.0", 12},
+        {"easycomm azimuth only", parse_easycomm_elevation, "AZ123.0", {}},
+        {"easycomm elevation nan", parse_easycomm_elevation, "AZ1.0 ELnan", {}},
         {"rotctld", parse_plain_number, "123.400000", 123.4},
         {"rotctld negative", parse_plain_number, "-5.5", -5.5},
         {"rotctld two points", parse_plain_number, "1.2.3", {}},
@@ -180,6 +191,7 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
     struct Row {
         QByteArrayList lines;
         std::optional<RotorRange> range;
+        std::optional<ElevationRange> elevations = {}; // told only by an AzEl rotator
     };
     const QByteArrayList hamlib = {"1",
                                    "601",
@@ -191,7 +203,13 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
                                    "rot_type=AzEl",
                                    "done"};
     const Row rows[] = {
-        {hamlib, RotorRange{-180, 450}},
+        {hamlib, RotorRange{-180, 450}, ElevationRange{0, 180}},
+        {{"min_az=0", "max_az=360", "min_el=0", "max_el=90", "rot_type=Az", "done"},
+         RotorRange{0, 360}},
+        {{"min_az=0", "max_az=360", "min_el=0", "max_el=200", "rot_type=AzEl", "done"},
+         RotorRange{0, 360}},
+        {{"min_az=0", "max_az=360", "min_el=0", "max_el=nan", "rot_type=AzEl", "done"},
+         RotorRange{0, 360}},
         {{"min_az=0", "max_az=450", "done"}, RotorRange{0, 450}},
         {{"max_az=180", "min_az=-180", "done"}, RotorRange{-180, 180}},
         {{"min_az=90", "max_az=90", "done"}, {}},
@@ -216,6 +234,7 @@ TEST(HeadingProtocol, RotctldRangeFromItsState) {
                 ASSERT_TRUE(o.range) << r.lines.join(' ').toStdString();
                 EXPECT_EQ(o.range->min, r.range->min);
                 EXPECT_EQ(o.range->max, r.range->max);
+                EXPECT_EQ(o.elevation_range, r.elevations) << r.lines.join(' ').toStdString();
             } else {
                 EXPECT_FALSE(o.range) << r.lines.join(' ').toStdString();
             }

@@ -10,12 +10,16 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -255,6 +259,31 @@ TEST_F(SimProcess, PortComponentReopensAndTheLogHoldsTheRawBytes) {
     EXPECT_TRUE(out.contains("rx AZ090.0 easycomm")) << out.constData();
 }
 
+// The elevation's options: refused without --elevation or beyond the axis' range; taken,
+// the axis starts where it is told and answers on its own scale.
+TEST_F(SimProcess, ElevationOptions) {
+    const QStringList refused[] = {{"--elevation-speed", "5"},
+                                   {"--elevation-range", "180"},
+                                   {"--start-elevation", "10"},
+                                   {"--elevation", "--elevation-range", "120"},
+                                   {"--elevation", "--start-elevation", "95"},
+                                   {"--elevation", "--elevation-speed", "0"}};
+    for (const QStringList& args : refused) {
+        QProcess p;
+        p.start(QStringLiteral(KESTRAV_ROTATOR_SIM), args + QStringList{"--exit-after", "5"});
+        EXPECT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 2) << args.join(' ').toStdString();
+    }
+    ASSERT_FALSE(start({"--elevation", "--elevation-range", "180", "--start-elevation", "170",
+                        "--protocol", "gs232b"})
+                     .isEmpty());
+    RawClient client(link());
+    ASSERT_TRUE(client.ok());
+    EXPECT_EQ(client.query("B\r"), QByteArray("EL=170\r\n"));
+    EXPECT_EQ(client.query("W000 181\r"), QByteArray("?>\r\n"));
+    EXPECT_EQ(client.query("C2\r"), QByteArray("AZ=000  EL=170\r\n"));
+}
+
 TEST_F(SimProcess, ReplacesAStaleLinkAndRemovesItOnTerminate) {
     QDir(dir.path()).mkpath("ports");
     ASSERT_TRUE(QFile::link(dir.path() + "/gone", link()));
@@ -335,6 +364,108 @@ INSTANTIATE_TEST_SUITE_P(Models, SimWithHamlib,
                                            HamlibRow{"gs232b", "603", "gs232b", "W045 000"},
                                            HamlibRow{"easycomm2", "202", "easycomm",
                                                      "AZ45.0 EL0.0"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// A TCP port on 127.0.0.1 that was free a moment ago, or 0.
+int free_local_port() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof addr;
+    int port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &size) == 0)
+        port = ntohs(addr.sin_port);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
+
+bool accepts_connections(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+// The rotator daemon of the system's Hamlib in front of the emulator as an azimuth-elevation
+// rotator, driven through the network by Hamlib's client: a turn to 123, 45 and the position
+// asked until both axes are there. Fails if the daemon cannot read the emulator's answers.
+struct DaemonRow {
+    const char* name;
+    const char* model;    // Hamlib's model number
+    const char* protocol; // the emulator's
+    QByteArray turn;      // what the emulator receives for "P 123 45"
+};
+
+class SimWithHamlibDaemon : public SimProcess, public ::testing::WithParamInterface<DaemonRow> {
+protected:
+    void TearDown() override {
+        if (daemon.state() != QProcess::NotRunning) {
+            daemon.terminate();
+            if (!daemon.waitForFinished(3000))
+                daemon.kill();
+            daemon.waitForFinished(1000);
+        }
+        SimProcess::TearDown();
+    }
+
+    QProcess daemon;
+};
+
+TEST_P(SimWithHamlibDaemon, TurnsBothAxesAndReadsThemBack) {
+    const DaemonRow& row = GetParam();
+    if (QStandardPaths::findExecutable("rotctld").isEmpty() ||
+        QStandardPaths::findExecutable("rotctl").isEmpty())
+        GTEST_SKIP() << "Hamlib's rotctld and rotctl are not installed";
+    ASSERT_FALSE(start({"--protocol", row.protocol, "--elevation", "--speed", "100",
+                        "--elevation-speed", "50"})
+                     .isEmpty());
+    const int port = free_local_port();
+    ASSERT_NE(port, 0);
+    daemon.start(QStringLiteral("rotctld"),
+                 {"-m", row.model, "-r", link(), "-T", "127.0.0.1", "-t", QString::number(port)});
+    ASSERT_TRUE(daemon.waitForStarted(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return accepts_connections(port); }, 5000))
+        << row.name << ": rotctld does not listen";
+    const QString address = "127.0.0.1:" + QString::number(port);
+    const auto rotctl = [&](const QStringList& command) {
+        QProcess p;
+        p.start(QStringLiteral("rotctl"), QStringList{"-m", "2", "-r", address} + command);
+        EXPECT_TRUE(p.waitForFinished(10000)) << row.name;
+        return p.readAllStandardOutput();
+    };
+    rotctl({"P", "123", "45"});
+    QList<QByteArray> position;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            position = rotctl({"p"}).split('\n');
+            return position.size() >= 2 && position[0].toDouble() == 123 &&
+                   position[1].toDouble() == 45;
+        },
+        10000))
+        << row.name << ": " << position.join(' ').toStdString();
+    QFile log(logPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains(row.turn)) << row.name;
+    EXPECT_TRUE(allOutput().contains("el=45.0 el_target=45.0")) << row.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, SimWithHamlibDaemon,
+                         ::testing::Values(DaemonRow{"gs232b", "603", "gs232b", "W123 045\r\r"},
+                                           DaemonRow{"gs232a", "601", "gs232", "W123 045\r"},
+                                           DaemonRow{"easycomm2", "202", "easycomm",
+                                                     "AZ123.0 EL45.0\n"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -19,19 +19,26 @@ public:
         sent.push_back(azimuth);
         return go_outcome;
     }
+    Outcome go_to_both(double azimuth, double elevation) override {
+        elevations.push_back(elevation);
+        return go_to(azimuth);
+    }
     void stop() override { ++stops; }
     Outcome park() override {
         ++parks;
         return parking ? Outcome::Done : Outcome::Unavailable;
     }
     double position() override { return heading; }
-    Range range() const override { return {0, 360}; }
+    double elevation() override { return limits.az_el ? 12.5 : 0; }
+    Range range() const override { return limits; }
     QString info() const override { return QStringLiteral("Kestrav"); }
 
     Outcome go_outcome = Outcome::Done;
     bool parking = true;
     double heading = 45;
     std::vector<double> sent;
+    std::vector<double> elevations;
+    Range limits{0, 360};
     int stops = 0;
     int parks = 0;
 };
@@ -146,6 +153,27 @@ TEST(RotctldProtocol, RotatorOutcomesBecomeHamlibCodes) {
     unparked.parking = false;
     EXPECT_EQ(answer(unparked, "K"), "RPRT -11\n");
     EXPECT_EQ(answer(unparked, "+K"), "park:\nRPRT -11\n");
+}
+
+// An azimuth-elevation rotator behind the server: its type and elevations told, P turning both
+// within them, p reading both; an azimuth rotator checks the elevation against 0 to 90 and drops
+// it, as today.
+TEST(RotctldProtocol, AzElRotatorsTellTheirTypeAndTakeTheElevation) {
+    RecordingRotator azel;
+    azel.limits = {0, 360, true, 0, 180};
+    EXPECT_EQ(answer(azel, "\\dump_state"),
+              "1\n2\nmin_az=0.000000\nmax_az=360.000000\nmin_el=0.000000\nmax_el=180.000000\n"
+              "south_zero=0\nrot_type=AzEl\ndone\n");
+    EXPECT_EQ(answer(azel, "p"), "45.00\n12.50\n");
+    for (const char* line : {"P 10 -1", "P 10 180.5", "P 10 1e309", "P 10 nan", "P 10 inf"})
+        EXPECT_EQ(answer(azel, line), "RPRT -1\n") << line;
+    EXPECT_EQ(answer(azel, "P 10 135"), "RPRT 0\n");
+    EXPECT_EQ(azel.elevations, std::vector<double>{135});
+    RecordingRotator az;
+    EXPECT_EQ(answer(az, "P 10 91"), "RPRT -1\n");
+    EXPECT_EQ(answer(az, "P 10 45"), "RPRT 0\n");
+    EXPECT_TRUE(az.elevations.empty());
+    EXPECT_EQ(az.sent, std::vector<double>{10});
 }
 
 // A decimal-comma desktop changes neither what is read nor what is written.

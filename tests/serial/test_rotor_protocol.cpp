@@ -46,6 +46,16 @@ TEST(TurnCommand, Azimuth45IsTheDocumentedBytes) {
     EXPECT_EQ(ec, QByteArray::fromHex("415A3034352E300D"));
 }
 
+// An azimuth-elevation rotator's turn, as Hamlib's GS-232B backend writes it ("W%03u %03u\r",
+// rotators/gs232a/gs232b.c) and EasyComm's "AZ%.1f EL%.1f" (rotators/easycomm/easycomm.c) reads it.
+TEST(TurnCommand, AzimuthAndElevation) {
+    EXPECT_EQ(gs232_azel_command(123, 45), "W123 045\r");
+    EXPECT_EQ(gs232_azel_command(5, 180), "W005 180\r");
+    EXPECT_EQ(gs232_azel_command(-3, 1000), "W000 999\r");
+    EXPECT_EQ(easycomm_azel_command(123, 45), "AZ123.0 EL045.0\r");
+    EXPECT_EQ(easycomm_azel_command(0, 0), "AZ000.0 EL000.0\r");
+}
+
 TEST(StopCommands, ExactBytes) {
     EXPECT_EQ(gs232_stop_command(), QByteArray("S\r"));
     EXPECT_EQ(easycomm_stop_command(), QByteArray("SA\r"));

@@ -62,6 +62,16 @@ TEST(KeptRows, UnreadableRowsAreToldOnceAndWrittenBackUntilChanged) {
          "N1MM=127.0.0.1,12040,Kestrav,127.0.0.1,13010,OFF"},
         {"HEADING=yes", [](StationConfig& s) { s.ShowHeading = true; }, "HEADING=ON"},
         {"HEADING=", [](StationConfig& s) { s.ShowHeading = true; }, "HEADING=ON"},
+        {"AZEL_GS232=ON,91", [](StationConfig& s) { s.Gs232AzEl = {true, 180}; },
+         "AZEL_GS232=ON,180"},
+        {"AZEL_EASYCOMM=on", [](StationConfig& s) { s.EasyCommAzEl.on = true; },
+         "AZEL_EASYCOMM=ON"},
+        {"STEP_ELEVATION=-1", [](StationConfig& s) { s.ElevationStep = 5; }, "STEP_ELEVATION=5"},
+        {"STEP_ELEVATION=91", [](StationConfig& s) { s.ElevationStep = 90; }, "STEP_ELEVATION=90"},
+        {"PARKING_ELEVATION=nan", [](StationConfig& s) { s.ParkingElevation = 10; },
+         "PARKING_ELEVATION=10"},
+        {"PARKING_ELEVATION=181", [](StationConfig& s) { s.ParkingElevation = 180; },
+         "PARKING_ELEVATION=180"},
     };
     // clang-format on
     const QStringList first_run = settings_lines(StationConfig{}, false, false);

@@ -77,7 +77,14 @@ inline QStringList describe(const StationConfig& s) {
             QStringLiteral("ranges=%1 %2 %3")
                 .arg(static_cast<int>(s.Gs232Range))
                 .arg(static_cast<int>(s.EasyCommRange))
-                .arg(static_cast<int>(s.NetworkRange))};
+                .arg(static_cast<int>(s.NetworkRange)),
+            QStringLiteral("elevation=%1,%2 %3,%4 step %5 park %6")
+                .arg(s.Gs232AzEl.on)
+                .arg(s.Gs232AzEl.max_elevation)
+                .arg(s.EasyCommAzEl.on)
+                .arg(s.EasyCommAzEl.max_elevation)
+                .arg(s.ElevationStep)
+                .arg(s.ParkingElevation)};
 }
 
 // The entries of describe(after) that differ from describe(before).

@@ -59,7 +59,7 @@ TEST(SettingsWriter, NetworkRowsOnlyOnceSetUp) {
     EXPECT_EQ(read.MinSteps, state.MinSteps);
     EXPECT_EQ(read.StopSides, state.StopSides);
     EXPECT_TRUE(read.ShowHeading);
-    EXPECT_EQ(describe(read).last(), "ranges=0 1 2");
+    EXPECT_EQ(describe(read)[describe(read).size() - 2], "ranges=0 1 2");
 
     StationConfig bad;
     RecordingActions quiet(bad);
@@ -129,6 +129,9 @@ TEST(SettingsRoundTrip, EveryKeyUnderBothSeparators) {
     written.ParkingAzimuth = 270;
     written.ParkingInterface = RotorInterface::Gs232;
     written.Gs232Range = RangeChoice::Turn450;
+    written.EasyCommAzEl = {true, 180};
+    written.ElevationStep = 4;
+    written.ParkingElevation = 30;
 
     for (const auto& [from, to] :
          {std::pair{u'.', u'.'}, {u',', u','}, {u',', u'.'}, {u'.', u','}}) {

@@ -36,6 +36,19 @@ inline QByteArray received_so_far(const QString& log) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The commands the emulator has received, heading questions ("C") left out, once they end with
+// `tail` (or after 10 s).
+inline QByteArray received_until(const QString& log, const QByteArray& tail) {
+    QByteArray now;
+    (void)QTest::qWaitFor(
+        [&] {
+            now = received_so_far(log).replace("C\r", "");
+            return now.endsWith(tail);
+        },
+        10000);
+    return now;
+}
+
 // What the emulator has received, once its log holds at least `size` bytes (or after 10 s).
 inline QByteArray received_at_least(const QString& log, qsizetype size) {
     QByteArray now;

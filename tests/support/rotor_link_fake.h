@@ -18,10 +18,15 @@ public:
         open = true;
         sent << "P" + QByteArray::number(tenths);
     }
+    void turnBoth(long long tenths, long long elevation_tenths) override {
+        open = true;
+        sent << "P" + QByteArray::number(tenths) + " " + QByteArray::number(elevation_tenths);
+    }
     void stop() override { sent << "S"; }
     void askHeading() override { sent << "p"; }
     void askRange() override { sent << "dump_state"; }
     std::optional<RotorRange> reportedRange() const override { return range; }
+    std::optional<ElevationRange> reportedElevationRange() const override { return elevations; }
     void close() override {
         open = false;
         range.reset();
@@ -31,6 +36,7 @@ public:
     bool open = false;
     QList<QByteArray> sent;
     std::optional<RotorRange> range;
+    std::optional<ElevationRange> elevations; // an az/el rotator's, as its state told them
 };
 
 } // namespace kestrav

@@ -86,18 +86,7 @@ protected:
                "</bidirectional><freqband>14</freqband></N1MMRotor>";
     }
 
-    // The commands the emulator has received, heading questions left out, once they end with
-    // `tail` (or after 10 s).
-    QByteArray received_until(const QByteArray& tail) {
-        QByteArray now;
-        (void)QTest::qWaitFor(
-            [&] {
-                now = received_so_far(log).replace("C\r", "");
-                return now.endsWith(tail);
-            },
-            10000);
-        return now;
-    }
+    QByteArray received_until(const QByteArray& tail) { return test::received_until(log, tail); }
     // The next datagram `socket` receives (empty after 5 s).
     static QByteArray next_datagram(QUdpSocket& socket) {
         if (!socket.hasPendingDatagrams())

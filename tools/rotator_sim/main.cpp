@@ -37,6 +37,11 @@ struct Options {
     EndStop stop = EndStop::North;
     double start = 0;
     double range = 360;
+    bool elevation = false;
+    double elevationSpeed = -1; // the azimuth's speed unless given
+    double elevationRange = 90;
+    double startElevation = 0;
+    bool elevationOptionGiven = false;
     std::string log;
     double exitAfter = -1;
 };
@@ -52,6 +57,16 @@ const char kUsage[] =
     "  --range 360|450        the scale: 0 to 360, or 0 to 450 for a rotator with a 90-degree\n"
     "                         overlap past its end stop (default 360); positions beyond it\n"
     "                         are refused\n"
+    "  --elevation            an azimuth-elevation rotator: an elevation axis that turns on its\n"
+    "                         own (GS-232 Waaa eee, Maaa, A, E, U, D, B and C2; EasyComm\n"
+    "                         ELeee.e, SE, EL and AZ EL); without it an elevation sent has no\n"
+    "                         effect and C2 answers 0\n"
+    "  --elevation-speed DEG_PER_S\n"
+    "                         the elevation's turning speed (default: the --speed)\n"
+    "  --elevation-range 90|180\n"
+    "                         the elevation's end: 90, or 180 for a rotator that flips over\n"
+    "                         the zenith (default 90); elevations beyond it are refused\n"
+    "  --start-elevation DEG  starting elevation (default 0)\n"
     "  --log FILE             append every received byte to FILE\n"
     "  --exit-after SECONDS   end by itself after this time\n";
 
@@ -83,6 +98,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             std::exit(0);
+        }
+        if (arg == "--elevation") {
+            o.elevation = true;
+            continue;
         }
         if (i + 1 >= argc)
             return std::nullopt;
@@ -117,6 +136,20 @@ std::optional<Options> parse_options(int argc, char** argv) {
                 o.range = 450;
             else
                 return std::nullopt;
+        } else if (arg == "--elevation-range") {
+            o.elevationOptionGiven = true;
+            if (v == "90")
+                o.elevationRange = 90;
+            else if (v == "180")
+                o.elevationRange = 180;
+            else
+                return std::nullopt;
+        } else if (arg == "--elevation-speed" || arg == "--start-elevation") {
+            o.elevationOptionGiven = true;
+            const std::optional<double> n = number_arg(value);
+            if (!n || *n < 0 || (arg == "--elevation-speed" && *n == 0))
+                return std::nullopt;
+            (arg == "--elevation-speed" ? o.elevationSpeed : o.startElevation) = *n;
         } else if (arg == "--speed" || arg == "--start" || arg == "--exit-after") {
             const std::optional<double> n = number_arg(value);
             if (!n || *n < 0)
@@ -128,6 +161,13 @@ std::optional<Options> parse_options(int argc, char** argv) {
     }
     if (o.speed <= 0)
         return std::nullopt;
+    // The elevation's own options mean nothing to an azimuth rotator.
+    if (o.elevationOptionGiven && !o.elevation)
+        return std::nullopt;
+    if (o.startElevation > o.elevationRange)
+        return std::nullopt;
+    if (o.elevationSpeed < 0)
+        o.elevationSpeed = o.speed;
     return o;
 }
 
@@ -165,7 +205,11 @@ public:
     Emulator(const Options& options, int master, int logFd)
         : options_(options), master_(master), logFd_(logFd),
           rotator_(options.speed, options.stop, options.start, options.range), start_(Clock::now()),
-          last_(start_) {}
+          last_(start_) {
+        if (options.elevation)
+            rotator_.setElevation(SimElevation(options.elevationSpeed, options.elevationRange,
+                                               options.startElevation));
+    }
 
     int run() {
         const auto deadline = start_ + std::chrono::duration_cast<Clock::duration>(
@@ -205,8 +249,11 @@ private:
         const double dt = std::chrono::duration<double>(now - last_).count();
         last_ = now;
         if (rotator_.advance(dt)) {
-            std::printf("%.3f arrived pos=%.1f bearing=%.1f\n", seconds(), rotator_.position(),
+            std::printf("%.3f arrived pos=%.1f bearing=%.1f", seconds(), rotator_.position(),
                         rotator_.trueBearing());
+            if (const SimElevation* elevation = rotator_.elevation())
+                std::printf(" el=%.1f", elevation->position());
+            std::printf("\n");
             std::fflush(stdout);
         }
     }
@@ -229,6 +276,8 @@ private:
                         escape_bytes(line).c_str(), protocol_name(out.protocol),
                         out.understood ? "" : " unknown", rotator_.position(), rotator_.target(),
                         rotator_.trueBearing());
+            if (const SimElevation* elevation = rotator_.elevation())
+                std::printf(" el=%.1f el_target=%.1f", elevation->position(), elevation->target());
             if (!out.reply.empty())
                 std::printf(" reply=%s", escape_bytes(out.reply).c_str());
             std::printf("\n");
@@ -294,9 +343,13 @@ int main(int argc, char** argv) {
     if (!options->link.empty() && !make_link(options->link, slaveName))
         return 1;
 
-    std::printf("ready pty=%s link=%s protocol=%s speed=%g stop=%s range=%g\n", slaveName,
+    std::printf("ready pty=%s link=%s protocol=%s speed=%g stop=%s range=%g", slaveName,
                 options->link.c_str(), protocol_name(options->protocol), options->speed,
                 options->stop == EndStop::North ? "north" : "south", options->range);
+    if (options->elevation)
+        std::printf(" elevation-speed=%g elevation-range=%g", options->elevationSpeed,
+                    options->elevationRange);
+    std::printf("\n");
     std::fflush(stdout);
 
     Emulator emulator(*options, master, logFd);

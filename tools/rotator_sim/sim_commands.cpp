@@ -54,20 +54,74 @@ std::string three_digits(long n) {
             static_cast<char>('0' + n % 10)};
 }
 
+// "aaa.a": three digits and the tenth, rounded.
+std::string tenths_text(double degrees) {
+    const long tenths = std::lround(degrees * 10);
+    return three_digits(tenths / 10) + "." + static_cast<char>('0' + tenths % 10);
+}
+
+// A whole number of degrees ("045", no fraction), as the GS-232 takes its angles.
+bool read_degrees(const std::string& text, double& value) {
+    return text.find('.') == std::string::npos && read_number(text, value);
+}
+
+// GS-232 commands of an azimuth-elevation controller: "Waaa eee" turns both axes, "Maaa"
+// the azimuth alone, U and D the elevation to its ends, A and E stop one axis, B tells the
+// elevation. False for a command it does not know or an angle outside its range; then
+// nothing is changed.
+bool gs232_elevation_command(const std::string& line, SimRotator& rotator, SimElevation& elevation,
+                             bool bFormat, std::string& reply) {
+    const auto azimuthOk = [&](const std::string& text, double& azimuth) {
+        return read_degrees(text, azimuth) && azimuth >= 0 && azimuth <= rotator.range();
+    };
+    if (line == "A") {
+        rotator.stopAzimuth();
+    } else if (line == "E") {
+        elevation.stop();
+    } else if (line == "U") {
+        elevation.setTarget(elevation.range());
+    } else if (line == "D") {
+        elevation.setTarget(0);
+    } else if (line == "B") {
+        const std::string eee = three_digits(std::lround(elevation.position()));
+        reply = (bFormat ? "EL=" + eee : "+0" + eee) + "\r\n";
+    } else if (line.size() > 1 && (line[0] == 'W' || line[0] == 'M')) {
+        const std::vector<std::string> parts = words(std::string_view(line).substr(1));
+        double azimuth = 0;
+        double angle = 0;
+        if (parts.empty() || parts.size() > (line[0] == 'W' ? 2u : 1u) ||
+            !azimuthOk(parts[0], azimuth))
+            return false;
+        if (parts.size() == 2 &&
+            !(read_degrees(parts[1], angle) && angle >= 0 && angle <= elevation.range()))
+            return false;
+        rotator.setTarget(azimuth);
+        if (parts.size() == 2)
+            elevation.setTarget(angle);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 SimOutcome handle_gs232(const std::string& line, SimRotator& rotator, bool bFormat) {
     SimOutcome out{bFormat ? SimProtocol::Gs232B : SimProtocol::Gs232, {}, true};
     if (line == "C") {
         out.reply = gs232_position_reply(rotator, false, bFormat);
     } else if (line == "C2") {
         out.reply = gs232_position_reply(rotator, true, bFormat);
-    } else if (line == "S" || line == "A") {
+    } else if (line == "S") {
         rotator.stop();
     } else if (line == "R") {
         rotator.setTarget(rotator.range());
     } else if (line == "L") {
         rotator.setTarget(0);
+    } else if (SimElevation* elevation = rotator.elevation()) {
+        out.understood = gs232_elevation_command(line, rotator, *elevation, bFormat, out.reply);
+    } else if (line == "A") {
+        rotator.stop();
     } else if (line.size() > 1 && line[0] == 'W') {
-        // "Waaa" or "Waaa eee"; the elevation is accepted and has no effect.
+        // "Waaa" or "Waaa eee"; without an elevation axis the elevation has no effect.
         const std::vector<std::string> parts = words(std::string_view(line).substr(1));
         double azimuth = 0;
         double elevation = 0;
@@ -88,17 +142,25 @@ SimOutcome handle_gs232(const std::string& line, SimRotator& rotator, bool bForm
 
 SimOutcome handle_easycomm(const std::string& line, SimRotator& rotator) {
     SimOutcome out{SimProtocol::EasyComm, {}, true};
+    SimElevation* elevation = rotator.elevation();
     std::vector<std::string> replies;
-    for (const std::string& word : words(line)) {
+    const std::vector<std::string> all = words(line);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string& word = all[i];
         double value = 0;
-        if (word == "AZ") {
+        if (word == "EL" && elevation && i + 1 < all.size() && read_number(all[i + 1], value)) {
+            // "EL eee.e": the angle as a word of its own. Outside the range it is ignored.
+            ++i;
+            out.understood = elevation->setTarget(value) && out.understood;
+        } else if (word == "AZ") {
             replies.push_back(easycomm_position_reply(rotator));
         } else if (word == "EL") {
-            replies.emplace_back("EL0.0");
+            replies.push_back(elevation ? easycomm_elevation_reply(*elevation) : "EL0.0");
         } else if (word == "SA") {
-            rotator.stop();
+            rotator.stopAzimuth();
         } else if (word == "SE") {
-            // no elevation axis
+            if (elevation)
+                elevation->stop();
         } else if (word.rfind("AZ", 0) == 0 &&
                    read_number(std::string_view(word).substr(2), value)) {
             // Beyond the scale of a rotator with an overlap, the controller ignores the command
@@ -109,7 +171,10 @@ SimOutcome handle_easycomm(const std::string& line, SimRotator& rotator) {
                 out.understood = false;
         } else if (word.rfind("EL", 0) == 0 &&
                    read_number(std::string_view(word).substr(2), value)) {
-            // no elevation axis
+            // Without an elevation axis the angle has no effect; outside the range it is
+            // ignored, whatever else the line holds.
+            if (elevation)
+                out.understood = elevation->setTarget(value) && out.understood;
         } else {
             out.understood = false; // EasyComm has no error reply: ignored
         }
@@ -165,14 +230,20 @@ SimOutcome handle_command(std::string_view line, SimProtocol mode, SimRotator& r
 std::string gs232_position_reply(const SimRotator& rotator, bool withElevation, bool bFormat) {
     const std::string azimuth = three_digits(std::lround(rotator.position()));
     std::string reply = bFormat ? "AZ=" + azimuth : "+0" + azimuth;
-    if (withElevation)
-        reply += bFormat ? "  EL=000" : "+0000";
+    if (withElevation) {
+        const SimElevation* elevation = rotator.elevation();
+        const std::string eee = three_digits(elevation ? std::lround(elevation->position()) : 0);
+        reply += bFormat ? "  EL=" + eee : "+0" + eee;
+    }
     return reply + "\r\n";
 }
 
 std::string easycomm_position_reply(const SimRotator& rotator) {
-    const long tenths = std::lround(rotator.position() * 10);
-    return "AZ" + three_digits(tenths / 10) + "." + static_cast<char>('0' + tenths % 10);
+    return "AZ" + tenths_text(rotator.position());
+}
+
+std::string easycomm_elevation_reply(const SimElevation& elevation) {
+    return "EL" + tenths_text(elevation.position());
 }
 
 std::string escape_bytes(std::string_view bytes) {

@@ -4,6 +4,10 @@
 // antenna. Replies follow the controllers' formats: GS-232 "+0nnn" for C and "+0nnn+0eee"
 // for C2, "?>" for a command it does not know; EasyComm "AZnnn.n" for a bare AZ. Every reply
 // ends in CR LF, as the controllers' own do (clients such as Hamlib wait for the LF).
+// An antenna with an elevation axis also takes the elevation commands: GS-232 "Waaa eee",
+// "Maaa", A, E, U, D and B ("+0eee", or "EL=eee" in B format); EasyComm "ELeee.e" (or
+// "EL eee.e"), SE, and a bare EL answered "ELeee.e". Without one, an elevation in a turn has
+// no effect and C2 tells 0.
 
 #include "sim_rotator.h"
 
@@ -44,6 +48,8 @@ SimOutcome handle_command(std::string_view line, SimProtocol mode, SimRotator& r
 std::string gs232_position_reply(const SimRotator& rotator, bool withElevation,
                                  bool bFormat = false);
 std::string easycomm_position_reply(const SimRotator& rotator);
+// "ELeee.e", the elevation to the tenth.
+std::string easycomm_elevation_reply(const SimElevation& elevation);
 
 // Printable form of raw bytes: CR as <CR>, LF as <LF>, other control bytes as <hh>.
 std::string escape_bytes(std::string_view bytes);
