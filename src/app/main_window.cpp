@@ -156,7 +156,7 @@ SpotsWindow& TForm1::Hosts::spots() {
             [this](const QString& call) -> std::optional<Country> {
                 return follow != nullptr ? follow->countries().lookup(call) : std::nullopt;
             },
-            &w);
+            [&w]() -> Desktop& { return w.desktop(); }, &w);
         spots_window->setTexts(
             language_texts(w.french_ ? UiLanguage::French : UiLanguage::English));
         // The map shows the spots of the band chosen.
@@ -164,6 +164,8 @@ SpotsWindow& TForm1::Hosts::spots() {
             if (w.FormMap != nullptr)
                 w.FormMap->setSpots(spots_window->mapSpots());
         });
+        // Bearings and distances follow the own station, the long path and the unit.
+        followMapChanges(spots_window, [window = spots_window] { window->scheduleRefresh(); });
         // Nobody is read from once the exit has begun.
         QObject::connect(&w, &TForm1::shuttingDown, spots_window,
                          [window = spots_window] { window->client().stop(); });

@@ -5,8 +5,8 @@
 #include "geodesy/number_text.h"
 #include "setup/languages.h"
 #include "station/station_session.h"
+#include "ui/desktop.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -52,9 +52,10 @@ QLabel* buddy_label(QWidget* parent, QWidget* buddy) {
 
 } // namespace
 
-SpotsWindow::SpotsWindow(StationSession& session, CountryOf country_of, QWidget* parent)
+SpotsWindow::SpotsWindow(StationSession& session, CountryOf country_of,
+                         std::function<Desktop&()> desktop, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), country_of_(std::move(country_of)),
-      texts_(&language_texts(UiLanguage::English)), client_(this) {
+      desktop_(std::move(desktop)), texts_(&language_texts(UiLanguage::English)), client_(this) {
     setObjectName(QStringLiteral("FormSpots"));
     clock_.start();
     host_ = new QLineEdit(this);
@@ -136,10 +137,8 @@ void SpotsWindow::setTexts(const LanguageTexts& texts) {
             band_->addItem(QLatin1String(b), QLatin1String(b));
         band_->setCurrentIndex(chosen);
     }
-    QStringList headers = texts.spots_columns;
-    if (headers.size() > kDistanceColumn)
-        headers[kDistanceColumn] = session_.miles() ? QStringLiteral("mi") : QStringLiteral("km");
-    table_->setHorizontalHeaderLabels(headers);
+    table_->setHorizontalHeaderLabels(texts.spots_columns);
+    show_unit();
     show_state();
 }
 
@@ -161,18 +160,23 @@ void SpotsWindow::connect_clicked() {
     const QString call = call_->text().trimmed().toUpper();
     if (!cluster_host_fits(host)) {
         state_->setText(texts_->cluster_bad_host.arg(host));
-        QApplication::beep();
+        desktop_().beep();
         host_->setFocus();
         return;
     }
     if (!cluster_call_fits(call)) {
         state_->setText(texts_->cluster_bad_call.arg(call));
-        QApplication::beep();
+        desktop_().beep();
         call_->setFocus();
         return;
     }
     setting = ClusterSetting{true, true, host, port_->value(), call};
     client_.start(host, static_cast<quint16>(setting.port), call);
+}
+
+void SpotsWindow::show_unit() {
+    if (QTableWidgetItem* header = table_->horizontalHeaderItem(kDistanceColumn))
+        header->setText(session_.miles() ? QStringLiteral("mi") : QStringLiteral("km"));
 }
 
 void SpotsWindow::show_state() {
@@ -199,6 +203,10 @@ void SpotsWindow::show_state() {
 
 void SpotsWindow::spot_received(const Spot& spot) {
     recent_.add(spot, clock_.elapsed());
+    scheduleRefresh();
+}
+
+void SpotsWindow::scheduleRefresh() {
     if (!refresh_timer_.isActive())
         refresh_timer_.start();
 }
@@ -258,6 +266,7 @@ void SpotsWindow::fill_table(const std::vector<PlacedSpot>& shown) {
         current_call = item->data(Qt::UserRole + 1).toString();
         current_khz = table_->item(table_->currentRow(), 1)->data(Qt::UserRole).toDouble();
     }
+    show_unit();
     const double factor = session_.state().DistanceFactor;
     const bool by_long_path = session_.longPath();
     table_->setSortingEnabled(false);
@@ -310,7 +319,7 @@ bool SpotsWindow::chooseRow(int row) {
     const std::optional<Country> country = country_of_ ? country_of_(call) : std::nullopt;
     if (!country) {
         state_->setText(texts_->spots_no_country.arg(call));
-        QApplication::beep();
+        desktop_().beep();
         return false;
     }
     session_.placeDxStation(GeoPoint{country->latitude, country->longitude},

@@ -27,6 +27,7 @@ class QTableWidget;
 
 namespace kestrav {
 
+class Desktop;
 struct LanguageTexts;
 class StationSession;
 
@@ -42,7 +43,8 @@ class SpotsWindow : public QWidget {
 public:
     using CountryOf = std::function<std::optional<Country>(const QString& call)>;
 
-    SpotsWindow(StationSession& session, CountryOf country_of, QWidget* parent = nullptr);
+    SpotsWindow(StationSession& session, CountryOf country_of, std::function<Desktop&()> desktop,
+                QWidget* parent = nullptr);
 
     void setTexts(const LanguageTexts& texts);
     DxClusterClient& client() { return client_; }
@@ -56,6 +58,9 @@ public:
     bool chooseRow(int row);
     // The connection the settings ask for, at start.
     void startFromSettings();
+    // Fills the table and the map's marks again soon, as after a new spot (the own station or
+    // the long path changed).
+    void scheduleRefresh();
 
 signals:
     // The spots shown changed (for the map).
@@ -71,10 +76,12 @@ private:
     void refresh();
     void fill_table(const std::vector<PlacedSpot>& shown);
     void show_state();
+    void show_unit();
     PlacedSpot place(const RecentSpot& r) const;
 
     StationSession& session_;
     CountryOf country_of_;
+    std::function<Desktop&()> desktop_;
     const LanguageTexts* texts_;
     DxClusterClient client_;
     RecentSpots recent_;

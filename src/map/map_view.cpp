@@ -250,9 +250,13 @@ QPainterPath MapView::land_path() {
     return path;
 }
 
+MapView::BaseKey MapView::base_key_now() const {
+    return BaseKey{scene_.centre.latitude, scene_.centre.longitude, size(), devicePixelRatioF(),
+                   scene_.miles};
+}
+
 const QImage& MapView::base_picture() {
-    const BaseKey key{scene_.centre.latitude, scene_.centre.longitude, size(), devicePixelRatioF(),
-                      scene_.miles};
+    const BaseKey key = base_key_now();
     if (base_key_ == key)
         return base_;
     base_ = QImage(size() * key.ratio, QImage::Format_ARGB32_Premultiplied);
@@ -586,6 +590,7 @@ void MapView::setSpots(std::vector<MapSpot> spots) {
         text.setPerformanceHint(QStaticText::AggressiveCaching);
         spot_texts_.push_back(std::move(text));
     }
+    spots_key_.reset();
     update();
 }
 
@@ -593,23 +598,31 @@ void MapView::setSpots(std::vector<MapSpot> spots) {
 void MapView::draw_spots(QPainter& painter) {
     if (spots_.empty())
         return;
-    painter.save();
-    painter.setFont(label_font());
-    const QColor mark(120, 0, 160);
-    for (std::size_t i = spots_.size(); i-- > 0;) {
-        const MapSpot& s = spots_[i];
-        const QPointF at = toWidget(s.where);
-        const int alpha =
-            static_cast<int>(std::lround(255 * (1 - 0.75 * std::clamp(s.age, 0.0, 1.0))));
-        QColor colour = mark;
-        colour.setAlpha(alpha);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawEllipse(at, kSpotRadius, kSpotRadius);
-        painter.setPen(colour);
-        painter.drawStaticText(at + QPointF(kSpotRadius + 2, -kSpotRadius - 10), spot_texts_[i]);
+    const BaseKey key = base_key_now();
+    if (spots_key_ != key) {
+        spots_layer_ = QImage(size() * key.ratio, QImage::Format_ARGB32_Premultiplied);
+        spots_layer_.setDevicePixelRatio(key.ratio);
+        spots_layer_.fill(Qt::transparent);
+        QPainter layer(&spots_layer_);
+        layer.setRenderHint(QPainter::Antialiasing);
+        layer.setFont(label_font());
+        const QColor mark(120, 0, 160);
+        for (std::size_t i = spots_.size(); i-- > 0;) {
+            const MapSpot& s = spots_[i];
+            const QPointF at = toWidget(s.where);
+            const int alpha =
+                static_cast<int>(std::lround(255 * (1 - 0.75 * std::clamp(s.age, 0.0, 1.0))));
+            QColor colour = mark;
+            colour.setAlpha(alpha);
+            layer.setPen(Qt::NoPen);
+            layer.setBrush(colour);
+            layer.drawEllipse(at, kSpotRadius, kSpotRadius);
+            layer.setPen(colour);
+            layer.drawStaticText(at + QPointF(kSpotRadius + 2, -kSpotRadius - 10), spot_texts_[i]);
+        }
+        spots_key_ = key;
     }
-    painter.restore();
+    painter.drawImage(QPointF(0, 0), spots_layer_);
 }
 
 const MapSpot* MapView::spot_at(QPointF at) const {
@@ -634,8 +647,10 @@ void MapView::paintEvent(QPaintEvent*) {
 
 void MapView::changeEvent(QEvent* event) {
     // The rose is drawn in the palette's colours: a new theme draws the base picture anew.
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        spots_key_.reset();
         update();
+    }
     if (event->type() == QEvent::PaletteChange) {
         base_key_.reset();
         shade_key_.reset();

@@ -167,8 +167,13 @@ private:
         bool miles = false;
         bool operator==(const BaseKey&) const = default;
     };
+    BaseKey base_key_now() const;
     std::optional<BaseKey> base_key_;
     QImage base_;
+    // The spots' marks, drawn once for the spots and the projection they were drawn for, so
+    // that a new azimuth redraws them as one picture.
+    std::optional<BaseKey> spots_key_;
+    QImage spots_layer_;
 
     std::optional<QDateTime> sun_time_;
     SunPosition sun_;
