@@ -100,8 +100,8 @@ LanguageTexts english_texts() {
     t.cluster_host = QStringLiteral("&Node:");
     t.cluster_port = QStringLiteral("P&ort:");
     t.cluster_call = QStringLiteral("Your &call:");
-    t.cluster_connect = QStringLiteral("C&onnect");
-    t.cluster_disconnect = QStringLiteral("Disc&onnect");
+    t.cluster_connect = QStringLiteral("Connec&t");
+    t.cluster_disconnect = QStringLiteral("Disconnec&t");
     t.spots_band = QStringLiteral("&Band:");
     t.spots_all_bands = QStringLiteral("All bands");
     t.spots_columns =
@@ -257,8 +257,8 @@ LanguageTexts french_texts() {
     t.cluster_host = QStringLiteral("&Nœud :");
     t.cluster_port = QStringLiteral("P&ort :");
     t.cluster_call = QStringLiteral("Votre &indicatif :");
-    t.cluster_connect = QStringLiteral("C&onnecter");
-    t.cluster_disconnect = QStringLiteral("Déc&onnecter");
+    t.cluster_connect = QStringLiteral("Connec&ter");
+    t.cluster_disconnect = QStringLiteral("Déconnec&ter");
     t.spots_band = QStringLiteral("&Bande :");
     t.spots_all_bands = QStringLiteral("Toutes les bandes");
     t.spots_columns = QStringList{QStringLiteral("UTC"),       QStringLiteral("kHz"),

@@ -10,10 +10,12 @@
 #include "support/window_fixture.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -78,6 +80,25 @@ protected:
                 return r;
         }
         return -1;
+    }
+
+    // The window's Alt keys: each label's and button's, none twice.
+    static void expect_distinct_mnemonics(const QWidget* spots) {
+        QSet<QChar> keys;
+        for (const QWidget* w : spots->findChildren<QWidget*>()) {
+            QString text;
+            if (const auto* label = qobject_cast<const QLabel*>(w))
+                text = label->text();
+            else if (const auto* button = qobject_cast<const QPushButton*>(w))
+                text = button->text();
+            const qsizetype amp = text.indexOf(u'&');
+            if (amp < 0 || amp + 1 >= text.size())
+                continue;
+            const QChar key = text[amp + 1].toLower();
+            EXPECT_FALSE(keys.contains(key)) << text.toStdString();
+            keys.insert(key);
+        }
+        EXPECT_EQ(keys.size(), 5);
     }
 
     QString log;
@@ -191,6 +212,15 @@ TEST_F(SpotsDesk, ADropIsToldAndTheNodeTriedAgain) {
     };
     EXPECT_EQ(name(host), QStringLiteral("Nœud :"));
     EXPECT_EQ(name(table), QStringLiteral("Spots du DX cluster Kestrav"));
+    expect_distinct_mnemonics(spots);
+    // Keyboard only: the node's fields, the button, the band and the table in that order.
+    focus(host);
+    const char* const order[] = {"SpinClusterPort", "EditClusterCall", "ButtonClusterConnect",
+                                 "ComboBand", "TableSpots"};
+    for (const char* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QLatin1String(next));
+    }
 
     auto* port = spots->findChild<QSpinBox*>(QStringLiteral("SpinClusterPort"));
     port->setValue(node.serverPort());
