@@ -195,6 +195,19 @@ TEST_F(SpotsDesk, SpotsShowTheirBearingsAndTurnTheAntennaFromTheTableAndTheMap) 
         return table->item(row_of("JA1ABC"), 4)->text() == format_fixed(from_sydney.azimuth, 0);
     }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return mark_at(japan) == mark && mark_at(bvi) == mark; }));
+    // With LP on, the long path's bearing and distance.
+    ui().SpeedButtonLP->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return table->item(row_of("JA1ABC"), 4)->text() ==
+               format_fixed(long_path(from_sydney).azimuth, 0);
+    }));
+    EXPECT_EQ(table->item(row_of("JA1ABC"), 5)->text(),
+              format_fixed(long_path(from_sydney).distance_km, 0));
+
+    // Sorted by bearing as numbers, not as texts.
+    table->sortByColumn(4, Qt::AscendingOrder);
+    for (int r = 1; r < table->rowCount(); ++r)
+        EXPECT_LE(table->item(r - 1, 4)->text().toDouble(), table->item(r, 4)->text().toDouble());
 }
 
 // Set up in the window itself: the node's state told as it changes (in French here), a drop
