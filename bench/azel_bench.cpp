@@ -15,6 +15,7 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "hamlib_rotctld.h"
 #include "rotor/rotctld_server.h"
 #include "serving_loop.h"
 #include "silent_desktop.h"
@@ -103,21 +104,6 @@ struct Controller {
     }
 };
 
-int connect_to(quint16 port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return fd;
-}
-
 // Sends `line` and reads until the answer's line end; false on a closed socket.
 bool ask(int fd, const std::string& line) {
     if (::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
@@ -146,6 +132,7 @@ void summarise(std::vector<double> us, Figures& f) {
     f.samples = us.size();
 }
 
+using kestrav::bench::connect_to;
 using kestrav::bench::serve_while;
 
 // "P az el" to changing positions, as Hamlib's network backend writes them; from the write of
@@ -220,22 +207,10 @@ int main(int argc, char** argv) {
     }
 
     // Debian's rotctld for a GS-232B on the same terminal.
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    const quint16 port = probe.serverPort();
-    probe.close();
     QProcess rotctld;
-    rotctld.start(QStringLiteral("rotctld"),
-                  {QStringLiteral("-m"), QStringLiteral("603"), QStringLiteral("-r"),
-                   dir.path() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
-                   QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
-    if (!rotctld.waitForStarted(5000) || !QTest::qWaitFor(
-                                             [&] {
-                                                 QTcpSocket t;
-                                                 t.connectToHost(QHostAddress::LocalHost, port);
-                                                 return t.waitForConnected(100);
-                                             },
-                                             5000))
+    const quint16 port = kestrav::bench::start_hamlib_rotctld(
+        rotctld, QStringLiteral("603"), dir.path() + QStringLiteral("/ports/COM1"));
+    if (port == 0)
         return 1;
     const Figures hamlib_turns = time_turns(port, controller, count, gap_ms);
     rotctld.kill();

@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "hamlib_rotctld.h"
 #include "silent_desktop.h"
 #include "window_part.h"
 
@@ -164,22 +165,10 @@ int main(int argc, char** argv) {
     window.stop_all();
 
     // The network path: rotctld between the window and the same terminal.
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    const quint16 port = probe.serverPort();
-    probe.close();
     QProcess rotctld;
-    rotctld.start(QStringLiteral("rotctld"),
-                  {QStringLiteral("-m"), QStringLiteral("601"), QStringLiteral("-r"),
-                   dir.path() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
-                   QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
-    if (!rotctld.waitForStarted(5000) || !QTest::qWaitFor(
-                                             [&] {
-                                                 QTcpSocket t;
-                                                 t.connectToHost(QHostAddress::LocalHost, port);
-                                                 return t.waitForConnected(100);
-                                             },
-                                             5000))
+    const quint16 port = kestrav::bench::start_hamlib_rotctld(
+        rotctld, QStringLiteral("601"), dir.path() + QStringLiteral("/ports/COM1"));
+    if (port == 0)
         return 1;
     s.SelectedInterface = kestrav::RotorInterface::Network;
     s.NetworkHost = QStringLiteral("127.0.0.1");

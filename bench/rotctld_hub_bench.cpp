@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
+#include "hamlib_rotctld.h"
 #include "pty_rotor.h"
 
 #include <QApplication>
@@ -149,22 +150,10 @@ int main(int argc, char** argv) {
     window.stop_all();
 
     // Debian's rotctld for a GS-232A on the same terminal.
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    const quint16 port = probe.serverPort();
-    probe.close();
     QProcess rotctld;
-    rotctld.start(QStringLiteral("rotctld"),
-                  {QStringLiteral("-m"), QStringLiteral("601"), QStringLiteral("-r"),
-                   pty.directory() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
-                   QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
-    if (!rotctld.waitForStarted(5000) || !QTest::qWaitFor(
-                                             [&] {
-                                                 QTcpSocket t;
-                                                 t.connectToHost(QHostAddress::LocalHost, port);
-                                                 return t.waitForConnected(100);
-                                             },
-                                             5000))
+    const quint16 port = kestrav::bench::start_hamlib_rotctld(
+        rotctld, QStringLiteral("601"), pty.directory() + QStringLiteral("/ports/COM1"));
+    if (port == 0)
         return 1;
     const Figures hamlib_p = summarise(time_set_pos(port, controller, count));
     rotctld.kill();
