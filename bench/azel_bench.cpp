@@ -15,10 +15,10 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
-#include "hamlib_rotctld.h"
 #include "rotor/rotctld_server.h"
 #include "serving_loop.h"
 #include "silent_desktop.h"
+#include "support/hamlib_rotctld.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -208,9 +208,9 @@ int main(int argc, char** argv) {
 
     // Debian's rotctld for a GS-232B on the same terminal.
     QProcess rotctld;
-    const quint16 port = kestrav::bench::start_hamlib_rotctld(
-        rotctld, QStringLiteral("603"), dir.path() + QStringLiteral("/ports/COM1"));
-    if (port == 0)
+    const quint16 port = kestrav::test::free_loopback_port();
+    if (!kestrav::test::start_hamlib_rotctld(rotctld, QStringLiteral("603"),
+                                             dir.path() + QStringLiteral("/ports/COM1"), port))
         return 1;
     const Figures hamlib_turns = time_turns(port, controller, count, gap_ms);
     rotctld.kill();

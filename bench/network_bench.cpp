@@ -11,8 +11,8 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
-#include "hamlib_rotctld.h"
 #include "silent_desktop.h"
+#include "support/hamlib_rotctld.h"
 #include "window_part.h"
 
 #include <QAction>
@@ -166,9 +166,9 @@ int main(int argc, char** argv) {
 
     // The network path: rotctld between the window and the same terminal.
     QProcess rotctld;
-    const quint16 port = kestrav::bench::start_hamlib_rotctld(
-        rotctld, QStringLiteral("601"), dir.path() + QStringLiteral("/ports/COM1"));
-    if (port == 0)
+    const quint16 port = kestrav::test::free_loopback_port();
+    if (!kestrav::test::start_hamlib_rotctld(rotctld, QStringLiteral("601"),
+                                             dir.path() + QStringLiteral("/ports/COM1"), port))
         return 1;
     s.SelectedInterface = kestrav::RotorInterface::Network;
     s.NetworkHost = QStringLiteral("127.0.0.1");

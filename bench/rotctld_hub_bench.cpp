@@ -11,8 +11,8 @@
 
 #include "app/main_window.h"
 #include "geodesy/number_text.h"
-#include "hamlib_rotctld.h"
 #include "pty_rotor.h"
+#include "support/hamlib_rotctld.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -151,9 +151,9 @@ int main(int argc, char** argv) {
 
     // Debian's rotctld for a GS-232A on the same terminal.
     QProcess rotctld;
-    const quint16 port = kestrav::bench::start_hamlib_rotctld(
-        rotctld, QStringLiteral("601"), pty.directory() + QStringLiteral("/ports/COM1"));
-    if (port == 0)
+    const quint16 port = kestrav::test::free_loopback_port();
+    if (!kestrav::test::start_hamlib_rotctld(rotctld, QStringLiteral("601"),
+                                             pty.directory() + QStringLiteral("/ports/COM1"), port))
         return 1;
     const Figures hamlib_p = summarise(time_set_pos(port, controller, count));
     rotctld.kill();

@@ -2,6 +2,7 @@
 // emulator on the other end of ports/COM1.
 
 #include "rotor/comm_port_driver.h"
+#include "support/hamlib_rotctld.h"
 #include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
@@ -157,10 +158,7 @@ class NetworkSession : public SlowEmulatorSession {
 protected:
     void SetUp() override {
         SlowEmulatorSession::SetUp();
-        QTcpServer probe; // a free port for rotctld
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-        port = probe.serverPort();
-        probe.close();
+        port = free_loopback_port();
         start_rotctld();
         StationState& s = window->state();
         s.SelectedInterface = RotorInterface::Network;
@@ -176,18 +174,8 @@ protected:
     void start_rotctld() {
         // Hamlib's GS-232A backend reports -180 to 450 as its range, and turns a negative
         // position the other way round from north.
-        rotctld.start(QStringLiteral("rotctld"),
-                      {QStringLiteral("-m"), QStringLiteral("601"), QStringLiteral("-r"),
-                       dir.path() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
-                       QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
-        ASSERT_TRUE(rotctld.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                QTcpSocket s;
-                s.connectToHost(QHostAddress::LocalHost, port);
-                return s.waitForConnected(100);
-            },
-            5000));
+        ASSERT_TRUE(start_hamlib_rotctld(rotctld, QStringLiteral("601"),
+                                         dir.path() + QStringLiteral("/ports/COM1"), port));
     }
     void go_to(const QString& azimuth) {
         ui().ComboBoxListDX->setFocus();

@@ -3,6 +3,7 @@
 // back beside the dial.
 
 #include "setup/dialog_controls.h"
+#include "support/hamlib_rotctld.h"
 #include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
@@ -76,23 +77,10 @@ TEST_F(AzElEmulator, GoTurnsBothAxesAndTheElevationComesBack) {
 // Hamlib's rotctld for a GS-232A before the emulator: rotctld tells with its range that the
 // rotator turns in elevation, and the window and the dialog show the elevation from then on.
 TEST_F(AzElEmulator, RotctldTellsItsRotatorTurnsInElevation) {
-    QTcpServer probe; // a free port for rotctld
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const quint16 port = probe.serverPort();
-    probe.close();
+    const quint16 port = free_loopback_port();
     ChildProcess rotctld;
-    rotctld.start(QStringLiteral("rotctld"),
-                  {QStringLiteral("-m"), QStringLiteral("601"), QStringLiteral("-r"),
-                   dir.path() + QStringLiteral("/ports/COM1"), QStringLiteral("-T"),
-                   QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
-    ASSERT_TRUE(rotctld.waitForStarted(5000));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            QTcpSocket s;
-            s.connectToHost(QHostAddress::LocalHost, port);
-            return s.waitForConnected(100);
-        },
-        5000));
+    ASSERT_TRUE(start_hamlib_rotctld(rotctld, QStringLiteral("601"),
+                                     dir.path() + QStringLiteral("/ports/COM1"), port));
     StationState& s = window->state();
     s.SelectedInterface = RotorInterface::Network;
     s.NetworkHost = QStringLiteral("127.0.0.1");
