@@ -25,18 +25,33 @@ DxClusterClient::DxClusterClient(QObject* parent) : QObject(parent), socket_(thi
     connect(&retry_timer_, &QTimer::timeout, this, &DxClusterClient::connect_now);
     connect_timer_.setSingleShot(true);
     connect_timer_.setInterval(kClusterConnectMs);
-    connect(&connect_timer_, &QTimer::timeout, this,
-            [this] { dropped(QStringLiteral("no answer")); });
+    connect(&connect_timer_, &QTimer::timeout, this, [this] { dropped(Drop::NoAnswer); });
     connect(&socket_, &QTcpSocket::connected, this, &DxClusterClient::connected);
     connect(&socket_, &QTcpSocket::readyRead, this, [this] {
         if (!round_posted_)
             read_round();
     });
-    connect(&socket_, &QTcpSocket::disconnected, this,
-            [this] { dropped(QStringLiteral("connection closed by the node")); });
+    connect(&socket_, &QTcpSocket::disconnected, this, [this] { dropped(Drop::Closed); });
     connect(&socket_, &QTcpSocket::errorOccurred, this, [this] {
-        if (state_ == State::Connecting || state_ == State::Connected)
-            dropped(socket_.errorString());
+        if (state_ != State::Connecting && state_ != State::Connected)
+            return;
+        switch (socket_.error()) {
+        case QAbstractSocket::RemoteHostClosedError:
+            dropped(Drop::Closed);
+            break;
+        case QAbstractSocket::ConnectionRefusedError:
+            dropped(Drop::Refused);
+            break;
+        case QAbstractSocket::HostNotFoundError:
+            dropped(Drop::NotFound);
+            break;
+        case QAbstractSocket::SocketTimeoutError:
+            dropped(Drop::NoAnswer);
+            break;
+        default:
+            dropped(Drop::Other, socket_.errorString());
+            break;
+        }
     });
 }
 
@@ -58,6 +73,7 @@ void DxClusterClient::stop() {
     line_.clear();
     discarding_ = false;
     telnet_skip_ = 0;
+    drop_ = Drop::None;
     reason_.clear();
     if (was != State::Off)
         emit stateChanged(state_);
@@ -77,17 +93,19 @@ void DxClusterClient::connect_now() {
 void DxClusterClient::connected() {
     connect_timer_.stop();
     session_.start();
+    drop_ = Drop::None;
     reason_.clear();
     set_state(State::Connected);
 }
 
-void DxClusterClient::dropped(const QString& reason) {
+void DxClusterClient::dropped(Drop drop, const QString& reason) {
     if (state_ == State::Off || state_ == State::Waiting)
         return;
     connect_timer_.stop();
     // A session that lasted starts the pauses afresh; otherwise each pause doubles.
     if (state_ == State::Connected && session_.isValid() && session_.elapsed() >= kClusterSteadyMs)
         pause_ms_ = first_pause_ms_;
+    drop_ = drop;
     reason_ = reason;
     state_ = State::Waiting; // before abort, whose signals must find the drop already told
     socket_.abort();

@@ -46,7 +46,9 @@ public:
     void stop();
 
     State state() const { return state_; }
-    // Why the last connection failed or ended, as the system says it; empty while connected.
+    // Why the last connection failed or ended; for Other, as the system says it in `reason()`.
+    enum class Drop { None, Closed, Refused, NotFound, NoAnswer, Other };
+    Drop drop() const { return drop_; }
     const QString& reason() const { return reason_; }
     // The pause before the next attempt while Waiting, in ms.
     int pauseMs() const { return pause_ms_; }
@@ -60,7 +62,7 @@ signals:
 private:
     void connect_now();
     void connected();
-    void dropped(const QString& reason);
+    void dropped(Drop drop, const QString& reason = {});
     void read_round();
     void take_bytes(QByteArrayView bytes);
     void take_line(QByteArrayView line);
@@ -80,6 +82,7 @@ private:
     bool logged_in_ = false;
     bool round_posted_ = false;
     State state_ = State::Off;
+    Drop drop_ = Drop::None;
     QString reason_;
     int first_pause_ms_ = kClusterFirstPauseMs;
     int pause_ms_ = kClusterFirstPauseMs;

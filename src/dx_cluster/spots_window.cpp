@@ -179,6 +179,23 @@ void SpotsWindow::show_unit() {
         header->setText(session_.miles() ? QStringLiteral("mi") : QStringLiteral("km"));
 }
 
+QString SpotsWindow::drop_text() const {
+    switch (client_.drop()) {
+    case DxClusterClient::Drop::Closed:
+        return texts_->cluster_closed;
+    case DxClusterClient::Drop::Refused:
+        return texts_->cluster_refused;
+    case DxClusterClient::Drop::NotFound:
+        return texts_->cluster_not_found;
+    case DxClusterClient::Drop::NoAnswer:
+        return texts_->cluster_no_answer;
+    case DxClusterClient::Drop::None:
+    case DxClusterClient::Drop::Other:
+        break;
+    }
+    return client_.reason();
+}
+
 void SpotsWindow::show_state() {
     const ClusterSetting& setting = session_.state().DxCluster;
     const QString node = QStringLiteral("%1:%2").arg(setting.host).arg(setting.port);
@@ -193,7 +210,7 @@ void SpotsWindow::show_state() {
         state_->setText(texts_->cluster_connected.arg(node));
         break;
     case DxClusterClient::State::Waiting:
-        state_->setText(texts_->cluster_waiting.arg(node, client_.reason())
+        state_->setText(texts_->cluster_waiting.arg(node, drop_text())
                             .arg((client_.pauseMs() / 2 + 999) / 1000));
         break;
     }

@@ -76,6 +76,7 @@ private:
     void refresh();
     void fill_table(const std::vector<PlacedSpot>& shown);
     void show_state();
+    QString drop_text() const;
     void show_unit();
     PlacedSpot place(const RecentSpot& r) const;
 

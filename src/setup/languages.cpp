@@ -115,6 +115,10 @@ LanguageTexts english_texts() {
     t.cluster_bad_host = QStringLiteral("\"%1\" is not a host name or address.");
     t.cluster_bad_call = QStringLiteral("\"%1\" is not a call sign.");
     t.spots_no_country = QStringLiteral("No country is known for %1.");
+    t.cluster_closed = QStringLiteral("closed by the node");
+    t.cluster_refused = QStringLiteral("refused");
+    t.cluster_not_found = QStringLiteral("host not found");
+    t.cluster_no_answer = QStringLiteral("no answer");
     t.udp_open_warning = QStringLiteral(
         "Kestrav listens for %1 at %2 port %3, where other computers can reach it. The protocol "
         "has no authentication: anyone who can reach this port can turn the antenna (menu "
@@ -272,6 +276,10 @@ LanguageTexts french_texts() {
     t.cluster_bad_host = QStringLiteral("« %1 » n'est ni un nom d'hôte ni une adresse.");
     t.cluster_bad_call = QStringLiteral("« %1 » n'est pas un indicatif.");
     t.spots_no_country = QStringLiteral("Aucun pays n'est connu pour %1.");
+    t.cluster_closed = QStringLiteral("fermée par le nœud");
+    t.cluster_refused = QStringLiteral("refusée");
+    t.cluster_not_found = QStringLiteral("hôte introuvable");
+    t.cluster_no_answer = QStringLiteral("pas de réponse");
     t.udp_open_warning = QStringLiteral(
         "Kestrav écoute %1 à %2 port %3, où d'autres ordinateurs peuvent l'atteindre. Le "
         "protocole n'a pas d'authentification : quiconque atteint ce port peut tourner "

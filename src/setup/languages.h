@@ -79,6 +79,8 @@ struct LanguageTexts {
     QStringList spots_columns;
     QString cluster_off, cluster_connecting, cluster_connected, cluster_waiting, cluster_bad_host,
         cluster_bad_call, spots_no_country;
+    // Why a node's connection ended: closed by the node, refused, its host unknown, no answer.
+    QString cluster_closed, cluster_refused, cluster_not_found, cluster_no_answer;
     // The language these texts are in.
     UiLanguage ui_language = UiLanguage::English;
 

@@ -62,7 +62,7 @@ TEST_F(ScriptedNode, LogsInReadsSpotsAndComesBackAfterADrop) {
     QSignalSpy states(&client, &DxClusterClient::stateChanged);
     s->disconnectFromHost();
     ASSERT_TRUE(QTest::qWaitFor([&] { return client.state() == DxClusterClient::State::Waiting; }));
-    EXPECT_FALSE(client.reason().isEmpty());
+    EXPECT_EQ(client.drop(), DxClusterClient::Drop::Closed);
     EXPECT_EQ(client.pauseMs(), 100) << "the next pause doubles";
     QTcpSocket* again = accept();
     ASSERT_NE(again, nullptr);
@@ -75,6 +75,7 @@ TEST_F(ScriptedNode, LogsInReadsSpotsAndComesBackAfterADrop) {
     node.close();
     again->abort();
     ASSERT_TRUE(QTest::qWaitFor([&] { return client.state() == DxClusterClient::State::Waiting; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return client.drop() == DxClusterClient::Drop::Refused; }));
     client.stop();
     EXPECT_EQ(client.state(), DxClusterClient::State::Off);
 }

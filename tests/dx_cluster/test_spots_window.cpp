@@ -253,7 +253,9 @@ TEST_F(SpotsDesk, ADropIsToldAndTheNodeTriedAgain) {
     s->disconnectFromHost();
     const QString node_text = QStringLiteral("127.0.0.1:%1").arg(node.serverPort());
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return state->text().startsWith(QStringLiteral("Connexion à %1 terminée (").arg(node_text));
+        return state->text().startsWith(
+            QStringLiteral("Connexion à %1 terminée (fermée par le nœud) : nouvel essai dans ")
+                .arg(node_text));
     })) << state->text().toStdString();
     ASSERT_NE(log_in("Please enter your call: ", "F4ABC"), nullptr);
     EXPECT_TRUE(QTest::qWaitFor(
