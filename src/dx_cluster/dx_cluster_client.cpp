@@ -55,6 +55,13 @@ DxClusterClient::DxClusterClient(QObject* parent) : QObject(parent), socket_(thi
     });
 }
 
+// The socket outlives the timers (members end in reverse order) and tells of its closing as it
+// ends: nobody may hear it then.
+DxClusterClient::~DxClusterClient() {
+    socket_.disconnect(this);
+    socket_.abort();
+}
+
 void DxClusterClient::start(const QString& host, quint16 port, const QString& call) {
     stop();
     host_ = host;

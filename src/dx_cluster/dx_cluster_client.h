@@ -40,6 +40,7 @@ public:
     };
 
     explicit DxClusterClient(QObject* parent = nullptr);
+    ~DxClusterClient() override;
 
     // Connects to `host`:`port` and logs in as `call`; any earlier connection ends first.
     void start(const QString& host, quint16 port, const QString& call);
