@@ -165,7 +165,8 @@ SpotsWindow& TForm1::Hosts::spots() {
                 w.FormMap->setSpots(spots_window->mapSpots());
         });
         // Bearings and distances follow the own station, the long path and the unit.
-        followMapChanges(spots_window, [window = spots_window] { window->scheduleRefresh(); });
+        followMapChanges(spots_window,
+                         [window = spots_window] { window->placingMayHaveChanged(); });
         // Nobody is read from once the exit has begun.
         QObject::connect(&w, &TForm1::shuttingDown, spots_window,
                          [window = spots_window] { window->client().stop(); });

@@ -220,12 +220,27 @@ void SpotsWindow::show_state() {
 
 void SpotsWindow::spot_received(const Spot& spot) {
     recent_.add(spot, clock_.elapsed());
-    scheduleRefresh();
+    schedule_refresh();
 }
 
-void SpotsWindow::scheduleRefresh() {
+void SpotsWindow::schedule_refresh() {
     if (!refresh_timer_.isActive())
         refresh_timer_.start();
+}
+
+SpotsWindow::Placing SpotsWindow::placing() const {
+    const StationState& s = session_.state();
+    return Placing{!s.LocalLocator.isEmpty(),
+                   signed_degrees(s.LocalLatitude, s.LocalNorth),
+                   signed_degrees(s.LocalLongitude, s.LocalEast),
+                   session_.longPath(),
+                   s.DistanceFactor,
+                   session_.miles()};
+}
+
+void SpotsWindow::placingMayHaveChanged() {
+    if (!recent_.spots().empty() && placing() != table_placing_)
+        schedule_refresh();
 }
 
 PlacedSpot SpotsWindow::place(const RecentSpot& r) const {
@@ -284,6 +299,7 @@ void SpotsWindow::fill_table(const std::vector<PlacedSpot>& shown) {
         current_khz = table_->item(table_->currentRow(), 1)->data(Qt::UserRole).toDouble();
     }
     show_unit();
+    table_placing_ = placing();
     const double factor = session_.state().DistanceFactor;
     const bool by_long_path = session_.longPath();
     table_->setSortingEnabled(false);

@@ -58,9 +58,9 @@ public:
     bool chooseRow(int row);
     // The connection the settings ask for, at start.
     void startFromSettings();
-    // Fills the table and the map's marks again soon, as after a new spot (the own station or
-    // the long path changed).
-    void scheduleRefresh();
+    // The own station, the long path or the unit may have changed: the table is filled again
+    // soon if its bearings or distances would differ.
+    void placingMayHaveChanged();
 
 signals:
     // The spots shown changed (for the map).
@@ -78,6 +78,18 @@ private:
     void show_state();
     QString drop_text() const;
     void show_unit();
+    void schedule_refresh();
+    // What the table's bearings and distances depend on.
+    struct Placing {
+        bool located = false;
+        double latitude = 0;
+        double longitude = 0;
+        bool long_path = false;
+        double distance_factor = 0;
+        bool miles = false;
+        bool operator==(const Placing&) const = default;
+    };
+    Placing placing() const;
     PlacedSpot place(const RecentSpot& r) const;
 
     StationSession& session_;
@@ -86,6 +98,7 @@ private:
     const LanguageTexts* texts_;
     DxClusterClient client_;
     RecentSpots recent_;
+    Placing table_placing_; // the one the table was filled for
     QElapsedTimer clock_;
     QTimer refresh_timer_;
     QLineEdit* host_;

@@ -4,13 +4,13 @@
 
 #include "dx_cluster/dx_cluster_client.h"
 #include "dx_cluster/recent_spots.h"
+#include "support/longest_turn.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace kestrav {
@@ -99,20 +99,13 @@ TEST_F(ScriptedNode, AFloodNeverHoldsTheLoop) {
                      .arg(14000 + i % 300)
                      .arg(i % 10)
                      .toLatin1();
-    // The loop's longest turn, seen by a zero timer.
-    qint64 longest = 0;
-    QElapsedTimer turn;
-    turn.start();
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longest = std::max(longest, turn.restart()); });
-    ticker.start(0);
+    test::LongestTurn watch;
     for (int i = 0; i < 10; ++i) {
         s->write(burst);
         QTest::qWait(100); // 1,000 spots every 100 ms
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return spots.size() == 10000; }, 10000)) << spots.size();
-    ticker.stop();
+    const qint64 longest = watch.stop();
     EXPECT_LE(recent.spots().size(), static_cast<std::size_t>(kRecentSpotCapacity));
     EXPECT_LT(longest, 250) << "ms";
 }

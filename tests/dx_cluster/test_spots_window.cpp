@@ -6,13 +6,13 @@
 #include "follow/country_source.h"
 #include "map/map_view.h"
 #include "map/map_window.h"
+#include "support/longest_turn.h"
 #include "support/rotator_sim_process.h"
 #include "support/window_fixture.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
@@ -20,7 +20,6 @@
 #include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 
 namespace kestrav::test {
 namespace {
@@ -280,13 +279,7 @@ TEST_F(SpotsDesk, AFloodKeepsTheWindowResponsiveAndBounded) {
     int heard = 0;
     QObject::connect(&spots->client(), &DxClusterClient::spotReceived, [&] { ++heard; });
 
-    qint64 longest = 0;
-    QElapsedTimer turn;
-    turn.start();
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longest = std::max(longest, turn.restart()); });
-    ticker.start(0);
+    LongestTurn watch;
     constexpr int kBursts = 20;
     constexpr int kPerBurst = 1000; // every 100 ms
     for (int b = 0; b < kBursts; ++b) {
@@ -305,7 +298,7 @@ TEST_F(SpotsDesk, AFloodKeepsTheWindowResponsiveAndBounded) {
         QTest::qWait(100);
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return heard == kBursts * kPerBurst; }, 20000)) << heard;
-    ticker.stop();
+    const qint64 longest = watch.stop();
     EXPECT_LT(longest, 250) << "ms";
     EXPECT_EQ(spots->recent().spots().size(), static_cast<std::size_t>(kRecentSpotCapacity));
     ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == kRecentSpotCapacity; }));
