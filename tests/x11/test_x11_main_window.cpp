@@ -16,6 +16,9 @@
 #include <QApplication>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -462,6 +465,62 @@ TEST_F(MainWindowOnX11, MinimisedMapComesBackInFront) {
         EXPECT_GT(stacking_place(map_id), stacking_place(client)) << "in front";
     }
     EXPECT_TRUE(map->callField()->hasFocus()) << "Shift+F3 gives the call field the keys";
+}
+
+// The spots window, opened with F9 and walked with the keyboard to a spot, keeps its spot, its
+// picture and the keys when another program takes the keyboard and gives it back; Enter then
+// sets that spot's station.
+TEST_F(WindowTest, SpotsKeepTheirRowWhenAnotherProgramTakesTheKeys) {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        GTEST_SKIP() << "needs xdotool";
+    if (qEnvironmentVariableIsEmpty("KESTRAV_EXPECT_WINDOW_MANAGER"))
+        GTEST_SKIP() << "the window manager decides where the keys go";
+    QTcpServer node;
+    ASSERT_TRUE(node.listen(QHostAddress::LocalHost));
+    start(QStringLiteral("QRA_LOCATOR=JN18EU\r\nLATTITUDE=N48.854\r\nLONGITUDE=E2.375\r\n"
+                         "DXCLUSTER=127.0.0.1,%1,F4ABC\r\n")
+              .arg(node.serverPort())
+              .toLatin1());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return node.hasPendingConnections(); }, 5000));
+    QTcpSocket* s = node.nextPendingConnection();
+    s->write("login: ");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s->canReadLine(); }, 5000));
+    s->write("DX de EA4XY:  14025.0  JA1ABC   CW 599  1234Z\r\n"
+             "DX de K1TTT:   7010.0  VK2XYZ   SSB     1235Z\r\n"
+             "DX de OH2BH:  21074.0  ZS6ABC   FT8     1236Z\r\n");
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isActiveWindow(); }, 5000));
+    ASSERT_TRUE(type_keys({"+F9"}));
+    auto* spots = window->findChild<QWidget*>(QStringLiteral("FormSpots"));
+    ASSERT_NE(spots, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spots->isActiveWindow(); }, 5000));
+    auto* table = spots->findChild<QTableWidget*>(QStringLiteral("TableSpots"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 3; }, 5000));
+    // Tab past the node's fields, its button and the band to the table, then down a row.
+    ASSERT_TRUE(type_keys({"+Tab", "+Tab", "+Tab", "+Tab", "+Tab"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->hasFocus(); }, 5000));
+    const int first = std::max(table->currentRow(), 0);
+    ASSERT_TRUE(type_keys({"+Down"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->currentRow() == first + 1; }, 5000))
+        << first << " " << table->currentRow();
+    const QString call = table->item(first + 1, 2)->text();
+    const QImage shown = spots->grab().toImage();
+
+    OtherProgram other;
+    ASSERT_TRUE(other.ok());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.viewable(); }, 5000));
+    other.activate(other.window());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == nullptr; }, 5000));
+    other.activate(static_cast<Window>(spots->winId()));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return spots->isActiveWindow() && table->hasFocus(); }, 5000));
+    EXPECT_EQ(table->item(table->currentRow(), 2)->text(), call);
+    EXPECT_EQ(spots->grab().toImage(), shown);
+
+    ASSERT_TRUE(type_keys({"+Return"}));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window->state().DxLabel.startsWith(call + "  "); }, 5000))
+        << window->state().DxLabel.toStdString();
 }
 
 } // namespace
