@@ -20,7 +20,6 @@
 
 namespace kestrav {
 
-inline constexpr quint16 kN1mmRotorPort = 12040;
 // Larger datagrams are refused unread; the largest UDP payload fits.
 inline constexpr qsizetype kN1mmLargestDatagram = 65536;
 // Longest rotor name kept, in characters; N1MM's rotor descriptions are short.
@@ -31,7 +30,7 @@ inline constexpr char16_t kN1mmAnyRotor[] = u"*";
 namespace n1mm {
 struct Turn {
     double azimuth = 0; // goazi, as sent
-    double offset = 0;
+    double offset = 0;  // read and checked; the turn goes to goazi as sent
     // The antenna works both ways: pointing at azimuth or azimuth + 180 serves alike.
     bool bidirectional = false;
     bool operator==(const Turn&) const = default;

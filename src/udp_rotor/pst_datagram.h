@@ -22,7 +22,6 @@
 
 namespace kestrav {
 
-inline constexpr quint16 kPstDefaultPort = 12000;
 // Larger datagrams are refused unread; the largest UDP payload fits.
 inline constexpr qsizetype kPstLargestDatagram = 65536;
 // Commands read from one datagram; the rest are ignored. Senders send one or two.

@@ -2,6 +2,7 @@
 
 #include "settings/serve_setting.h"
 #include "setup/languages.h"
+#include "udp_rotor/n1mm_datagram.h"
 #include "ui/accessible_names.h"
 
 #include <QCheckBox>
@@ -26,10 +27,6 @@ QSpinBox* port_box(QWidget* parent, const char* name, int value) {
     return box;
 }
 
-bool is_ip_address(const QString& text) {
-    return !QHostAddress(text).isNull();
-}
-
 } // namespace
 
 UdpRotorDialog::UdpRotorDialog(const LanguageTexts& texts, bool n1mm, const N1mmSetting& current,
@@ -52,6 +49,7 @@ UdpRotorDialog::UdpRotorDialog(const LanguageTexts& texts, bool n1mm, const N1mm
     address_text_ = new QLineEdit(this);
     address_text_->setObjectName(QStringLiteral("EditAddress"));
     address_text_->setAccessibleName(texts.udp_address);
+    current_address_ = current.address;
     const QHostAddress bound(current.address);
     if (bound.isLoopback())
         local_->setChecked(true);
@@ -71,7 +69,7 @@ UdpRotorDialog::UdpRotorDialog(const LanguageTexts& texts, bool n1mm, const N1mm
     if (n1mm) {
         rotor_ = new QLineEdit(current.rotor, this);
         rotor_->setObjectName(QStringLiteral("EditRotorName"));
-        rotor_->setMaxLength(64);
+        rotor_->setMaxLength(static_cast<int>(kN1mmLongestName));
         report_address_ = new QLineEdit(current.report_address, this);
         report_address_->setObjectName(QStringLiteral("EditReportAddress"));
         report_port_ = port_box(this, "SpinReportPort", current.report_port);
@@ -114,10 +112,13 @@ std::optional<N1mmSetting> UdpRotorDialog::setting(QString* refusal) const {
     s.used = true;
     s.on = enable_->isChecked();
     s.port = port_->value();
-    s.address = local_->isChecked() ? QLatin1String(kUdpLocalAddress)
+    // "This computer" keeps the loopback address it had (::1 stays ::1).
+    const bool was_local = QHostAddress(current_address_).isLoopback();
+    s.address = local_->isChecked()
+                    ? (was_local ? current_address_ : QLatin1String(kUdpLocalAddress))
                 : all_->isChecked() ? QLatin1String(kServeAnyAddress)
                                     : address_text_->text().trimmed();
-    if (!is_ip_address(s.address)) {
+    if (!udp_address_fits(s.address)) {
         *refusal = texts_.udp_bad_address.arg(s.address);
         return std::nullopt;
     }
@@ -130,7 +131,7 @@ std::optional<N1mmSetting> UdpRotorDialog::setting(QString* refusal) const {
         *refusal = texts_.udp_bad_name;
         return std::nullopt;
     }
-    if (!is_ip_address(s.report_address)) {
+    if (!udp_address_fits(s.report_address)) {
         *refusal = texts_.udp_bad_address.arg(s.report_address);
         return std::nullopt;
     }

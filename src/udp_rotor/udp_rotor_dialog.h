@@ -33,6 +33,7 @@ public:
     void accept() override;
 
 private:
+    QString current_address_; // the address of the setting the dialog opened on
     // The setting shown, or why it cannot be one.
     std::optional<N1mmSetting> setting(QString* refusal) const;
     void update_controls();

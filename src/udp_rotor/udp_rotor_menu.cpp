@@ -14,8 +14,8 @@ namespace kestrav {
 
 namespace {
 
-const QString kPstName = QStringLiteral("PstRotator");
-const QString kN1mmName = QStringLiteral("N1MM");
+const QString kPstName = QString::fromUtf16(kPstRotatorName);
+const QString kN1mmTitle = QString::fromUtf16(kN1mmName);
 
 N1mmSetting as_n1mm(const PstSetting& pst) {
     N1mmSetting s;
@@ -54,7 +54,7 @@ UdpRotorMenu::UdpRotorMenu(StationSession& session, DesktopOf desktop, QMenu* me
             continue;
         QString told = listen(n1mm, setting);
         if (told.isEmpty() && !QHostAddress(setting.address).isLoopback())
-            told = texts_->udp_open_warning.arg(n1mm ? kN1mmName : kPstName, setting.address)
+            told = texts_->udp_open_warning.arg(n1mm ? kN1mmTitle : kPstName, setting.address)
                        .arg(setting.port);
         if (!told.isEmpty())
             QMetaObject::invokeMethod(
@@ -76,7 +76,7 @@ void UdpRotorMenu::stop() {
 
 QString UdpRotorMenu::listen(bool n1mm, const N1mmSetting& setting) {
     UdpRotorServer& server = n1mm ? static_cast<UdpRotorServer&>(*n1mm_) : *pst_;
-    const QString name = n1mm ? kN1mmName : kPstName;
+    const QString name = n1mm ? kN1mmTitle : kPstName;
     QString reason;
     if (!setting.on) {
         server.close();

@@ -35,9 +35,6 @@ public:
     // Nobody steers once the exit has begun.
     void stop();
 
-    PstRotatorServer& pst() { return *pst_; }
-    N1mmRotorServer& n1mm() { return *n1mm_; }
-
 private:
     // Listens as `setting` says: empty when it does or when the setting is off, else why not.
     QString listen(bool n1mm, const N1mmSetting& setting);

@@ -52,12 +52,19 @@ void UdpRotorServer::ready_read() {
 
 namespace {
 
-const QString kPst = QStringLiteral("PstRotator");
-const QString kN1mm = QStringLiteral("N1MM");
+const QString kPst = QString::fromUtf16(kPstRotatorName);
+const QString kN1mm = QString::fromUtf16(kN1mmName);
+
+// Kestrav works with 6-character locators: a square of 4 goes to its middle subsquare, the
+// 8 characters of a sub-subsquare to the subsquare holding it.
+QString six_character_locator(const QString& text) {
+    return text.size() == 4 ? text + QStringLiteral("LL") : text.left(6);
+}
 
 } // namespace
 
 void PstRotatorServer::received(const QByteArray& datagram, const QHostAddress& sender) {
+    bool answered = false; // one answer a datagram, however many questions it holds
     for (const PstCommand& command : parse_pst_datagram(datagram)) {
         if (const auto* t = std::get_if<pst::Turn>(&command)) {
             keepTurn(t->azimuth, false);
@@ -69,8 +76,10 @@ void PstRotatorServer::received(const QByteArray& datagram, const QHostAddress& 
             session_.requestPark(QStringLiteral("PstRotator PARK"), kPst);
         } else if (const auto* l = std::get_if<pst::Locator>(&command)) {
             dropTurn();
-            session_.placeDxLocator(l->text, kPst, QStringLiteral("PstRotator QRA ") + l->text);
-        } else if (std::holds_alternative<pst::AskAzimuth>(command)) {
+            session_.placeDxLocator(six_character_locator(l->text), kPst,
+                                    QStringLiteral("PstRotator QRA ") + l->text);
+        } else if (std::holds_alternative<pst::AskAzimuth>(command) && !answered) {
+            answered = true;
             const QByteArray answer = pst_azimuth_answer(session_.requestReportedAzimuth());
             // The sender listens at the port after the one it sends to.
             if (!answer.isEmpty() && socket_.localPort() < 65535)
@@ -107,7 +116,10 @@ void N1mmRotorServer::report(bool always) {
         report_timer_.stop();
         return;
     }
-    const double heading = session_.rotor().reportedAzimuth().value_or(0);
+    // The regular report asks the rotator too, so that it tells where the antenna is and not
+    // where it was last sent; the answer comes back as a heading change.
+    const double heading =
+        always ? session_.requestReportedAzimuth() : session_.rotor().reportedAzimuth().value_or(0);
     if (!always && reported_ == heading)
         return;
     reported_ = heading;

@@ -20,6 +20,10 @@ namespace kestrav {
 
 class StationSession;
 
+// The programs' names, as the status line and the messages give them.
+inline constexpr char16_t kPstRotatorName[] = u"PstRotator";
+inline constexpr char16_t kN1mmName[] = u"N1MM";
+
 inline constexpr int kUdpRotorDatagramsPerRound = 32;
 // How often the N1MM report goes out while nothing changes.
 inline constexpr int kN1mmReportMs = 2000;

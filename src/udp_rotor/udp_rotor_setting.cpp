@@ -103,4 +103,8 @@ QString n1mm_setting_line(const N1mmSetting& setting) {
         .arg(flag(setting.on));
 }
 
+bool udp_address_fits(QStringView text) {
+    return read_address(text).has_value();
+}
+
 } // namespace kestrav

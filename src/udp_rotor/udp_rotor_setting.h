@@ -55,5 +55,7 @@ QString n1mm_setting_line(const N1mmSetting& setting);
 
 // Whether a rotor name can stand in the row.
 bool n1mm_rotor_name_fits(QStringView name);
+// Whether a row can hold `text` as an address: an IPv4 or IPv6 address in its numeric form.
+bool udp_address_fits(QStringView text);
 
 } // namespace kestrav

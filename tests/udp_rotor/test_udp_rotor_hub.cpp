@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -134,6 +135,13 @@ TEST_F(UdpHub, PstRotatorTurnsStopsParksSetsTheDxStationAndIsAnswered) {
     const QByteArray turn = gs232_turn_toward(48.854, 2.375, dx.latitude, dx.longitude);
     EXPECT_EQ(received_until(turn), "W123\rS\rW200\rS\r" + turn);
     EXPECT_EQ(ui().EditDXLocator->text(), QStringLiteral("KN34BJ"));
+    // A square of 4 characters goes to its middle, not to 0 N 0 E.
+    pst("<PST><QRA>PM95</QRA></PST>");
+    const SignedPosition square = locator_to_position(u"PM95LL");
+    const QByteArray to_square =
+        gs232_turn_toward(48.854, 2.375, square.latitude, square.longitude);
+    EXPECT_EQ(received_until(to_square), "W123\rS\rW200\rS\r" + turn + to_square);
+    EXPECT_EQ(ui().EditDXLocator->text(), QStringLiteral("PM95LL"));
     EXPECT_TRUE(status().contains(QStringLiteral("Turned by PstRotator: ")))
         << status().toStdString();
     EXPECT_EQ(desktop.beeps, 0);
@@ -288,6 +296,13 @@ TEST_F(UdpHub, TakenPortsAndWideListeningAreTold) {
     EXPECT_TRUE(error->isVisible());
     EXPECT_TRUE(error->text().contains(QStringLiteral("already in use")));
     holder.close();
+    // An address the settings row could not read back is refused rather than saved and lost.
+    dialog->findChild<QRadioButton*>(QStringLiteral("RadioAddress"))->setChecked(true);
+    dialog->findChild<QLineEdit*>(QStringLiteral("EditAddress"))->setText(QStringLiteral("127.1"));
+    dialog->accept();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(error->text().contains(QStringLiteral("127.1"))) << error->text().toStdString();
+    dialog->findChild<QRadioButton*>(QStringLiteral("RadioLocal"))->setChecked(true);
     dialog->accept();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(pst_item->isChecked());
