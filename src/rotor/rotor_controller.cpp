@@ -315,23 +315,31 @@ bool RotorController::network_output() {
     const double bearing = command_azimuth_;
     if (config_.NetworkRange == RangeChoice::Reported && !link_->reportedRange() &&
         !shutting_down_) {
-        pending_ =
-            PendingTurn{RotorInterface::Network, bearing, preferred_position_, true, replaceable_};
+        pending_ = PendingTurn{.which = RotorInterface::Network,
+                               .bearing = bearing,
+                               .preferred = preferred_position_,
+                               .needsRange = true,
+                               .replaceable = replaceable_,
+                               .both = azEl(RotorInterface::Network)};
         link_->askRange();
         return true;
     }
     const RotorRange range = rotatorRange(RotorInterface::Network);
     if (!shutting_down_ && needs_heading(range, bearing, preferred_position_)) {
-        pending_ =
-            PendingTurn{RotorInterface::Network, bearing, preferred_position_, false, replaceable_};
+        pending_ = PendingTurn{.which = RotorInterface::Network,
+                               .bearing = bearing,
+                               .preferred = preferred_position_,
+                               .needsRange = false,
+                               .replaceable = replaceable_,
+                               .both = azEl(RotorInterface::Network)};
         link_->askHeading();
         position_wait_timer_->start();
         return true;
     }
-    return network_turn(bearing, preferred_position_);
+    return network_turn(bearing, preferred_position_, azEl(RotorInterface::Network));
 }
 
-bool RotorController::network_turn(double bearing, std::optional<double> preferred) {
+bool RotorController::network_turn(double bearing, std::optional<double> preferred, bool both) {
     command_azimuth_ = bearing;
     const RotorRange range = rotatorRange(RotorInterface::Network);
     const double position = overlap_target(bearing, range, preferred);
@@ -341,7 +349,7 @@ bool RotorController::network_turn(double bearing, std::optional<double> preferr
         return false;
     command_azimuth_ = position;
     const long long tenths = round_half_even(command_azimuth_ * 10);
-    if (azEl(RotorInterface::Network)) {
+    if (both && azEl(RotorInterface::Network)) {
         const long long elevation_tenths = round_half_even(elevation_ * 10);
         emit commandText(
             RotorInterface::Network,
@@ -381,7 +389,7 @@ void RotorController::release_pending() {
     result_ = GoResult{};
     replaceable_ = turn.replaceable;
     if (turn.which == RotorInterface::Network)
-        network_turn(turn.bearing, turn.preferred);
+        network_turn(turn.bearing, turn.preferred, turn.both);
     else
         serial_turn(turn.which, turn.bearing, turn.preferred);
 }

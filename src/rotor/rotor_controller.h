@@ -189,7 +189,7 @@ private:
     bool lpt_output(RotorInterface which);
     bool ea4tx_output();
     bool network_output();
-    bool network_turn(double bearing, std::optional<double> preferred);
+    bool network_turn(double bearing, std::optional<double> preferred, bool both);
     void network_range_received();
     // The turn waiting for rotctld's range or for the heading goes now, as things stand.
     void release_pending();
@@ -232,6 +232,9 @@ private:
         std::optional<double> preferred;
         bool needsRange = false;
         bool replaceable = false;
+        // Both axes were asked for: the rotator was known to turn in elevation at the GO. One
+        // found to do so only once the range has come keeps its elevation.
+        bool both = false;
     };
     std::optional<PendingTurn> pending_;
     QTimer* position_wait_timer_;

@@ -299,6 +299,17 @@ TEST_F(ControllerTest, ReportedRangeIsReadBeforeTheFirstTurn) {
     emit link->rangeReceived();
     EXPECT_EQ(sent(), "dump_state;P-1600;S;dump_state;dump_state;P3900");
 
+    // A rotator found to turn in elevation only once its range has come: the waiting turn was
+    // asked without an elevation, and the rotator keeps the one it stands at.
+    controller->stop();
+    controller->setElevation(30);
+    ASSERT_TRUE(controller->go(50));
+    link->range = RotorRange{0, 360};
+    link->elevations = ElevationRange{0, 90};
+    emit link->rangeReceived();
+    EXPECT_TRUE(sent().endsWith(";S;dump_state;P500")) << sent().toStdString();
+    link->elevations.reset();
+
     controller->stop();
     ASSERT_TRUE(controller->go(40));
     emit link->failed(QStringLiteral("Connection refused"));
