@@ -77,10 +77,9 @@ ElevationPanel::ElevationPanel(const BeamWidgets& beam, StationSession& session,
     connect(&session_, &StationSession::elevationRequested, this,
             [this](double elevation) { showRequested(elevation); });
     RotorController& rotor = session_.rotor();
-    connect(&rotor, &RotorController::elevationChanged, this,
-            [this](std::optional<double> reading) { showReading(reading); });
+    connect(&rotor, &RotorController::elevationChanged, this, [this] { showReading(); });
     // The heading switched on or off shows or hides the reading with it.
-    connect(&rotor, &RotorController::headingChanged, this, [this] { showReading(reading_); });
+    connect(&rotor, &RotorController::headingChanged, this, [this] { showReading(); });
     // rotctld tells whether its rotator turns in elevation with its range.
     connect(rotor.networkLink(), &RotorLink::rangeReceived, this, [this] { refresh(); });
 }
@@ -88,7 +87,7 @@ ElevationPanel::ElevationPanel(const BeamWidgets& beam, StationSession& session,
 void ElevationPanel::setTexts(const LanguageTexts& texts) {
     texts_ = &texts;
     caption_->setText(texts.elevation_caption);
-    showReading(reading_);
+    showReading();
 }
 
 void ElevationPanel::refresh() {
@@ -109,7 +108,7 @@ void ElevationPanel::refresh() {
         shown_ = az_el;
         placeWidgets(az_el);
     }
-    showReading(reading_);
+    showReading();
 }
 
 void ElevationPanel::placeWidgets(bool az_el) {
@@ -214,27 +213,29 @@ void ElevationPanel::writeField(double elevation) {
     arrows_->setPosition(static_cast<int>(round_half_even(elevation)));
 }
 
-void ElevationPanel::showReading(std::optional<double> reading) {
-    reading_ = reading;
-    const bool visible = shown_ && session_.state().ShowHeading && reading_.has_value();
+void ElevationPanel::showReading() {
+    const std::optional<double> reading = session_.rotor().elevationReading();
+    const bool visible = shown_ && session_.state().ShowHeading && reading.has_value();
     if (visible)
-        reading_label_->setText(texts_->reported_elevation.arg(round_half_even(*reading_)));
+        reading_label_->setText(texts_->reported_elevation.arg(round_half_even(*reading)));
     reading_label_->setVisible(visible);
     if (dial_changed_)
         dial_changed_();
 }
 
 std::optional<QString> ElevationPanel::dialTooltip() const {
-    if (!shown_ || !session_.state().ShowHeading || !reading_)
+    const std::optional<double> reading = session_.rotor().elevationReading();
+    if (!shown_ || !session_.state().ShowHeading || !reading)
         return std::nullopt;
-    return texts_->reported_elevation.arg(format_fixed(*reading_, 1));
+    return texts_->reported_elevation.arg(format_fixed(*reading, 1));
 }
 
 std::optional<QString> ElevationPanel::dialDescription() const {
     if (!shown_ || !session_.state().ShowHeading)
         return std::nullopt;
+    const std::optional<double> reading = session_.rotor().elevationReading();
     return dial_elevation_description(
-        reading_ ? std::optional(format_fixed(*reading_, 1)) : std::nullopt, texts_->ui_language);
+        reading ? std::optional(format_fixed(*reading, 1)) : std::nullopt, texts_->ui_language);
 }
 
 } // namespace kestrav

@@ -55,14 +55,12 @@ public:
     std::optional<QString> dialTooltip() const;
     std::optional<QString> dialDescription() const;
 
-    bool shown() const { return shown_; }
-
 private:
     void edited();
     void stepped();
     void returnPressed();
     void showRequested(double elevation);
-    void showReading(std::optional<double> reading);
+    void showReading();
     void writeField(double elevation);
     void placeWidgets(bool az_el);
     bool refuseKeystroke();
@@ -75,7 +73,6 @@ private:
     QLineEdit* field_;
     UpDown* arrows_;
     QLabel* reading_label_; // the reported elevation, beside the dial
-    std::optional<double> reading_;
     const LanguageTexts* texts_;
     bool shown_ = false;
     // The azimuth widgets' own places, taken back without an elevation.

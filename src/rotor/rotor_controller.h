@@ -145,6 +145,8 @@ public:
     // the last elevation handed over.
     void elevationReceived(double degrees);
     std::optional<double> reportedElevation() const;
+    // The rotator's elevation reading while fresh, as heading() is the azimuth's.
+    std::optional<double> elevationReading() const { return reported_elevation_; }
 
     // The positions the interface's rotator reaches: 0 to 360 unless its range is wider.
     RotorRange rotatorRange(RotorInterface which) const;

@@ -4,6 +4,7 @@
 
 #include "azel_fixture.h"
 
+#include "rotor/rotor_controller.h"
 #include "station/station_session.h"
 
 #include <QApplication>
@@ -276,6 +277,13 @@ TEST_F(ElevationField, ReportedElevationBesideTheHeading) {
     ui().MenuHeading->trigger();
     EXPECT_FALSE(reading->isVisible()) << "the heading no longer shown";
     EXPECT_FALSE(ui().Image1->accessibleDescription().contains(QStringLiteral("45")));
+    // The reading grows stale while hidden: shown again, it is gone, not the old 45.
+    auto* rotor = window->findChild<RotorController*>();
+    ASSERT_NE(rotor, nullptr);
+    rotor->headingExpired();
+    ui().MenuHeading->trigger();
+    EXPECT_FALSE(reading->isVisible());
+    EXPECT_FALSE(ui().Image1->toolTip().contains(QStringLiteral("El 45")));
 }
 
 TEST_F(ElevationField, FrenchTextsAndScreenReaderNames) {
