@@ -1,6 +1,6 @@
 // What the rotators answer: bytes cut into lines in chunks drawn from the input, against the
 // same bytes at once (the cutting must not change the lines), every line read as a GS-232
-// "C", an EasyComm "AZ" and a rotctld "p" or "RPRT" answer, and the rotctld answers taken
+// "C" or "C2", an EasyComm "AZ" or "AZ EL" and a rotctld "p" or "RPRT" answer, and the rotctld answers taken
 // in turn for a run of questions drawn from the input (commands, positions and ranges). A number
 // read is finite, a heading reading lies within what a rotator reports, a report code reads back as
 // itself and has a text, and each line settles one open question at most.
@@ -33,6 +33,11 @@ void check_line(const QByteArray& line) {
     check_number(parse_gs232_heading(line));
     check_number(parse_easycomm_heading(line));
     check_number(parse_plain_number(line));
+    for (const std::optional<double> elevation :
+         {parse_gs232_elevation(line), parse_easycomm_elevation(line)}) {
+        if (elevation)
+            check(std::isfinite(*elevation));
+    }
     if (const std::optional<int> code = parse_rotctld_report(line)) {
         check(is_rotctld_report(line));
         check(parse_rotctld_report("RPRT " + QByteArray::number(*code)) == code);
@@ -90,6 +95,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (outcome.range)
             check(outcome.range->min >= -360 && outcome.range->min < outcome.range->max &&
                   outcome.range->max <= 720);
+        check(!outcome.elevation_range || outcome.range);
+        if (outcome.elevation_range)
+            check(outcome.elevation_range->min >= 0 &&
+                  outcome.elevation_range->min < outcome.elevation_range->max &&
+                  outcome.elevation_range->max <= 180);
     }
     // Eight questions cannot be settled by fewer lines.
     check(lines.size() >= 8 || !answers.empty());
