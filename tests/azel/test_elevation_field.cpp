@@ -286,6 +286,28 @@ TEST_F(ElevationField, ReportedElevationBesideTheHeading) {
     EXPECT_FALSE(ui().Image1->toolTip().contains(QStringLiteral("El 45")));
 }
 
+// A controller that answers badly: elevations out of the rotator's reach, not numbers or
+// endless are no reading, and the azimuth beside them is still read.
+TEST_F(ElevationField, BadElevationAnswersAreNoReading) {
+    choose(RotorInterface::Gs232, 90);
+    auto* reading = window->findChild<QLabel*>(QStringLiteral("LabelReportedElevation"));
+    RotorController& rotor = window->controller();
+    ui().MenuHeading->trigger();
+    for (const char* answer :
+         {"+0121+0091\r\n", "AZ=122  EL=1e309\r\n", "AZ=123  EL=nan\r\n", "+0124+0-01\r\n"}) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return port->read(10, 0).endsWith("C2\r"); }, 3000));
+        port->write(answer);
+        const double azimuth = QByteArray(answer).mid(answer[0] == '+' ? 2 : 3, 3).toDouble();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rotor.heading() == azimuth; }, 3000)) << answer;
+        EXPECT_FALSE(rotor.elevationReading()) << answer;
+        EXPECT_FALSE(reading->isVisible()) << answer;
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port->read(10, 0).endsWith("C2\r"); }, 3000));
+    port->write(QByteArray(5000, '+') + "\r\n+0125+0045\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reading->isVisible(); }, 3000));
+    EXPECT_EQ(reading->text(), QStringLiteral("El 45\u00b0"));
+}
+
 TEST_F(ElevationField, FrenchTextsAndScreenReaderNames) {
     choose(RotorInterface::Gs232, 90);
     auto* caption = window->findChild<QLabel*>(QStringLiteral("LabelElevation"));
