@@ -321,11 +321,8 @@ void AzimuthPanel::park() {
         return;
     state_.RequestedAzimuth = state_.ParkingAzimuth;
     writeAzimuthText(format_general(state_.ParkingAzimuth, 15));
-    if (session_.azEl()) {
-        const ElevationRange heights = session_.elevationRange();
-        session_.setElevation(
-            std::clamp(static_cast<double>(state_.ParkingElevation), heights.min, heights.max));
-    }
+    if (session_.azEl())
+        session_.setElevation(controller_->parkingElevation());
     const QScopedValueRollback<bool> parking(parking_, true);
     ui_.ButtonTrack->click();
 }

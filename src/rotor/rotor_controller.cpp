@@ -472,8 +472,13 @@ bool RotorController::park() {
     if (!parkingDue())
         return false;
     if (azEl(config_.SelectedInterface))
-        elevation_ = config_.ParkingElevation;
+        elevation_ = parkingElevation();
     return go(config_.ParkingAzimuth).handedOver();
+}
+
+double RotorController::parkingElevation() const {
+    const ElevationRange heights = elevationRange(config_.SelectedInterface);
+    return std::clamp(static_cast<double>(config_.ParkingElevation), heights.min, heights.max);
 }
 
 void RotorController::beginShutDown() {

@@ -118,6 +118,8 @@ public:
     bool parkingDue() const;
     // GO to the parking azimuth when parking is due; false otherwise.
     bool park();
+    // Where an azimuth-elevation rotator parks in elevation: the setting, within its reach.
+    double parkingElevation() const;
     // The shut-down in its order: beginShutDown drops a parking set for another interface
     // (it is not kept for the next run) and stops; then the owner parks; finishShutDown gives
     // the parallel port back and sends the final stops, except to the interface that parks so

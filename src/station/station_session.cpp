@@ -150,9 +150,7 @@ RequestResult StationSession::requestPark(const QString& request, const QString&
     // An azimuth-elevation rotator parks at the parking elevation too (within its reach), which
     // the window's field then shows.
     if (azEl()) {
-        const ElevationRange heights = elevationRange();
-        const double elevation =
-            std::clamp(static_cast<double>(state_.ParkingElevation), heights.min, heights.max);
+        const double elevation = rotor_->parkingElevation();
         rotor_->setElevation(elevation);
         emit elevationRequested(elevation);
     }
