@@ -5,6 +5,7 @@
 #include "ui/accessible_names.h"
 
 #include "setup/languages.h"
+#include "ui/dialog_notes.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -58,12 +59,8 @@ ServeDialog::ServeDialog(const LanguageTexts& texts, const ServeSetting& current
      : current_reach_ == ServeReach::Everywhere ? all_
                                                 : address_)
         ->setChecked(true);
-    warning_ = new QLabel(texts.serve_warning, this);
-    warning_->setObjectName(QStringLiteral("LabelWarning"));
-    warning_->setWordWrap(true);
-    error_ = new QLabel(this);
-    error_->setObjectName(QStringLiteral("LabelError"));
-    error_->setWordWrap(true);
+    warning_ = dialog_note(this, "LabelWarning", texts.serve_warning);
+    error_ = dialog_note(this, "LabelError");
     error_->hide();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -132,16 +129,8 @@ void ServeDialog::update_controls() {
     fit_texts();
 }
 
-// A window does not grow by itself for the wrapped lines of a text shown after it was laid
-// out: it is made as tall as its width needs, so that the warning and a refusal show whole.
-// Before its first showing the dialog takes its size from the layout anyway.
 void ServeDialog::fit_texts() {
-    if (!isVisible())
-        return;
-    layout()->activate();
-    const int needed = layout()->totalHeightForWidth(width());
-    if (needed > height())
-        resize(width(), needed);
+    fit_dialog_notes(this);
 }
 
 } // namespace kestrav

@@ -4,6 +4,7 @@
 #include "setup/languages.h"
 #include "udp_rotor/n1mm_datagram.h"
 #include "ui/accessible_names.h"
+#include "ui/dialog_notes.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -77,12 +78,8 @@ UdpRotorDialog::UdpRotorDialog(const LanguageTexts& texts, bool n1mm, const N1mm
         report_form->addRow(texts.udp_report_address, report_address_);
         report_form->addRow(texts.udp_report_port, report_port_);
     }
-    warning_ = new QLabel(texts.udp_warning, this);
-    warning_->setObjectName(QStringLiteral("LabelWarning"));
-    warning_->setWordWrap(true);
-    error_ = new QLabel(this);
-    error_->setObjectName(QStringLiteral("LabelError"));
-    error_->setWordWrap(true);
+    warning_ = dialog_note(this, "LabelWarning", texts.udp_warning);
+    error_ = dialog_note(this, "LabelError");
     error_->hide();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &UdpRotorDialog::accept);
@@ -145,6 +142,7 @@ void UdpRotorDialog::accept() {
     if (!reason.isEmpty()) {
         error_->setText(reason);
         error_->show();
+        fit_dialog_notes(this);
         return;
     }
     QDialog::accept();
@@ -157,6 +155,7 @@ void UdpRotorDialog::update_controls() {
           static_cast<QWidget*>(address_), static_cast<QWidget*>(address_text_)})
         w->setEnabled(on);
     warning_->setVisible(on && !local_->isChecked());
+    fit_dialog_notes(this);
 }
 
 } // namespace kestrav
